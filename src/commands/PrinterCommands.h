@@ -32,7 +32,8 @@ public:
     void setSW1();
     void setSW2();
     void setSW3();
-    void setLanguage();
+    // False when a field it needs is empty: then nothing was sent and the user was told.
+    bool setLanguage();
 
     // The last maker-name reply, "**" before the first.
     QString MakerName() const;

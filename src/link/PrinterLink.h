@@ -75,6 +75,14 @@ public:
     bool inTransaction() const;
 
 private:
+    bool openSerial(const QString &portName, bool open);
+    void takeSerialOptions();
+    void openTcp();
+    void closeTcp();
+    void sendOverSerial(const QByteArray &command, bool replyWanted, QString &reply);
+    void sendOverLpt(const QByteArray &command, bool replyWanted, QString &reply);
+    void sendOverTcp(const QByteArray &command, bool replyWanted, QString &reply);
+
     struct Private;
     std::unique_ptr<Private> d;
 };

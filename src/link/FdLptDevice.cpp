@@ -1,0 +1,152 @@
+#include "FdLptDevice.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace {
+
+// How long one write may wait for a printer that does not take its bytes.
+constexpr int kWriteWaitMs = 1000;
+constexpr qint64 kReadChunk = 4096;
+// Bounds one discard against a device that never stops sending.
+constexpr int kDiscardChunks = 16;
+
+} // namespace
+
+FdLptDevice::~FdLptDevice()
+{
+    close();
+}
+
+bool FdLptDevice::open(const QString &path, Access access)
+{
+    close();
+    const int mode = access == Access::Read ? O_RDONLY : O_WRONLY;
+    m_fd = ::open(QFile::encodeName(path).constData(), mode | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (m_fd < 0) {
+        recordError(errno);
+        return false;
+    }
+    return true;
+}
+
+bool FdLptDevice::close()
+{
+    if (m_fd < 0)
+        return true;
+    // The descriptor is released even when close() reports an error.
+    const int result = ::close(m_fd);
+    m_fd = -1;
+    if (result != 0) {
+        recordError(errno);
+        return false;
+    }
+    return true;
+}
+
+SystemError FdLptDevice::lastError() const
+{
+    return m_error;
+}
+
+bool FdLptDevice::isOpen() const
+{
+    return m_fd >= 0;
+}
+
+bool FdLptDevice::write(const QByteArray &bytes)
+{
+    const QDeadlineTimer deadline(kWriteWaitMs);
+    qsizetype done = 0;
+    while (isOpen() && done < bytes.size()) {
+        const ssize_t written =
+            ::write(m_fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+        if (written > 0) {
+            done += written;
+        } else if (written < 0 && errno != EAGAIN && errno != EINTR) {
+            drop(errno);
+        } else if (!poll(POLLOUT, static_cast<int>(deadline.remainingTime()))) {
+            recordError(ETIMEDOUT);
+            return false;
+        }
+    }
+    return isOpen();
+}
+
+bool FdLptDevice::flush(int)
+{
+    // Writes go straight to the device.
+    return isOpen();
+}
+
+qint64 FdLptDevice::bytesAvailable() const
+{
+    int count = 0;
+    if (!isOpen() || ::ioctl(m_fd, FIONREAD, &count) != 0)
+        return 0;
+    return count;
+}
+
+QByteArray FdLptDevice::read(qint64 maxBytes)
+{
+    if (!isOpen() || maxBytes <= 0)
+        return {};
+    QByteArray data(static_cast<qsizetype>(std::min(maxBytes, kReadChunk)), Qt::Uninitialized);
+    const ssize_t count = ::read(m_fd, data.data(), static_cast<size_t>(data.size()));
+    if (count > 0) {
+        data.truncate(count);
+        return data;
+    }
+    if (count == 0)
+        drop(ENODEV);
+    else if (errno != EAGAIN && errno != EINTR)
+        drop(errno);
+    return {};
+}
+
+bool FdLptDevice::waitForReadyRead(int msecs)
+{
+    return poll(POLLIN, msecs);
+}
+
+void FdLptDevice::discardInput()
+{
+    for (int chunk = 0; chunk < kDiscardChunks && !read(kReadChunk).isEmpty(); ++chunk) {
+    }
+}
+
+void FdLptDevice::recordError(int number)
+{
+    m_error = {number, QString::fromLocal8Bit(std::strerror(number))};
+}
+
+void FdLptDevice::drop(int number)
+{
+    recordError(number);
+    ::close(m_fd);
+    m_fd = -1;
+}
+
+bool FdLptDevice::poll(short events, int msecs)
+{
+    if (!isOpen())
+        return false;
+    pollfd entry{m_fd, events, 0};
+    const int ready = ::poll(&entry, 1, std::max(msecs, 0));
+    if (ready <= 0)
+        return false;
+    if (entry.revents & events)
+        return true;
+    // Hang-up or error without data: the device has gone away.
+    drop(ENODEV);
+    return false;
+}

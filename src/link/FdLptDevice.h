@@ -1,0 +1,36 @@
+#pragma once
+
+#include "LptDevice.h"
+
+// A parallel-port or USB printer-class device as a file descriptor. Such devices block on
+// read with no timeout, so the descriptor is non-blocking and every wait goes through poll()
+// with a bound.
+class FdLptDevice : public LptDevice
+{
+public:
+    FdLptDevice() = default;
+    ~FdLptDevice() override;
+    FdLptDevice(const FdLptDevice &) = delete;
+    FdLptDevice &operator=(const FdLptDevice &) = delete;
+
+    bool open(const QString &path, Access access) override;
+    bool close() override;
+    SystemError lastError() const override;
+
+    bool isOpen() const override;
+    bool write(const QByteArray &bytes) override;
+    bool flush(int msecs) override;
+    qint64 bytesAvailable() const override;
+    QByteArray read(qint64 maxBytes) override;
+    bool waitForReadyRead(int msecs) override;
+    void discardInput() override;
+
+private:
+    void recordError(int number);
+    // The device reported a failure or its end: it is gone and closed.
+    void drop(int number);
+    bool poll(short events, int msecs);
+
+    int m_fd = -1;
+    SystemError m_error;
+};

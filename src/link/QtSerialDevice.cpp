@@ -1,0 +1,137 @@
+#include "QtSerialDevice.h"
+
+#include <QDeadlineTimer>
+
+QtSerialDevice::QtSerialDevice(QObject *parent)
+    : QObject(parent)
+{
+    connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialDevice::onError);
+}
+
+QtSerialDevice::~QtSerialDevice()
+{
+    // Closing emits no error that could reach a half-destroyed object.
+    disconnect(&m_port, nullptr, this, nullptr);
+    if (m_port.isOpen())
+        m_port.close();
+}
+
+bool QtSerialDevice::open(const QString &systemName, const SerialSettings &settings)
+{
+    close();
+    m_port.setPortName(systemName);
+    m_port.setBaudRate(settings.baudRate);
+    m_port.setDataBits(QSerialPort::Data8);
+    m_port.setParity(settings.evenParity ? QSerialPort::EvenParity : QSerialPort::NoParity);
+    m_port.setStopBits(QSerialPort::OneStop);
+    m_port.setFlowControl(settings.softwareFlowControl ? QSerialPort::SoftwareControl
+                                                       : QSerialPort::NoFlowControl);
+    if (!m_port.open(QIODevice::ReadWrite))
+        return false;
+    // The printer sees the port as ready only with DTR and RTS on. A device without modem
+    // lines refuses them, which is no reason to fail.
+    m_port.setDataTerminalReady(true);
+    m_port.setRequestToSend(true);
+    m_port.clearError();
+    return true;
+}
+
+bool QtSerialDevice::close()
+{
+    if (m_port.isOpen())
+        m_port.close();
+    m_broken = false;
+    return !m_port.isOpen();
+}
+
+bool QtSerialDevice::dsr() const
+{
+    return modemLineOn(QSerialPort::DataSetReadySignal);
+}
+
+bool QtSerialDevice::cts() const
+{
+    return modemLineOn(QSerialPort::ClearToSendSignal);
+}
+
+bool QtSerialDevice::modemLineOn(QSerialPort::PinoutSignal line) const
+{
+    if (!isOpen())
+        return false;
+    m_port.clearError();
+    const QSerialPort::PinoutSignals lines = m_port.pinoutSignals();
+    if (m_port.error() != QSerialPort::NoError) {
+        // The device cannot report its modem lines (a pseudo-terminal has none).
+        m_port.clearError();
+        return true;
+    }
+    return lines.testFlag(line);
+}
+
+bool QtSerialDevice::isOpen() const
+{
+    return m_port.isOpen() && !m_broken;
+}
+
+bool QtSerialDevice::write(const QByteArray &bytes)
+{
+    closeIfBroken();
+    return isOpen() && m_port.write(bytes) == bytes.size();
+}
+
+bool QtSerialDevice::flush(int msecs)
+{
+    const QDeadlineTimer deadline(msecs);
+    while (isOpen() && m_port.bytesToWrite() > 0) {
+        if (!m_port.waitForBytesWritten(static_cast<int>(deadline.remainingTime())))
+            break;
+    }
+    closeIfBroken();
+    return isOpen() && m_port.bytesToWrite() == 0;
+}
+
+qint64 QtSerialDevice::bytesAvailable() const
+{
+    return isOpen() ? m_port.bytesAvailable() : 0;
+}
+
+QByteArray QtSerialDevice::read(qint64 maxBytes)
+{
+    closeIfBroken();
+    if (!isOpen() || maxBytes <= 0)
+        return {};
+    return m_port.read(maxBytes);
+}
+
+bool QtSerialDevice::waitForReadyRead(int msecs)
+{
+    closeIfBroken();
+    if (!isOpen())
+        return false;
+    if (m_port.bytesAvailable() == 0)
+        m_port.waitForReadyRead(msecs);
+    closeIfBroken();
+    return bytesAvailable() > 0;
+}
+
+void QtSerialDevice::discardInput()
+{
+    closeIfBroken();
+    if (isOpen())
+        m_port.clear(QSerialPort::Input);
+}
+
+void QtSerialDevice::onError(QSerialPort::SerialPortError error)
+{
+    if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError)
+        return;
+    m_broken = true;
+    // The error is raised from inside QSerialPort; it is closed once that call has returned.
+    QMetaObject::invokeMethod(this, &QtSerialDevice::closeIfBroken, Qt::QueuedConnection);
+}
+
+void QtSerialDevice::closeIfBroken()
+{
+    if (m_broken)
+        close();
+}

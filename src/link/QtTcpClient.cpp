@@ -1,0 +1,116 @@
+#include "QtTcpClient.h"
+
+#include <QDeadlineTimer>
+
+#include <utility>
+
+QtTcpClient::QtTcpClient(QObject *parent)
+    : QObject(parent)
+{
+    connect(&m_socket, &QAbstractSocket::errorOccurred, this, &QtTcpClient::onError);
+    // Commands are a few bytes each and wait for their answer: send them at once.
+    connect(&m_socket, &QAbstractSocket::connected, this,
+            [this] { m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1); });
+}
+
+QtTcpClient::~QtTcpClient()
+{
+    disconnect(&m_socket, nullptr, this, nullptr);
+    m_socket.abort();
+}
+
+int QtTcpClient::state() const
+{
+    switch (m_socket.state()) {
+    case QAbstractSocket::UnconnectedState:
+        return m_failed ? Failed : Closed;
+    case QAbstractSocket::HostLookupState:
+        return Resolving;
+    case QAbstractSocket::ConnectingState:
+        return Connecting;
+    case QAbstractSocket::ConnectedState:
+        return Connected;
+    case QAbstractSocket::ClosingState:
+        return Closing;
+    case QAbstractSocket::BoundState:
+    case QAbstractSocket::ListeningState:
+        // A client socket that is neither bound nor listening never gets here.
+        break;
+    }
+    return Failed;
+}
+
+bool QtTcpClient::holdsSocket() const
+{
+    return state() != Closed;
+}
+
+void QtTcpClient::close()
+{
+    m_socket.abort();
+    m_failed = false;
+}
+
+void QtTcpClient::connectToHost(const QString &host, quint16 port)
+{
+    m_failed = false;
+    m_error.reset();
+    m_socket.connectToHost(host, port);
+}
+
+std::optional<TcpError> QtTcpClient::takeError()
+{
+    return std::exchange(m_error, std::nullopt);
+}
+
+bool QtTcpClient::isOpen() const
+{
+    return m_socket.state() == QAbstractSocket::ConnectedState;
+}
+
+bool QtTcpClient::write(const QByteArray &bytes)
+{
+    return isOpen() && m_socket.write(bytes) == bytes.size();
+}
+
+bool QtTcpClient::flush(int msecs)
+{
+    const QDeadlineTimer deadline(msecs);
+    while (isOpen() && m_socket.bytesToWrite() > 0) {
+        if (!m_socket.waitForBytesWritten(static_cast<int>(deadline.remainingTime())))
+            break;
+    }
+    return isOpen() && m_socket.bytesToWrite() == 0;
+}
+
+qint64 QtTcpClient::bytesAvailable() const
+{
+    return m_socket.bytesAvailable();
+}
+
+QByteArray QtTcpClient::read(qint64 maxBytes)
+{
+    return maxBytes > 0 ? m_socket.read(maxBytes) : QByteArray();
+}
+
+bool QtTcpClient::waitForReadyRead(int msecs)
+{
+    if (m_socket.bytesAvailable() == 0 && isOpen())
+        m_socket.waitForReadyRead(msecs);
+    return m_socket.bytesAvailable() > 0;
+}
+
+void QtTcpClient::discardInput()
+{
+    m_socket.skip(m_socket.bytesAvailable());
+}
+
+void QtTcpClient::onError(QAbstractSocket::SocketError error)
+{
+    // The waits of the transaction end by timing out all the time; that is no fault.
+    if (error == QAbstractSocket::SocketTimeoutError)
+        return;
+    m_failed = true;
+    m_error =
+        TcpError{static_cast<int>(error), QStringLiteral("QTcpSocket"), m_socket.errorString()};
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "TcpClient.h"
+
+#include <QObject>
+#include <QTcpSocket>
+
+// The TCP connection to a network printer, through QTcpSocket.
+class QtTcpClient : public QObject, public TcpClient
+{
+    Q_OBJECT
+
+public:
+    explicit QtTcpClient(QObject *parent = nullptr);
+    ~QtTcpClient() override;
+
+    int state() const override;
+    bool holdsSocket() const override;
+    void close() override;
+    void connectToHost(const QString &host, quint16 port) override;
+    std::optional<TcpError> takeError() override;
+
+    bool isOpen() const override;
+    bool write(const QByteArray &bytes) override;
+    bool flush(int msecs) override;
+    qint64 bytesAvailable() const override;
+    QByteArray read(qint64 maxBytes) override;
+    bool waitForReadyRead(int msecs) override;
+    void discardInput() override;
+
+private:
+    void onError(QAbstractSocket::SocketError error);
+
+    QTcpSocket m_socket;
+    std::optional<TcpError> m_error;
+    // An error ended the last connection or connection attempt.
+    bool m_failed = false;
+};

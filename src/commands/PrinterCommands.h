@@ -1,5 +1,8 @@
 #pragma once
 
+#include "SwitchTypes.h"
+
+#include <QByteArray>
 #include <QString>
 
 class CommandLink;
@@ -39,6 +42,13 @@ public:
     QString MakerName() const;
 
 private:
+    // One transaction that expects a reply, and one that expects none.
+    QString query(const QByteArray &command);
+    void write(const QByteArray &command);
+    bool getSwitch(SwitchByte sw);
+    bool getInfo(int row);
+    void setSwitch(SwitchByte sw);
+
     CommandLink &m_link;
     PrinterView &m_view;
     Prompter &m_prompter;

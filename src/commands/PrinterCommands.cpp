@@ -1,0 +1,254 @@
+#include "PrinterCommands.h"
+
+#include "CommandBytes.h"
+#include "CommandLink.h"
+#include "LanguageTables.h"
+#include "NumberText.h"
+#include "PrinterView.h"
+#include "Prompter.h"
+
+#include <array>
+#include <cmath>
+#include <optional>
+
+namespace {
+
+const QString kLineEnd = QStringLiteral("\r\n");
+constexpr QLatin1String kMaker{"NORVANTA"};
+
+const QString kLanguageFieldMissing =
+    QStringLiteral("Please select a code page and an international character set before "
+                   "writing.\r\nNothing was written to the printer.");
+
+// Where an information reply is shown.
+enum class InfoTarget { Language, Printer };
+
+// An information query: its command family (GS g "4" n or GS I n) and number, the tag of its
+// log line and the label that shows the reply.
+struct InfoQuery
+{
+    QByteArray (*command)(quint8);
+    quint8 number;
+    const char *tag;
+    InfoTarget target;
+    int label;
+};
+
+// Rows 0 to 3 are getLanguageInfo1 to 4, rows 4 to 7 getPrinterInfo1 to 4.
+using namespace CommandBytes;
+constexpr std::array<InfoQuery, 8> kInfoQueries{{
+    {&settingQuery, kCodePageNameSetting, "getLanguageInfo1-->", InfoTarget::Language, 0},
+    {&printerId, kFontTypeId, "getLanguageInfo2-->", InfoTarget::Language, 1},
+    {&settingQuery, kCodePageSetting, "getLanguageInfo3-->", InfoTarget::Language, 2},
+    {&settingQuery, kInterCharsSetting, "getLanguageInfo4-->", InfoTarget::Language, 3},
+    {&printerId, kModelId, "getPrinterInfo1-->", InfoTarget::Printer, 0},
+    {&printerId, kFirmwareId, "getPrinterInfo2-->", InfoTarget::Printer, 1},
+    {&settingQuery, kHoursPoweredSetting, "getPrinterInfo3-->", InfoTarget::Printer, 2},
+    {&settingQuery, kCutCountSetting, "getPrinterInfo4-->", InfoTarget::Printer, 3},
+}};
+constexpr int kFirstPrinterInfoRow = 4;
+
+constexpr QLatin1String kMakerTag{"getMakerInfo-->"};
+
+QString switchTag(SwitchByte sw)
+{
+    switch (sw) {
+    case SwitchByte::SW1:
+        return QStringLiteral("getSW1-->");
+    case SwitchByte::SW2:
+        return QStringLiteral("getSW2-->");
+    case SwitchByte::SW3:
+        return QStringLiteral("getSW3-->");
+    }
+    return {};
+}
+
+// The nearest integer, a tie going to the even neighbour (2.5 -> 2, 3.5 -> 4).
+int roundHalfEven(double value)
+{
+    if (std::abs(value - std::trunc(value)) == 0.5)
+        return int(2.0 * std::round(value / 2.0));
+    return int(std::round(value));
+}
+
+// The switch byte a reply carries: a reply that begins with a number from 0 to 255. A reply
+// that carries no number is not read as 0, so that a silent printer is not shown as one whose
+// switches are all ON.
+std::optional<int> switchValue(const QString &reply)
+{
+    const std::optional<double> number = NumberText::leadingNumber(reply);
+    if (!number || *number < 0.0 || *number > 255.0)
+        return std::nullopt;
+    return roundHalfEven(*number);
+}
+
+} // namespace
+
+PrinterCommands::PrinterCommands(CommandLink &link, PrinterView &view, Prompter &prompter)
+    : m_link(link)
+    , m_view(view)
+    , m_prompter(prompter)
+{}
+
+QString PrinterCommands::query(const QByteArray &command)
+{
+    QString reply = QStringLiteral("R");
+    m_link.SendCommand(command, reply);
+    return reply;
+}
+
+void PrinterCommands::write(const QByteArray &command)
+{
+    QString reply = QStringLiteral("W");
+    m_link.SendCommand(command, reply);
+}
+
+bool PrinterCommands::getSwitch(SwitchByte sw)
+{
+    const QString reply = query(CommandBytes::switchQuery(sw));
+    const std::optional<int> value = switchValue(reply);
+    if (value) {
+        m_view.AppendLog(switchTag(sw) + reply + kLineEnd);
+        m_view.ShowSwitchValue(sw, *value);
+    }
+    // Showing the value selects option buttons, whose click handling marks the page changed;
+    // a byte just read is by definition unchanged.
+    m_view.setDataChanged(false);
+    return value.has_value();
+}
+
+bool PrinterCommands::getInfo(int row)
+{
+    const InfoQuery &info = kInfoQueries[std::size_t(row)];
+    const QString reply = query(info.command(info.number));
+    if (reply.isEmpty())
+        return false;
+    m_view.AppendLog(QLatin1String(info.tag) + reply + kLineEnd);
+    if (info.target == InfoTarget::Language)
+        m_view.setLanguageInfo(info.label, reply);
+    else
+        m_view.setPrinterInfo(info.label, reply);
+    return true;
+}
+
+bool PrinterCommands::getSW1()
+{
+    return getSwitch(SwitchByte::SW1);
+}
+
+bool PrinterCommands::getSW2()
+{
+    return getSwitch(SwitchByte::SW2);
+}
+
+bool PrinterCommands::getSW3()
+{
+    return getSwitch(SwitchByte::SW3);
+}
+
+bool PrinterCommands::getLanguageInfo1()
+{
+    return getInfo(0);
+}
+
+bool PrinterCommands::getLanguageInfo2()
+{
+    return getInfo(1);
+}
+
+bool PrinterCommands::getLanguageInfo3()
+{
+    return getInfo(2);
+}
+
+bool PrinterCommands::getLanguageInfo4()
+{
+    return getInfo(3);
+}
+
+bool PrinterCommands::getPrinterInfo1()
+{
+    return getInfo(kFirstPrinterInfoRow);
+}
+
+bool PrinterCommands::getPrinterInfo2()
+{
+    return getInfo(kFirstPrinterInfoRow + 1);
+}
+
+bool PrinterCommands::getPrinterInfo3()
+{
+    return getInfo(kFirstPrinterInfoRow + 2);
+}
+
+bool PrinterCommands::getPrinterInfo4()
+{
+    return getInfo(kFirstPrinterInfoRow + 3);
+}
+
+bool PrinterCommands::getMakerInfo()
+{
+    const QString reply = query(CommandBytes::printerId(CommandBytes::kMakerId));
+    m_view.AppendLog(kMakerTag + reply + kLineEnd);
+    m_makerName = reply;
+    if (m_makerName != kMaker)
+        return false;
+    m_prompter.inform(QStringLiteral("Welcome to ") + m_makerName +
+                          QStringLiteral(" world.\r\n\r\nCommunication test finished."),
+                      appTitle());
+    return true;
+}
+
+void PrinterCommands::cmd0_Click()
+{
+    m_view.setSelfTestEnabled(false);
+    query(CommandBytes::selfTest()); // the printer prints; its reply says nothing
+    m_view.setSelfTestEnabled(true);
+}
+
+void PrinterCommands::setSwitch(SwitchByte sw)
+{
+    // No early exit: the lock follows the write whatever the link reported.
+    write(CommandBytes::unlock());
+    write(CommandBytes::switchWrite(sw, m_view.GetSwitchDigits(sw)));
+    write(CommandBytes::lock());
+}
+
+void PrinterCommands::setSW1()
+{
+    setSwitch(SwitchByte::SW1);
+}
+
+void PrinterCommands::setSW2()
+{
+    setSwitch(SwitchByte::SW2);
+}
+
+void PrinterCommands::setSW3()
+{
+    setSwitch(SwitchByte::SW3);
+}
+
+bool PrinterCommands::setLanguage()
+{
+    // All three fields are taken before anything is sent, so that the printer never gets a
+    // command with a missing value.
+    const auto codePage = LanguageTables::codePageDigits(m_view.codePageText());
+    const auto name = LanguageTables::codePageNameCodes(m_view.codePageNameText());
+    const auto interChars = LanguageTables::interCharsDigits(m_view.interCharsText());
+    if (!codePage || !name || !interChars) {
+        m_prompter.inform(kLanguageFieldMissing, appTitle());
+        return false;
+    }
+    write(CommandBytes::unlock());
+    write(CommandBytes::codePageWrite(*codePage));
+    write(CommandBytes::codePageNameWrite(*name));
+    write(CommandBytes::interCharsWrite(*interChars));
+    write(CommandBytes::lock());
+    return true;
+}
+
+QString PrinterCommands::MakerName() const
+{
+    return m_makerName;
+}

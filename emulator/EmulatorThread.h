@@ -1,0 +1,40 @@
+#pragma once
+
+#include "Emulator.h"
+
+#include <QThread>
+
+#include <type_traits>
+
+// Runs an Emulator in a thread of its own, so that a test can block its main thread (a window
+// waiting for the printer) while the printer answers. Every accessor is safe to call from any
+// other thread: it runs inside the emulator's thread and waits for the result.
+class EmulatorThread
+{
+public:
+    explicit EmulatorThread(const EmulatorOptions &options = EmulatorOptions());
+    ~EmulatorThread();
+
+    EmulatorThread(const EmulatorThread &) = delete;
+    EmulatorThread &operator=(const EmulatorThread &) = delete;
+
+    // Listens on 127.0.0.1 on a free port and returns it; 0 when that fails.
+    quint16 listenTcp(QString *error = nullptr);
+    // Opens a pseudo-terminal and returns its slave path; empty when that fails.
+    QString openPty(const QString &linkPath = QString(), QString *error = nullptr);
+    // The slave path now; it changes when a dropped connection replaced the pseudo-terminal.
+    QString ptyPath() const;
+
+    PrinterSnapshot snapshot() const;
+    QByteArray received() const;
+    void clearReceived();
+    QStringList commandLines() const;
+    Faults faults() const;
+    void setFaults(const Faults &faults);
+
+private:
+    template<typename Function> std::invoke_result_t<Function> call(Function function) const;
+
+    QThread m_thread;
+    Emulator *m_emulator;
+};

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+#include <QtGlobal>
+
+#include <optional>
+
+// Everything the emulated printer knows about itself: its identity (read-only texts and
+// counters) and the settings a client may store (switch bytes, code page, character set and
+// language model).
+struct PrinterSettings
+{
+    QString maker;
+    QString model;
+    QString firmware;
+    QString fontRom;
+    QString languageModel; // the code-page name stored under setting 36
+    int sw1 = 0;
+    int sw2 = 0;
+    int sw3 = 0;
+    int codePage = 0;
+    int charset = 0;
+    int hoursPowered = 0;
+    int cutPaperCount = 0;
+
+    // The factory settings of a model. "KV-4100" and "ZEPHYR-550" get their own switch bytes,
+    // firmware, font ROM and counters; any other text gets those of "KV-4100" under its own name.
+    static PrinterSettings forModel(const QString &model);
+
+    friend bool operator==(const PrinterSettings &, const PrinterSettings &) = default;
+};
+
+namespace PrinterTables {
+
+inline constexpr int kMaxSwitchByte = 255;
+inline constexpr int kMaxCharset = 15;
+inline constexpr int kLanguageModelLength = 20;
+// Longest identity text the program accepts (maker, model, firmware, font ROM).
+inline constexpr int kMaxIdentityLength = 64;
+
+bool isSwitchByte(int value);
+bool isCodePage(int value);
+bool isCharset(int value);
+
+// The code-page name the printer reports for a code page it has, in capitals ("STANDARD").
+QString codePageName(int codePage);
+
+// True for a non-empty text of printable ASCII characters (0x20 to 0x7E) of at most maxLength.
+bool isPrintableText(const QString &text, int maxLength);
+
+// A write's number field: one or more decimal digits, left-aligned, the rest NUL bytes.
+std::optional<int> parseDigitField(QByteArrayView field);
+// A write's text field: printable ASCII, left-aligned, the rest NUL bytes; at least one character.
+std::optional<QString> parseTextField(QByteArrayView field);
+
+// Kinds of value a setting holds.
+enum class ValueKind { SwitchByte, CodePage, Charset, Text, Counter };
+
+// One setting of the GS g family: read with GS g "4" n, written with GS g "8" n value NUL.
+struct Setting
+{
+    int number;
+    const char *name;     // as it appears in the readable command lines
+    bool readEndsWithNul; // the read command carries a closing NUL
+    int writeLength;      // bytes of the value field of a write; 0 for read-only settings
+    ValueKind kind;
+    int PrinterSettings::*numberField;   // for every kind but Text
+    QString PrinterSettings::*textField; // for Text
+};
+
+// One identification reply of GS I n.
+struct Identity
+{
+    int number;
+    const char *name;
+    QString PrinterSettings::*field;
+};
+
+const Setting *findSetting(int number);
+const Identity *findIdentity(int number);
+
+} // namespace PrinterTables

@@ -1,0 +1,107 @@
+// printer-emulator: a NORVANTA receipt printer in software, over TCP and/or a pseudo-terminal.
+
+#include "CommandLine.h"
+#include "Emulator.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onStopSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
+}
+
+// SIGINT and SIGTERM end the event loop, so that the program closes its listeners, removes its
+// symbolic link and leaves with status 0.
+bool watchStopSignals(QCoreApplication &app)
+{
+    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return false;
+    auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    struct sigaction action = {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    return ::sigaction(SIGINT, &action, nullptr) == 0 &&
+           ::sigaction(SIGTERM, &action, nullptr) == 0;
+}
+
+void printLine(FILE *stream, const QString &line)
+{
+    std::fprintf(stream, "%s\n", line.toLocal8Bit().constData());
+    std::fflush(stream);
+}
+
+QString tcpLocation(const Emulator &emulator)
+{
+    const QHostAddress address = emulator.tcpAddress();
+    const QString host = address.protocol() == QAbstractSocket::IPv6Protocol
+                             ? QLatin1Char('[') + address.toString() + QLatin1Char(']')
+                             : address.toString();
+    return QStringLiteral("tcp %1:%2").arg(host).arg(emulator.tcpPort());
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const CommandLine commandLine = CommandLine::parse(app.arguments());
+    switch (commandLine.outcome) {
+    case CommandLine::Outcome::Help:
+        std::fputs(CommandLine::helpText().toLocal8Bit().constData(), stdout);
+        return 0;
+    case CommandLine::Outcome::Error:
+        printLine(stderr, QStringLiteral("printer-emulator: %1\nTry printer-emulator --help.")
+                              .arg(commandLine.error));
+        return 2;
+    case CommandLine::Outcome::Run:
+        break;
+    }
+    const ProgramOptions &options = commandLine.options;
+
+    if (!watchStopSignals(app)) {
+        printLine(stderr, QStringLiteral("printer-emulator: cannot watch for stop signals"));
+        return 1;
+    }
+
+    Emulator emulator(options.emulator);
+    QObject::connect(&emulator, &Emulator::commandReceived,
+                     [](const QString &line) { printLine(stderr, line); });
+    QObject::connect(&emulator, &Emulator::selfTestPrinted,
+                     [](const QString &page) { printLine(stderr, page); });
+    QObject::connect(&emulator, &Emulator::notice,
+                     [](const QString &text) { printLine(stderr, QStringLiteral("# ") + text); });
+    QObject::connect(&emulator, &Emulator::ptyReopened,
+                     [](const QString &path) { printLine(stdout, QStringLiteral("pty ") + path); });
+
+    QString error;
+    QStringList ready;
+    if (options.tcp) {
+        if (!emulator.listenTcp(options.tcpAddress, options.tcpPort, &error)) {
+            printLine(stderr, QStringLiteral("printer-emulator: ") + error);
+            return 1;
+        }
+        ready << tcpLocation(emulator);
+    }
+    if (options.pty) {
+        if (!emulator.openPty(options.ptyLink, &error)) {
+            printLine(stderr, QStringLiteral("printer-emulator: ") + error);
+            return 1;
+        }
+        ready << QStringLiteral("pty ") + emulator.ptyPath();
+    }
+    printLine(stdout, ready.join(QLatin1Char(' ')));
+    return app.exec();
+}

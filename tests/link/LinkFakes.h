@@ -1,0 +1,159 @@
+#pragma once
+
+#include "DeviceResolver.h"
+#include "LinkView.h"
+#include "Prompter.h"
+#include "SerialDevice.h"
+#include "TcpClient.h"
+
+#include <QList>
+#include <QMap>
+#include <QString>
+
+#include <tuple>
+
+// The window as the link sees it: options to read, and a record of what the link showed.
+class FakeLinkView : public LinkView
+{
+public:
+    struct Status
+    {
+        QString text;
+        int red;
+        int green;
+        int blue;
+    };
+
+    SerialOptions serialOptions() const override { return options; }
+    QString tcpAddress() const override { return address; }
+    QString tcpPort() const override { return port; }
+    void showPortFrames(bool serialVisible, bool tcpVisible) override
+    {
+        frames = {serialVisible, tcpVisible};
+    }
+    void showLinkStatus(const QString &text, int red, int green, int blue) override
+    {
+        statuses.append({text, red, green, blue});
+    }
+
+    SerialOptions options;
+    QString address = QStringLiteral("127.0.0.1");
+    QString port = QStringLiteral("9100");
+    std::pair<bool, bool> frames{false, false};
+    QList<Status> statuses;
+};
+
+// Keeps every message box with its title.
+class RecordingPrompter : public Prompter
+{
+public:
+    void inform(const QString &text, const QString &title) override { shown.append({text, title}); }
+    bool ask(const QString &text, const QString &title) override
+    {
+        shown.append({text, title});
+        return true;
+    }
+
+    QList<std::pair<QString, QString>> shown;
+};
+
+// Device names for the tests: COM numbers and LPT1 point wherever the test says.
+class FakeResolver : public DeviceResolver
+{
+public:
+    QString serialPortName(int number) const override
+    {
+        requested.append(number);
+        return serial.value(number);
+    }
+    QString lptDeviceName() const override { return lpt; }
+
+    QMap<int, QString> serial;
+    QString lpt;
+    mutable QList<int> requested;
+};
+
+// A serial port whose opening, closing and modem lines the test decides.
+class FakeSerialDevice : public SerialDevice
+{
+public:
+    bool open(const QString &systemName, const SerialSettings &settings) override
+    {
+        opened.append({systemName, settings});
+        portOpen = openWorks;
+        return openWorks;
+    }
+    bool close() override
+    {
+        ++closes;
+        portOpen = portOpen && !closeWorks;
+        return !portOpen;
+    }
+    bool dsr() const override { return dsrOn; }
+    bool cts() const override { return ctsOn; }
+    bool isOpen() const override { return portOpen; }
+    bool write(const QByteArray &bytes) override
+    {
+        written += bytes;
+        return portOpen;
+    }
+    bool flush(int) override { return portOpen; }
+    qint64 bytesAvailable() const override { return 0; }
+    QByteArray read(qint64) override { return {}; }
+    bool waitForReadyRead(int) override { return false; }
+    void discardInput() override {}
+
+    bool openWorks = true;
+    bool closeWorks = true;
+    bool dsrOn = true;
+    bool ctsOn = true;
+    bool portOpen = false;
+    int closes = 0;
+    QList<std::pair<QString, SerialSettings>> opened;
+    QByteArray written;
+};
+
+// A TCP client whose state code and errors the test sets; it records what it is asked to do.
+class FakeTcpClient : public TcpClient
+{
+public:
+    int state() const override { return stateCode; }
+    bool holdsSocket() const override { return stateCode != Closed; }
+    void close() override
+    {
+        ++closes;
+        stateCode = Closed;
+    }
+    void connectToHost(const QString &host, quint16 port) override
+    {
+        connects.append({host, port});
+        stateCode = Connecting;
+    }
+    std::optional<TcpError> takeError() override { return std::exchange(error, std::nullopt); }
+    bool isOpen() const override { return stateCode == Connected; }
+    bool write(const QByteArray &bytes) override
+    {
+        written += bytes;
+        return isOpen();
+    }
+    bool flush(int) override { return isOpen(); }
+    qint64 bytesAvailable() const override { return 0; }
+    // A printer that breaks the connection with the error of `raise` while the link waits.
+    QByteArray read(qint64) override
+    {
+        if (raise) {
+            error = std::exchange(raise, std::nullopt);
+            stateCode = Failed;
+        }
+        return {};
+    }
+    bool waitForReadyRead(int) override { return false; }
+    void discardInput() override {}
+
+    int stateCode = Closed;
+    int closes = 0;
+    QList<std::pair<QString, quint16>> connects;
+    QByteArray written;
+    std::optional<TcpError> error;
+    std::optional<TcpError> raise;
+};

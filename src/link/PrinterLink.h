@@ -1,6 +1,10 @@
 #pragma once
 
 #include "CommandLink.h"
+#include "DeviceResolver.h"
+#include "LptDevice.h"
+#include "SerialDevice.h"
+#include "TcpClient.h"
 
 #include <QObject>
 #include <QString>
@@ -12,10 +16,6 @@
 class EventPump;
 class LinkView;
 class Prompter;
-class SerialDevice;
-class TcpClient;
-class LptDevice;
-class DeviceResolver;
 
 // The serial settings record filled by every serial open.
 struct ComSettings

@@ -1,0 +1,532 @@
+// Port choice, serial settings, opening and closing, the TCP status box and the messages of the
+// printer link, with devices whose behaviour each test decides.
+
+#include "LinkFakes.h"
+#include "PrinterLink.h"
+#include "SystemDeviceResolver.h"
+#include "SystemEventPump.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+Q_DECLARE_METATYPE(SerialOptions)
+
+namespace {
+
+const QByteArray kGetSW1("\x1d\x67\x34\x27\x00", 5);
+const QString kCannotOpen =
+    QStringLiteral("The COM3 can not OPEN !!\r\r"
+                   "Please check that whether <printer driver> or <other application> occupy it !");
+const QString kBusy = QStringLiteral("The COM3 port is busy...\r\n\r\n"
+                                     "Please double check the printer cable status.");
+
+// The serial option buttons with one baud rate (0: none), parity ('N', 'E' or none) and
+// handshake ('H' DTR/DSR, 'S' XON/XOFF or none) selected.
+SerialOptions options(int baud, char parity, char handshake)
+{
+    SerialOptions selected;
+    selected.baud115200 = baud == 115200;
+    selected.baud38400 = baud == 38400;
+    selected.baud19200 = baud == 19200;
+    selected.baud9600 = baud == 9600;
+    selected.parityNone = parity == 'N';
+    selected.parityEven = parity == 'E';
+    selected.handshakeDtrDsr = handshake == 'H';
+    selected.handshakeXonXoff = handshake == 'S';
+    return selected;
+}
+
+// A link over fake devices; the test reaches them through the raw pointers.
+struct Rig
+{
+    Rig()
+    {
+        PrinterLink::Devices devices;
+        devices.serial = std::make_unique<FakeSerialDevice>();
+        devices.tcp = std::make_unique<FakeTcpClient>();
+        devices.resolver = std::make_unique<FakeResolver>();
+        serial = static_cast<FakeSerialDevice *>(devices.serial.get());
+        tcp = static_cast<FakeTcpClient *>(devices.tcp.get());
+        resolver = static_cast<FakeResolver *>(devices.resolver.get());
+        for (int number = 1; number <= 16; ++number)
+            resolver->serial.insert(number, QStringLiteral("serial-%1").arg(number));
+        link = std::make_unique<PrinterLink>(view, prompter, pump, std::move(devices));
+    }
+
+    QStringList messages() const
+    {
+        QStringList shown;
+        for (const auto &[text, title] : prompter.shown)
+            shown.append(title + QStringLiteral(": ") + text);
+        return shown;
+    }
+
+    QStringList statuses() const
+    {
+        QStringList shown;
+        for (const FakeLinkView::Status &status : view.statuses)
+            shown.append(QStringLiteral("%1 %2,%3,%4")
+                             .arg(status.text)
+                             .arg(status.red)
+                             .arg(status.green)
+                             .arg(status.blue));
+        return shown;
+    }
+
+    FakeLinkView view;
+    RecordingPrompter prompter;
+    SystemEventPump pump;
+    FakeSerialDevice *serial = nullptr;
+    FakeTcpClient *tcp = nullptr;
+    FakeResolver *resolver = nullptr;
+    std::unique_ptr<PrinterLink> link;
+};
+
+// A list of port names written as one text, separated by blanks.
+QStringList names(const char *list)
+{
+    return QString::fromLatin1(list).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+QString app(const QString &text)
+{
+    return appTitle() + QStringLiteral(": ") + text;
+}
+
+} // namespace
+
+class LinkSettingsTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void portChoice_data();
+    void portChoice();
+    void serialSettings_data();
+    void serialSettings();
+    void portNumber_data();
+    void portNumber();
+    void serialOpenProblems_data();
+    void serialOpenProblems();
+    void serialClose_data();
+    void serialClose();
+    void statusBox_data();
+    void statusBox();
+    void tcpOpenAndClose_data();
+    void tcpOpenAndClose();
+    void tcpNotConnected_data();
+    void tcpNotConnected();
+    void tcpErrorMessage_data();
+    void tcpErrorMessage();
+    void lptOpenError_data();
+    void lptOpenError();
+    void sendWithoutOpenPort_data();
+    void sendWithoutOpenPort();
+    void serialPortOrder_data();
+    void serialPortOrder();
+};
+
+void LinkSettingsTest::portChoice_data()
+{
+    QTest::addColumn<QString>("choice");
+    QTest::addColumn<QString>("portType");
+    QTest::addColumn<bool>("serialFrame");
+    QTest::addColumn<bool>("tcpFrame");
+
+    QTest::newRow("network") << "TCP/IP"
+                             << "TCP" << false << true;
+    QTest::newRow("parallel") << "LPT1"
+                              << "LPT" << false << false;
+    QTest::newRow("first serial") << "COM1"
+                                  << "COM" << true << false;
+    QTest::newRow("two-digit serial") << "COM12"
+                                      << "COM" << true << false;
+    QTest::newRow("lower case") << "com3"
+                                << "COM" << true << false;
+}
+
+void LinkSettingsTest::portChoice()
+{
+    QFETCH(QString, choice);
+    QFETCH(QString, portType);
+    QFETCH(bool, serialFrame);
+    QFETCH(bool, tcpFrame);
+
+    Rig rig;
+    rig.link->Combo1_Click(choice);
+    QCOMPARE(rig.link->PortName(), choice);
+    QCOMPARE(rig.link->PortType(), portType);
+    QCOMPARE(rig.view.frames, std::make_pair(serialFrame, tcpFrame));
+    // A choice opens nothing.
+    QVERIFY(rig.serial->opened.isEmpty());
+    QVERIFY(rig.tcp->connects.isEmpty());
+}
+
+void LinkSettingsTest::serialSettings_data()
+{
+    QTest::addColumn<SerialOptions>("first");
+    QTest::addColumn<SerialOptions>("second");
+    QTest::addColumn<QString>("settingsText");
+    QTest::addColumn<QString>("handshake");
+    QTest::addColumn<int>("baudRate");
+    QTest::addColumn<bool>("evenParity");
+    QTest::addColumn<bool>("softwareFlow");
+
+    const SerialOptions initial;
+    QTest::newRow("initial options") << initial << initial << "115200,N,8,1"
+                                     << "2" << 115200 << false << false;
+    QTest::newRow("9600 even") << initial << options(9600, 'E', 'H') << "9600,E,8,1"
+                               << "2" << 9600 << true << false;
+    QTest::newRow("XON/XOFF") << initial << options(38400, 'N', 'S') << "38400,N,8,1"
+                              << "1" << 38400 << false << true;
+    QTest::newRow("19200") << initial << options(19200, 'E', 'S') << "19200,E,8,1"
+                           << "1" << 19200 << true << true;
+    // A group with no button selected keeps the code of the previous open.
+    QTest::newRow("nothing selected")
+        << options(19200, 'E', 'S') << options(0, 0, 0) << "19200,E,8,1"
+        << "1" << 19200 << true << true;
+}
+
+void LinkSettingsTest::serialSettings()
+{
+    QFETCH(SerialOptions, first);
+    QFETCH(SerialOptions, second);
+    QFETCH(QString, settingsText);
+    QFETCH(QString, handshake);
+    QFETCH(int, baudRate);
+    QFETCH(bool, evenParity);
+    QFETCH(bool, softwareFlow);
+
+    Rig rig;
+    rig.link->Combo1_Click(QStringLiteral("COM3"));
+    rig.view.options = first;
+    QVERIFY(rig.link->OpenPort(QStringLiteral("COM3"), true));
+    // Changed options count from the next open on, which starts from a closed port.
+    rig.view.options = second;
+    QVERIFY(rig.link->OpenPort(QStringLiteral("COM3"), true));
+
+    QCOMPARE(rig.link->settingsText(), settingsText);
+    QCOMPARE(rig.link->comSettings().Handshake, handshake);
+    QCOMPARE(rig.serial->closes, 1);
+    QCOMPARE(rig.serial->opened.size(), 2);
+    QCOMPARE(rig.serial->opened.last().second,
+             (SerialSettings{baudRate, evenParity, softwareFlow}));
+    QVERIFY(rig.prompter.shown.isEmpty());
+}
+
+void LinkSettingsTest::portNumber_data()
+{
+    QTest::addColumn<QString>("portName");
+    QTest::addColumn<int>("number");
+
+    QTest::newRow("COM1") << "COM1" << 1;
+    QTest::newRow("COM9") << "COM9" << 9;
+    QTest::newRow("COM10") << "COM10" << 10;
+    QTest::newRow("COM16") << "COM16" << 16;
+}
+
+void LinkSettingsTest::portNumber()
+{
+    QFETCH(QString, portName);
+    QFETCH(int, number);
+
+    Rig rig;
+    rig.link->Combo1_Click(portName);
+    rig.serial->openWorks = false;
+    QVERIFY(!rig.link->OpenPort(portName, true));
+    QCOMPARE(rig.resolver->requested, QList<int>{number});
+    QCOMPARE(rig.serial->opened.first().first, QStringLiteral("serial-%1").arg(number));
+    QCOMPARE(rig.messages(),
+             QStringList{app(QString(kCannotOpen).replace(QStringLiteral("COM3"), portName))});
+}
+
+void LinkSettingsTest::serialOpenProblems_data()
+{
+    QTest::addColumn<bool>("portExists");
+    QTest::addColumn<bool>("openWorks");
+    QTest::addColumn<bool>("dsr");
+    QTest::addColumn<bool>("cts");
+    QTest::addColumn<bool>("result");
+    QTest::addColumn<bool>("leftOpen");
+    QTest::addColumn<QStringList>("messages");
+
+    QTest::newRow("ready") << true << true << true << true << true << true << QStringList();
+    QTest::newRow("open refused") << true << false << true << true << false << false
+                                  << QStringList{app(kCannotOpen)};
+    QTest::newRow("no such port") << false << true << true << true << false << false
+                                  << QStringList{app(kCannotOpen)};
+    QTest::newRow("DSR off") << true << true << false << true << false << true
+                             << QStringList{app(kBusy)};
+    QTest::newRow("CTS off") << true << true << true << false << false << true
+                             << QStringList{app(kBusy)};
+    QTest::newRow("both off") << true << true << false << false << false << true
+                              << QStringList{app(kBusy)};
+}
+
+void LinkSettingsTest::serialOpenProblems()
+{
+    QFETCH(bool, portExists);
+    QFETCH(bool, openWorks);
+    QFETCH(bool, dsr);
+    QFETCH(bool, cts);
+    QFETCH(bool, result);
+    QFETCH(bool, leftOpen);
+    QFETCH(QStringList, messages);
+
+    Rig rig;
+    rig.link->Combo1_Click(QStringLiteral("COM3"));
+    if (!portExists)
+        rig.resolver->serial.remove(3);
+    rig.serial->openWorks = openWorks;
+    rig.serial->dsrOn = dsr;
+    rig.serial->ctsOn = cts;
+
+    QCOMPARE(rig.link->OpenPort(QStringLiteral("COM3"), true), result);
+    QCOMPARE(rig.serial->isOpen(), leftOpen);
+    QCOMPARE(rig.messages(), messages);
+}
+
+void LinkSettingsTest::serialClose_data()
+{
+    QTest::addColumn<bool>("openFirst");
+    QTest::addColumn<bool>("closeWorks");
+    QTest::addColumn<bool>("result");
+    QTest::addColumn<QStringList>("messages");
+
+    const QString cannotClose =
+        QString(kCannotOpen).replace(QStringLiteral("OPEN"), QStringLiteral("CLOSE"));
+    QTest::newRow("never opened") << false << true << true << QStringList();
+    QTest::newRow("open port") << true << true << true << QStringList();
+    QTest::newRow("close refused") << true << false << false << QStringList{app(cannotClose)};
+}
+
+void LinkSettingsTest::serialClose()
+{
+    QFETCH(bool, openFirst);
+    QFETCH(bool, closeWorks);
+    QFETCH(bool, result);
+    QFETCH(QStringList, messages);
+
+    Rig rig;
+    rig.link->Combo1_Click(QStringLiteral("COM3"));
+    if (openFirst)
+        QVERIFY(rig.link->OpenPort(QStringLiteral("COM3"), true));
+    rig.serial->closeWorks = closeWorks;
+
+    QCOMPARE(rig.link->OpenPort(QStringLiteral("COM3"), false), result);
+    QCOMPARE(rig.serial->isOpen(), !result);
+    QCOMPARE(rig.messages(), messages);
+}
+
+void LinkSettingsTest::statusBox_data()
+{
+    QTest::addColumn<QList<int>>("states");
+    QTest::addColumn<QStringList>("shown");
+
+    const QString connecting = QStringLiteral("Connecting... 0,0,0");
+    const QString connected = QStringLiteral("Connected 0,0,192");
+    const QString unknown = QStringLiteral("unknown 0,0,0");
+    const QString disconnect = QStringLiteral("Disconnect 255,0,0");
+    QTest::newRow("closed at start") << QList<int>{0} << QStringList();
+    QTest::newRow("connecting, connected")
+        << QList<int>{6, 7} << QStringList{connecting, connected};
+    QTest::newRow("no change, no redraw") << QList<int>{7, 7, 7} << QStringList{connected};
+    QTest::newRow("failed") << QList<int>{6, 9} << QStringList{connecting, unknown};
+    QTest::newRow("closed again") << QList<int>{7, 0} << QStringList{connected, disconnect};
+    QTest::newRow("other codes") << QList<int>{4, 8} << QStringList{unknown, unknown};
+}
+
+void LinkSettingsTest::statusBox()
+{
+    QFETCH(QList<int>, states);
+    QFETCH(QStringList, shown);
+
+    Rig rig;
+    for (const int state : states) {
+        rig.tcp->stateCode = state;
+        rig.link->cmdSTATUS_Click();
+        QCOMPARE(rig.link->LastLinkState(), state);
+    }
+    QCOMPARE(rig.statuses(), shown);
+}
+
+void LinkSettingsTest::tcpOpenAndClose_data()
+{
+    QTest::addColumn<QString>("portText");
+    QTest::addColumn<quint16>("port");
+
+    QTest::newRow("same port") << "9100" << quint16(9100);
+    QTest::newRow("other port") << "9101" << quint16(9101);
+    QTest::newRow("blanks around") << " 9102 " << quint16(9102);
+    QTest::newRow("not a number") << "abc" << quint16(9100);
+    QTest::newRow("too large") << "70000" << quint16(9100);
+}
+
+void LinkSettingsTest::tcpOpenAndClose()
+{
+    QFETCH(QString, portText);
+    QFETCH(quint16, port);
+
+    Rig rig;
+    rig.link->Combo1_Click(QStringLiteral("TCP/IP"));
+    QVERIFY(rig.link->OpenPort(QStringLiteral("TCP/IP"), true));
+    rig.view.port = portText;
+    rig.view.address = QStringLiteral("127.0.0.2");
+    QVERIFY(rig.link->OpenPort(QStringLiteral("TCP/IP"), true));
+
+    using Connect = std::pair<QString, quint16>;
+    QCOMPARE(rig.tcp->connects, (QList<Connect>{{QStringLiteral("127.0.0.1"), 9100},
+                                                {QStringLiteral("127.0.0.2"), port}}));
+    // The open in use is closed first, and each open redraws the box at once.
+    QCOMPARE(rig.tcp->closes, 1);
+    QCOMPARE(rig.statuses(), QStringList(2, QStringLiteral("Connecting... 0,0,0")));
+    QVERIFY(rig.link->isStatusTimerActive());
+
+    QVERIFY(rig.link->OpenPort(QStringLiteral("TCP/IP"), false));
+    QVERIFY(!rig.link->isStatusTimerActive());
+    QCOMPARE(rig.statuses().last(), QStringLiteral("Disconnect 255,0,0"));
+    QVERIFY(rig.prompter.shown.isEmpty());
+}
+
+void LinkSettingsTest::tcpNotConnected_data()
+{
+    QTest::addColumn<int>("state");
+
+    QTest::newRow("closed") << 0;
+    QTest::newRow("resolving") << 4;
+    QTest::newRow("connecting") << 6;
+    QTest::newRow("closing") << 8;
+    QTest::newRow("failed") << 9;
+}
+
+void LinkSettingsTest::tcpNotConnected()
+{
+    QFETCH(int, state);
+
+    Rig rig;
+    rig.link->Combo1_Click(QStringLiteral("TCP/IP"));
+    rig.tcp->stateCode = state;
+    QString reply = QStringLiteral("R");
+    rig.link->SendCommand(kGetSW1, reply);
+
+    QCOMPARE(reply, QString());
+    QVERIFY(rig.tcp->written.isEmpty());
+    QCOMPARE(rig.messages(),
+             QStringList{app(
+                 QStringLiteral("Could not send data now, please check lan printer status... ") +
+                 QString::number(state))});
+}
+
+void LinkSettingsTest::tcpErrorMessage_data()
+{
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("positive") << 10054
+                              << "Error: Error #  10054 was generated by Socket\rConnection reset";
+    QTest::newRow("zero") << 0 << "Error: Error #  0 was generated by Socket\rConnection reset";
+    QTest::newRow("negative") << -1
+                              << "Error: Error # -1 was generated by Socket\rConnection reset";
+}
+
+void LinkSettingsTest::tcpErrorMessage()
+{
+    QFETCH(int, number);
+    QFETCH(QString, message);
+
+    Rig rig;
+    rig.link->Combo1_Click(QStringLiteral("TCP/IP"));
+    rig.tcp->stateCode = TcpClient::Connected;
+    // An error left over from before the exchange is not reported.
+    rig.tcp->error = TcpError{99, QStringLiteral("Old"), QStringLiteral("Stale")};
+    rig.tcp->raise = TcpError{number, QStringLiteral("Socket"), QStringLiteral("Connection reset")};
+    QString reply = QStringLiteral("R");
+    rig.link->SendCommand(kGetSW1, reply);
+
+    QCOMPARE(reply, QString());
+    QCOMPARE(rig.tcp->written, kGetSW1);
+    QCOMPARE(rig.messages(), QStringList{message});
+}
+
+void LinkSettingsTest::lptOpenError_data()
+{
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("missing device") << "missing"
+                                    << "Error no  2: No such file or directory";
+    QTest::newRow("a folder") << ""
+                              << "Error no  21: Is a directory";
+}
+
+void LinkSettingsTest::lptOpenError()
+{
+    QFETCH(QString, device);
+    QFETCH(QString, message);
+
+    QTemporaryDir folder;
+    Rig rig;
+    rig.resolver->lpt = folder.filePath(device);
+    rig.link->Combo1_Click(QStringLiteral("LPT1"));
+
+    QVERIFY(rig.link->OpenPort(QStringLiteral("LPT1"), true));
+    QCOMPARE(rig.messages(), QStringList{app(message)});
+    // The device stays closed: a command goes nowhere and gets no reply.
+    QString reply = QStringLiteral("R");
+    rig.link->SendCommand(kGetSW1, reply);
+    QCOMPARE(reply, QString());
+    QCOMPARE(rig.prompter.shown.size(), 1);
+}
+
+void LinkSettingsTest::sendWithoutOpenPort_data()
+{
+    QTest::addColumn<QString>("choice");
+    QTest::addColumn<QString>("mode");
+
+    for (const char *choice : {"COM3", "LPT1", ""}) {
+        for (const char *mode : {"R", "W"})
+            QTest::addRow("%s %s", choice, mode)
+                << QString::fromLatin1(choice) << QString::fromLatin1(mode);
+    }
+}
+
+void LinkSettingsTest::sendWithoutOpenPort()
+{
+    QFETCH(QString, choice);
+    QFETCH(QString, mode);
+
+    FakeLinkView view;
+    RecordingPrompter prompter;
+    SystemEventPump pump;
+    PrinterLink link(view, prompter, pump, PrinterLink::systemDevices());
+    link.Combo1_Click(choice);
+    QString reply = mode;
+    link.SendCommand(kGetSW1, reply);
+    QCOMPARE(reply, QString());
+    QVERIFY(prompter.shown.isEmpty());
+}
+
+void LinkSettingsTest::serialPortOrder_data()
+{
+    QTest::addColumn<QStringList>("reported");
+    QTest::addColumn<QStringList>("ordered");
+
+    QTest::newRow("on-board first") << names("ttyUSB0 ttyS1 ttyS0") << names("ttyS0 ttyS1 ttyUSB0");
+    QTest::newRow("number order") << names("ttyS10 ttyS2 ttyS1") << names("ttyS1 ttyS2 ttyS10");
+    QTest::newRow("USB before ACM")
+        << names("ttyACM0 ttyUSB1 ttyUSB0") << names("ttyUSB0 ttyUSB1 ttyACM0");
+    QTest::newRow("other kinds last")
+        << names("ttyAMA0 ttyACM0 ttyS0") << names("ttyS0 ttyACM0 ttyAMA0");
+    QTest::newRow("none") << QStringList() << QStringList();
+}
+
+void LinkSettingsTest::serialPortOrder()
+{
+    QFETCH(QStringList, reported);
+    QFETCH(QStringList, ordered);
+
+    QCOMPARE(SystemDeviceResolver::orderedSerialPorts(reported), ordered);
+}
+
+QTEST_GUILESS_MAIN(LinkSettingsTest)
+#include "tst_link_settings.moc"

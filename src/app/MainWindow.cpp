@@ -1,0 +1,380 @@
+#include "MainWindow.h"
+
+#include "DesktopShell.h"
+#include "HelpLocator.h"
+#include "LanguagePanel.h"
+#include "LogHistory.h"
+#include "PrinterCommands.h"
+#include "SwitchPanel.h"
+#include "ui_MainWindow.h"
+
+#include <QCloseEvent>
+#include <QIcon>
+
+namespace {
+
+constexpr int kInfoRows = 4;
+
+QString memberName(const QString &arrayName, int index)
+{
+    return arrayName + QLatin1Char('_') + QString::number(index);
+}
+
+// The members first ... first + N - 1 of a control array, found by their object names
+// ("optSW1ON_0" ...).
+template<typename Control, std::size_t N>
+std::array<Control *, N> controlArray(const QWidget &window, const QString &arrayName,
+                                      int first = 0)
+{
+    std::array<Control *, N> controls{};
+    for (std::size_t i = 0; i < N; ++i) {
+        controls[i] = window.findChild<Control *>(memberName(arrayName, first + int(i)));
+        Q_ASSERT(controls[i] != nullptr);
+    }
+    return controls;
+}
+
+int panelIndex(SwitchByte sw)
+{
+    return static_cast<int>(sw);
+}
+
+QString switchName(SwitchByte sw)
+{
+    return QStringLiteral("SW") + QString::number(panelIndex(sw) + 1);
+}
+
+} // namespace
+
+MainWindow::MainWindow(Prompter &prompter, DesktopShell &shell, EventPump &pump,
+                       PrinterLink::Devices devices, QWidget *parent)
+    : QWidget(parent)
+    , m_ui(std::make_unique<Ui::MainWindow>())
+    , m_prompter(prompter)
+    , m_shell(shell)
+{
+    Q_INIT_RESOURCE(app);
+    m_ui->setupUi(this);
+    setFixedSize(size());
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/images/icon-16.png"), QSize(16, 16));
+    icon.addFile(QStringLiteral(":/images/icon-32.png"), QSize(32, 32));
+    setWindowIcon(icon);
+
+    m_lblKV_INFO = controlArray<QLabel, kInfoRows>(*this, QStringLiteral("lblKV_INFO"));
+    m_lblLANG_INFO = controlArray<QLabel, kInfoRows>(*this, QStringLiteral("lblLANG_INFO"));
+
+    const auto model = [this] { return modelName(); };
+    for (const SwitchByte sw : {SwitchByte::SW1, SwitchByte::SW2, SwitchByte::SW3}) {
+        const QString name = switchName(sw);
+        const auto on = controlArray<QRadioButton, 8>(*this, QStringLiteral("opt%1ON").arg(name));
+        const auto off = controlArray<QRadioButton, 8>(*this, QStringLiteral("opt%1OFF").arg(name));
+        const QString labelArray = QStringLiteral("lbl%1Function").arg(name);
+        QList<QLabel *> labels;
+        // SW3 has meaning labels 0 to 6; SW1 and SW2 one for each of their eight pairs.
+        const int labelCount = sw == SwitchByte::SW3 ? 7 : 8;
+        for (int i = 0; i < labelCount; ++i) {
+            labels.append(findChild<QLabel *>(memberName(labelArray, i)));
+            Q_ASSERT(labels.last() != nullptr);
+        }
+        m_switchPanels[panelIndex(sw)] =
+            std::make_unique<SwitchPanel>(sw, on, off, labels, model, bDataChanged);
+    }
+    m_languagePanel = std::make_unique<LanguagePanel>(
+        *m_ui->comboCodePage, *m_ui->comboCodePageName, *m_ui->comboInterChars, *m_lblLANG_INFO[2],
+        *m_lblLANG_INFO[3], bDataChanged);
+    m_log = std::make_unique<LogHistory>(*m_ui->txtLOG);
+
+    m_ui->Combo1->addItems(PrinterLink::portList());
+    m_ui->Combo1->setCurrentIndex(m_ui->Combo1->findText(QStringLiteral("COM1")));
+
+    m_link = std::make_unique<PrinterLink>(*this, prompter, pump, std::move(devices));
+    m_commands = std::make_unique<PrinterCommands>(*m_link, *this, prompter);
+
+    connectControls();
+    Form_Load();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::connectControls()
+{
+    connect(m_ui->Combo1, &QComboBox::activated, this, &MainWindow::Combo1_Click);
+    connect(m_ui->cmdSTATUS, &QPushButton::clicked, this, &MainWindow::cmdSTATUS_Click);
+    connect(m_ui->cmd0, &QPushButton::clicked, this, [this] { m_commands->cmd0_Click(); });
+    connect(m_ui->cmdEXIT, &QPushButton::clicked, this, &MainWindow::cmdEXIT_Click);
+    connect(m_ui->cmdHELP, &QPushButton::clicked, this, &MainWindow::cmdHELP_Click);
+    connect(m_ui->cmdCLEARlst, &QPushButton::clicked, this, &MainWindow::cmdCLEARlst_Click);
+
+    // The click handling runs on clicks only; values shown by the program refresh their
+    // meanings themselves.
+    for (const auto &panel : m_switchPanels) {
+        SwitchPanel *switches = panel.get();
+        for (int i = 0; i < 8; ++i) {
+            connect(switches->onButton(i), &QRadioButton::clicked, this,
+                    [switches, i] { switches->optON_Click(i); });
+            connect(switches->offButton(i), &QRadioButton::clicked, this,
+                    [switches, i] { switches->optOFF_Click(i); });
+        }
+    }
+    connect(m_ui->comboCodePage, &QComboBox::activated, this,
+            [this] { m_languagePanel->comboCodePage_Click(); });
+    connect(m_ui->comboInterChars, &QComboBox::activated, this,
+            [this] { m_languagePanel->comboInterChars_Click(); });
+}
+
+void MainWindow::Form_Load()
+{
+    // The port list shows its first choice, and the options frame of that kind is shown.
+    Combo1_Click();
+    cmdSTATUS_Click();
+    m_ui->comboInterChars->setCurrentIndex(0);
+    bDataChanged = false;
+    bRevertingTab = false;
+}
+
+void MainWindow::Form_Unload()
+{
+    m_link->OpenPort(m_link->PortName(), false);
+}
+
+void MainWindow::cmdEXIT_Click()
+{
+    // Closing the window closes the port (Form_Unload); then the program ends.
+    close();
+    m_shell.quit();
+}
+
+void MainWindow::cmdHELP_Click()
+{
+    m_ui->cmdHELP->setEnabled(false);
+    const QString path = HelpLocator::forThisProgram().find();
+    if (!path.isEmpty())
+        m_shell.openHelp(path);
+    m_ui->cmdHELP->setEnabled(true);
+}
+
+void MainWindow::Combo1_Click()
+{
+    m_link->Combo1_Click(m_ui->Combo1->currentText());
+}
+
+void MainWindow::cmdSTATUS_Click()
+{
+    m_link->cmdSTATUS_Click();
+}
+
+void MainWindow::ShowCodePage()
+{
+    m_languagePanel->ShowCodePage();
+}
+
+void MainWindow::ShowInterChars()
+{
+    m_languagePanel->ShowInterChars();
+}
+
+void MainWindow::cmdCLEARlst_Click()
+{
+    m_log->cmdCLEARlst_Click();
+}
+
+const QString &MainWindow::logText() const
+{
+    return m_log->text();
+}
+
+QString MainWindow::modelName() const
+{
+    return m_lblKV_INFO[0]->text();
+}
+
+QTabWidget *MainWindow::SSTab1() const
+{
+    return m_ui->SSTab1;
+}
+
+QWidget *MainWindow::switchFrame(SwitchByte sw) const
+{
+    switch (sw) {
+    case SwitchByte::SW1:
+        return m_ui->frameSW1m;
+    case SwitchByte::SW2:
+        return m_ui->frameSW2m;
+    case SwitchByte::SW3:
+        return m_ui->frameSW3m;
+    }
+    return nullptr;
+}
+
+QWidget *MainWindow::frameLanguageInfo() const
+{
+    return m_ui->frameLanguageInfo;
+}
+
+QWidget *MainWindow::frameCOMm() const
+{
+    return m_ui->frameCOMm;
+}
+
+QWidget *MainWindow::frameTCPIP() const
+{
+    return m_ui->frameTCPIP;
+}
+
+QLabel *MainWindow::lblPORT() const
+{
+    return m_ui->lblPORT;
+}
+
+QComboBox *MainWindow::Combo1() const
+{
+    return m_ui->Combo1;
+}
+
+QPushButton *MainWindow::cmdCommunicate() const
+{
+    return m_ui->cmdCommunicate;
+}
+
+QPushButton *MainWindow::cmd0() const
+{
+    return m_ui->cmd0;
+}
+
+QPushButton *MainWindow::cmd1() const
+{
+    return m_ui->cmd1;
+}
+
+QPushButton *MainWindow::cmd2() const
+{
+    return m_ui->cmd2;
+}
+
+SwitchPanel &MainWindow::switchPanel(SwitchByte sw) const
+{
+    return *m_switchPanels[panelIndex(sw)];
+}
+
+LanguagePanel &MainWindow::languagePanel() const
+{
+    return *m_languagePanel;
+}
+
+PrinterLink &MainWindow::link() const
+{
+    return *m_link;
+}
+
+PrinterCommands &MainWindow::commands() const
+{
+    return *m_commands;
+}
+
+Prompter &MainWindow::prompter() const
+{
+    return m_prompter;
+}
+
+DesktopShell &MainWindow::shell() const
+{
+    return m_shell;
+}
+
+SerialOptions MainWindow::serialOptions() const
+{
+    SerialOptions options;
+    options.baud115200 = m_ui->com_BR_115200->isChecked();
+    options.baud38400 = m_ui->com_BR_38400->isChecked();
+    options.baud19200 = m_ui->com_BR_19200->isChecked();
+    options.baud9600 = m_ui->com_BR_9600->isChecked();
+    options.parityNone = m_ui->com_PK_NONE->isChecked();
+    options.parityEven = m_ui->com_PK_EVEN->isChecked();
+    options.handshakeDtrDsr = m_ui->com_HS_HW->isChecked();
+    options.handshakeXonXoff = m_ui->com_HS_SW->isChecked();
+    return options;
+}
+
+QString MainWindow::tcpAddress() const
+{
+    return m_ui->tcpIP->text();
+}
+
+QString MainWindow::tcpPort() const
+{
+    return m_ui->tcpListenPort->text();
+}
+
+void MainWindow::showPortFrames(bool serialVisible, bool tcpVisible)
+{
+    m_ui->frameCOMm->setVisible(serialVisible);
+    m_ui->frameTCPIP->setVisible(tcpVisible);
+}
+
+void MainWindow::showLinkStatus(const QString &text, int red, int green, int blue)
+{
+    QPalette palette = m_ui->txtSTATUS->palette();
+    palette.setColor(QPalette::Text, QColor(red, green, blue));
+    m_ui->txtSTATUS->setPalette(palette);
+    m_ui->txtSTATUS->setText(text);
+}
+
+void MainWindow::ShowSwitchValue(SwitchByte sw, int value)
+{
+    switchPanel(sw).ShowValue(value);
+}
+
+std::array<quint8, 3> MainWindow::GetSwitchDigits(SwitchByte sw) const
+{
+    return switchPanel(sw).GetDigits();
+}
+
+void MainWindow::setPrinterInfo(int index, const QString &text)
+{
+    if (index >= 0 && index < kInfoRows)
+        m_lblKV_INFO[index]->setText(text);
+}
+
+void MainWindow::setLanguageInfo(int index, const QString &text)
+{
+    if (index >= 0 && index < kInfoRows)
+        m_lblLANG_INFO[index]->setText(text);
+}
+
+QString MainWindow::codePageText() const
+{
+    return m_ui->comboCodePage->currentText();
+}
+
+QString MainWindow::codePageNameText() const
+{
+    return m_ui->comboCodePageName->currentText();
+}
+
+QString MainWindow::interCharsText() const
+{
+    return m_ui->comboInterChars->currentText();
+}
+
+void MainWindow::setDataChanged(bool changed)
+{
+    bDataChanged = changed;
+}
+
+void MainWindow::setSelfTestEnabled(bool enabled)
+{
+    m_ui->cmd0->setEnabled(enabled);
+}
+
+void MainWindow::AppendLog(const QString &text)
+{
+    m_log->AppendLog(text);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    // Closing is never refused.
+    Form_Unload();
+    event->accept();
+}

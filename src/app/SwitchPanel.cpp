@@ -1,0 +1,121 @@
+#include "SwitchPanel.h"
+
+#include "SwitchBits.h"
+#include "SwitchMeanings.h"
+
+#include <QLabel>
+#include <QRadioButton>
+
+#include <utility>
+
+namespace {
+
+constexpr int kPairCount = 8;
+
+bool isPairIndex(int index)
+{
+    return index >= 0 && index < kPairCount;
+}
+
+// The selected button of a pair stands out in bold type.
+void emphasise(QRadioButton *button)
+{
+    QFont font = button->font();
+    font.setBold(button->isChecked());
+    button->setFont(font);
+}
+
+} // namespace
+
+SwitchPanel::SwitchPanel(SwitchByte sw, const Buttons &on, const Buttons &off,
+                         QList<QLabel *> labels, ModelSource model, bool &dataChanged)
+    : m_sw(sw)
+    , m_on(on)
+    , m_off(off)
+    , m_labels(std::move(labels))
+    , m_model(std::move(model))
+    , m_dataChanged(dataChanged)
+{}
+
+SwitchByte SwitchPanel::switchByte() const
+{
+    return m_sw;
+}
+
+void SwitchPanel::ShowValue(int value)
+{
+    const std::array<bool, 8> off = SwitchBits::offStates(value);
+    for (int i = kPairCount - 1; i >= 0; --i)
+        (off[i] ? m_off[i] : m_on[i])->setChecked(true);
+    for (int i = 0; i < kPairCount; ++i)
+        ShowMeaning(i);
+}
+
+std::array<quint8, 3> SwitchPanel::GetDigits() const
+{
+    std::array<bool, 8> off{};
+    for (int i = 0; i < kPairCount; ++i)
+        off[i] = m_off[i]->isChecked();
+    return SwitchBits::digitCodes(SwitchBits::valueFromOffStates(off));
+}
+
+void SwitchPanel::ShowMeaning(int index)
+{
+    if (!hasEmphasis(index))
+        return;
+    emphasise(m_off[index]);
+    emphasise(m_on[index]);
+    const std::optional<MeaningUpdate> update =
+        SwitchMeanings::meaning(m_sw, m_model(), index, pairs());
+    if (update && update->labelIndex >= 0 && update->labelIndex < m_labels.size())
+        m_labels[update->labelIndex]->setText(update->text);
+}
+
+void SwitchPanel::optON_Click(int index)
+{
+    m_dataChanged = true;
+    ShowMeaning(index);
+}
+
+void SwitchPanel::optOFF_Click(int index)
+{
+    optON_Click(index);
+}
+
+SwitchPairs SwitchPanel::pairs() const
+{
+    SwitchPairs states{};
+    for (int i = 0; i < kPairCount; ++i) {
+        if (m_off[i]->isChecked())
+            states[i] = PairState::Off;
+        else if (m_on[i]->isChecked())
+            states[i] = PairState::On;
+        else
+            states[i] = PairState::None;
+    }
+    return states;
+}
+
+bool SwitchPanel::isOn(int index) const
+{
+    return isPairIndex(index) && m_on[index]->isChecked();
+}
+
+QRadioButton *SwitchPanel::onButton(int index) const
+{
+    return isPairIndex(index) ? m_on[index] : nullptr;
+}
+
+QRadioButton *SwitchPanel::offButton(int index) const
+{
+    return isPairIndex(index) ? m_off[index] : nullptr;
+}
+
+bool SwitchPanel::hasEmphasis(int index) const
+{
+    // Of the additional switch byte only switch 1 has a meaning; its other pairs only follow
+    // the byte read.
+    if (m_sw == SwitchByte::SW3)
+        return index == 0;
+    return isPairIndex(index);
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "Prompter.h"
+
+#include <QList>
+#include <QString>
+
+// Keeps every message box the program asks for, in order, and answers questions from a script;
+// once the script has run out, every question gets `defaultAnswer`.
+class RecordingPrompter : public Prompter
+{
+public:
+    struct Shown
+    {
+        QString text;
+        QString title;
+        bool question = false;
+    };
+
+    void inform(const QString &text, const QString &title) override;
+    bool ask(const QString &text, const QString &title) override;
+
+    // The texts shown, in order.
+    QStringList texts() const;
+
+    QList<Shown> shown;
+    QList<bool> answers;
+    bool defaultAnswer = true;
+};

@@ -1,0 +1,11 @@
+#include "RecordingShell.h"
+
+void RecordingShell::quit()
+{
+    ++quitCount;
+}
+
+void RecordingShell::openHelp(const QString &path)
+{
+    openedHelp.append(path);
+}

@@ -1,0 +1,12 @@
+#include "TestWindow.h"
+
+#include <utility>
+
+TestWindow::TestWindow(std::unique_ptr<DeviceResolver> resolver, std::unique_ptr<TcpClient> tcp)
+    : window(prompter, shell, pump, testDevices(std::move(resolver), std::move(tcp)))
+{}
+
+void TestWindow::missingControl(const QString &name)
+{
+    qFatal("The window has no control named %s", qPrintable(name));
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "MainWindow.h"
+#include "RecordingPrompter.h"
+#include "RecordingShell.h"
+#include "SystemEventPump.h"
+#include "TestDevices.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <memory>
+
+// The main window with recording seams, its port names pointed at the test's devices.
+struct TestWindow
+{
+    explicit TestWindow(
+        std::unique_ptr<DeviceResolver> resolver = std::make_unique<FixedDeviceResolver>(),
+        std::unique_ptr<TcpClient> tcp = nullptr);
+
+    // A control of the window by its object name; a name the window lacks stops the test run.
+    template<typename Control> Control *control(const QString &name) const
+    {
+        Control *found = window.findChild<Control *>(name);
+        if (found == nullptr)
+            missingControl(name);
+        return found;
+    }
+
+    RecordingPrompter prompter;
+    RecordingShell shell;
+    SystemEventPump pump;
+    MainWindow window;
+
+private:
+    static void missingControl(const QString &name);
+};

@@ -51,9 +51,9 @@ bool load(const QString &path, PrinterSettings &settings, QString *error)
         const QString key = QLatin1String(entry.key);
         if (!object.contains(key))
             continue;
-        const QJsonValue value = object.value(key);
-        const int number = value.toInt(-1);
-        if (!value.isDouble() || value.toDouble() != number || !entry.valid(number)) {
+        // Anything but a whole number reads as -1, which no setting takes.
+        const int number = object.value(key).toInt(-1);
+        if (!entry.valid(number)) {
             *error = QStringLiteral("%1: invalid value for \"%2\"").arg(path, key);
             return false;
         }

@@ -6,24 +6,13 @@
 #include "SerialDevice.h"
 #include "TcpClient.h"
 
-#include <QList>
 #include <QMap>
-#include <QString>
-
-#include <tuple>
+#include <QStringList>
 
 // The window as the link sees it: options to read, and a record of what the link showed.
 class FakeLinkView : public LinkView
 {
 public:
-    struct Status
-    {
-        QString text;
-        int red;
-        int green;
-        int blue;
-    };
-
     SerialOptions serialOptions() const override { return options; }
     QString tcpAddress() const override { return address; }
     QString tcpPort() const override { return port; }
@@ -33,48 +22,64 @@ public:
     }
     void showLinkStatus(const QString &text, int red, int green, int blue) override
     {
-        statuses.append({text, red, green, blue});
+        statuses.append(QStringLiteral("%1 %2,%3,%4").arg(text).arg(red).arg(green).arg(blue));
     }
 
     SerialOptions options;
     QString address = QStringLiteral("127.0.0.1");
     QString port = QStringLiteral("9100");
     std::pair<bool, bool> frames{false, false};
-    QList<Status> statuses;
+    QStringList statuses;
 };
 
-// Keeps every message box with its title.
+// Keeps every message box as "title: text".
 class RecordingPrompter : public Prompter
 {
 public:
-    void inform(const QString &text, const QString &title) override { shown.append({text, title}); }
+    void inform(const QString &text, const QString &title) override
+    {
+        shown.append(title + QStringLiteral(": ") + text);
+    }
     bool ask(const QString &text, const QString &title) override
     {
-        shown.append({text, title});
+        inform(text, title);
         return true;
     }
 
-    QList<std::pair<QString, QString>> shown;
+    QStringList shown;
 };
 
 // Device names for the tests: COM numbers and LPT1 point wherever the test says.
 class FakeResolver : public DeviceResolver
 {
 public:
-    QString serialPortName(int number) const override
-    {
-        requested.append(number);
-        return serial.value(number);
-    }
+    QString serialPortName(int number) const override { return serial.value(number); }
     QString lptDeviceName() const override { return lpt; }
 
     QMap<int, QString> serial;
     QString lpt;
-    mutable QList<int> requested;
+};
+
+// A device that takes every byte while it is open and never answers.
+template<typename Device> class SilentDevice : public Device
+{
+public:
+    bool write(const QByteArray &bytes) override
+    {
+        written += bytes;
+        return this->isOpen();
+    }
+    bool flush(int) override { return this->isOpen(); }
+    qint64 bytesAvailable() const override { return 0; }
+    QByteArray read(qint64) override { return {}; }
+    bool waitForReadyRead(int) override { return false; }
+    void discardInput() override {}
+
+    QByteArray written;
 };
 
 // A serial port whose opening, closing and modem lines the test decides.
-class FakeSerialDevice : public SerialDevice
+class FakeSerialDevice : public SilentDevice<SerialDevice>
 {
 public:
     bool open(const QString &systemName, const SerialSettings &settings) override
@@ -92,16 +97,6 @@ public:
     bool dsr() const override { return dsrOn; }
     bool cts() const override { return ctsOn; }
     bool isOpen() const override { return portOpen; }
-    bool write(const QByteArray &bytes) override
-    {
-        written += bytes;
-        return portOpen;
-    }
-    bool flush(int) override { return portOpen; }
-    qint64 bytesAvailable() const override { return 0; }
-    QByteArray read(qint64) override { return {}; }
-    bool waitForReadyRead(int) override { return false; }
-    void discardInput() override {}
 
     bool openWorks = true;
     bool closeWorks = true;
@@ -110,11 +105,10 @@ public:
     bool portOpen = false;
     int closes = 0;
     QList<std::pair<QString, SerialSettings>> opened;
-    QByteArray written;
 };
 
 // A TCP client whose state code and errors the test sets; it records what it is asked to do.
-class FakeTcpClient : public TcpClient
+class FakeTcpClient : public SilentDevice<TcpClient>
 {
 public:
     int state() const override { return stateCode; }
@@ -131,13 +125,6 @@ public:
     }
     std::optional<TcpError> takeError() override { return std::exchange(error, std::nullopt); }
     bool isOpen() const override { return stateCode == Connected; }
-    bool write(const QByteArray &bytes) override
-    {
-        written += bytes;
-        return isOpen();
-    }
-    bool flush(int) override { return isOpen(); }
-    qint64 bytesAvailable() const override { return 0; }
     // A printer that breaks the connection with the error of `raise` while the link waits.
     QByteArray read(qint64) override
     {
@@ -147,13 +134,10 @@ public:
         }
         return {};
     }
-    bool waitForReadyRead(int) override { return false; }
-    void discardInput() override {}
 
     int stateCode = Closed;
     int closes = 0;
     QList<std::pair<QString, quint16>> connects;
-    QByteArray written;
     std::optional<TcpError> error;
     std::optional<TcpError> raise;
 };

@@ -6,7 +6,6 @@
 
 #include <fcntl.h>
 #include <pty.h>
-#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -84,12 +83,6 @@ PtyPrinterPeer::~PtyPrinterPeer()
     hangUp();
     if (m_slave >= 0)
         ::close(m_slave);
-}
-
-qint64 PtyPrinterPeer::waitingAtDevice() const
-{
-    int count = 0;
-    return ::ioctl(m_slave, FIONREAD, &count) == 0 ? count : 0;
 }
 
 void PtyPrinterPeer::writeOut(const QByteArray &bytes)

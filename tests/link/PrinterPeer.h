@@ -79,8 +79,6 @@ public:
     PtyPrinterPeer();
     ~PtyPrinterPeer() override;
     QString devicePath() const { return m_path; }
-    // Bytes sent by the peer that wait on the slave side, not yet read by anyone.
-    qint64 waitingAtDevice() const;
 
 protected:
     void writeOut(const QByteArray &bytes) override;

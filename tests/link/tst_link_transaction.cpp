@@ -33,31 +33,29 @@ struct Rig
         : transport(kind)
     {
         PrinterLink::Devices devices;
-        auto resolver = std::make_unique<FakeResolver>();
+        auto *resolver = new FakeResolver;
+        devices.resolver.reset(resolver);
         if (transport == Transport::Tcp) {
-            auto tcpPeer = std::make_unique<TcpPrinterPeer>();
+            auto *tcpPeer = new TcpPrinterPeer;
+            peer.reset(tcpPeer);
             view.port = QString::number(tcpPeer->port());
-            auto client = std::make_unique<QtTcpClient>();
-            tcp = client.get();
-            device = client.get();
-            devices.tcp = std::move(client);
-            peer = std::move(tcpPeer);
+            devices.tcp.reset(tcp = new QtTcpClient);
+            device = tcp;
         } else {
-            auto ptyPeer = std::make_unique<PtyPrinterPeer>();
+            auto *ptyPeer = new PtyPrinterPeer;
+            peer.reset(ptyPeer);
             resolver->serial.insert(3, ptyPeer->devicePath());
             resolver->lpt = ptyPeer->devicePath();
             if (transport == Transport::Serial) {
-                auto serial = std::make_unique<QtSerialDevice>();
-                device = serial.get();
-                devices.serial = std::move(serial);
+                auto *serial = new QtSerialDevice;
+                devices.serial.reset(serial);
+                device = serial;
             } else {
-                auto lpt = std::make_unique<FdLptDevice>();
-                device = lpt.get();
-                devices.lpt = std::move(lpt);
+                auto *lpt = new FdLptDevice;
+                devices.lpt.reset(lpt);
+                device = lpt;
             }
-            peer = std::move(ptyPeer);
         }
-        devices.resolver = std::move(resolver);
         link = std::make_unique<PrinterLink>(view, prompter, pump, std::move(devices));
         const char *const names[] = {"TCP/IP", "COM3", "LPT1"};
         link->Combo1_Click(QLatin1String(names[static_cast<int>(transport)]));
@@ -144,7 +142,7 @@ void LinkTransactionTest::reply_data()
     row("CR LF kept", {{bytes("_KV\r\n\0", 6)}}, QStringLiteral("KV\r\n"));
     row("block in delayed pieces", {{"_12"}, {"3", 30}, {bytes("4\0", 2), 30}},
         QStringLiteral("1234"));
-    row("unframed pieces", {{"AB"}, {"CD", 20}}, QStringLiteral("ABCD"));
+    row("unframed pieces", {{"AB"}, {"CD", 10}}, QStringLiteral("ABCD"));
     row("late first byte", {{bytes("_7\0", 3), 300}}, QStringLiteral("7"));
     row("bytes above 127 unchanged", {{bytes("_\xb0\xff\0", 4)}}, QString::fromLatin1("\xb0\xff"));
     row("bytes after the block dropped", {{bytes("_5\0XYZ", 6)}}, QStringLiteral("5"));
@@ -226,12 +224,8 @@ void LinkTransactionTest::printerGone()
     rig.peer->answer(kGetSW2, {{"_12"}, {{}, 20, true}});
 
     QCOMPARE(rig.transact(kGetSW2), QString());
-    QStringList shown;
-    for (const auto &[text, title] : rig.prompter.shown)
-        shown.append(title + QStringLiteral(": ") + text);
-    QCOMPARE(shown, messages);
+    QCOMPARE(rig.prompter.shown, messages);
     // Later commands find the port closed: no reply and no crash.
-    rig.prompter.shown.clear();
     QCOMPARE(rig.transact(kGetSW3), QString());
 }
 
@@ -287,12 +281,13 @@ void LinkTransactionTest::failedConnection()
     }
     rig.link->OpenPort(rig.link->PortName(), true);
     QVERIFY(rig.link->isStatusTimerActive());
-    QTRY_COMPARE(rig.view.statuses.last().text, QStringLiteral("unknown"));
+    QTRY_COMPARE(rig.view.statuses.last(), QStringLiteral("unknown 0,0,0"));
 
     QCOMPARE(rig.transact(kGetSW2), QString());
     QCOMPARE(rig.prompter.shown.size(), 1);
-    QCOMPARE(rig.prompter.shown.first().first,
-             QStringLiteral("Could not send data now, please check lan printer status... 9"));
+    QCOMPARE(rig.prompter.shown.first(),
+             QStringLiteral(
+                 "KV_SW_Utility: Could not send data now, please check lan printer status... 9"));
 }
 
 QTEST_GUILESS_MAIN(LinkTransactionTest)

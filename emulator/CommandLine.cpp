@@ -43,13 +43,15 @@ constexpr std::array<OptionSpec, 20> kOptions{{
     {"state", Takes::Value, "FILE",
      "keep SW1 to SW3, code page, character set and language model in this JSON file across "
      "runs; values given on the command line win over the file"},
-    {"reply-delay", Takes::Value, "MS", "send each reply MS milliseconds after its command"},
+    {"reply-delay", Takes::Value, "MS",
+     "send each reply MS milliseconds (0 to 60000) after its command"},
     {"split-replies", Takes::Nothing, nullptr,
      "send each reply in two or three pieces, 5 to 20 ms apart"},
     {"silent", Takes::Nothing, nullptr, "never reply; commands still take effect"},
     {"drop-after", Takes::Value, "N",
-     "end the connection after N commands: TCP closes it; the pseudo-terminal hangs up and is "
-     "replaced by a new one, whose path is printed again"},
+     "end the connection after N commands (0: never), once their replies went out: TCP closes "
+     "it; the pseudo-terminal hangs up and is replaced by a new one, whose path is printed "
+     "again and to which LINK then points"},
     {"garbage", Takes::Nothing, nullptr, "answer every query with 1 to 64 random bytes"},
     {"help", Takes::Nothing, nullptr, "show this help"},
     {"h", Takes::Nothing, nullptr, nullptr},
@@ -290,15 +292,15 @@ QString CommandLine::helpText()
         QStringLiteral("\nDefaults per model (code page 0, character set 0, maker NORVANTA):\n");
     for (const QString &model : {QStringLiteral("KV-4100"), QStringLiteral("ZEPHYR-550")}) {
         const PrinterSettings s = PrinterSettings::forModel(model);
-        text += QStringLiteral("  %1: SW1 %2, SW2 %3, SW3 %4, firmware %5, font ROM %6, "
-                               "%7 hours, %8 cuts\n")
-                    .arg(model)
-                    .arg(s.sw1)
-                    .arg(s.sw2)
-                    .arg(s.sw3)
-                    .arg(s.firmware, s.fontRom)
-                    .arg(s.hoursPowered)
-                    .arg(s.cutPaperCount);
+        text += helpEntry(QStringLiteral("  %1:").arg(model),
+                          QStringLiteral("SW1 %1, SW2 %2, SW3 %3, firmware %4, font ROM %5, %6 "
+                                         "hours, %7 cuts")
+                              .arg(s.sw1)
+                              .arg(s.sw2)
+                              .arg(s.sw3)
+                              .arg(s.firmware, s.fontRom)
+                              .arg(s.hoursPowered)
+                              .arg(s.cutPaperCount));
     }
     text += QStringLiteral(
         "  SW1 105: 115200 baud, partial cut, paper feed before the cut, auto cutter.\n"

@@ -1,13 +1,9 @@
 #pragma once
 
-#include "DeviceResolver.h"
 #include "LinkView.h"
-#include "LptDevice.h"
 #include "PrinterLink.h"
 #include "PrinterView.h"
-#include "SerialDevice.h"
 #include "SwitchTypes.h"
-#include "TcpClient.h"
 
 #include <QWidget>
 

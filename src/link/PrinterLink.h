@@ -32,7 +32,8 @@ class PrinterLink : public QObject, public CommandLink
     Q_OBJECT
 
 public:
-    // The devices behind the link; tests replace any of them.
+    // The devices behind the link; tests replace any of them. A member left empty is given the
+    // real device of this platform.
     struct Devices
     {
         std::unique_ptr<SerialDevice> serial;

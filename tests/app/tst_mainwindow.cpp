@@ -404,6 +404,10 @@ void TestMainWindow::serialOptionsReachTheLink_data()
     QTest::newRow("38400 XON/XOFF")
         << QStringList{QStringLiteral("com_BR_38400"), QStringLiteral("com_HS_SW")}
         << QStringLiteral("38400,N,8,1") << QStringLiteral("1");
+    QTest::newRow("the selected ones again")
+        << QStringList{QStringLiteral("com_BR_115200"), QStringLiteral("com_PK_NONE"),
+                       QStringLiteral("com_HS_HW")}
+        << QStringLiteral("115200,N,8,1") << QStringLiteral("2");
     QTest::newRow("19200 and back to NONE")
         << QStringList{QStringLiteral("com_BR_19200"), QStringLiteral("com_PK_EVEN"),
                        QStringLiteral("com_PK_NONE")}

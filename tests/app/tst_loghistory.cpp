@@ -7,8 +7,6 @@
 #include <QTest>
 #include <QTextCursor>
 
-#include <algorithm>
-
 namespace {
 
 // A text of `length` characters that shows where each character stood: "0123456789012...".
@@ -46,7 +44,6 @@ class TestLogHistory : public QObject
 private Q_SLOTS:
     void trimsBeforeAnAppend_data();
     void trimsBeforeAnAppend();
-    void repeatedAppendsStayBounded();
     void appendsAtTheEndWhateverIsSelected_data();
     void appendsAtTheEndWhateverIsSelected();
     void keepsTheEndInView();
@@ -83,23 +80,6 @@ void TestLogHistory::trimsBeforeAnAppend()
     QCOMPARE(t.window.logText().size(), expected.size());
     QCOMPARE(t.window.logText(), expected);
     QCOMPARE(t.control<QPlainTextEdit>(QStringLiteral("txtLOG"))->toPlainText(), shown(expected));
-}
-
-void TestLogHistory::repeatedAppendsStayBounded()
-{
-    TestWindow t;
-    const QString line = QStringLiteral("getPrinterInfo1-->KV-4100\r\n");
-    qsizetype longest = 0;
-    for (int i = 0; i < 2000; ++i) {
-        t.window.AppendLog(line);
-        longest = std::max(longest, t.window.logText().size());
-        // The log is never longer than the trimming length plus the last line.
-        QVERIFY(t.window.logText().size() < 8192 + line.size());
-    }
-    QVERIFY(longest >= 8192);
-    QVERIFY(t.window.logText().endsWith(line));
-    QCOMPARE(t.control<QPlainTextEdit>(QStringLiteral("txtLOG"))->toPlainText(),
-             shown(t.window.logText()));
 }
 
 void TestLogHistory::appendsAtTheEndWhateverIsSelected_data()

@@ -1,4 +1,5 @@
 #include "HelpLocator.h"
+#include "MessageBoxPrompter.h"
 #include "PrinterCommands.h"
 #include "TestWindow.h"
 #include "WrappingPushButton.h"
@@ -11,6 +12,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -20,6 +22,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "QtTcpClient.h"
 
@@ -169,6 +172,9 @@ private Q_SLOTS:
     void helpFoldersOfThisProgram();
     void helpButtonOpensTheFoundFile_data();
     void helpButtonOpensTheFoundFile();
+
+    void messageBoxes_data();
+    void messageBoxes();
 
     void screenReaderFindsEveryControl();
     void accessibleDescriptions_data();
@@ -610,6 +616,80 @@ void TestMainWindow::helpButtonOpensTheFoundFile()
     QVERIFY(t.prompter.shown.isEmpty());
     QVERIFY(help->isEnabled());
     QCOMPARE(t.shell.quitCount, 0);
+}
+
+namespace {
+
+// What a message box showed, read while it is open.
+struct ShownBox
+{
+    QString title;
+    QString text;
+    Qt::TextFormat format = Qt::AutoText;
+    QMessageBox::Icon icon = QMessageBox::Information;
+    QMessageBox::StandardButtons buttons;
+};
+
+// Waits for the modal message box, notes what it shows and answers it with `answer`.
+void answerMessageBox(ShownBox &shown, QMessageBox::StandardButton answer)
+{
+    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+    if (box == nullptr) {
+        QTimer::singleShot(0, [&shown, answer] { answerMessageBox(shown, answer); });
+        return;
+    }
+    shown = {box->windowTitle(), box->text(), box->textFormat(), box->icon(),
+             box->standardButtons()};
+    box->button(answer)->click();
+}
+
+} // namespace
+
+void TestMainWindow::messageBoxes_data()
+{
+    QTest::addColumn<bool>("question");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("shownText");
+    QTest::newRow("notice with CR LF")
+        << false << QStringLiteral("Read printer information1 error!!\r\n\r\nPlease check.")
+        << QStringLiteral("KV_SW_Utility") << int(QMessageBox::Ok)
+        << QStringLiteral("Read printer information1 error!!\n\nPlease check.");
+    QTest::newRow("notice with CR and angle brackets")
+        << false << QStringLiteral("The COM3 can not OPEN !!\r\rwhether <printer driver> occupy it")
+        << QStringLiteral("KV_SW_Utility") << int(QMessageBox::Ok)
+        << QStringLiteral("The COM3 can not OPEN !!\n\nwhether <printer driver> occupy it");
+    QTest::newRow("question answered Yes")
+        << true << QStringLiteral("Are you sure to ignore <SW2> settings?")
+        << QStringLiteral("Switch Change confirm") << int(QMessageBox::Yes)
+        << QStringLiteral("Are you sure to ignore <SW2> settings?");
+    QTest::newRow("question answered No")
+        << true << QStringLiteral("Are you sure to ignore <Additional Switch> settings?")
+        << QStringLiteral("Switch Change confirm") << int(QMessageBox::No)
+        << QStringLiteral("Are you sure to ignore <Additional Switch> settings?");
+}
+
+void TestMainWindow::messageBoxes()
+{
+    QFETCH(bool, question);
+    QFETCH(QString, text);
+    QFETCH(QString, title);
+    QFETCH(int, answer);
+    QFETCH(QString, shownText);
+    MessageBoxPrompter prompter;
+    ShownBox shown;
+    QTimer::singleShot(
+        0, [&shown, answer] { answerMessageBox(shown, QMessageBox::StandardButton(answer)); });
+    if (question)
+        QCOMPARE(prompter.ask(text, title), answer == QMessageBox::Yes);
+    else
+        prompter.inform(text, title);
+    QCOMPARE(shown.title, title);
+    QCOMPARE(shown.text, shownText);
+    QCOMPARE(shown.format, Qt::PlainText);
+    QCOMPARE(shown.icon, QMessageBox::NoIcon);
+    QCOMPARE(shown.buttons, question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
 }
 
 void TestMainWindow::screenReaderFindsEveryControl()

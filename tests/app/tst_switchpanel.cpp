@@ -86,12 +86,8 @@ private Q_SLOTS:
     void showValueLeavesTheChangedFlag();
     void shownTexts_data();
     void shownTexts();
-    void clickEmphasisesTheSelectedButton_data();
-    void clickEmphasisesTheSelectedButton();
-    void clickingOnePairLeavesTheOthers_data();
-    void clickingOnePairLeavesTheOthers();
-    void everyClickMarksAChange_data();
-    void everyClickMarksAChange();
+    void clickChangesItsPairOnly_data();
+    void clickChangesItsPairOnly();
     void baudRateFollowsEitherSwitch_data();
     void baudRateFollowsEitherSwitch();
     void additionalSwitchFollowsTheByteOnly();
@@ -288,112 +284,63 @@ void TestSwitchPanel::shownTexts()
     QCOMPARE(t.control<QLabel>(label)->text(), text);
 }
 
-void TestSwitchPanel::clickEmphasisesTheSelectedButton_data()
+void TestSwitchPanel::clickChangesItsPairOnly_data()
 {
     QTest::addColumn<SwitchByte>("sw");
     QTest::addColumn<int>("index");
-    QTest::addColumn<bool>("clickOn");
-    addSwitchRows("", [](SwitchByte sw, const QString &name) {
-        // Only the first pair of the additional switch can be clicked.
-        const QList<int> pairs = sw == SwitchByte::SW3 ? QList<int>{0} : QList<int>{0, 3, 7};
-        for (int i : pairs) {
-            QTest::newRow(qPrintable(name + QStringLiteral("%1 ON").arg(i + 1))) << sw << i << true;
-            QTest::newRow(qPrintable(name + QStringLiteral("%1 OFF").arg(i + 1)))
-                << sw << i << false;
-        }
-    });
-}
-
-void TestSwitchPanel::clickEmphasisesTheSelectedButton()
-{
-    QFETCH(SwitchByte, sw);
-    QFETCH(int, index);
-    QFETCH(bool, clickOn);
-    TestWindow t;
-    showFrame(t, sw);
-    // A fresh window: nothing is emphasised yet.
-    QTest::mouseClick(t.control<QRadioButton>(button(sw, clickOn, index)), Qt::LeftButton);
-    QVERIFY(t.control<QRadioButton>(button(sw, clickOn, index))->font().bold());
-    QVERIFY(!t.control<QRadioButton>(button(sw, !clickOn, index))->font().bold());
-    for (int i = 0; i < 8; ++i) {
-        if (i != index) {
-            QVERIFY(!t.control<QRadioButton>(button(sw, true, i))->font().bold());
-            QVERIFY(!t.control<QRadioButton>(button(sw, false, i))->font().bold());
-        }
-    }
-    // And back.
-    QTest::mouseClick(t.control<QRadioButton>(button(sw, !clickOn, index)), Qt::LeftButton);
-    QVERIFY(t.control<QRadioButton>(button(sw, !clickOn, index))->font().bold());
-    QVERIFY(!t.control<QRadioButton>(button(sw, clickOn, index))->font().bold());
-}
-
-void TestSwitchPanel::clickingOnePairLeavesTheOthers_data()
-{
-    QTest::addColumn<SwitchByte>("sw");
-    QTest::addColumn<int>("index");
+    QTest::addColumn<bool>("selectedOne"); // click the button that is already selected
     addSwitchRows("switch", [](SwitchByte sw, const QString &name) {
-        for (int i = 0; i < 8; ++i)
-            QTest::newRow(qPrintable(name + QString::number(i + 1))) << sw << i;
+        for (int i = 0; i < 8; ++i) {
+            QTest::newRow(qPrintable(name + QString::number(i + 1))) << sw << i << false;
+            QTest::newRow(qPrintable(name + QString::number(i + 1) + QStringLiteral(" again")))
+                << sw << i << true;
+        }
     });
 }
 
-void TestSwitchPanel::clickingOnePairLeavesTheOthers()
+void TestSwitchPanel::clickChangesItsPairOnly()
 {
     QFETCH(SwitchByte, sw);
     QFETCH(int, index);
+    QFETCH(bool, selectedOne);
     TestWindow t;
     t.window.setPrinterInfo(0, QStringLiteral("ZEPHYR-550"));
     showFrame(t, sw);
-    t.window.ShowSwitchValue(sw, 0xA5);
-    const QString before = pattern(t, sw);
-    const QString others[] = {pattern(t, SwitchByte::SW1), pattern(t, SwitchByte::SW2),
+    for (const SwitchByte each : {SwitchByte::SW1, SwitchByte::SW2, SwitchByte::SW3})
+        t.window.ShowSwitchValue(each, 0xA5);
+    const QString before[] = {pattern(t, SwitchByte::SW1), pattern(t, SwitchByte::SW2),
                               pattern(t, SwitchByte::SW3)};
+    // No emphasis anywhere, so that the click shows which pairs it refreshes.
+    for (int i = 0; i < 8; ++i) {
+        for (const bool on : {true, false}) {
+            auto *option = t.control<QRadioButton>(button(sw, on, i));
+            QFont font = option->font();
+            font.setBold(false);
+            option->setFont(font);
+        }
+    }
 
-    const bool wasOff = before.at(index) == QLatin1Char('1');
-    QTest::mouseClick(t.control<QRadioButton>(button(sw, wasOff, index)), Qt::LeftButton);
+    const bool off = before[int(sw)].at(index) == QLatin1Char('1');
+    const bool clickOn = selectedOne ? !off : off;
+    QTest::mouseClick(t.control<QRadioButton>(button(sw, clickOn, index)), Qt::LeftButton);
 
-    QString expected = before;
-    // The pairs 2 to 8 of the additional switch cannot be clicked.
-    if (sw != SwitchByte::SW3 || index == 0)
-        expected[index] = wasOff ? QLatin1Char('0') : QLatin1Char('1');
+    // Of the additional switch only the first pair can be clicked, and only it has emphasis.
+    const bool clickable = sw != SwitchByte::SW3 || index == 0;
+    QString expected = before[int(sw)];
+    if (clickable)
+        expected[index] = clickOn ? QLatin1Char('0') : QLatin1Char('1');
     QCOMPARE(pattern(t, sw), expected);
     for (const SwitchByte other : {SwitchByte::SW1, SwitchByte::SW2, SwitchByte::SW3}) {
         if (other != sw)
-            QCOMPARE(pattern(t, other), others[int(other)]);
+            QCOMPARE(pattern(t, other), before[int(other)]);
     }
-}
-
-void TestSwitchPanel::everyClickMarksAChange_data()
-{
-    QTest::addColumn<SwitchByte>("sw");
-    QTest::addColumn<int>("index");
-    QTest::addColumn<bool>("clickOn");
-    QTest::addColumn<bool>("alreadySelected");
-    addSwitchRows("", [](SwitchByte sw, const QString &name) {
-        const int index = sw == SwitchByte::SW3 ? 0 : 5;
-        QTest::newRow(qPrintable(name + QStringLiteral("ON"))) << sw << index << true << false;
-        QTest::newRow(qPrintable(name + QStringLiteral("OFF again")))
-            << sw << index << false << true;
-    });
-    // On a foreign model switch 1 of SW2 has no text to change, and is still a change.
-    QTest::newRow("SW2 switch 1 of another model") << SwitchByte::SW2 << 0 << true << false;
-}
-
-void TestSwitchPanel::everyClickMarksAChange()
-{
-    QFETCH(SwitchByte, sw);
-    QFETCH(int, index);
-    QFETCH(bool, clickOn);
-    QFETCH(bool, alreadySelected);
-    TestWindow t;
-    showFrame(t, sw);
-    auto *option = t.control<QRadioButton>(button(sw, clickOn, index));
-    QCOMPARE(option->isChecked(), alreadySelected);
-    QVERIFY(!t.window.bDataChanged);
-    QTest::mouseClick(option, Qt::LeftButton);
-    QVERIFY(option->isChecked());
-    QVERIFY(t.window.bDataChanged);
-    // No message box comes with a click.
+    QCOMPARE(t.window.bDataChanged, clickable);
+    for (int i = 0; i < 8; ++i) {
+        const bool refreshed = clickable && i == index;
+        QCOMPARE(t.control<QRadioButton>(button(sw, clickOn, i))->font().bold(), refreshed);
+        QVERIFY(!t.control<QRadioButton>(button(sw, !clickOn, i))->font().bold());
+    }
+    // A click brings no message box.
     QVERIFY(t.prompter.shown.isEmpty());
 }
 

@@ -6,14 +6,17 @@
 #include "LogHistory.h"
 #include "PrinterCommands.h"
 #include "SwitchPanel.h"
+#include "Workflows.h"
 #include "ui_MainWindow.h"
 
 #include <QCloseEvent>
 #include <QIcon>
+#include <QTimer>
 
 namespace {
 
 constexpr int kInfoRows = 4;
+constexpr int kCloseRetryMs = 50;
 
 QString memberName(const QString &arrayName, int index)
 {
@@ -90,6 +93,7 @@ MainWindow::MainWindow(Prompter &prompter, DesktopShell &shell, EventPump &pump,
 
     m_link = std::make_unique<PrinterLink>(*this, prompter, pump, std::move(devices));
     m_commands = std::make_unique<PrinterCommands>(*m_link, *this, prompter);
+    m_workflows = std::make_unique<Workflows>(*this, *m_link, *m_commands, prompter);
 
     connectControls();
     Form_Load();
@@ -100,6 +104,14 @@ MainWindow::~MainWindow() = default;
 void MainWindow::connectControls()
 {
     connect(m_ui->Combo1, &QComboBox::activated, this, &MainWindow::Combo1_Click);
+    connect(m_ui->cmdCommunicate, &QPushButton::clicked, this, &MainWindow::cmdCommunicate_Click);
+    connect(m_ui->cmd1, &QPushButton::clicked, this, &MainWindow::cmd1_Click);
+    connect(m_ui->cmd2, &QPushButton::clicked, this, &MainWindow::cmd2_Click);
+    connect(m_ui->SSTab1, &QTabWidget::currentChanged, this, [this](int tab) {
+        const int previousTab = m_shownTab;
+        m_shownTab = tab;
+        SSTab1_Click(previousTab);
+    });
     connect(m_ui->cmdSTATUS, &QPushButton::clicked, this, &MainWindow::cmdSTATUS_Click);
     connect(m_ui->cmd0, &QPushButton::clicked, this, [this] { m_commands->cmd0_Click(); });
     connect(m_ui->cmdEXIT, &QPushButton::clicked, this, &MainWindow::cmdEXIT_Click);
@@ -130,7 +142,6 @@ void MainWindow::Form_Load()
     cmdSTATUS_Click();
     m_ui->comboInterChars->setCurrentIndex(0);
     bDataChanged = false;
-    bRevertingTab = false;
 }
 
 void MainWindow::Form_Unload()
@@ -162,6 +173,26 @@ void MainWindow::Combo1_Click()
 void MainWindow::cmdSTATUS_Click()
 {
     m_link->cmdSTATUS_Click();
+}
+
+void MainWindow::cmdCommunicate_Click()
+{
+    m_workflows->cmdCommunicate_Click();
+}
+
+void MainWindow::cmd1_Click()
+{
+    m_workflows->cmd1_Click();
+}
+
+void MainWindow::cmd2_Click()
+{
+    m_workflows->cmd2_Click();
+}
+
+void MainWindow::SSTab1_Click(int previousTab)
+{
+    m_workflows->SSTab1_Click(previousTab);
 }
 
 void MainWindow::ShowCodePage()
@@ -372,9 +403,114 @@ void MainWindow::AppendLog(const QString &text)
     m_log->AppendLog(text);
 }
 
+void MainWindow::setButtonEnabled(WindowButton button, bool enabled)
+{
+    switch (button) {
+    case WindowButton::Communicate:
+        m_ui->cmdCommunicate->setEnabled(enabled);
+        break;
+    case WindowButton::SelfTest:
+        m_ui->cmd0->setEnabled(enabled);
+        break;
+    case WindowButton::Read:
+        m_ui->cmd1->setEnabled(enabled);
+        break;
+    case WindowButton::Write:
+        m_ui->cmd2->setEnabled(enabled);
+        break;
+    }
+}
+
+int MainWindow::currentTab() const
+{
+    return m_ui->SSTab1->currentIndex();
+}
+
+void MainWindow::setCurrentTab(int tab)
+{
+    m_ui->SSTab1->setCurrentIndex(tab);
+}
+
+QString MainWindow::tabCaption(int tab) const
+{
+    return m_ui->SSTab1->tabText(tab);
+}
+
+void MainWindow::setTabCaption(int tab, const QString &caption)
+{
+    m_ui->SSTab1->setTabText(tab, caption);
+}
+
+void MainWindow::setTabsVisible(bool visible)
+{
+    m_ui->SSTab1->setVisible(visible);
+}
+
+void MainWindow::setLanguageFrameVisible(bool visible)
+{
+    m_ui->frameLanguageInfo->setVisible(visible);
+}
+
+void MainWindow::setSwitchFrameVisible(SwitchByte sw, bool visible)
+{
+    switchFrame(sw)->setVisible(visible);
+}
+
+bool MainWindow::isSwitchOn(SwitchByte sw, int index) const
+{
+    return switchPanel(sw).isOn(index);
+}
+
+QString MainWindow::switchMeaningText(SwitchByte sw, int labelIndex) const
+{
+    return switchPanel(sw).meaningText(labelIndex);
+}
+
+void MainWindow::disablePortChoice()
+{
+    m_ui->lblPORT->setEnabled(false);
+    m_ui->Combo1->setEnabled(false);
+}
+
+bool MainWindow::isSerialFrameVisible() const
+{
+    return m_ui->frameCOMm->isVisibleTo(this);
+}
+
+bool MainWindow::isTcpFrameVisible() const
+{
+    return m_ui->frameTCPIP->isVisibleTo(this);
+}
+
+void MainWindow::disableControlsWithPrefix(const QString &prefix)
+{
+    const QList<QWidget *> controls = findChildren<QWidget *>();
+    for (QWidget *control : controls) {
+        if (control->objectName().startsWith(prefix, Qt::CaseSensitive))
+            control->setEnabled(false);
+    }
+}
+
+bool MainWindow::dataChanged() const
+{
+    return bDataChanged;
+}
+
+void MainWindow::exitProgram()
+{
+    cmdEXIT_Click();
+}
+
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    // Closing is never refused.
+    // A close that arrives while the printer is being waited for (the window manager's close
+    // is no user input and gets through) waits until the exchange has ended, so that the port
+    // is never closed under a running transaction. Closing is never refused.
+    if (m_link->inTransaction()) {
+        event->ignore();
+        QTimer::singleShot(kCloseRetryMs, this, &QWidget::close);
+        return;
+    }
     Form_Unload();
     event->accept();
 }

@@ -4,6 +4,7 @@
 #include "PrinterLink.h"
 #include "PrinterView.h"
 #include "SwitchTypes.h"
+#include "WorkflowView.h"
 
 #include <QWidget>
 
@@ -25,10 +26,11 @@ class QLabel;
 class QPushButton;
 class QTabWidget;
 class SwitchPanel;
+class Workflows;
 
 // The program's one window. Its controls hold the printer's settings as they are shown; the
 // window owns the printer link and the command set and shows what they report.
-class MainWindow : public QWidget, public LinkView, public PrinterView
+class MainWindow : public QWidget, public LinkView, public PrinterView, public WorkflowView
 {
     Q_OBJECT
 
@@ -40,8 +42,6 @@ public:
     // Unwritten changes on the switch and language pages: set by the switch option buttons,
     // assigned by the language lists, cleared by reads and writes.
     bool bDataChanged = false;
-    // True only while the tab control is being moved back to the page that was left.
-    bool bRevertingTab = false;
 
     // Start, end and help.
     void Form_Load();
@@ -61,16 +61,17 @@ public:
     std::array<quint8, 3> GetSW2Digits() const { return GetSwitchDigits(SwitchByte::SW2); }
     std::array<quint8, 3> GetSW3Digits() const { return GetSwitchDigits(SwitchByte::SW3); }
 
-    // The language lists.
-    void ShowCodePage();
-    void ShowInterChars();
+    // The user's workflows.
+    void cmdCommunicate_Click();
+    void cmd1_Click();
+    void cmd2_Click();
+    void SSTab1_Click(int previousTab);
 
     // The log history.
     void cmdCLEARlst_Click();
     const QString &logText() const;
 
-    // What the workflows drive.
-    QString modelName() const; // the caption of lblKV_INFO(0)
+    // The window's parts, for its tests.
     QTabWidget *SSTab1() const;
     QWidget *switchFrame(SwitchByte sw) const; // frameSW1m, frameSW2m, frameSW3m
     QWidget *frameLanguageInfo() const;
@@ -108,6 +109,27 @@ public:
     void setSelfTestEnabled(bool enabled) override;
     void AppendLog(const QString &text) override;
 
+    // WorkflowView
+    QString modelName() const override; // the caption of lblKV_INFO(0)
+    void setButtonEnabled(WindowButton button, bool enabled) override;
+    int currentTab() const override;
+    void setCurrentTab(int tab) override;
+    QString tabCaption(int tab) const override;
+    void setTabCaption(int tab, const QString &caption) override;
+    void setTabsVisible(bool visible) override;
+    void setLanguageFrameVisible(bool visible) override;
+    void setSwitchFrameVisible(SwitchByte sw, bool visible) override;
+    bool isSwitchOn(SwitchByte sw, int index) const override;
+    QString switchMeaningText(SwitchByte sw, int labelIndex) const override;
+    void disablePortChoice() override;
+    bool isSerialFrameVisible() const override;
+    bool isTcpFrameVisible() const override;
+    void disableControlsWithPrefix(const QString &prefix) override;
+    void ShowCodePage() override;
+    void ShowInterChars() override;
+    bool dataChanged() const override;
+    void exitProgram() override;
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -124,4 +146,7 @@ private:
     std::unique_ptr<LogHistory> m_log;
     std::unique_ptr<PrinterLink> m_link;
     std::unique_ptr<PrinterCommands> m_commands;
+    std::unique_ptr<Workflows> m_workflows;
+    // The tab shown last, which a change of tabs leaves.
+    int m_shownTab = 0;
 };

@@ -119,3 +119,8 @@ bool SwitchPanel::hasEmphasis(int index) const
         return index == 0;
     return isPairIndex(index);
 }
+
+QString SwitchPanel::meaningText(int labelIndex) const
+{
+    return m_labels.value(labelIndex) != nullptr ? m_labels.at(labelIndex)->text() : QString();
+}

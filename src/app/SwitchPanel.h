@@ -46,6 +46,8 @@ public:
     SwitchPairs pairs() const;
     // True when the ON button of the pair is selected.
     bool isOn(int index) const;
+    // The text of meaning label `labelIndex`.
+    QString meaningText(int labelIndex) const;
 
     QRadioButton *onButton(int index) const;
     QRadioButton *offButton(int index) const;

@@ -340,7 +340,6 @@ void TestMainWindow::startsWithoutLinkOrLog()
     QCOMPARE(t.control<QLineEdit>(QStringLiteral("tcpListenPort"))->text(), QStringLiteral("9100"));
     QVERIFY(!t.control<QLineEdit>(QStringLiteral("tcpIP"))->text().isEmpty());
     QVERIFY(!t.window.bDataChanged);
-    QVERIFY(!t.window.bRevertingTab);
     QCOMPARE(t.window.logText(), QString());
     QCOMPARE(t.control<QPlainTextEdit>(QStringLiteral("txtLOG"))->toPlainText(), QString());
     QCOMPARE(t.window.modelName(), QStringLiteral(" "));

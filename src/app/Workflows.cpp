@@ -1,0 +1,324 @@
+#include "Workflows.h"
+
+#include "NumberText.h"
+#include "PrinterCommands.h"
+#include "PrinterLink.h"
+#include "Prompter.h"
+#include "WorkflowView.h"
+
+#include <optional>
+
+namespace {
+
+const QString kCheckPortSetting = QStringLiteral("Please check the port setting of your printer.");
+const QString kCrLf = QStringLiteral("\r\n");
+
+QString portOpenFailed()
+{
+    return QStringLiteral("Communication test error!!") + kCrLf + kCheckPortSetting;
+}
+
+QString wrongMaker()
+{
+    return QStringLiteral("Please connected NORVANTA POS printer before test.");
+}
+
+// Printer information errors stand apart from their advice by a blank line.
+QString printerInfoFailed(int query)
+{
+    return QStringLiteral("Read printer information%1 error!!").arg(query) + kCrLf + kCrLf +
+           kCheckPortSetting;
+}
+
+QString languageInfoFailed()
+{
+    return QStringLiteral("Read language information1 error!!") + kCrLf + kCheckPortSetting;
+}
+
+QString nothingChanged()
+{
+    return QStringLiteral("There is no data changed...");
+}
+
+QString powerCycle()
+{
+    return QStringLiteral("After writed software switch, please re-power on printer!!");
+}
+
+QString ignoreChanges(const QString &settings)
+{
+    return QStringLiteral("Are you sure to ignore <") + settings + QStringLiteral("> settings?");
+}
+
+QString changeConfirmTitle()
+{
+    return QStringLiteral("Switch Change confirm");
+}
+
+constexpr int kSwitchPage1 = 1;
+constexpr int kSwitchPage2 = 2;
+constexpr int kLanguagePage = 3;
+constexpr int kLogPage = 4;
+
+bool isSwitchPage(int tab)
+{
+    return tab == kSwitchPage1 || tab == kSwitchPage2;
+}
+
+// The switch byte shown on a switch page for the model the printer reported.
+std::optional<SwitchByte> switchOfPage(const QString &model, int tab)
+{
+    if (!isSwitchPage(tab))
+        return std::nullopt;
+    if (model == kModelKV4100)
+        return tab == kSwitchPage1 ? SwitchByte::SW2 : SwitchByte::SW3;
+    if (model == kModelZephyr550)
+        return tab == kSwitchPage1 ? SwitchByte::SW1 : SwitchByte::SW2;
+    return std::nullopt;
+}
+
+// The serial settings text ends in a comma, the parity letter and ",8,1".
+constexpr int kSettingsTailLength = 6;
+
+} // namespace
+
+Workflows::Workflows(WorkflowView &view, PrinterLink &link, PrinterCommands &commands,
+                     Prompter &prompter)
+    : m_view(view)
+    , m_link(link)
+    , m_commands(commands)
+    , m_prompter(prompter)
+{}
+
+void Workflows::cmdCommunicate_Click()
+{
+    m_view.setButtonEnabled(WindowButton::Communicate, false);
+    if (!m_link.OpenPort(m_link.PortName(), true)) {
+        m_prompter.inform(portOpenFailed(), appTitle());
+        m_view.setButtonEnabled(WindowButton::Communicate, true);
+        return;
+    }
+    if (identifyPrinter()) {
+        readModelSwitches();
+        unlockWindow();
+    }
+    m_view.setButtonEnabled(WindowButton::Communicate, true);
+}
+
+bool Workflows::identifyPrinter()
+{
+    if (!m_commands.getMakerInfo()) {
+        m_view.setButtonEnabled(WindowButton::Communicate, true);
+        m_prompter.inform(wrongMaker(), appTitle());
+        return false;
+    }
+    using Query = bool (PrinterCommands::*)();
+    const Query printerInfo[] = {
+        &PrinterCommands::getPrinterInfo1, &PrinterCommands::getPrinterInfo2,
+        &PrinterCommands::getPrinterInfo3, &PrinterCommands::getPrinterInfo4};
+    int query = 0;
+    for (const Query getPrinterInfo : printerInfo) {
+        ++query;
+        if (!(m_commands.*getPrinterInfo)()) {
+            m_prompter.inform(printerInfoFailed(query), appTitle());
+            return false;
+        }
+    }
+    return readLanguage();
+}
+
+bool Workflows::readLanguage()
+{
+    if (!m_commands.getLanguageInfo1()) {
+        m_prompter.inform(languageInfoFailed(), appTitle());
+        return false;
+    }
+    // A missing font ROM, code page or character set still leaves a usable printer.
+    m_commands.getLanguageInfo2();
+    m_commands.getLanguageInfo3();
+    m_commands.getLanguageInfo4();
+    // The code-page choice resets the character set, so the character set comes second.
+    m_view.ShowCodePage();
+    m_view.ShowInterChars();
+    return true;
+}
+
+void Workflows::readModelSwitches()
+{
+    const QString model = m_view.modelName();
+    if (model == kModelKV4100) {
+        m_commands.getSW2();
+        m_commands.getSW3();
+    } else if (model == kModelZephyr550) {
+        m_commands.getSW2();
+        // SW1 is in use only while switch 1 of SW2 hands the settings to the software.
+        if (m_view.isSwitchOn(SwitchByte::SW2, 0))
+            m_commands.getSW1();
+    }
+}
+
+void Workflows::unlockWindow()
+{
+    m_view.setTabsVisible(true);
+    m_view.setLanguageFrameVisible(true);
+    m_view.disablePortChoice();
+    m_view.setButtonEnabled(WindowButton::SelfTest, true);
+
+    const QString model = m_view.modelName();
+    if (model == kModelKV4100) {
+        m_view.setTabCaption(kSwitchPage1, QStringLiteral("Software_switch 2"));
+        m_view.setTabCaption(kSwitchPage2, QStringLiteral("Software_switch 3"));
+    } else if (model == kModelZephyr550) {
+        m_view.setTabCaption(kSwitchPage1, QStringLiteral("Software_switch 1"));
+        m_view.setTabCaption(kSwitchPage2, QStringLiteral("Software_switch 2"));
+    }
+
+    // The open port and its settings stay as they are for the rest of the run.
+    if (m_view.isSerialFrameVisible())
+        m_view.disableControlsWithPrefix(QStringLiteral("com_"));
+    if (m_view.isTcpFrameVisible())
+        m_view.disableControlsWithPrefix(QStringLiteral("tcp"));
+}
+
+void Workflows::cmd1_Click()
+{
+    m_view.setButtonEnabled(WindowButton::Read, false);
+    ReadTab(m_view.currentTab());
+    m_view.setButtonEnabled(WindowButton::Read, true);
+    m_view.setDataChanged(false);
+}
+
+void Workflows::ReadTab(int tab)
+{
+    if (tab == kLanguagePage) {
+        readLanguage();
+        return;
+    }
+    if (const auto sw = switchOfPage(m_view.modelName(), tab))
+        readSwitch(*sw);
+}
+
+void Workflows::readSwitch(SwitchByte sw)
+{
+    switch (sw) {
+    case SwitchByte::SW1:
+        m_commands.getSW1();
+        break;
+    case SwitchByte::SW2:
+        m_commands.getSW2();
+        break;
+    case SwitchByte::SW3:
+        m_commands.getSW3();
+        break;
+    }
+}
+
+void Workflows::writeSwitch(SwitchByte sw)
+{
+    switch (sw) {
+    case SwitchByte::SW1:
+        m_commands.setSW1();
+        break;
+    case SwitchByte::SW2:
+        m_commands.setSW2();
+        break;
+    case SwitchByte::SW3:
+        m_commands.setSW3();
+        break;
+    }
+}
+
+void Workflows::cmd2_Click()
+{
+    if (!m_view.dataChanged()) {
+        m_prompter.inform(nothingChanged(), appTitle());
+        return;
+    }
+    m_view.setButtonEnabled(WindowButton::Write, false);
+    if (WriteTab(m_view.currentTab()))
+        m_view.setButtonEnabled(WindowButton::Write, true);
+}
+
+bool Workflows::WriteTab(int tab)
+{
+    m_view.setDataChanged(false);
+    if (isSwitchPage(tab)) {
+        if (const auto sw = switchOfPage(m_view.modelName(), tab))
+            writeSwitch(*sw);
+    } else if (tab == kLanguagePage) {
+        if (!m_commands.setLanguage()) {
+            // Nothing reached the printer: the choice on screen is still unwritten.
+            m_view.setDataChanged(true);
+            return true;
+        }
+    } else {
+        return true;
+    }
+    m_prompter.inform(powerCycle(), appTitle());
+    if (writeCutsLink(tab)) {
+        m_view.exitProgram();
+        return false;
+    }
+    return true;
+}
+
+bool Workflows::writeCutsLink(int tab) const
+{
+    // A new network setting takes effect after the power cycle, so the connection is gone.
+    if (m_link.PortType() == QLatin1String("TCP"))
+        return true;
+    // A ZEPHYR-550 keeps its serial baud rate in SW1 (page 1): a new rate cuts the link.
+    if (tab != kSwitchPage1 || m_link.PortType() != QLatin1String("COM") ||
+        m_view.modelName() != kModelZephyr550)
+        return false;
+    const QString baudText = m_view.switchMeaningText(SwitchByte::SW1, 0);
+    const QString settings = m_link.settingsText();
+    const double newRate = NumberText::valueOf(baudText.right(kSettingsTailLength));
+    const double portRate =
+        NumberText::valueOf(settings.left(settings.size() - kSettingsTailLength));
+    return newRate != portRate;
+}
+
+void Workflows::SSTab1_Click(int previousTab)
+{
+    showTabView(m_view.currentTab());
+
+    const bool leftSettingsPage = previousTab >= kSwitchPage1 && previousTab <= kLanguagePage;
+    if (!leftSettingsPage || !m_view.dataChanged() || bRevertingTab)
+        return;
+
+    const QString settings = previousTab == kLanguagePage
+                                 ? QStringLiteral("Additional Switch")
+                                 : QStringLiteral("SW") + m_view.tabCaption(previousTab).right(1);
+    if (m_prompter.ask(ignoreChanges(settings), changeConfirmTitle())) {
+        ReadTab(previousTab);
+        m_view.setDataChanged(false);
+    } else {
+        bRevertingTab = true;
+        m_view.setCurrentTab(previousTab);
+        bRevertingTab = false;
+    }
+}
+
+void Workflows::showTabView(int tab)
+{
+    for (const SwitchByte sw : {SwitchByte::SW1, SwitchByte::SW2, SwitchByte::SW3})
+        m_view.setSwitchFrameVisible(sw, false);
+
+    m_view.setLanguageFrameVisible(tab == 0 || tab == kLanguagePage);
+
+    const QString model = m_view.modelName();
+    if (const auto sw = switchOfPage(model, tab)) {
+        // On a ZEPHYR-550, SW1 is in use only while switch 1 of SW2 is ON.
+        const bool inUse = !(model == kModelZephyr550 && tab == kSwitchPage1) ||
+                           m_view.isSwitchOn(SwitchByte::SW2, 0);
+        if (inUse)
+            m_view.setSwitchFrameVisible(*sw, true);
+    }
+
+    const bool settingsPage = tab >= kSwitchPage1 && tab <= kLanguagePage;
+    m_view.setButtonEnabled(WindowButton::Communicate, tab == 0);
+    m_view.setButtonEnabled(WindowButton::SelfTest, tab >= 0 && tab < kLogPage);
+    m_view.setButtonEnabled(WindowButton::Read, settingsPage);
+    m_view.setButtonEnabled(WindowButton::Write, settingsPage);
+}

@@ -1,6 +1,7 @@
 #include "HelpLocator.h"
 #include "MessageBoxPrompter.h"
 #include "PrinterCommands.h"
+#include "Screenshot.h"
 #include "TestWindow.h"
 #include "WrappingPushButton.h"
 
@@ -65,14 +66,6 @@ void chooseEntry(QComboBox *combo, int index)
     QTest::keyClick(combo, Qt::Key_Home);
     for (int i = 0; i < index; ++i)
         QTest::keyClick(combo, Qt::Key_Down);
-}
-
-QString screenshotPath(const QString &file)
-{
-    const QDir folder(QDir(qEnvironmentVariable("PSU_BINARY_DIR", QDir::currentPath()))
-                          .filePath(QStringLiteral("screenshots")));
-    folder.mkpath(QStringLiteral("."));
-    return folder.filePath(file);
 }
 
 // The window's own controls: everything the form declares, without the parts that Qt widgets

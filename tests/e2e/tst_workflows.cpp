@@ -3,6 +3,7 @@
 // in for a serial port, and a pseudo-terminal standing in for the printer device.
 
 #include "EmulatorThread.h"
+#include "Screenshot.h"
 #include "TestWindow.h"
 
 #include <QComboBox>
@@ -244,6 +245,10 @@ void TestWorkflows::communicationTest()
     QVERIFY(rig.control<QPushButton>(QStringLiteral("cmd0"))->isEnabled());
     QVERIFY(rig.control<QPushButton>(QStringLiteral("cmdCommunicate"))->isEnabled());
     QVERIFY(!rig.control<QComboBox>(QStringLiteral("Combo1"))->isEnabled());
+    QVERIFY(
+        rig.window().grab().save(screenshotPath(QStringLiteral("communication-test-%1.png")
+                                                    .arg(QLatin1String(QTest::currentDataTag()))
+                                                    .replace(QLatin1Char(' '), QLatin1Char('-')))));
     QCOMPARE(rig.control<QWidget>(QStringLiteral("tcpIP"))->isEnabled(), port != Port::Tcp);
     QCOMPARE(rig.control<QWidget>(QStringLiteral("com_BR_9600"))->isEnabled(), port != Port::Com);
 }

@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -163,6 +164,7 @@ private Q_SLOTS:
     void printerFaults_data();
     void printerFaults();
     void vanishedPrinterCanBeTestedAgain();
+    void closingDuringAnExchangeWaitsForIt();
 
     void writeSwitch_data();
     void writeSwitch();
@@ -359,6 +361,23 @@ void TestWorkflows::vanishedPrinterCanBeTestedAgain()
     rig.communicate();
     QCOMPARE(rig.prompter().texts(), QStringList{kGreeting});
     QVERIFY(rig.window().SSTab1()->isVisibleTo(&rig.window()));
+}
+
+void TestWorkflows::closingDuringAnExchangeWaitsForIt()
+{
+    Faults slow;
+    slow.replyDelayMs = 200;
+    Rig rig(printer(QStringLiteral("KV-4100")), slow);
+    rig.choosePort(Port::Tcp);
+    // The window manager's close is no user input: it reaches the window while the
+    // communication test waits for the printer.
+    QTimer::singleShot(100, &rig.window(), &QWidget::close);
+    rig.communicate();
+
+    QCOMPARE(rig.prompter().texts(), QStringList{kGreeting});
+    QVERIFY(rig.window().SSTab1()->isVisibleTo(&rig.window()));
+    QTRY_COMPARE(rig.control<QLineEdit>(QStringLiteral("txtSTATUS"))->text(),
+                 QStringLiteral("Disconnect"));
 }
 
 void TestWorkflows::writeSwitch_data()

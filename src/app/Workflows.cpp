@@ -45,6 +45,12 @@ QString powerCycle()
     return QStringLiteral("After writed software switch, please re-power on printer!!");
 }
 
+QString writeFailed()
+{
+    return QStringLiteral("The settings could not be written to the printer.") + kCrLf +
+           QStringLiteral("Please check the printer and its cable, then write again.");
+}
+
 QString ignoreChanges(const QString &settings)
 {
     return QStringLiteral("Are you sure to ignore <") + settings + QStringLiteral("> settings?");
@@ -213,19 +219,17 @@ void Workflows::readSwitch(SwitchByte sw)
     }
 }
 
-void Workflows::writeSwitch(SwitchByte sw)
+WriteResult Workflows::writeSwitch(SwitchByte sw)
 {
     switch (sw) {
     case SwitchByte::SW1:
-        m_commands.setSW1();
-        break;
+        return m_commands.setSW1();
     case SwitchByte::SW2:
-        m_commands.setSW2();
-        break;
+        return m_commands.setSW2();
     case SwitchByte::SW3:
-        m_commands.setSW3();
-        break;
+        return m_commands.setSW3();
     }
+    return WriteResult::Refused;
 }
 
 void Workflows::cmd2_Click()
@@ -242,16 +246,21 @@ void Workflows::cmd2_Click()
 bool Workflows::WriteTab(int tab)
 {
     m_view.setDataChanged(false);
+    WriteResult result = WriteResult::Written;
     if (isSwitchPage(tab)) {
         if (const auto sw = switchOfPage(m_view.modelName(), tab))
-            writeSwitch(*sw);
+            result = writeSwitch(*sw);
     } else if (tab == kLanguagePage) {
-        if (!m_commands.setLanguage()) {
-            // Nothing reached the printer: the choice on screen is still unwritten.
-            m_view.setDataChanged(true);
-            return true;
-        }
+        result = m_commands.setLanguage();
     } else {
+        return true;
+    }
+    if (result != WriteResult::Written) {
+        // The printer does not hold the choice on screen: it is still unwritten, and the link
+        // stays as it is, so that the user can write again.
+        if (result == WriteResult::Failed)
+            m_prompter.inform(writeFailed(), appTitle());
+        m_view.setDataChanged(true);
         return true;
     }
     m_prompter.inform(powerCycle(), appTitle());

@@ -2,6 +2,8 @@
 
 #include "SwitchTypes.h"
 
+enum class WriteResult;
+
 class PrinterCommands;
 class PrinterLink;
 class Prompter;
@@ -21,7 +23,8 @@ public:
     void SSTab1_Click(int previousTab);
 
     void ReadTab(int tab);
-    // Returns false when the program has ended inside the write.
+    // Returns false when the program has ended inside the write. A write that did not reach
+    // the printer leaves the page marked changed.
     bool WriteTab(int tab);
 
 private:
@@ -35,7 +38,7 @@ private:
     bool writeCutsLink(int tab) const;
     void showTabView(int tab);
     void readSwitch(SwitchByte sw);
-    void writeSwitch(SwitchByte sw);
+    WriteResult writeSwitch(SwitchByte sw);
 
     WorkflowView &m_view;
     PrinterLink &m_link;

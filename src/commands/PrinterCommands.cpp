@@ -97,10 +97,20 @@ QString PrinterCommands::query(const QByteArray &command)
     return reply;
 }
 
-void PrinterCommands::write(const QByteArray &command)
+bool PrinterCommands::write(const QByteArray &command)
 {
     QString reply = QStringLiteral("W");
-    m_link.SendCommand(command, reply);
+    return m_link.SendCommand(command, reply);
+}
+
+WriteResult PrinterCommands::writeUnlocked(std::initializer_list<QByteArray> settings)
+{
+    // No early exit: the lock follows the writes whatever the link reported.
+    bool delivered = write(CommandBytes::unlock());
+    for (const QByteArray &command : settings)
+        delivered = write(command) && delivered;
+    delivered = write(CommandBytes::lock()) && delivered;
+    return delivered ? WriteResult::Written : WriteResult::Failed;
 }
 
 bool PrinterCommands::getSwitch(SwitchByte sw)
@@ -206,30 +216,27 @@ void PrinterCommands::cmd0_Click()
     m_view.setSelfTestEnabled(true);
 }
 
-void PrinterCommands::setSwitch(SwitchByte sw)
+WriteResult PrinterCommands::setSwitch(SwitchByte sw)
 {
-    // No early exit: the lock follows the write whatever the link reported.
-    write(CommandBytes::unlock());
-    write(CommandBytes::switchWrite(sw, m_view.GetSwitchDigits(sw)));
-    write(CommandBytes::lock());
+    return writeUnlocked({CommandBytes::switchWrite(sw, m_view.GetSwitchDigits(sw))});
 }
 
-void PrinterCommands::setSW1()
+WriteResult PrinterCommands::setSW1()
 {
-    setSwitch(SwitchByte::SW1);
+    return setSwitch(SwitchByte::SW1);
 }
 
-void PrinterCommands::setSW2()
+WriteResult PrinterCommands::setSW2()
 {
-    setSwitch(SwitchByte::SW2);
+    return setSwitch(SwitchByte::SW2);
 }
 
-void PrinterCommands::setSW3()
+WriteResult PrinterCommands::setSW3()
 {
-    setSwitch(SwitchByte::SW3);
+    return setSwitch(SwitchByte::SW3);
 }
 
-bool PrinterCommands::setLanguage()
+WriteResult PrinterCommands::setLanguage()
 {
     // All three fields are taken before anything is sent, so that the printer never gets a
     // command with a missing value.
@@ -238,14 +245,11 @@ bool PrinterCommands::setLanguage()
     const auto interChars = LanguageTables::interCharsDigits(m_view.interCharsText());
     if (!codePage || !name || !interChars) {
         m_prompter.inform(kLanguageFieldMissing, appTitle());
-        return false;
+        return WriteResult::Refused;
     }
-    write(CommandBytes::unlock());
-    write(CommandBytes::codePageWrite(*codePage));
-    write(CommandBytes::codePageNameWrite(*name));
-    write(CommandBytes::interCharsWrite(*interChars));
-    write(CommandBytes::lock());
-    return true;
+    return writeUnlocked({CommandBytes::codePageWrite(*codePage),
+                          CommandBytes::codePageNameWrite(*name),
+                          CommandBytes::interCharsWrite(*interChars)});
 }
 
 QString PrinterCommands::MakerName() const

@@ -5,9 +5,15 @@
 #include <QByteArray>
 #include <QString>
 
+#include <initializer_list>
+
 class CommandLink;
 class PrinterView;
 class Prompter;
+
+// What became of a write: every command reached the printer; nothing was sent because the
+// window lacked a value (the user has been told); or some command could not be sent.
+enum class WriteResult { Written, Refused, Failed };
 
 // The printer's command set: the queries that read and show a value, the switch and language
 // writes, and the self test. Queries return true when the reply was accepted.
@@ -32,11 +38,13 @@ public:
     // The "Self Test" button.
     void cmd0_Click();
 
-    void setSW1();
-    void setSW2();
-    void setSW3();
-    // False when a field it needs is empty: then nothing was sent and the user was told.
-    bool setLanguage();
+    // Each write sends unlock, its settings and lock, in that order and all of them, even after
+    // a command that could not be sent, so that the printer is never left unlocked.
+    WriteResult setSW1();
+    WriteResult setSW2();
+    WriteResult setSW3();
+    // Refused when a field it needs is empty.
+    WriteResult setLanguage();
 
     // The last maker-name reply, "**" before the first.
     QString MakerName() const;
@@ -44,10 +52,11 @@ public:
 private:
     // One transaction that expects a reply, and one that expects none.
     QString query(const QByteArray &command);
-    void write(const QByteArray &command);
+    bool write(const QByteArray &command);
+    WriteResult writeUnlocked(std::initializer_list<QByteArray> settings);
     bool getSwitch(SwitchByte sw);
     bool getInfo(int row);
-    void setSwitch(SwitchByte sw);
+    WriteResult setSwitch(SwitchByte sw);
 
     CommandLink &m_link;
     PrinterView &m_view;

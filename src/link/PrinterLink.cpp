@@ -361,21 +361,22 @@ void PrinterLink::OpenLpt(bool open, const QString &mode)
         d->prompter.inform(lptErrorMessage(lpt.lastError()), appTitle());
 }
 
-void PrinterLink::SendCommand(const QByteArray &command, QString &reply)
+bool PrinterLink::SendCommand(const QByteArray &command, QString &reply)
 {
     const bool replyWanted = reply == QLatin1String("R");
     reply.clear();
-    // One transaction at a time: a call made while another one waits gets no reply.
+    // One transaction at a time: a call made while another one waits sends nothing.
     if (d->inTransaction)
-        return;
+        return false;
     d->inTransaction = true;
     const auto done = qScopeGuard([this] { d->inTransaction = false; });
     if (d->portType == QLatin1String("COM"))
-        sendOverSerial(command, replyWanted, reply);
-    else if (d->portType == QLatin1String("LPT"))
-        sendOverLpt(command, replyWanted, reply);
-    else if (d->portType == QLatin1String("TCP"))
-        sendOverTcp(command, replyWanted, reply);
+        return sendOverSerial(command, replyWanted, reply);
+    if (d->portType == QLatin1String("LPT"))
+        return sendOverLpt(command, replyWanted, reply);
+    if (d->portType == QLatin1String("TCP"))
+        return sendOverTcp(command, replyWanted, reply);
+    return false;
 }
 
 bool PrinterLink::inTransaction() const
@@ -383,27 +384,32 @@ bool PrinterLink::inTransaction() const
     return d->inTransaction;
 }
 
-void PrinterLink::sendOverSerial(const QByteArray &command, bool replyWanted, QString &reply)
+bool PrinterLink::sendOverSerial(const QByteArray &command, bool replyWanted, QString &reply)
 {
     SerialDevice &serial = *d->devices.serial;
     if (replyWanted)
         discardStaleInput(serial, d->pump);
-    if (writeBytes(serial, command) && replyWanted)
+    const bool sent = writeBytes(serial, command);
+    if (sent && replyWanted)
         reply = cleanReply(collectReply(serial, d->pump, kReplyLimits));
+    return sent;
 }
 
-void PrinterLink::sendOverLpt(const QByteArray &command, bool replyWanted, QString &reply)
+bool PrinterLink::sendOverLpt(const QByteArray &command, bool replyWanted, QString &reply)
 {
-    if (!writeBytes(*d->devices.lpt, command) || !replyWanted)
-        return;
+    if (!writeBytes(*d->devices.lpt, command))
+        return false;
+    if (!replyWanted)
+        return true;
     d->pump.sleep(kLptReadPauseMs);
     OpenLpt(false, QStringLiteral("W"));
     OpenLpt(true, QStringLiteral("R"));
     reply = cleanReply(collectReply(*d->devices.lpt, d->pump, kLptReplyLimits));
     OpenPort(d->portName, true);
+    return true;
 }
 
-void PrinterLink::sendOverTcp(const QByteArray &command, bool replyWanted, QString &reply)
+bool PrinterLink::sendOverTcp(const QByteArray &command, bool replyWanted, QString &reply)
 {
     TcpClient &tcp = *d->devices.tcp;
     // Only an error raised during this exchange is reported at its end.
@@ -413,7 +419,7 @@ void PrinterLink::sendOverTcp(const QByteArray &command, bool replyWanted, QStri
     if (const int state = tcp.state(); state != TcpClient::Connected) {
         cmdSTATUS_Click();
         d->prompter.inform(lanNotReadyMessage(state), appTitle());
-        return;
+        return false;
     }
     if (replyWanted)
         discardStaleInput(tcp, d->pump);
@@ -424,4 +430,5 @@ void PrinterLink::sendOverTcp(const QByteArray &command, bool replyWanted, QStri
         reply = cleanReply(collectReply(tcp, d->pump, kReplyLimits));
     if (const std::optional<TcpError> error = tcp.takeError())
         d->prompter.inform(tcpErrorMessage(*error), QStringLiteral("Error"));
+    return sent;
 }

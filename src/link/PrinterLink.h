@@ -71,7 +71,7 @@ public:
     bool OpenPort(const QString &portName, bool open);
     void OpenLpt(bool open, const QString &mode);
 
-    void SendCommand(const QByteArray &command, QString &reply) override;
+    bool SendCommand(const QByteArray &command, QString &reply) override;
     // True while a transaction is waiting for the printer.
     bool inTransaction() const;
 
@@ -80,9 +80,9 @@ private:
     void takeSerialOptions();
     void openTcp();
     void closeTcp();
-    void sendOverSerial(const QByteArray &command, bool replyWanted, QString &reply);
-    void sendOverLpt(const QByteArray &command, bool replyWanted, QString &reply);
-    void sendOverTcp(const QByteArray &command, bool replyWanted, QString &reply);
+    bool sendOverSerial(const QByteArray &command, bool replyWanted, QString &reply);
+    bool sendOverLpt(const QByteArray &command, bool replyWanted, QString &reply);
+    bool sendOverTcp(const QByteArray &command, bool replyWanted, QString &reply);
 
     struct Private;
     std::unique_ptr<Private> d;

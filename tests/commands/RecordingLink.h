@@ -10,7 +10,8 @@
 #include <functional>
 
 // A link that records every command with the mode it was sent in and answers "R" commands from
-// a script, one reply per command, "" once the script has run out.
+// a script, one reply per command, "" once the script has run out. The commands at the
+// positions in `undeliverable` (0 the first) are recorded but reported as not sent.
 class RecordingLink : public CommandLink
 {
 public:
@@ -20,13 +21,15 @@ public:
         QString mode;
     };
 
-    void SendCommand(const QByteArray &command, QString &reply) override
+    bool SendCommand(const QByteArray &command, QString &reply) override
     {
+        const bool delivered = !undeliverable.contains(sent.size());
         sent.append({command, reply});
         if (onSend)
             onSend();
-        const bool wantsReply = reply == QStringLiteral("R");
+        const bool wantsReply = delivered && reply == QStringLiteral("R");
         reply = wantsReply && !replies.isEmpty() ? replies.takeFirst() : QString();
+        return delivered;
     }
 
     // Every command as its mode, a blank and its bytes in hex: "W 1d67756e6c00".
@@ -40,6 +43,7 @@ public:
 
     QStringList replies;
     QList<Sent> sent;
+    QList<qsizetype> undeliverable;
     // Runs while a command is with the printer, before its reply is given.
     std::function<void()> onSend;
 };

@@ -6,7 +6,7 @@
 #include <QTest>
 
 using Query = bool (PrinterCommands::*)();
-using Write = void (PrinterCommands::*)();
+using Write = WriteResult (PrinterCommands::*)();
 Q_DECLARE_METATYPE(Query)
 Q_DECLARE_METATYPE(Write)
 
@@ -58,6 +58,8 @@ private Q_SLOTS:
     void switchWrite();
     void languageWrite_data();
     void languageWrite();
+    void undeliveredWrite_data();
+    void undeliveredWrite();
 };
 
 void TestCommands::switchQuery_data()
@@ -278,7 +280,7 @@ void TestCommands::switchWrite()
     b.view.switchValues[std::size_t(sw)] = value;
     // Replies a printer might have left behind are not looked at.
     b.link.replies = {l("0"), l("0"), l("0")};
-    (b.commands.*write)();
+    QCOMPARE((b.commands.*write)(), WriteResult::Written);
     QCOMPARE(b.link.transcript(), (QStringList{kUnlock, command, kLock}));
     qsizetype total = 0;
     for (const RecordingLink::Sent &sent : b.link.sent)
@@ -344,8 +346,8 @@ void TestCommands::languageWrite()
     b.view.codePage = codePage;
     b.view.codePageName = name;
     b.view.interChars = interChars;
-    const bool sent = b.commands.setLanguage();
-    QCOMPARE(sent, !transcript.isEmpty());
+    const bool sent = !transcript.isEmpty();
+    QCOMPARE(b.commands.setLanguage(), sent ? WriteResult::Written : WriteResult::Refused);
     QCOMPARE(b.link.transcript(), transcript);
     QVERIFY(b.view.journal.isEmpty());
     if (sent) {
@@ -360,6 +362,40 @@ void TestCommands::languageWrite()
     QCOMPARE(b.prompter.shown.at(0).text, kLanguageFieldMissing);
     QCOMPARE(b.prompter.shown.at(0).title, l("KV_SW_Utility"));
     QVERIFY(!b.prompter.shown.at(0).question);
+}
+
+void TestCommands::undeliveredWrite_data()
+{
+    QTest::addColumn<Write>("write");
+    QTest::addColumn<qsizetype>("undeliverable");
+    QTest::addColumn<int>("commands");
+
+    QTest::newRow("SW1 unlock") << &PrinterCommands::setSW1 << qsizetype(0) << 3;
+    QTest::newRow("SW2 value") << &PrinterCommands::setSW2 << qsizetype(1) << 3;
+    QTest::newRow("SW3 lock") << &PrinterCommands::setSW3 << qsizetype(2) << 3;
+    QTest::newRow("language unlock") << &PrinterCommands::setLanguage << qsizetype(0) << 5;
+    QTest::newRow("language name") << &PrinterCommands::setLanguage << qsizetype(2) << 5;
+    QTest::newRow("language lock") << &PrinterCommands::setLanguage << qsizetype(4) << 5;
+}
+
+void TestCommands::undeliveredWrite()
+{
+    QFETCH(Write, write);
+    QFETCH(qsizetype, undeliverable);
+    QFETCH(int, commands);
+
+    Bench b;
+    b.view.codePage = l("17 - 866 Cyrillic");
+    b.view.codePageName = l("17 - Cyrillic");
+    b.view.interChars = l("0 - U.S.A.");
+    b.link.undeliverable = {undeliverable};
+    QCOMPARE((b.commands.*write)(), WriteResult::Failed);
+    // Every command is still tried in its order, so that the printer ends up locked.
+    const QStringList transcript = b.link.transcript();
+    QCOMPARE(transcript.size(), commands);
+    QCOMPARE(transcript.first(), kUnlock);
+    QCOMPARE(transcript.last(), kLock);
+    QVERIFY(b.prompter.shown.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestCommands)

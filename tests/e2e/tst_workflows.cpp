@@ -172,6 +172,8 @@ private Q_SLOTS:
     void zephyrBaudRateChangeEndsTheProgram();
     void writeLanguage();
     void writeWithoutChangeSendsNothing();
+    void writeToAVanishedPrinterFails_data();
+    void writeToAVanishedPrinterFails();
     void readSettingsShowsWhatThePrinterHolds();
 
     void leavingAChangedPageAsksOnce();
@@ -538,6 +540,52 @@ void TestWorkflows::writeWithoutChangeSendsNothing()
         QVERIFY(rig.control<QPushButton>(QStringLiteral("cmd2"))->isEnabled());
     }
     QCOMPARE(rig.ui->shell.quitCount, 0);
+}
+
+void TestWorkflows::writeToAVanishedPrinterFails_data()
+{
+    QTest::addColumn<Port>("port");
+    QTest::addColumn<QStringList>("messages");
+
+    const QString failed =
+        QStringLiteral("The settings could not be written to the printer.\r\n"
+                       "Please check the printer and its cable, then write again.");
+    // Over TCP the link tells of each of the three commands it could not send.
+    const QString notSent =
+        QStringLiteral("Could not send data now, please check lan printer status... 9");
+    QTest::newRow("COM") << Port::Com << QStringList{failed};
+    QTest::newRow("LPT") << Port::Lpt << QStringList{failed};
+    QTest::newRow("TCP") << Port::Tcp << QStringList{notSent, notSent, notSent, failed};
+}
+
+void TestWorkflows::writeToAVanishedPrinterFails()
+{
+    QFETCH(Port, port);
+    QFETCH(QStringList, messages);
+
+    // The printer goes away right after the eleven commands of the communication test.
+    Faults drop;
+    drop.dropAfter = 11;
+    Rig rig(printer(QStringLiteral("KV-4100")), drop);
+    rig.choosePort(port);
+    rig.communicate();
+    QCOMPARE(rig.prompter().texts(), QStringList{kGreeting});
+    if (port == Port::Tcp)
+        QTRY_VERIFY(rig.control<QLineEdit>(QStringLiteral("txtSTATUS"))->text() !=
+                    QStringLiteral("Connected"));
+    else // the emulator has closed its pseudo-terminal at both ends and opened a new one
+        QTRY_VERIFY(rig.emulator.ptyPath() != rig.ptyPath);
+
+    rig.chooseTab(1);
+    rig.click(QStringLiteral("optSW2ON_5"));
+    rig.prompter().shown.clear();
+    rig.click(QStringLiteral("cmd2"));
+
+    // No power-cycle advice and no end of the program: the change is still to be written.
+    QCOMPARE(rig.prompter().texts(), messages);
+    QCOMPARE(rig.ui->shell.quitCount, 0);
+    QVERIFY(rig.window().bDataChanged);
+    QVERIFY(rig.control<QPushButton>(QStringLiteral("cmd2"))->isEnabled());
 }
 
 void TestWorkflows::readSettingsShowsWhatThePrinterHolds()

@@ -60,14 +60,17 @@ public:
     QString lpt;
 };
 
-// A device that takes every byte while it is open and never answers.
+// A device that takes every byte while it is open, unless told that its writes fail, and never
+// answers.
 template<typename Device> class SilentDevice : public Device
 {
 public:
     bool write(const QByteArray &bytes) override
     {
+        if (!this->isOpen() || writeFails)
+            return false;
         written += bytes;
-        return this->isOpen();
+        return true;
     }
     bool flush(int) override { return this->isOpen(); }
     qint64 bytesAvailable() const override { return 0; }
@@ -76,6 +79,7 @@ public:
     void discardInput() override {}
 
     QByteArray written;
+    bool writeFails = false;
 };
 
 // A serial port whose opening, closing and modem lines the test decides.

@@ -66,7 +66,7 @@ struct Rig
     QString transact(const char *mode = "R")
     {
         QString reply = QLatin1String(mode);
-        link->SendCommand(kGetSW1, reply);
+        sent = link->SendCommand(kGetSW1, reply);
         return reply;
     }
 
@@ -77,6 +77,7 @@ struct Rig
     FakeTcpClient *tcp = nullptr;
     FakeResolver *resolver = nullptr;
     std::unique_ptr<PrinterLink> link;
+    bool sent = false;
 };
 
 } // namespace
@@ -104,6 +105,8 @@ private Q_SLOTS:
     void lptOpenError();
     void sendWithoutOpenPort_data();
     void sendWithoutOpenPort();
+    void writeFails_data();
+    void writeFails();
     void serialPortOrder_data();
     void serialPortOrder();
 };
@@ -329,6 +332,7 @@ void LinkSettingsTest::tcpNotConnected()
     rig.tcp->stateCode = state;
 
     QCOMPARE(rig.transact(), QString());
+    QVERIFY(!rig.sent);
     QVERIFY(rig.tcp->written.isEmpty());
     QCOMPARE(rig.prompter.shown,
              shown(QStringLiteral("Could not send data now, please check lan printer status... ") +
@@ -412,9 +416,38 @@ void LinkSettingsTest::sendWithoutOpenPort()
     PrinterLink link(view, prompter, pump, PrinterLink::systemDevices());
     link.Combo1_Click(choice);
     QString reply = mode;
-    link.SendCommand(kGetSW1, reply);
+    QVERIFY(!link.SendCommand(kGetSW1, reply));
     QCOMPARE(reply, QString());
     QVERIFY(prompter.shown.isEmpty());
+}
+
+void LinkSettingsTest::writeFails_data()
+{
+    QTest::addColumn<QString>("choice");
+    QTest::addColumn<bool>("writeFails");
+
+    for (const char *choice : {"COM3", "TCP/IP"}) {
+        QTest::addRow("%s sent", choice) << choice << false;
+        QTest::addRow("%s write error", choice) << choice << true;
+    }
+}
+
+void LinkSettingsTest::writeFails()
+{
+    QFETCH(QString, choice);
+    QFETCH(bool, writeFails);
+
+    Rig rig;
+    rig.link->Combo1_Click(choice);
+    QVERIFY(rig.link->OpenPort(choice, true));
+    rig.tcp->stateCode = TcpClient::Connected;
+    rig.serial->writeFails = rig.tcp->writeFails = writeFails;
+
+    for (const char *mode : {"R", "W"}) {
+        QCOMPARE(rig.transact(mode), QString());
+        QCOMPARE(rig.sent, !writeFails);
+    }
+    QVERIFY(rig.prompter.shown.isEmpty());
 }
 
 void LinkSettingsTest::serialPortOrder_data()

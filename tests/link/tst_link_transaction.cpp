@@ -75,7 +75,7 @@ struct Rig
     QString transact(const QByteArray &command, const char *mode = "R")
     {
         QString reply = QLatin1String(mode);
-        link->SendCommand(command, reply);
+        sent = link->SendCommand(command, reply);
         return reply;
     }
 
@@ -93,6 +93,7 @@ struct Rig
     ByteChannel *device = nullptr;
     TcpClient *tcp = nullptr;
     std::unique_ptr<PrinterLink> link;
+    bool sent = false;
 };
 
 void addRows(const char *name, const QList<Transport> &transports,
@@ -162,8 +163,10 @@ void LinkTransactionTest::reply()
     rig.peer->answer(kGetSW2, answer);
 
     QCOMPARE(rig.transact(kGetSW2), expected);
+    QVERIFY(rig.sent);
     // A command that wants no reply goes out after it: the device is ready for writing again.
     QCOMPARE(rig.transact(kUnlock, "W"), QString());
+    QVERIFY(rig.sent);
     QTRY_COMPARE(rig.peer->received(), kGetSW2 + kUnlock);
     QCOMPARE(rig.prompter.shown.size(), 0);
 }
@@ -225,8 +228,9 @@ void LinkTransactionTest::printerGone()
 
     QCOMPARE(rig.transact(kGetSW2), QString());
     QCOMPARE(rig.prompter.shown, messages);
-    // Later commands find the port closed: no reply and no crash.
+    // Later commands find the port closed: not sent, no reply and no crash.
     QCOMPARE(rig.transact(kGetSW3), QString());
+    QVERIFY(!rig.sent);
 }
 
 void LinkTransactionTest::flood_data()
@@ -257,16 +261,18 @@ void LinkTransactionTest::nestedTransactionRefused()
     rig.peer->answer(kGetSW2, {{bytes("_37\0", 4), 50}});
     QString nestedReply;
     bool nestedSawTransaction = false;
+    bool nestedSent = true;
     // A timer that fires while the link waits tries to start a second transaction.
     QTimer::singleShot(0, [&] {
         nestedSawTransaction = rig.link->inTransaction();
         nestedReply = QStringLiteral("R");
-        rig.link->SendCommand(kGetSW3, nestedReply);
+        nestedSent = rig.link->SendCommand(kGetSW3, nestedReply);
     });
 
     QCOMPARE(rig.transact(kGetSW2), QStringLiteral("37"));
     QVERIFY(nestedSawTransaction);
     QCOMPARE(nestedReply, QString());
+    QVERIFY(!nestedSent);
     QCOMPARE(rig.peer->received(), kGetSW2);
     QVERIFY(!rig.link->inTransaction());
 }

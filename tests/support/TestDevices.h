@@ -2,7 +2,6 @@
 
 #include "DeviceResolver.h"
 #include "PrinterLink.h"
-#include "TcpClient.h"
 
 #include <QMap>
 #include <QString>
@@ -21,34 +20,7 @@ public:
     QString lptDevice;
 };
 
-// Passes every call on to a real TCP client and counts the connects and closes, so that a test
-// can tell how often the program opened and closed the connection.
-class CountingTcpClient : public TcpClient
-{
-public:
-    explicit CountingTcpClient(std::unique_ptr<TcpClient> client);
-
-    int state() const override;
-    bool holdsSocket() const override;
-    void close() override;
-    void connectToHost(const QString &host, quint16 port) override;
-    std::optional<TcpError> takeError() override;
-    bool isOpen() const override;
-    bool write(const QByteArray &bytes) override;
-    bool flush(int msecs) override;
-    qint64 bytesAvailable() const override;
-    QByteArray read(qint64 maxBytes) override;
-    bool waitForReadyRead(int msecs) override;
-    void discardInput() override;
-
-    int connects = 0;
-    int closes = 0;
-
-private:
-    std::unique_ptr<TcpClient> m_client;
-};
-
 // The devices of a window under test: the system's serial port, TCP client and parallel device
-// (unless a test passes its own), found through `resolver`.
+// (unless a test passes its own TCP client), found through `resolver`.
 PrinterLink::Devices testDevices(std::unique_ptr<DeviceResolver> resolver,
                                  std::unique_ptr<TcpClient> tcp = nullptr);

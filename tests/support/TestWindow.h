@@ -11,6 +11,8 @@
 
 #include <memory>
 
+class QComboBox;
+
 // The main window with recording seams, its port names pointed at the test's devices.
 struct TestWindow
 {
@@ -35,3 +37,6 @@ struct TestWindow
 private:
     static void missingControl(const QString &name);
 };
+
+// Picks entry `index` of a list with the keyboard, as a user would.
+void chooseEntry(QComboBox *combo, int index);

@@ -96,9 +96,6 @@ QString Emulator::ptyPath() const
 Exchange Emulator::execute(const ParsedCommand &command)
 {
     const Exchange exchange = m_printer.execute(command);
-    m_lines.append(exchange.line);
-    if (m_lines.size() > kMaxRecordedLines)
-        m_lines.remove(0, m_lines.size() - kMaxRecordedLines);
     Q_EMIT commandReceived(exchange.line);
     if (exchange.kind == CommandKind::SelfTest)
         Q_EMIT selfTestPrinted(m_printer.selfTestPage());

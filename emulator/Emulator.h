@@ -8,7 +8,6 @@
 #include <QHostAddress>
 #include <QObject>
 #include <QString>
-#include <QStringList>
 
 class PseudoTerminal;
 class QTcpServer;
@@ -30,9 +29,8 @@ class Emulator : public QObject
     Q_OBJECT
 
 public:
-    // Received bytes and command lines kept for inspection; the oldest go beyond these.
+    // Received bytes kept for inspection; the oldest go beyond this.
     static constexpr qsizetype kMaxRecordedBytes = 1 << 20;
-    static constexpr qsizetype kMaxRecordedLines = 10000;
 
     explicit Emulator(const EmulatorOptions &options, QObject *parent = nullptr);
     ~Emulator() override;
@@ -45,14 +43,12 @@ public:
     QString ptyPath() const;
 
     PrinterSnapshot snapshot() const { return m_printer.snapshot(); }
-    QString selfTestPage() const { return m_printer.selfTestPage(); }
     QByteArray received() const { return m_received; }
     void clearReceived() { m_received.clear(); }
-    QStringList commandLines() const { return m_lines; }
     Faults faults() const { return m_faults; }
     void setFaults(const Faults &faults) { m_faults = faults; }
 
-    // Carries out one command on the printer, keeps its line and the stored settings.
+    // Carries out one command on the printer, reports its line and keeps the stored settings.
     Exchange execute(const ParsedCommand &command);
     // Keeps bytes as they arrived, from any client.
     void record(const QByteArray &bytes);
@@ -74,5 +70,4 @@ private:
     TcpLink *m_tcpClient = nullptr;
     PseudoTerminal *m_pty = nullptr;
     QByteArray m_received;
-    QStringList m_lines;
 };

@@ -73,16 +73,6 @@ void EmulatorThread::clearReceived()
     call([this] { m_emulator->clearReceived(); });
 }
 
-QStringList EmulatorThread::commandLines() const
-{
-    return call([this] { return m_emulator->commandLines(); });
-}
-
-Faults EmulatorThread::faults() const
-{
-    return call([this] { return m_emulator->faults(); });
-}
-
 void EmulatorThread::setFaults(const Faults &faults)
 {
     call([this, faults] { m_emulator->setFaults(faults); });

@@ -28,8 +28,6 @@ public:
     PrinterSnapshot snapshot() const;
     QByteArray received() const;
     void clearReceived();
-    QStringList commandLines() const;
-    Faults faults() const;
     void setFaults(const Faults &faults);
 
 private:

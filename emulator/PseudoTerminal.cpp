@@ -162,7 +162,6 @@ void PseudoTerminal::writePending()
     while (m_master >= 0 && !m_pending.isEmpty()) {
         const ssize_t count = ::write(m_master, m_pending.constData(), size_t(m_pending.size()));
         if (count < 0) {
-            // The slave's input queue is full: go on when it has room.
             if (errno == EINTR)
                 continue;
             // EAGAIN: the slave's input queue is full, go on when it has room. Anything else:

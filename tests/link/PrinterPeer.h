@@ -1,13 +1,14 @@
 #pragma once
 
-#include <QByteArray>
-#include <QList>
-#include <QObject>
 #include <QSocketNotifier>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
-#include <memory>
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
 
 // One step of a scripted answer: after `delayMs`, send `bytes`, or go away when `hangUp`.
 struct AnswerStep
@@ -17,82 +18,93 @@ struct AnswerStep
     bool hangUp = false;
 };
 
-// A small printer stand-in on this thread: it keeps every byte it receives and, whenever the
-// bytes received since its last answer end with a scripted command, plays that command's
-// answer.
+// A printer stand-in on this thread, on 127.0.0.1 or on the master side of a pseudo-terminal. It
+// keeps every byte it receives and, whenever they end with a command of its script, plays that
+// command's answer.
 class PrinterPeer : public QObject
 {
-    Q_OBJECT
-
 public:
-    void answer(const QByteArray &command, const QList<AnswerStep> &steps);
-    QByteArray received() const { return m_received; }
-    // Sends bytes nobody asked for.
-    void send(const QByteArray &bytes) { writeOut(bytes); }
-    // True when every scripted step has been played and every byte has left.
-    bool idle() const { return m_pendingSteps == 0 && bytesToWrite() == 0; }
-
-protected:
-    void takeIn(const QByteArray &bytes);
-    virtual void writeOut(const QByteArray &bytes) = 0;
-    virtual qint64 bytesToWrite() const = 0;
-    virtual void hangUp() = 0;
-
-private:
-    QList<std::pair<QByteArray, QList<AnswerStep>>> m_script;
-    QByteArray m_received;
-    QByteArray m_unanswered;
-    int m_pendingSteps = 0;
-};
-
-// The peer as a TCP printer on 127.0.0.1, on a port the system picks.
-class TcpPrinterPeer : public PrinterPeer
-{
-    Q_OBJECT
-
-public:
-    TcpPrinterPeer();
-    quint16 port() const { return m_server.serverPort(); }
-    bool connected() const
+    explicit PrinterPeer(bool tcp)
     {
-        return m_socket && m_socket->state() == QAbstractSocket::ConnectedState;
+        if (tcp) {
+            connect(&m_server, &QTcpServer::newConnection, this, [this] {
+                m_socket = m_server.nextPendingConnection();
+                ++connections; // the last connection is the one in use
+                connect(m_socket, &QTcpSocket::readyRead, this,
+                        [this] { take(m_socket->readAll()); });
+            });
+            m_server.listen(QHostAddress::LocalHost, 0);
+            return;
+        }
+        // The slave stays open here, in raw mode, so that it lives as long as the peer and no
+        // byte is changed on its way.
+        ::openpty(&m_master, &m_slave, nullptr, nullptr, nullptr);
+        termios raw{};
+        ::tcgetattr(m_slave, &raw);
+        ::cfmakeraw(&raw);
+        ::tcsetattr(m_slave, TCSANOW, &raw);
+        ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+        m_readable = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
+        connect(m_readable, &QSocketNotifier::activated, this, [this] {
+            char buffer[4096];
+            if (const ssize_t count = ::read(m_master, buffer, sizeof buffer); count > 0)
+                take(QByteArray(buffer, count));
+        });
+    }
+    ~PrinterPeer() override
+    {
+        hangUp();
+        ::close(m_slave);
     }
 
-protected:
-    void writeOut(const QByteArray &bytes) override;
-    qint64 bytesToWrite() const override;
-    void hangUp() override;
+    QString devicePath() const { return QString::fromLocal8Bit(::ttyname(m_slave)); }
+    quint16 port() const { return m_server.serverPort(); }
+    // True when every scripted step has been played and every byte has left.
+    bool idle() const { return m_pendingSteps == 0 && (!m_socket || !m_socket->bytesToWrite()); }
+    // Sends at once; a pseudo-terminal takes the few bytes of an answer in one write.
+    void send(const QByteArray &bytes)
+    {
+        if (m_socket)
+            m_socket->write(bytes);
+        else if (m_master >= 0)
+            ::write(m_master, bytes.constData(), size_t(bytes.size()));
+    }
+    void hangUp()
+    {
+        if (m_socket)
+            m_socket->abort();
+        delete std::exchange(m_readable, nullptr);
+        if (m_master >= 0)
+            ::close(std::exchange(m_master, -1));
+    }
+
+    QList<std::pair<QByteArray, QList<AnswerStep>>> script;
+    QByteArray received;
+    int connections = 0;
 
 private:
+    void take(const QByteArray &bytes)
+    {
+        received += bytes;
+        for (const auto &[command, steps] : std::as_const(script)) {
+            if (!received.endsWith(command))
+                continue;
+            int at = 0;
+            for (const AnswerStep &step : steps) {
+                ++m_pendingSteps;
+                QTimer::singleShot(at += step.delayMs, this, [this, step] {
+                    --m_pendingSteps;
+                    step.hangUp ? hangUp() : send(step.bytes);
+                });
+            }
+            return;
+        }
+    }
+
     QTcpServer m_server;
     QTcpSocket *m_socket = nullptr;
-};
-
-// The peer on the master side of a pseudo-terminal; the link opens the slave side as its serial
-// port or printer device. The slave is kept open here in raw mode, so that it lives as long as
-// the peer and no byte is changed on its way.
-class PtyPrinterPeer : public PrinterPeer
-{
-    Q_OBJECT
-
-public:
-    PtyPrinterPeer();
-    ~PtyPrinterPeer() override;
-    QString devicePath() const { return m_path; }
-
-protected:
-    void writeOut(const QByteArray &bytes) override;
-    qint64 bytesToWrite() const override { return m_outgoing.size(); }
-    void hangUp() override;
-
-private:
-    void readMaster();
-    void writeMaster();
-
     int m_master = -1;
     int m_slave = -1;
-    QString m_path;
-    std::unique_ptr<QSocketNotifier> m_readable;
-    std::unique_ptr<QSocketNotifier> m_writable;
-    QByteArray m_outgoing;
+    QSocketNotifier *m_readable = nullptr;
+    int m_pendingSteps = 0;
 };

@@ -201,35 +201,7 @@ void Workflows::ReadTab(int tab)
         return;
     }
     if (const auto sw = switchOfPage(m_view.modelName(), tab))
-        readSwitch(*sw);
-}
-
-void Workflows::readSwitch(SwitchByte sw)
-{
-    switch (sw) {
-    case SwitchByte::SW1:
-        m_commands.getSW1();
-        break;
-    case SwitchByte::SW2:
-        m_commands.getSW2();
-        break;
-    case SwitchByte::SW3:
-        m_commands.getSW3();
-        break;
-    }
-}
-
-WriteResult Workflows::writeSwitch(SwitchByte sw)
-{
-    switch (sw) {
-    case SwitchByte::SW1:
-        return m_commands.setSW1();
-    case SwitchByte::SW2:
-        return m_commands.setSW2();
-    case SwitchByte::SW3:
-        return m_commands.setSW3();
-    }
-    return WriteResult::Refused;
+        m_commands.getSwitch(*sw);
 }
 
 void Workflows::cmd2_Click()
@@ -249,7 +221,7 @@ bool Workflows::WriteTab(int tab)
     WriteResult result = WriteResult::Written;
     if (isSwitchPage(tab)) {
         if (const auto sw = switchOfPage(m_view.modelName(), tab))
-            result = writeSwitch(*sw);
+            result = m_commands.setSwitch(*sw);
     } else if (tab == kLanguagePage) {
         result = m_commands.setLanguage();
     } else {

@@ -1,9 +1,5 @@
 #pragma once
 
-#include "SwitchTypes.h"
-
-enum class WriteResult;
-
 class PrinterCommands;
 class PrinterLink;
 class Prompter;
@@ -37,12 +33,11 @@ private:
     // Whether the new settings cut the link, so that the program must end after a write.
     bool writeCutsLink(int tab) const;
     void showTabView(int tab);
-    void readSwitch(SwitchByte sw);
-    WriteResult writeSwitch(SwitchByte sw);
 
     WorkflowView &m_view;
     PrinterLink &m_link;
     PrinterCommands &m_commands;
     Prompter &m_prompter;
+    // True only while the tab control is being moved back to the page that was left.
     bool bRevertingTab = false;
 };

@@ -25,6 +25,8 @@ public:
     bool getSW1();
     bool getSW2();
     bool getSW3();
+    // The switch query of any of the three bytes.
+    bool getSwitch(SwitchByte sw);
     bool getLanguageInfo1();
     bool getLanguageInfo2();
     bool getLanguageInfo3();
@@ -43,6 +45,8 @@ public:
     WriteResult setSW1();
     WriteResult setSW2();
     WriteResult setSW3();
+    // The switch write of any of the three bytes.
+    WriteResult setSwitch(SwitchByte sw);
     // Refused when a field it needs is empty.
     WriteResult setLanguage();
 
@@ -54,9 +58,7 @@ private:
     QString query(const QByteArray &command);
     bool write(const QByteArray &command);
     WriteResult writeUnlocked(std::initializer_list<QByteArray> settings);
-    bool getSwitch(SwitchByte sw);
     bool getInfo(int row);
-    WriteResult setSwitch(SwitchByte sw);
 
     CommandLink &m_link;
     PrinterView &m_view;

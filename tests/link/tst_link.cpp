@@ -1,14 +1,12 @@
-// The printer link: opening, closing, status box and messages; the command transaction against
-// real peers, a TCP printer on 127.0.0.1 and a pseudo-terminal as serial port and printer device.
+// The printer link against real peers, a TCP printer on 127.0.0.1 and a pseudo-terminal as
+// serial port and printer device: opening, status box, messages and the command transaction.
 
-#include "FdLptDevice.h"
 #include "LinkView.h"
 #include "PrinterLink.h"
 #include "PrinterPeer.h"
 #include "Prompter.h"
 #include "QtSerialDevice.h"
 #include "QtTcpClient.h"
-#include "SystemDeviceResolver.h"
 #include "SystemEventPump.h"
 
 #include <QTest>
@@ -16,107 +14,71 @@
 enum class Transport { Tcp, Serial, Lpt };
 Q_DECLARE_METATYPE(Transport)
 Q_DECLARE_METATYPE(AnswerStep)
-Q_DECLARE_METATYPE(SerialOptions)
 
 namespace {
 
-QString l(const char *text)
-{
-    return QString::fromLatin1(text);
-}
+const auto l = [](const char *text) { return QString::fromLatin1(text); };
 
-const QByteArray kGetSW2("\x1d\x67\x34\x28\x00", 5);
-const QByteArray kGetSW3("\x1d\x67\x34\x29\x00", 5);
+const QByteArray kUnlock("\x1d\x67unl", 6), kGetSW2("\x1d\x67\x34\x28", 5),
+    kGetSW3("\x1d\x67\x34\x29", 5);
 constexpr const char *kPorts[] = {"TCP/IP", "COM3", "LPT1"};
 
-// The window and its message boxes as the link sees them: options to read, and a record of the
-// status boxes and of every message box as "title: text".
-struct FakeWindow : LinkView, Prompter
-{
-    SerialOptions serialOptions() const override { return options; }
-    QString tcpAddress() const override { return l("127.0.0.1"); }
-    QString tcpPort() const override { return port; }
-    void showPortFrames(bool, bool) override {}
-    void showLinkStatus(const QString &text, int red, int green, int blue) override
-    {
-        statuses.append(QStringLiteral("%1 %2,%3,%4").arg(text).arg(red).arg(green).arg(blue));
-    }
-    void inform(const QString &text, const QString &title) override
-    {
-        shown.append(title + l(": ") + text);
-    }
-    bool ask(const QString &, const QString &) override { return false; }
-
-    SerialOptions options;
-    QString port;
-    QStringList statuses;
-    QStringList shown;
-};
-
-// COM3 and LPT1 lead to `path`; no other port exists.
+// Every port leads to `path`.
 struct FakeResolver : DeviceResolver
 {
-    QString serialPortName(int number) const override { return number == 3 ? path : QString(); }
+    QString serialPortName(int) const override { return path; }
     QString lptDeviceName() const override { return path; }
     QString path;
 };
 
-// A serial port that never answers and keeps the settings of each open; it refuses to open,
-// close and write while it does not work.
-struct FakeSerialDevice : SerialDevice
+// The system's serial port, keeping the settings of each open; its faults: "open" and "dsr" off.
+struct FaultySerialDevice : QtSerialDevice
 {
-    bool open(const QString &, const SerialSettings &settings) override
+    bool open(const QString &name, const SerialSettings &settings) override
     {
         opened.append(settings);
-        return portOpen = works;
+        return fault != u"open" && QtSerialDevice::open(name, settings);
     }
-    bool close() override { return !(portOpen = portOpen && !works); }
-    bool dsr() const override { return dsrOn; }
-    bool cts() const override { return ctsOn; }
-    bool isOpen() const override { return portOpen; }
-    bool write(const QByteArray &) override { return portOpen && works; }
-    bool flush(int) override { return portOpen; }
-    qint64 bytesAvailable() const override { return 0; }
-    QByteArray read(qint64) override { return {}; }
-    bool waitForReadyRead(int) override { return false; }
-    void discardInput() override {}
-
-    bool works = true, dsrOn = true, ctsOn = true, portOpen = false;
+    bool dsr() const override { return fault != u"dsr"; }
+    QString fault;
     QList<SerialSettings> opened;
 };
 
-// A link with real devices, or with a fake serial port, and a peer of the transport's kind.
-struct Rig
+// A link with a peer of the transport's kind; as the window, it keeps status texts and messages.
+struct Rig : LinkView, Prompter
 {
-    explicit Rig(Transport transport, FakeSerialDevice *fakeSerial = nullptr)
+    explicit Rig(Transport transport)
         : peer(transport == Transport::Tcp)
-        , serial(fakeSerial)
     {
-        PrinterLink::Devices devices;
         auto *resolver = new FakeResolver;
-        resolver->path = peer.devicePath();
-        devices.resolver.reset(resolver);
-        devices.serial.reset(serial ? static_cast<SerialDevice *>(serial) : new QtSerialDevice);
-        devices.tcp = std::make_unique<QtTcpClient>();
-        devices.lpt = std::make_unique<FdLptDevice>();
-        const ByteChannel *const channels[] = {devices.tcp.get(), devices.serial.get(),
-                                               devices.lpt.get()};
-        device = channels[int(transport)];
-        window.port = QString::number(peer.port());
-        link = std::make_unique<PrinterLink>(window, window, pump, std::move(devices));
+        resolver->path = QString::fromLocal8Bit(::ttyname(peer.slave));
+        auto *tcp = new QtTcpClient;
+        device = transport == Transport::Tcp ? static_cast<ByteChannel *>(tcp) : serial;
+        PrinterLink::Devices devices{std::unique_ptr<SerialDevice>(serial),
+                                     std::unique_ptr<TcpClient>(tcp), nullptr,
+                                     std::unique_ptr<DeviceResolver>(resolver)};
+        link = std::make_unique<PrinterLink>(*this, *this, pump, std::move(devices));
         link->Combo1_Click(l(kPorts[int(transport)]));
     }
 
-    // Opens (or closes) the port and, over TCP, waits until the link is connected.
-    bool open(bool open = true)
+    // 9600 baud, even parity, XON/XOFF.
+    SerialOptions serialOptions() const override { return {0, 0, 0, 1, 0, 1, 0, 1}; }
+    QString tcpAddress() const override { return l("127.0.0.1"); }
+    QString tcpPort() const override { return QString::number(peer.server.serverPort()); }
+    void showPortFrames(bool, bool) override {}
+    void showLinkStatus(const QString &text, int, int, int) override { statuses.append(text); }
+    void inform(const QString &text, const QString &title) override
     {
-        const int connections = peer.connections;
-        const bool done = link->OpenPort(link->PortName(), open);
-        return done && (!open || link->PortType() != u"TCP" || QTest::qWaitFor([&] {
-                   return device->isOpen() && peer.connections > connections;
-               }));
+        shown << title + u':' + u' ' + text;
     }
+    bool ask(const QString &, const QString &) override { return false; }
 
+    // Opens the port and, over TCP, waits until it is connected.
+    bool open()
+    {
+        return link->OpenPort(link->PortName(), true) &&
+               (link->PortType() != u"TCP" || QTest::qWaitFor([&] { return device->isOpen(); }));
+    }
     QString transact(const QByteArray &command, const char *mode = "R")
     {
         QString reply = l(mode);
@@ -124,25 +86,14 @@ struct Rig
         return reply;
     }
 
-    FakeWindow window;
     SystemEventPump pump;
     PrinterPeer peer;
-    FakeSerialDevice *serial;
-    const ByteChannel *device = nullptr;
+    QStringList statuses, shown;
+    FaultySerialDevice *serial = new FaultySerialDevice;
+    const ByteChannel *device = nullptr; // the serial port or the TCP client
     std::unique_ptr<PrinterLink> link;
     bool sent = false;
 };
-
-// Adds one row named after the port and `name`, with the transport as first value.
-QTestData &row(Transport transport, const char *name)
-{
-    return QTest::addRow("%s: %s", kPorts[int(transport)], name) << transport;
-}
-
-QList<AnswerStep> answer(const QByteArray &bytes, int delayMs = 0)
-{
-    return {{bytes, delayMs}};
-}
 
 } // namespace
 
@@ -151,179 +102,131 @@ class LinkTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void serialPort_data();
-    void serialPort();
-    void tcpPortAndStatus();
-    void serialPortOrder();
-    void reply_data();
-    void reply();
-    void printerGone();
-};
+    void serialPort_data()
+    {
+        QTest::addColumn<QString>("fault"); // the port is the first word of the tag
+        QTest::addColumn<QString>("message");
 
-void LinkTest::serialPort_data()
-{
-    QTest::addColumn<SerialOptions>("options"); // of a second open, which starts from a closed port
-    QTest::addColumn<QString>("fault");
-    QTest::addColumn<QString>("settings"); // the settings text; empty: the port is left closed
-    QTest::addColumn<QString>("message");  // empty: none, and the open succeeds
-
-    const QString cannot = l("KV_SW_Utility: The COM3 can not %1 !!\r\rPlease check that whether "
-                             "<printer driver> or <other application> occupy it !");
-    const SerialOptions even9600{false, false, false, true, false, true, true, false}, initial;
-    const SerialOptions nothing{false, false, false, false, false, false, false, false};
-    const QString none, kept = l("19200,E,8,1 XON");
-    QTest::newRow("9600 even") << even9600 << none << l("9600,E,8,1") << none;
-    // A group with no button selected keeps the code of the previous open.
-    QTest::newRow("nothing selected") << nothing << none << kept << none;
-    QTest::newRow("open refused") << initial << l("refused") << none << cannot.arg(l("OPEN"));
-    QTest::newRow("DSR off") << initial << l("dsr") << l("115200,N,8,1")
-                             << l("KV_SW_Utility: The COM3 port is busy...\r\n\r\nPlease double "
-                                  "check the printer cable status.");
-    QTest::newRow("close refused") << nothing << l("close") << kept << cannot.arg(l("CLOSE"));
-}
-
-void LinkTest::serialPort()
-{
-    QFETCH(SerialOptions, options);
-    QFETCH(QString, fault);
-    QFETCH(QString, settings);
-    QFETCH(QString, message);
-
-    Rig rig(Transport::Serial, new FakeSerialDevice);
-    rig.window.options = {false, false, true, false, false, true, false, true}; // 19200 E XON
-    if (fault != u"refused")
-        QVERIFY(rig.open());
-    rig.window.options = options;
-    rig.serial->works = fault != u"refused" && fault != u"close";
-    rig.serial->dsrOn = fault != u"dsr";
-    QCOMPARE(rig.open(fault != u"close"), message.isEmpty());
-    QCOMPARE(rig.window.shown, message.isEmpty() ? QStringList() : QStringList{message});
-    QCOMPARE(rig.serial->isOpen(), !settings.isEmpty());
-    // A command goes out only while the port is open and takes its bytes.
-    rig.transact(kGetSW2, "W");
-    QCOMPARE(rig.sent, !settings.isEmpty() && fault != u"close");
-    if (settings.isEmpty())
-        return;
-    // The settings text, and XON/XOFF when the port was given software flow control.
-    const SerialSettings last = rig.serial->opened.last();
-    QVERIFY(settings.startsWith(rig.link->settingsText()));
-    QCOMPARE(QStringLiteral("%1,%2,8,1").arg(last.baudRate).arg(last.evenParity ? 'E' : 'N') +
-                 (last.softwareFlowControl ? l(" XON") : QString()),
-             settings);
-}
-
-void LinkTest::tcpPortAndStatus()
-{
-    Rig rig(Transport::Tcp);
-    rig.window.port = u' ' + rig.window.port + u' ';
-    QVERIFY(rig.open());
-    // A port text that is no port number leaves the port as it was.
-    for (const char *port : {"abc", "70000"}) {
-        rig.window.port = l(port);
-        QVERIFY(rig.open());
+        QTest::newRow("COM1") << QString() << QString();
+        QTest::newRow("COM16 open refused")
+            << l("open")
+            << l("KV_SW_Utility: The COM16 can not OPEN !!\r\rPlease check that "
+                 "whether <printer driver> or <other application> occupy it !");
+        QTest::newRow("COM1 DSR off") << l("dsr")
+                                      << l("KV_SW_Utility: The COM1 port is busy...\r\n\r\n"
+                                           "Please double check the printer cable status.");
     }
-    QVERIFY(rig.link->isStatusTimerActive());
-    // The box is redrawn when the state has changed, and only then.
-    rig.link->cmdSTATUS_Click();
-    const QStringList statuses = rig.window.statuses;
-    rig.link->cmdSTATUS_Click();
-    QCOMPARE(rig.window.statuses, statuses);
-    QCOMPARE(statuses.last(), l("Connected 0,0,192"));
-    rig.peer.hangUp();
-    QTRY_COMPARE(rig.window.statuses.last(), l("unknown 0,0,0"));
-    QCOMPARE(rig.transact(kGetSW2), QString());
-    QVERIFY(!rig.sent);
-    QCOMPARE(rig.window.shown,
-             QStringList{l("KV_SW_Utility: Could not send data now, please check lan printer "
-                           "status... 9")});
-    QVERIFY(rig.open(false));
-    QVERIFY(!rig.link->isStatusTimerActive());
-    QCOMPARE(rig.window.statuses.last(), l("Disconnect 255,0,0"));
-}
 
-void LinkTest::serialPortOrder()
-{
-    // On-board ports first, then USB, then ACM, then the rest; numbers in number order.
-    const QStringList reported = l("ttyAMA0 ttyACM0 ttyUSB1 ttyS10 ttyUSB0 ttyS2").split(u' ');
-    QCOMPARE(SystemDeviceResolver::orderedSerialPorts(reported),
-             l("ttyS2 ttyS10 ttyUSB0 ttyUSB1 ttyACM0 ttyAMA0").split(u' '));
-}
+    void serialPort()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, message);
 
-void LinkTest::reply_data()
-{
-    QTest::addColumn<Transport>("transport");
-    QTest::addColumn<QByteArray>("stale"); // bytes nobody asked for, waiting before the command
-    QTest::addColumn<QList<AnswerStep>>("answer");
-    QTest::addColumn<QString>("expected");
-
-    const QByteArray none;
-    for (const Transport t : {Transport::Tcp, Transport::Serial, Transport::Lpt}) {
-        row(t, "framing only") << none << answer(QByteArray("_\0", 2)) << QString();
-        row(t, "unframed, CR LF kept") << none << answer("KV\r\n") << l("KV\r\n");
-        // "_" is left out wherever it stands; bytes above 127 keep their value.
-        row(t, "cleaned") << none << answer(QByteArray("_A_B\xb0\xff\0", 7)) << l("AB\xb0\xff");
-        row(t, "late first byte, delayed pieces")
-            << none << QList<AnswerStep>{{"_12", 300}, {"3", 30}, {QByteArray("4\0", 2), 30}}
-            << l("1234");
-        row(t, "bytes after the block dropped")
-            << none << answer(QByteArray("_5\0XYZ", 6)) << l("5");
-        row(t, "silence") << none << QList<AnswerStep>() << QString();
+        Rig rig(Transport::Serial);
+        rig.link->Combo1_Click(l(QTest::currentDataTag()).section(u' ', 0, 0));
+        rig.serial->fault = fault;
+        QCOMPARE(rig.open(), message.isEmpty());
+        QCOMPARE(rig.shown, message.isEmpty() ? QStringList() : QStringList{message});
+        // XON/XOFF is software flow control.
+        QCOMPARE(rig.link->settingsText(), l("9600,E,8,1"));
+        QCOMPARE(rig.serial->opened, (QList<SerialSettings>{{9600, true, true}}));
     }
-    for (const Transport t : {Transport::Tcp, Transport::Serial})
-        row(t, "stale bytes dropped")
-            << QByteArray("_99\0", 4) << answer(QByteArray("_37\0", 4)) << l("37");
-    row(Transport::Tcp, "flood") << none << answer(QByteArray(1 << 20, 'A')) << QString(1024, u'A');
-    row(Transport::Lpt, "thirty bytes at most")
-        << none << answer(QByteArray(40, 'x')) << QString(30, u'x');
-}
 
-void LinkTest::reply()
-{
-    QFETCH(Transport, transport);
-    QFETCH(QByteArray, stale);
-    QFETCH(QList<AnswerStep>, answer);
-    QFETCH(QString, expected);
-
-    Rig rig(transport);
-    QVERIFY(rig.open());
-    if (!stale.isEmpty()) {
-        rig.peer.send(stale);
-        QVERIFY(QTest::qWaitFor([&] { return rig.device->bytesAvailable() > 0; }));
+    void tcpStatus()
+    {
+        Rig rig(Transport::Tcp);
+        // The printer's one waiting place is taken: the link stays connecting, and sends nothing.
+        rig.peer.server.pauseAccepting();
+        QTcpSocket first;
+        first.connectToHost(QHostAddress::LocalHost, rig.peer.server.serverPort());
+        QVERIFY(first.waitForConnected());
+        QVERIFY(rig.link->OpenPort(rig.link->PortName(), true));
+        QCOMPARE(rig.transact(kGetSW2), QString());
+        QVERIFY(!rig.sent);
+        QCOMPARE(rig.shown, QStringList{l("KV_SW_Utility: Could not send data now, please check "
+                                          "lan printer status... 6")});
+        // Once the printer takes the connection, the box shows it; it is redrawn on a change of
+        // state only, though the link and its timer look at the state all the time.
+        rig.peer.server.resumeAccepting();
+        QTRY_COMPARE_WITH_TIMEOUT(rig.statuses, (QStringList{l("Connecting..."), l("Connected")}),
+                                  10000);
+        rig.link->cmdSTATUS_Click();
+        QCOMPARE(rig.statuses.size(), 2);
     }
-    rig.peer.script = {{kGetSW2, answer}, {kGetSW3, {{QByteArray("_OK\0", 4)}}}};
-    // A timer that fires while the link waits tries to start a second transaction: refused.
-    QString nestedReply = l("R");
-    QTimer::singleShot(0, [&] { QVERIFY(!rig.link->SendCommand(kGetSW3, nestedReply)); });
-    QCOMPARE(rig.transact(kGetSW2), expected);
-    QVERIFY(rig.sent);
-    QCOMPARE(nestedReply, QString());
-    // Whatever else came is dropped, and the device is ready for the next command.
-    QTRY_VERIFY(rig.peer.idle());
-    QCOMPARE(rig.transact(kGetSW3), l("OK"));
-    QCOMPARE(rig.peer.received, kGetSW2 + kGetSW3);
-    QCOMPARE(rig.window.shown, QStringList());
-}
 
-void LinkTest::printerGone()
-{
-    // Over TCP the socket's error is shown; the printer device cannot be opened for writing
-    // again, and the user is told why.
-    const QString messages[] = {
-        l("Error: Error #  1 was generated by QTcpSocket\rThe remote host closed the connection"),
-        QString(), l("KV_SW_Utility: Error no  2: No such file or directory")};
-    for (const Transport transport : {Transport::Tcp, Transport::Serial, Transport::Lpt}) {
+    void reply_data()
+    {
+        QTest::addColumn<Transport>("transport");
+        QTest::addColumn<QString>("message"); // shown when the printer has gone away
+        QTest::addColumn<QList<AnswerStep>>("answer");
+        QTest::addColumn<QString>("expected");
+
+        const auto row = [](Transport t, const char *name,
+                            const char *message = nullptr) -> QTestData & {
+            return QTest::addRow("%s: %s", kPorts[int(t)], name) << t << l(message);
+        };
+        for (const Transport t : {Transport::Tcp, Transport::Serial, Transport::Lpt}) {
+            // "_" and NUL are left out wherever they stand, bytes above 127 keep their value, and
+            // what follows the block is dropped.
+            row(t, "cleaned") << QList<AnswerStep>{{QByteArray("_A_B\xb0\xff\0XYZ", 10)}}
+                              << l("AB\xb0\xff");
+            row(t, "late first byte, delayed pieces")
+                << QList<AnswerStep>{{"_12", 300}, {"3", 30}, {QByteArray("4", 2), 30}}
+                << l("1234");
+            row(t, "silence") << QList<AnswerStep>() << QString();
+        }
+        // A reply without "_" ends when the printer falls silent.
+        row(Transport::Serial, "unframed") << QList<AnswerStep>{{"KV\r\n"}} << l("KV\r\n");
+        row(Transport::Tcp, "flood")
+            << QList<AnswerStep>{{QByteArray(1 << 20, 'A')}} << QString(1024, u'A');
+        row(Transport::Lpt, "thirty bytes at most")
+            << QList<AnswerStep>{{QByteArray(40, 'x')}} << QString(30, u'x');
+        // The printer goes away in the middle of a block. Over TCP the socket's error is shown;
+        // the printer device cannot be opened for writing again, and the user is told why.
+        const QList<AnswerStep> gone{{"_12"}, {{}, 20}};
+        row(Transport::Tcp, "gone",
+            "Error: Error #  1 was generated by QTcpSocket\r"
+            "The remote host closed the connection")
+            << gone << QString();
+        row(Transport::Serial, "gone") << gone << QString();
+        row(Transport::Lpt, "gone", "KV_SW_Utility: Error no  2: No such file or directory")
+            << gone << QString();
+    }
+
+    void reply()
+    {
+        QFETCH(Transport, transport);
+        QFETCH(QString, message);
+        QFETCH(QList<AnswerStep>, answer);
+        QFETCH(QString, expected);
+
         Rig rig(transport);
         QVERIFY(rig.open());
-        // A block that has begun and never ends: the printer goes away in the middle of it.
-        rig.peer.script = {{kGetSW2, {{"_12"}, {{}, 20, true}}}};
-        QCOMPARE(rig.transact(kGetSW2), QString());
-        const QString &message = messages[int(transport)];
-        QCOMPARE(rig.window.shown, message.isEmpty() ? QStringList() : QStringList{message});
-        // Later commands find the port closed: not sent, and no crash.
-        rig.transact(kGetSW3, "W");
-        QVERIFY(!rig.sent);
+        rig.peer.script = {{kGetSW2, answer}, {kGetSW3, {{QByteArray("_OK", 4)}}}};
+        // A printer that answers a command wanting no reply: nobody waits for that answer, and it
+        // is not taken for the next reply. (The printer device is not read between commands.)
+        if (transport != Transport::Lpt)
+            rig.peer.script.append({kUnlock, {{QByteArray("_99", 4)}}});
+        QCOMPARE(rig.transact(kUnlock, "W"), QString());
+        QVERIFY(rig.sent);
+        QVERIFY(QTest::qWaitFor(
+            [&] { return transport == Transport::Lpt || rig.device->bytesAvailable() > 0; }));
+        // A timer that fires while the link waits tries to start a second transaction: refused.
+        QString nestedReply = l("R");
+        QTimer::singleShot(0, [&] { QVERIFY(!rig.link->SendCommand(kGetSW3, nestedReply)); });
+        QCOMPARE(rig.transact(kGetSW2), expected);
+        QVERIFY(rig.sent);
+        QCOMPARE(nestedReply, QString());
+        QCOMPARE(rig.shown, message.isEmpty() ? QStringList() : QStringList{message});
+        // Whatever else came is dropped, and the device is ready for the next command, unless
+        // the printer has gone.
+        const bool gone = !answer.isEmpty() && answer.last().bytes.isEmpty();
+        QTRY_VERIFY(!rig.peer.socket || !rig.peer.socket->bytesToWrite()); // all has left
+        QCOMPARE(rig.transact(kGetSW3), gone ? QString() : l("OK"));
+        QCOMPARE(rig.sent, !gone);
+        QCOMPARE(rig.peer.received, kUnlock + kGetSW2 + (gone ? QByteArray() : kGetSW3));
     }
-}
+};
 
 QTEST_GUILESS_MAIN(LinkTest)
 #include "tst_link.moc"

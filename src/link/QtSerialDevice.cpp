@@ -1,6 +1,6 @@
 #include "QtSerialDevice.h"
 
-#include <QDeadlineTimer>
+#include "WriteWait.h"
 
 QtSerialDevice::QtSerialDevice(QObject *parent)
     : QObject(parent)
@@ -81,11 +81,7 @@ bool QtSerialDevice::write(const QByteArray &bytes)
 
 bool QtSerialDevice::flush(int msecs)
 {
-    const QDeadlineTimer deadline(msecs);
-    while (isOpen() && m_port.bytesToWrite() > 0) {
-        if (!m_port.waitForBytesWritten(static_cast<int>(deadline.remainingTime())))
-            break;
-    }
+    waitUntilWritten(m_port, msecs);
     closeIfBroken();
     return isOpen() && m_port.bytesToWrite() == 0;
 }

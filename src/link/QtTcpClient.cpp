@@ -1,6 +1,6 @@
 #include "QtTcpClient.h"
 
-#include <QDeadlineTimer>
+#include "WriteWait.h"
 
 #include <utility>
 
@@ -75,11 +75,7 @@ bool QtTcpClient::write(const QByteArray &bytes)
 
 bool QtTcpClient::flush(int msecs)
 {
-    const QDeadlineTimer deadline(msecs);
-    while (isOpen() && m_socket.bytesToWrite() > 0) {
-        if (!m_socket.waitForBytesWritten(static_cast<int>(deadline.remainingTime())))
-            break;
-    }
+    waitUntilWritten(m_socket, msecs);
     return isOpen() && m_socket.bytesToWrite() == 0;
 }
 

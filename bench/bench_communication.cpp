@@ -2,13 +2,12 @@
 // model over TCP loopback and over a pseudo-terminal, and sets the median against the pauses
 // the transaction must make (10 ms after the port opens and after every TCP command).
 
+#include "DesktopShell.h"
 #include "DeviceResolver.h"
 #include "EmulatorThread.h"
 #include "MainWindow.h"
 #include "Prompter.h"
 #include "SystemEventPump.h"
-
-#include "DesktopShell.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -80,25 +79,27 @@ Result run(const QString &model, bool overTcp)
     devices.resolver = std::make_unique<PtyResolver>(pty);
     MainWindow window(prompter, shell, pump, std::move(devices));
 
-    auto *combo = window.Combo1();
+    auto *combo = window.findChild<QComboBox *>(QStringLiteral("Combo1"));
     combo->setCurrentIndex(
         combo->findText(overTcp ? QStringLiteral("TCP/IP") : QStringLiteral("COM1")));
-    window.Combo1_Click();
+    Q_EMIT combo->activated(combo->currentIndex());
     window.findChild<QLineEdit *>(QStringLiteral("tcpIP"))->setText(QStringLiteral("127.0.0.1"));
     window.findChild<QLineEdit *>(QStringLiteral("tcpListenPort"))->setText(QString::number(port));
 
+    auto *communicate = window.findChild<QPushButton *>(QStringLiteral("cmdCommunicate"));
+    const auto *tabs = window.findChild<QTabWidget *>(QStringLiteral("SSTab1"));
     std::vector<double> times;
     int failures = 0;
     for (int i = 0; i < kRuns; ++i) {
         prompter.shown = 0;
         QElapsedTimer timer;
         timer.start();
-        window.cmdCommunicate()->click();
+        communicate->click();
         times.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
-        if (prompter.shown != 1 || !window.SSTab1()->isVisibleTo(&window))
+        if (prompter.shown != 1 || !tabs->isVisibleTo(&window))
             ++failures;
     }
-    window.Form_Unload();
+    window.close();
     std::sort(times.begin(), times.end());
     return {times[times.size() / 2], times[times.size() * 95 / 100], failures};
 }

@@ -3,9 +3,9 @@
 // the link's thread. Prints the median and the 95th percentile of 1000 runs each.
 
 #include "DeviceResolver.h"
+#include "LinkReporter.h"
 #include "LinkView.h"
 #include "PrinterLink.h"
-#include "Prompter.h"
 #include "QtTcpClient.h"
 #include "SystemEventPump.h"
 
@@ -110,25 +110,18 @@ private:
     QSocketNotifier *m_notifier = nullptr;
 };
 
-class BenchView : public LinkView
+class BenchView : public LinkView, public LinkReporter
 {
 public:
-    SerialOptions serialOptions() const override { return {}; }
+    SerialSettings serialSettings() const override { return {}; }
     QString tcpAddress() const override { return QStringLiteral("127.0.0.1"); }
     QString tcpPort() const override { return port; }
-    void showPortFrames(bool, bool) override {}
-    void showLinkStatus(const QString &, int, int, int) override {}
-    QString port;
-};
-
-class BenchPrompter : public Prompter
-{
-public:
-    void inform(const QString &text, const QString &) override
+    void showLinkStatus(const LinkStatusStyle &) override {}
+    void report(const LinkProblem &problem) override
     {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+        std::fprintf(stderr, "message: %s\n", qPrintable(problem.text));
     }
-    bool ask(const QString &, const QString &) override { return true; }
+    QString port;
 };
 
 class PtyResolver : public DeviceResolver
@@ -156,21 +149,17 @@ double percentile(std::vector<double> sorted, double fraction)
 void run(const char *name, bool tcp, Responder &responder)
 {
     BenchView view;
-    BenchPrompter prompter;
     SystemEventPump pump;
     PrinterLink::Devices devices;
     auto client = std::make_unique<QtTcpClient>();
     const QtTcpClient *tcpClient = client.get();
     devices.tcp = std::move(client);
     devices.resolver = std::make_unique<PtyResolver>(responder.address());
-    PrinterLink link(view, prompter, pump, std::move(devices));
-    if (tcp) {
+    PrinterLink link(view, view, pump, std::move(devices));
+    if (tcp)
         view.port = responder.address();
-        link.Combo1_Click(QStringLiteral("TCP/IP"));
-    } else {
-        link.Combo1_Click(QStringLiteral("COM1"));
-    }
-    link.OpenPort(link.PortName(), true);
+    link.selectPort(tcp ? QStringLiteral("TCP/IP") : QStringLiteral("COM1"));
+    link.OpenPort(true);
     QElapsedTimer connectClock;
     connectClock.start();
     while (tcp && tcpClient->state() != TcpClient::Connected && connectClock.elapsed() < 5000)
@@ -188,7 +177,7 @@ void run(const char *name, bool tcp, Responder &responder)
             times.push_back(ms);
         wrong += reply != QLatin1String("123");
     }
-    link.OpenPort(link.PortName(), false);
+    link.OpenPort(false);
     std::printf("%-36s median %7.3f ms   p95 %7.3f ms   (%d runs, %d wrong replies)\n", name,
                 percentile(times, 0.5), percentile(times, 0.95), kRuns, wrong);
     std::fflush(stdout);

@@ -40,11 +40,6 @@ HelpLocator::HelpLocator(QStringList folders)
     : m_folders(std::move(folders))
 {}
 
-QStringList HelpLocator::folders() const
-{
-    return m_folders;
-}
-
 QString HelpLocator::find() const
 {
     for (const QString &folder : m_folders) {

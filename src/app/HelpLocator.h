@@ -17,7 +17,6 @@ public:
 
     explicit HelpLocator(QStringList folders);
 
-    QStringList folders() const;
     // The full path of the help file in the first folder that holds it as a readable file, or
     // an empty text when none does.
     QString find() const;

@@ -23,13 +23,13 @@ QString withoutSurroundingBlanks(const QString &text)
 
 LanguagePanel::LanguagePanel(QComboBox &comboCodePage, QComboBox &comboCodePageName,
                              QComboBox &comboInterChars, const QLabel &reportedCodePage,
-                             const QLabel &reportedInterChars, bool &dataChanged)
-    : m_comboCodePage(comboCodePage)
+                             const QLabel &reportedInterChars, QObject *parent)
+    : QObject(parent)
+    , m_comboCodePage(comboCodePage)
     , m_comboCodePageName(comboCodePageName)
     , m_comboInterChars(comboInterChars)
     , m_reportedCodePage(reportedCodePage)
     , m_reportedInterChars(reportedInterChars)
-    , m_dataChanged(dataChanged)
 {
     m_comboCodePage.addItems(LanguageTables::codePageEntries());
     m_comboCodePageName.addItems(LanguageTables::codePageNameEntries());
@@ -46,7 +46,7 @@ void LanguagePanel::ShowCodePage()
     if (index < 0)
         return;
     m_comboCodePage.setCurrentIndex(index);
-    comboCodePage_Click();
+    codePageChosen();
 }
 
 void LanguagePanel::ShowInterChars()
@@ -56,19 +56,19 @@ void LanguagePanel::ShowInterChars()
     if (index < 0)
         return;
     m_comboInterChars.setCurrentIndex(index);
-    comboInterChars_Click();
+    interCharsChosen();
 }
 
-void LanguagePanel::comboCodePage_Click()
+void LanguagePanel::codePageChosen()
 {
     const QString chosen = m_comboCodePage.currentText();
     m_comboCodePageName.setCurrentIndex(m_comboCodePage.currentIndex());
     m_comboInterChars.setCurrentIndex(LanguageTables::interCharsResetIndex(chosen));
-    m_dataChanged = m_reportedCodePage.text() != LanguageTables::codePageNumberText(chosen);
+    Q_EMIT changeAssessed(m_reportedCodePage.text() != LanguageTables::codePageNumberText(chosen));
 }
 
-void LanguagePanel::comboInterChars_Click()
+void LanguagePanel::interCharsChosen()
 {
-    m_dataChanged = m_reportedInterChars.text() !=
-                    LanguageTables::interCharsNumberText(m_comboInterChars.currentText());
+    Q_EMIT changeAssessed(m_reportedInterChars.text() !=
+                          LanguageTables::interCharsNumberText(m_comboInterChars.currentText()));
 }

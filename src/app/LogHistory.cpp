@@ -23,7 +23,7 @@ void LogHistory::AppendLog(const QString &text)
     m_txtLOG.ensureCursorVisible();
 }
 
-void LogHistory::cmdCLEARlst_Click()
+void LogHistory::clear()
 {
     m_text.clear();
     m_txtLOG.clear();

@@ -20,8 +20,8 @@ public:
     // Appends one finished line at the very end, whatever the user has selected, and keeps the
     // end in view.
     void AppendLog(const QString &text);
-    // The "Clear" button: empties the log.
-    void cmdCLEARlst_Click();
+    // Empties the log.
+    void clear();
 
     const QString &text() const;
 

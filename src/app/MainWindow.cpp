@@ -5,6 +5,7 @@
 #include "LanguagePanel.h"
 #include "LogHistory.h"
 #include "PrinterCommands.h"
+#include "Prompter.h"
 #include "SwitchPanel.h"
 #include "Workflows.h"
 #include "ui_MainWindow.h"
@@ -47,6 +48,20 @@ QString switchName(SwitchByte sw)
     return QStringLiteral("SW") + QString::number(panelIndex(sw) + 1);
 }
 
+// The first selected button of a group, tested in the order given, decides the value; the
+// value stays as it was when none is selected.
+template<typename Value, std::size_t N>
+void takeSelected(const std::array<std::pair<const QRadioButton *, Value>, N> &options,
+                  Value &value)
+{
+    for (const auto &[button, option] : options) {
+        if (button->isChecked()) {
+            value = option;
+            return;
+        }
+    }
+}
+
 } // namespace
 
 MainWindow::MainWindow(Prompter &prompter, DesktopShell &shell, EventPump &pump,
@@ -80,19 +95,18 @@ MainWindow::MainWindow(Prompter &prompter, DesktopShell &shell, EventPump &pump,
             labels.append(findChild<QLabel *>(memberName(labelArray, i)));
             Q_ASSERT(labels.last() != nullptr);
         }
-        m_switchPanels[panelIndex(sw)] =
-            std::make_unique<SwitchPanel>(sw, on, off, labels, model, bDataChanged);
+        m_switchPanels[panelIndex(sw)] = std::make_unique<SwitchPanel>(sw, on, off, labels, model);
     }
     m_languagePanel = std::make_unique<LanguagePanel>(
         *m_ui->comboCodePage, *m_ui->comboCodePageName, *m_ui->comboInterChars, *m_lblLANG_INFO[2],
-        *m_lblLANG_INFO[3], bDataChanged);
+        *m_lblLANG_INFO[3]);
     m_log = std::make_unique<LogHistory>(*m_ui->txtLOG);
 
-    m_ui->Combo1->addItems(PrinterLink::portList());
+    m_ui->Combo1->addItems(PortChoice::portList());
     m_ui->Combo1->setCurrentIndex(m_ui->Combo1->findText(QStringLiteral("COM1")));
 
-    m_link = std::make_unique<PrinterLink>(*this, prompter, pump, std::move(devices));
-    m_commands = std::make_unique<PrinterCommands>(*m_link, *this, prompter);
+    m_link = std::make_unique<PrinterLink>(*this, *this, pump, std::move(devices));
+    m_commands = std::make_unique<PrinterCommands>(*m_link, *this);
     m_workflows = std::make_unique<Workflows>(*this, *m_link, *m_commands, prompter);
 
     connectControls();
@@ -104,7 +118,9 @@ MainWindow::~MainWindow() = default;
 void MainWindow::connectControls()
 {
     connect(m_ui->Combo1, &QComboBox::activated, this, &MainWindow::Combo1_Click);
+    connect(m_ui->cmdSTATUS, &QPushButton::clicked, this, &MainWindow::cmdSTATUS_Click);
     connect(m_ui->cmdCommunicate, &QPushButton::clicked, this, &MainWindow::cmdCommunicate_Click);
+    connect(m_ui->cmd0, &QPushButton::clicked, this, &MainWindow::cmd0_Click);
     connect(m_ui->cmd1, &QPushButton::clicked, this, &MainWindow::cmd1_Click);
     connect(m_ui->cmd2, &QPushButton::clicked, this, &MainWindow::cmd2_Click);
     connect(m_ui->SSTab1, &QTabWidget::currentChanged, this, [this](int tab) {
@@ -112,8 +128,6 @@ void MainWindow::connectControls()
         m_shownTab = tab;
         SSTab1_Click(previousTab);
     });
-    connect(m_ui->cmdSTATUS, &QPushButton::clicked, this, &MainWindow::cmdSTATUS_Click);
-    connect(m_ui->cmd0, &QPushButton::clicked, this, [this] { m_commands->cmd0_Click(); });
     connect(m_ui->cmdEXIT, &QPushButton::clicked, this, &MainWindow::cmdEXIT_Click);
     connect(m_ui->cmdHELP, &QPushButton::clicked, this, &MainWindow::cmdHELP_Click);
     connect(m_ui->cmdCLEARlst, &QPushButton::clicked, this, &MainWindow::cmdCLEARlst_Click);
@@ -123,16 +137,16 @@ void MainWindow::connectControls()
     for (const auto &panel : m_switchPanels) {
         SwitchPanel *switches = panel.get();
         for (int i = 0; i < 8; ++i) {
-            connect(switches->onButton(i), &QRadioButton::clicked, this,
-                    [switches, i] { switches->optON_Click(i); });
-            connect(switches->offButton(i), &QRadioButton::clicked, this,
-                    [switches, i] { switches->optOFF_Click(i); });
+            const auto selected = [switches, i] { switches->selectedByUser(i); };
+            connect(switches->onButton(i), &QRadioButton::clicked, switches, selected);
+            connect(switches->offButton(i), &QRadioButton::clicked, switches, selected);
         }
+        connect(switches, &SwitchPanel::changedByUser, this, [this] { setDataChanged(true); });
     }
-    connect(m_ui->comboCodePage, &QComboBox::activated, this,
-            [this] { m_languagePanel->comboCodePage_Click(); });
-    connect(m_ui->comboInterChars, &QComboBox::activated, this,
-            [this] { m_languagePanel->comboInterChars_Click(); });
+    connect(m_ui->comboCodePage, &QComboBox::activated, this, &MainWindow::comboCodePage_Click);
+    connect(m_ui->comboInterChars, &QComboBox::activated, this, &MainWindow::comboInterChars_Click);
+    connect(m_languagePanel.get(), &LanguagePanel::changeAssessed, this,
+            &MainWindow::setDataChanged);
 }
 
 void MainWindow::Form_Load()
@@ -146,7 +160,7 @@ void MainWindow::Form_Load()
 
 void MainWindow::Form_Unload()
 {
-    m_link->OpenPort(m_link->PortName(), false);
+    m_link->OpenPort(false);
 }
 
 void MainWindow::cmdEXIT_Click()
@@ -167,32 +181,57 @@ void MainWindow::cmdHELP_Click()
 
 void MainWindow::Combo1_Click()
 {
-    m_link->Combo1_Click(m_ui->Combo1->currentText());
+    const PortKind kind = m_link->selectPort(m_ui->Combo1->currentText());
+    // The printer device has no options.
+    m_ui->frameCOMm->setVisible(kind == PortKind::Serial);
+    m_ui->frameTCPIP->setVisible(kind == PortKind::Tcp);
 }
 
 void MainWindow::cmdSTATUS_Click()
 {
-    m_link->cmdSTATUS_Click();
+    m_link->refreshStatus();
 }
 
 void MainWindow::cmdCommunicate_Click()
 {
-    m_workflows->cmdCommunicate_Click();
+    m_workflows->communicationTest();
+}
+
+void MainWindow::cmd0_Click()
+{
+    m_ui->cmd0->setEnabled(false);
+    m_commands->startSelfTest();
+    m_ui->cmd0->setEnabled(true);
 }
 
 void MainWindow::cmd1_Click()
 {
-    m_workflows->cmd1_Click();
+    m_workflows->readSettings();
 }
 
 void MainWindow::cmd2_Click()
 {
-    m_workflows->cmd2_Click();
+    m_workflows->writeSettings();
 }
 
 void MainWindow::SSTab1_Click(int previousTab)
 {
-    m_workflows->SSTab1_Click(previousTab);
+    m_workflows->tabChanged(previousTab);
+}
+
+void MainWindow::comboCodePage_Click()
+{
+    m_languagePanel->codePageChosen();
+}
+
+void MainWindow::comboInterChars_Click()
+{
+    m_languagePanel->interCharsChosen();
+}
+
+void MainWindow::cmdCLEARlst_Click()
+{
+    m_log->clear();
 }
 
 void MainWindow::ShowCodePage()
@@ -205,9 +244,9 @@ void MainWindow::ShowInterChars()
     m_languagePanel->ShowInterChars();
 }
 
-void MainWindow::cmdCLEARlst_Click()
+PrinterLink &MainWindow::link()
 {
-    m_log->cmdCLEARlst_Click();
+    return *m_link;
 }
 
 const QString &MainWindow::logText() const
@@ -220,111 +259,29 @@ QString MainWindow::modelName() const
     return m_lblKV_INFO[0]->text();
 }
 
-QTabWidget *MainWindow::SSTab1() const
-{
-    return m_ui->SSTab1;
-}
-
-QWidget *MainWindow::switchFrame(SwitchByte sw) const
-{
-    switch (sw) {
-    case SwitchByte::SW1:
-        return m_ui->frameSW1m;
-    case SwitchByte::SW2:
-        return m_ui->frameSW2m;
-    case SwitchByte::SW3:
-        return m_ui->frameSW3m;
-    }
-    return nullptr;
-}
-
-QWidget *MainWindow::frameLanguageInfo() const
-{
-    return m_ui->frameLanguageInfo;
-}
-
-QWidget *MainWindow::frameCOMm() const
-{
-    return m_ui->frameCOMm;
-}
-
-QWidget *MainWindow::frameTCPIP() const
-{
-    return m_ui->frameTCPIP;
-}
-
-QLabel *MainWindow::lblPORT() const
-{
-    return m_ui->lblPORT;
-}
-
-QComboBox *MainWindow::Combo1() const
-{
-    return m_ui->Combo1;
-}
-
-QPushButton *MainWindow::cmdCommunicate() const
-{
-    return m_ui->cmdCommunicate;
-}
-
-QPushButton *MainWindow::cmd0() const
-{
-    return m_ui->cmd0;
-}
-
-QPushButton *MainWindow::cmd1() const
-{
-    return m_ui->cmd1;
-}
-
-QPushButton *MainWindow::cmd2() const
-{
-    return m_ui->cmd2;
-}
-
 SwitchPanel &MainWindow::switchPanel(SwitchByte sw) const
 {
     return *m_switchPanels[panelIndex(sw)];
 }
 
-LanguagePanel &MainWindow::languagePanel() const
+SerialSettings MainWindow::serialSettings() const
 {
-    return *m_languagePanel;
-}
-
-PrinterLink &MainWindow::link() const
-{
-    return *m_link;
-}
-
-PrinterCommands &MainWindow::commands() const
-{
-    return *m_commands;
-}
-
-Prompter &MainWindow::prompter() const
-{
-    return m_prompter;
-}
-
-DesktopShell &MainWindow::shell() const
-{
-    return m_shell;
-}
-
-SerialOptions MainWindow::serialOptions() const
-{
-    SerialOptions options;
-    options.baud115200 = m_ui->com_BR_115200->isChecked();
-    options.baud38400 = m_ui->com_BR_38400->isChecked();
-    options.baud19200 = m_ui->com_BR_19200->isChecked();
-    options.baud9600 = m_ui->com_BR_9600->isChecked();
-    options.parityNone = m_ui->com_PK_NONE->isChecked();
-    options.parityEven = m_ui->com_PK_EVEN->isChecked();
-    options.handshakeDtrDsr = m_ui->com_HS_HW->isChecked();
-    options.handshakeXonXoff = m_ui->com_HS_SW->isChecked();
-    return options;
+    using BaudRateOption = std::pair<const QRadioButton *, BaudRate>;
+    using ParityOption = std::pair<const QRadioButton *, Parity>;
+    using HandshakeOption = std::pair<const QRadioButton *, Handshake>;
+    SerialSettings settings;
+    takeSelected(std::array{BaudRateOption{m_ui->com_BR_115200, BaudRate::Baud115200},
+                            BaudRateOption{m_ui->com_BR_38400, BaudRate::Baud38400},
+                            BaudRateOption{m_ui->com_BR_19200, BaudRate::Baud19200},
+                            BaudRateOption{m_ui->com_BR_9600, BaudRate::Baud9600}},
+                 settings.baudRate);
+    takeSelected(std::array{ParityOption{m_ui->com_PK_NONE, Parity::None},
+                            ParityOption{m_ui->com_PK_EVEN, Parity::Even}},
+                 settings.parity);
+    takeSelected(std::array{HandshakeOption{m_ui->com_HS_HW, Handshake::DtrDsr},
+                            HandshakeOption{m_ui->com_HS_SW, Handshake::XonXoff}},
+                 settings.handshake);
+    return settings;
 }
 
 QString MainWindow::tcpAddress() const
@@ -337,28 +294,49 @@ QString MainWindow::tcpPort() const
     return m_ui->tcpListenPort->text();
 }
 
-void MainWindow::showPortFrames(bool serialVisible, bool tcpVisible)
-{
-    m_ui->frameCOMm->setVisible(serialVisible);
-    m_ui->frameTCPIP->setVisible(tcpVisible);
-}
-
-void MainWindow::showLinkStatus(const QString &text, int red, int green, int blue)
+void MainWindow::showLinkStatus(const LinkStatusStyle &style)
 {
     QPalette palette = m_ui->txtSTATUS->palette();
-    palette.setColor(QPalette::Text, QColor(red, green, blue));
+    palette.setColor(QPalette::Text, QColor(style.red, style.green, style.blue));
     m_ui->txtSTATUS->setPalette(palette);
-    m_ui->txtSTATUS->setText(text);
+    m_ui->txtSTATUS->setText(style.text);
 }
 
-void MainWindow::ShowSwitchValue(SwitchByte sw, int value)
+void MainWindow::report(const LinkProblem &problem)
 {
-    switchPanel(sw).ShowValue(value);
+    const QString title =
+        problem.source == LinkProblem::Source::Socket ? QStringLiteral("Error") : appTitle();
+    m_prompter.inform(problem.text, title);
 }
 
-std::array<quint8, 3> MainWindow::GetSwitchDigits(SwitchByte sw) const
+void MainWindow::ShowSW1Value(int value)
 {
-    return switchPanel(sw).GetDigits();
+    switchPanel(SwitchByte::SW1).ShowValue(value);
+}
+
+void MainWindow::ShowSW2Value(int value)
+{
+    switchPanel(SwitchByte::SW2).ShowValue(value);
+}
+
+void MainWindow::ShowSW3Value(int value)
+{
+    switchPanel(SwitchByte::SW3).ShowValue(value);
+}
+
+std::array<quint8, 3> MainWindow::GetSW1Digits() const
+{
+    return switchPanel(SwitchByte::SW1).GetDigits();
+}
+
+std::array<quint8, 3> MainWindow::GetSW2Digits() const
+{
+    return switchPanel(SwitchByte::SW2).GetDigits();
+}
+
+std::array<quint8, 3> MainWindow::GetSW3Digits() const
+{
+    return switchPanel(SwitchByte::SW3).GetDigits();
 }
 
 void MainWindow::setPrinterInfo(int index, const QString &text)
@@ -393,14 +371,14 @@ void MainWindow::setDataChanged(bool changed)
     bDataChanged = changed;
 }
 
-void MainWindow::setSelfTestEnabled(bool enabled)
-{
-    m_ui->cmd0->setEnabled(enabled);
-}
-
 void MainWindow::AppendLog(const QString &text)
 {
     m_log->AppendLog(text);
+}
+
+void MainWindow::showMessage(const QString &text)
+{
+    m_prompter.inform(text, appTitle());
 }
 
 void MainWindow::setButtonEnabled(WindowButton button, bool enabled)
@@ -453,7 +431,8 @@ void MainWindow::setLanguageFrameVisible(bool visible)
 
 void MainWindow::setSwitchFrameVisible(SwitchByte sw, bool visible)
 {
-    switchFrame(sw)->setVisible(visible);
+    QWidget *const frames[] = {m_ui->frameSW1m, m_ui->frameSW2m, m_ui->frameSW3m};
+    frames[panelIndex(sw)]->setVisible(visible);
 }
 
 bool MainWindow::isSwitchOn(SwitchByte sw, int index) const

@@ -28,19 +28,14 @@ void emphasise(QRadioButton *button)
 } // namespace
 
 SwitchPanel::SwitchPanel(SwitchByte sw, const Buttons &on, const Buttons &off,
-                         QList<QLabel *> labels, ModelSource model, bool &dataChanged)
-    : m_sw(sw)
+                         QList<QLabel *> labels, ModelSource model, QObject *parent)
+    : QObject(parent)
+    , m_sw(sw)
     , m_on(on)
     , m_off(off)
     , m_labels(std::move(labels))
     , m_model(std::move(model))
-    , m_dataChanged(dataChanged)
 {}
-
-SwitchByte SwitchPanel::switchByte() const
-{
-    return m_sw;
-}
 
 void SwitchPanel::ShowValue(int value)
 {
@@ -71,15 +66,10 @@ void SwitchPanel::ShowMeaning(int index)
         m_labels[update->labelIndex]->setText(update->text);
 }
 
-void SwitchPanel::optON_Click(int index)
+void SwitchPanel::selectedByUser(int index)
 {
-    m_dataChanged = true;
+    Q_EMIT changedByUser();
     ShowMeaning(index);
-}
-
-void SwitchPanel::optOFF_Click(int index)
-{
-    optON_Click(index);
 }
 
 SwitchPairs SwitchPanel::pairs() const

@@ -3,6 +3,7 @@
 #include "SwitchTypes.h"
 
 #include <QList>
+#include <QObject>
 #include <QString>
 #include <QtGlobal>
 
@@ -15,35 +16,32 @@ class QRadioButton;
 // One switch byte on the window: eight ON/OFF option pairs and the labels that say what each
 // switch does. The option buttons are the only store of the byte. One panel serves each of
 // SW1, SW2 and SW3.
-class SwitchPanel
+class SwitchPanel : public QObject
 {
+    Q_OBJECT
+
 public:
     using Buttons = std::array<QRadioButton *, 8>;
     // The model name the printer reported, read afresh at every refresh.
     using ModelSource = std::function<QString()>;
 
-    // `labels` are the meaning labels by their index (lblSW1Function(0) ...); `dataChanged` is
-    // the window's flag of unwritten changes, which every click sets.
+    // `labels` are the meaning labels by their index (lblSW1Function(0) ...).
     SwitchPanel(SwitchByte sw, const Buttons &on, const Buttons &off, QList<QLabel *> labels,
-                ModelSource model, bool &dataChanged);
-
-    SwitchByte switchByte() const;
+                ModelSource model, QObject *parent = nullptr);
 
     // Selects OFF for every set bit and ON for every clear one, then refreshes all eight
-    // meanings in index order (ShowSW1Value ...).
+    // meanings in index order.
     void ShowValue(int value);
-    // The digit codes of the value the pairs show (GetSW1Digits ...).
+    // The digit codes of the value the pairs show.
     std::array<quint8, 3> GetDigits() const;
-    // Refreshes the emphasis of pair `index` and the text of its label (ShowSW1Meaning ...);
-    // an index without a meaning is ignored.
+    // Refreshes the emphasis of pair `index` and the text of its label; an index without a
+    // meaning is ignored.
     void ShowMeaning(int index);
 
-    // The click handling of the option buttons: marks the settings as changed and refreshes
-    // the clicked pair (optSW1ON_Click, optSW1OFF_Click ...).
-    void optON_Click(int index);
-    void optOFF_Click(int index);
+    // The user selected a button of pair `index`: the settings count as changed, and the pair
+    // is refreshed.
+    void selectedByUser(int index);
 
-    SwitchPairs pairs() const;
     // True when the ON button of the pair is selected.
     bool isOn(int index) const;
     // The text of meaning label `labelIndex`.
@@ -52,7 +50,11 @@ public:
     QRadioButton *onButton(int index) const;
     QRadioButton *offButton(int index) const;
 
+Q_SIGNALS:
+    void changedByUser();
+
 private:
+    SwitchPairs pairs() const;
     bool hasEmphasis(int index) const;
 
     SwitchByte m_sw;
@@ -60,5 +62,4 @@ private:
     Buttons m_off;
     QList<QLabel *> m_labels;
     ModelSource m_model;
-    bool &m_dataChanged;
 };

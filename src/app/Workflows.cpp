@@ -1,11 +1,12 @@
 #include "Workflows.h"
 
+#include "CommandSet.h"
+#include "LinkControl.h"
 #include "NumberText.h"
-#include "PrinterCommands.h"
-#include "PrinterLink.h"
 #include "Prompter.h"
 #include "WorkflowView.h"
 
+#include <array>
 #include <optional>
 
 namespace {
@@ -83,12 +84,21 @@ std::optional<SwitchByte> switchOfPage(const QString &model, int tab)
     return std::nullopt;
 }
 
+// The query and the write of each switch byte, SW1 to SW3.
+constexpr std::array kSwitchQueries{&CommandSet::getSW1, &CommandSet::getSW2, &CommandSet::getSW3};
+constexpr std::array kSwitchWrites{&CommandSet::setSW1, &CommandSet::setSW2, &CommandSet::setSW3};
+
+std::size_t indexOf(SwitchByte sw)
+{
+    return static_cast<std::size_t>(sw);
+}
+
 // The serial settings text ends in a comma, the parity letter and ",8,1".
 constexpr int kSettingsTailLength = 6;
 
 } // namespace
 
-Workflows::Workflows(WorkflowView &view, PrinterLink &link, PrinterCommands &commands,
+Workflows::Workflows(WorkflowView &view, LinkControl &link, CommandSet &commands,
                      Prompter &prompter)
     : m_view(view)
     , m_link(link)
@@ -96,10 +106,10 @@ Workflows::Workflows(WorkflowView &view, PrinterLink &link, PrinterCommands &com
     , m_prompter(prompter)
 {}
 
-void Workflows::cmdCommunicate_Click()
+void Workflows::communicationTest()
 {
     m_view.setButtonEnabled(WindowButton::Communicate, false);
-    if (!m_link.OpenPort(m_link.PortName(), true)) {
+    if (!m_link.OpenPort(true)) {
         m_prompter.inform(portOpenFailed(), appTitle());
         m_view.setButtonEnabled(WindowButton::Communicate, true);
         return;
@@ -118,10 +128,9 @@ bool Workflows::identifyPrinter()
         m_prompter.inform(wrongMaker(), appTitle());
         return false;
     }
-    using Query = bool (PrinterCommands::*)();
-    const Query printerInfo[] = {
-        &PrinterCommands::getPrinterInfo1, &PrinterCommands::getPrinterInfo2,
-        &PrinterCommands::getPrinterInfo3, &PrinterCommands::getPrinterInfo4};
+    using Query = bool (CommandSet::*)();
+    const Query printerInfo[] = {&CommandSet::getPrinterInfo1, &CommandSet::getPrinterInfo2,
+                                 &CommandSet::getPrinterInfo3, &CommandSet::getPrinterInfo4};
     int query = 0;
     for (const Query getPrinterInfo : printerInfo) {
         ++query;
@@ -186,7 +195,7 @@ void Workflows::unlockWindow()
         m_view.disableControlsWithPrefix(QStringLiteral("tcp"));
 }
 
-void Workflows::cmd1_Click()
+void Workflows::readSettings()
 {
     m_view.setButtonEnabled(WindowButton::Read, false);
     ReadTab(m_view.currentTab());
@@ -201,10 +210,10 @@ void Workflows::ReadTab(int tab)
         return;
     }
     if (const auto sw = switchOfPage(m_view.modelName(), tab))
-        m_commands.getSwitch(*sw);
+        (m_commands.*kSwitchQueries[indexOf(*sw)])();
 }
 
-void Workflows::cmd2_Click()
+void Workflows::writeSettings()
 {
     if (!m_view.dataChanged()) {
         m_prompter.inform(nothingChanged(), appTitle());
@@ -221,7 +230,7 @@ bool Workflows::WriteTab(int tab)
     WriteResult result = WriteResult::Written;
     if (isSwitchPage(tab)) {
         if (const auto sw = switchOfPage(m_view.modelName(), tab))
-            result = m_commands.setSwitch(*sw);
+            result = (m_commands.*kSwitchWrites[indexOf(*sw)])();
     } else if (tab == kLanguagePage) {
         result = m_commands.setLanguage();
     } else {
@@ -246,21 +255,21 @@ bool Workflows::WriteTab(int tab)
 bool Workflows::writeCutsLink(int tab) const
 {
     // A new network setting takes effect after the power cycle, so the connection is gone.
-    if (m_link.PortType() == QLatin1String("TCP"))
+    if (m_link.portKind() == PortKind::Tcp)
         return true;
     // A ZEPHYR-550 keeps its serial baud rate in SW1 (page 1): a new rate cuts the link.
-    if (tab != kSwitchPage1 || m_link.PortType() != QLatin1String("COM") ||
+    if (tab != kSwitchPage1 || m_link.portKind() != PortKind::Serial ||
         m_view.modelName() != kModelZephyr550)
         return false;
     const QString baudText = m_view.switchMeaningText(SwitchByte::SW1, 0);
-    const QString settings = m_link.settingsText();
+    const QString settings = settingsText(m_link.serialSettings());
     const double newRate = NumberText::valueOf(baudText.right(kSettingsTailLength));
     const double portRate =
         NumberText::valueOf(settings.left(settings.size() - kSettingsTailLength));
     return newRate != portRate;
 }
 
-void Workflows::SSTab1_Click(int previousTab)
+void Workflows::tabChanged(int previousTab)
 {
     showTabView(m_view.currentTab());
 

@@ -1,7 +1,7 @@
 #pragma once
 
-class PrinterCommands;
-class PrinterLink;
+class CommandSet;
+class LinkControl;
 class Prompter;
 class WorkflowView;
 
@@ -10,13 +10,17 @@ class WorkflowView;
 class Workflows
 {
 public:
-    Workflows(WorkflowView &view, PrinterLink &link, PrinterCommands &commands, Prompter &prompter);
+    Workflows(WorkflowView &view, LinkControl &link, CommandSet &commands, Prompter &prompter);
 
-    void cmdCommunicate_Click();
-    void cmd1_Click();
-    void cmd2_Click();
+    // Opens the port, identifies the printer, reads everything its model has and opens up the
+    // window.
+    void communicationTest();
+    // Reads the settings of the page shown.
+    void readSettings();
+    // Writes the settings of the page shown, when the user changed them.
+    void writeSettings();
     // The current tab has changed; `previousTab` is the one the user left.
-    void SSTab1_Click(int previousTab);
+    void tabChanged(int previousTab);
 
     void ReadTab(int tab);
     // Returns false when the program has ended inside the write. A write that did not reach
@@ -35,8 +39,8 @@ private:
     void showTabView(int tab);
 
     WorkflowView &m_view;
-    PrinterLink &m_link;
-    PrinterCommands &m_commands;
+    LinkControl &m_link;
+    CommandSet &m_commands;
     Prompter &m_prompter;
     // True only while the tab control is being moved back to the page that was left.
     bool bRevertingTab = false;

@@ -1,11 +1,10 @@
 #include "PrinterCommands.h"
 
 #include "CommandBytes.h"
-#include "CommandLink.h"
+#include "CommandChannel.h"
 #include "LanguageTables.h"
 #include "NumberText.h"
 #include "PrinterView.h"
-#include "Prompter.h"
 
 #include <array>
 #include <cmath>
@@ -50,17 +49,23 @@ constexpr int kFirstPrinterInfoRow = 4;
 
 constexpr QLatin1String kMakerTag{"getMakerInfo-->"};
 
-QString switchTag(SwitchByte sw)
+// How the window shows a switch byte and gives its digits back, and the tag of its log line.
+struct SwitchAccess
 {
-    switch (sw) {
-    case SwitchByte::SW1:
-        return QStringLiteral("getSW1-->");
-    case SwitchByte::SW2:
-        return QStringLiteral("getSW2-->");
-    case SwitchByte::SW3:
-        return QStringLiteral("getSW3-->");
-    }
-    return {};
+    void (PrinterView::*show)(int);
+    std::array<quint8, 3> (PrinterView::*digits)() const;
+    const char *tag;
+};
+
+constexpr std::array<SwitchAccess, 3> kSwitchAccess{{
+    {&PrinterView::ShowSW1Value, &PrinterView::GetSW1Digits, "getSW1-->"},
+    {&PrinterView::ShowSW2Value, &PrinterView::GetSW2Digits, "getSW2-->"},
+    {&PrinterView::ShowSW3Value, &PrinterView::GetSW3Digits, "getSW3-->"},
+}};
+
+const SwitchAccess &accessOf(SwitchByte sw)
+{
+    return kSwitchAccess[static_cast<std::size_t>(sw)];
 }
 
 // The nearest integer, a tie going to the even neighbour (2.5 -> 2, 3.5 -> 4).
@@ -84,23 +89,22 @@ std::optional<int> switchValue(const QString &reply)
 
 } // namespace
 
-PrinterCommands::PrinterCommands(CommandLink &link, PrinterView &view, Prompter &prompter)
-    : m_link(link)
+PrinterCommands::PrinterCommands(CommandChannel &channel, PrinterView &view)
+    : m_channel(channel)
     , m_view(view)
-    , m_prompter(prompter)
 {}
 
 QString PrinterCommands::query(const QByteArray &command)
 {
     QString reply = QStringLiteral("R");
-    m_link.SendCommand(command, reply);
+    m_channel.SendCommand(command, reply);
     return reply;
 }
 
 bool PrinterCommands::write(const QByteArray &command)
 {
     QString reply = QStringLiteral("W");
-    return m_link.SendCommand(command, reply);
+    return m_channel.SendCommand(command, reply);
 }
 
 WriteResult PrinterCommands::writeUnlocked(std::initializer_list<QByteArray> settings)
@@ -115,14 +119,14 @@ WriteResult PrinterCommands::writeUnlocked(std::initializer_list<QByteArray> set
 
 bool PrinterCommands::getSwitch(SwitchByte sw)
 {
+    const SwitchAccess &access = accessOf(sw);
     const QString reply = query(CommandBytes::switchQuery(sw));
     const std::optional<int> value = switchValue(reply);
     if (value) {
-        m_view.AppendLog(switchTag(sw) + reply + kLineEnd);
-        m_view.ShowSwitchValue(sw, *value);
+        m_view.AppendLog(QLatin1String(access.tag) + reply + kLineEnd);
+        (m_view.*access.show)(*value);
     }
-    // Showing the value selects option buttons, whose click handling marks the page changed;
-    // a byte just read is by definition unchanged.
+    // A byte just read counts as unchanged, whatever was changed on its page before.
     m_view.setDataChanged(false);
     return value.has_value();
 }
@@ -203,22 +207,19 @@ bool PrinterCommands::getMakerInfo()
     m_makerName = reply;
     if (m_makerName != kMaker)
         return false;
-    m_prompter.inform(QStringLiteral("Welcome to ") + m_makerName +
-                          QStringLiteral(" world.\r\n\r\nCommunication test finished."),
-                      appTitle());
+    m_view.showMessage(QStringLiteral("Welcome to ") + m_makerName +
+                       QStringLiteral(" world.\r\n\r\nCommunication test finished."));
     return true;
 }
 
-void PrinterCommands::cmd0_Click()
+void PrinterCommands::startSelfTest()
 {
-    m_view.setSelfTestEnabled(false);
-    query(CommandBytes::selfTest()); // the printer prints; its reply says nothing
-    m_view.setSelfTestEnabled(true);
+    query(CommandBytes::selfTest());
 }
 
 WriteResult PrinterCommands::setSwitch(SwitchByte sw)
 {
-    return writeUnlocked({CommandBytes::switchWrite(sw, m_view.GetSwitchDigits(sw))});
+    return writeUnlocked({CommandBytes::switchWrite(sw, (m_view.*accessOf(sw).digits)())});
 }
 
 WriteResult PrinterCommands::setSW1()
@@ -244,7 +245,7 @@ WriteResult PrinterCommands::setLanguage()
     const auto name = LanguageTables::codePageNameCodes(m_view.codePageNameText());
     const auto interChars = LanguageTables::interCharsDigits(m_view.interCharsText());
     if (!codePage || !name || !interChars) {
-        m_prompter.inform(kLanguageFieldMissing, appTitle());
+        m_view.showMessage(kLanguageFieldMissing);
         return WriteResult::Refused;
     }
     return writeUnlocked({CommandBytes::codePageWrite(*codePage),

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CommandSet.h"
 #include "SwitchTypes.h"
 
 #include <QByteArray>
@@ -7,48 +8,39 @@
 
 #include <initializer_list>
 
-class CommandLink;
+class CommandChannel;
 class PrinterView;
-class Prompter;
-
-// What became of a write: every command reached the printer; nothing was sent because the
-// window lacked a value (the user has been told); or some command could not be sent.
-enum class WriteResult { Written, Refused, Failed };
 
 // The printer's command set: the queries that read and show a value, the switch and language
-// writes, and the self test. Queries return true when the reply was accepted.
-class PrinterCommands
+// writes, and the self test.
+class PrinterCommands : public CommandSet
 {
 public:
-    PrinterCommands(CommandLink &link, PrinterView &view, Prompter &prompter);
+    PrinterCommands(CommandChannel &channel, PrinterView &view);
 
-    bool getSW1();
-    bool getSW2();
-    bool getSW3();
-    // The switch query of any of the three bytes.
-    bool getSwitch(SwitchByte sw);
-    bool getLanguageInfo1();
-    bool getLanguageInfo2();
-    bool getLanguageInfo3();
-    bool getLanguageInfo4();
-    bool getPrinterInfo1();
-    bool getPrinterInfo2();
-    bool getPrinterInfo3();
-    bool getPrinterInfo4();
-    bool getMakerInfo();
-
-    // The "Self Test" button.
-    void cmd0_Click();
+    bool getMakerInfo() override;
+    bool getPrinterInfo1() override;
+    bool getPrinterInfo2() override;
+    bool getPrinterInfo3() override;
+    bool getPrinterInfo4() override;
+    bool getLanguageInfo1() override;
+    bool getLanguageInfo2() override;
+    bool getLanguageInfo3() override;
+    bool getLanguageInfo4() override;
+    bool getSW1() override;
+    bool getSW2() override;
+    bool getSW3() override;
 
     // Each write sends unlock, its settings and lock, in that order and all of them, even after
     // a command that could not be sent, so that the printer is never left unlocked.
-    WriteResult setSW1();
-    WriteResult setSW2();
-    WriteResult setSW3();
-    // The switch write of any of the three bytes.
-    WriteResult setSwitch(SwitchByte sw);
+    WriteResult setSW1() override;
+    WriteResult setSW2() override;
+    WriteResult setSW3() override;
     // Refused when a field it needs is empty.
-    WriteResult setLanguage();
+    WriteResult setLanguage() override;
+
+    // Sends the self-test command; the printer prints and its reply says nothing.
+    void startSelfTest();
 
     // The last maker-name reply, "**" before the first.
     QString MakerName() const;
@@ -59,9 +51,10 @@ private:
     bool write(const QByteArray &command);
     WriteResult writeUnlocked(std::initializer_list<QByteArray> settings);
     bool getInfo(int row);
+    bool getSwitch(SwitchByte sw);
+    WriteResult setSwitch(SwitchByte sw);
 
-    CommandLink &m_link;
+    CommandChannel &m_channel;
     PrinterView &m_view;
-    Prompter &m_prompter;
     QString m_makerName = QStringLiteral("**");
 };

@@ -82,7 +82,7 @@ bool FdLptDevice::write(const QByteArray &bytes)
     return isOpen();
 }
 
-bool FdLptDevice::flush(int)
+bool FdLptDevice::flush(std::chrono::milliseconds)
 {
     // Writes go straight to the device.
     return isOpen();
@@ -113,9 +113,9 @@ QByteArray FdLptDevice::read(qint64 maxBytes)
     return {};
 }
 
-bool FdLptDevice::waitForReadyRead(int msecs)
+bool FdLptDevice::waitForReadyRead(std::chrono::milliseconds timeout)
 {
-    return poll(POLLIN, msecs);
+    return poll(POLLIN, static_cast<int>(timeout.count()));
 }
 
 void FdLptDevice::discardInput()

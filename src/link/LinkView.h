@@ -1,33 +1,23 @@
 #pragma once
 
+#include "LinkStatus.h"
+#include "SerialSettings.h"
+
 #include <QString>
 
-// Which serial option buttons are selected in the window, read when a serial port is opened.
-struct SerialOptions
-{
-    bool baud115200 = true;
-    bool baud38400 = false;
-    bool baud19200 = false;
-    bool baud9600 = false;
-    bool parityNone = true;
-    bool parityEven = false;
-    bool handshakeDtrDsr = true;
-    bool handshakeXonXoff = false;
-};
-
-// The part of the window that the printer link reads and updates: the port options and the
-// TCP status box. The window implements it; tests use a plain fake.
+// The part of the window that the printer link reads and updates: the port options and the TCP
+// status box. The window implements it; the command line and tests give their own.
 class LinkView
 {
 public:
     virtual ~LinkView() = default;
 
-    virtual SerialOptions serialOptions() const = 0;
+    // The serial options selected now, read when a serial port is opened.
+    virtual SerialSettings serialSettings() const = 0;
+    // The printer's address and the port text, read as they stand when a connection is opened.
     virtual QString tcpAddress() const = 0;
     virtual QString tcpPort() const = 0;
 
-    // Shows or hides the serial-options frame and the TCP/IP frame after a port choice.
-    virtual void showPortFrames(bool serialVisible, bool tcpVisible) = 0;
-    // Sets the text and text colour of the TCP status box.
-    virtual void showLinkStatus(const QString &text, int red, int green, int blue) = 0;
+    // Shows a state of the TCP connection in the status box.
+    virtual void showLinkStatus(const LinkStatusStyle &style) = 0;
 };

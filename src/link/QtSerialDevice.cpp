@@ -20,12 +20,13 @@ bool QtSerialDevice::open(const QString &systemName, const SerialSettings &setti
 {
     close();
     m_port.setPortName(systemName);
-    m_port.setBaudRate(settings.baudRate);
+    m_port.setBaudRate(static_cast<qint32>(settings.baudRate));
     m_port.setDataBits(QSerialPort::Data8);
-    m_port.setParity(settings.evenParity ? QSerialPort::EvenParity : QSerialPort::NoParity);
+    m_port.setParity(settings.parity == Parity::Even ? QSerialPort::EvenParity
+                                                     : QSerialPort::NoParity);
     m_port.setStopBits(QSerialPort::OneStop);
-    m_port.setFlowControl(settings.softwareFlowControl ? QSerialPort::SoftwareControl
-                                                       : QSerialPort::NoFlowControl);
+    m_port.setFlowControl(settings.handshake == Handshake::XonXoff ? QSerialPort::SoftwareControl
+                                                                   : QSerialPort::NoFlowControl);
     if (!m_port.open(QIODevice::ReadWrite))
         return false;
     // The printer sees the port as ready only with DTR and RTS on. A device without modem
@@ -79,9 +80,9 @@ bool QtSerialDevice::write(const QByteArray &bytes)
     return isOpen() && m_port.write(bytes) == bytes.size();
 }
 
-bool QtSerialDevice::flush(int msecs)
+bool QtSerialDevice::flush(std::chrono::milliseconds timeout)
 {
-    waitUntilWritten(m_port, msecs);
+    waitUntilWritten(m_port, timeout);
     closeIfBroken();
     return isOpen() && m_port.bytesToWrite() == 0;
 }
@@ -99,13 +100,13 @@ QByteArray QtSerialDevice::read(qint64 maxBytes)
     return m_port.read(maxBytes);
 }
 
-bool QtSerialDevice::waitForReadyRead(int msecs)
+bool QtSerialDevice::waitForReadyRead(std::chrono::milliseconds timeout)
 {
     closeIfBroken();
     if (!isOpen())
         return false;
     if (m_port.bytesAvailable() == 0)
-        m_port.waitForReadyRead(msecs);
+        m_port.waitForReadyRead(static_cast<int>(timeout.count()));
     closeIfBroken();
     return bytesAvailable() > 0;
 }

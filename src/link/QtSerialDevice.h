@@ -21,10 +21,10 @@ public:
 
     bool isOpen() const override;
     bool write(const QByteArray &bytes) override;
-    bool flush(int msecs) override;
+    bool flush(std::chrono::milliseconds timeout) override;
     qint64 bytesAvailable() const override;
     QByteArray read(qint64 maxBytes) override;
-    bool waitForReadyRead(int msecs) override;
+    bool waitForReadyRead(std::chrono::milliseconds timeout) override;
     void discardInput() override;
 
 private:

@@ -73,9 +73,9 @@ bool QtTcpClient::write(const QByteArray &bytes)
     return isOpen() && m_socket.write(bytes) == bytes.size();
 }
 
-bool QtTcpClient::flush(int msecs)
+bool QtTcpClient::flush(std::chrono::milliseconds timeout)
 {
-    waitUntilWritten(m_socket, msecs);
+    waitUntilWritten(m_socket, timeout);
     return isOpen() && m_socket.bytesToWrite() == 0;
 }
 
@@ -89,10 +89,10 @@ QByteArray QtTcpClient::read(qint64 maxBytes)
     return maxBytes > 0 ? m_socket.read(maxBytes) : QByteArray();
 }
 
-bool QtTcpClient::waitForReadyRead(int msecs)
+bool QtTcpClient::waitForReadyRead(std::chrono::milliseconds timeout)
 {
     if (m_socket.bytesAvailable() == 0 && isOpen())
-        m_socket.waitForReadyRead(msecs);
+        m_socket.waitForReadyRead(static_cast<int>(timeout.count()));
     return m_socket.bytesAvailable() > 0;
 }
 

@@ -3,19 +3,18 @@
 #include "ByteChannel.h"
 #include "EventPump.h"
 
-#include <QElapsedTimer>
-
 #include <algorithm>
 
 namespace {
 
 constexpr char kBlockHeader = '_';
 constexpr char kBlockEnd = '\0';
-// The first moments of a wait poll without blocking, so that a peer served by this thread's
+// The first passes of a wait poll without blocking, so that a peer served by this thread's
 // event loop gets its answer out at once; after that the waits block in short slices.
-constexpr qint64 kSpinMs = 2;
-constexpr int kSliceMs = 1;
-constexpr qint64 kDiscardBoundMs = 2000;
+using std::chrono::milliseconds;
+constexpr int kSpinPasses = 16;
+constexpr milliseconds kSlice{1};
+constexpr milliseconds kDiscardBound{2000};
 
 // The end of a block reply ("_" ... NUL): the index of its NUL, or -1 while it is incomplete
 // or the reply is not a block.
@@ -30,16 +29,15 @@ qsizetype blockEnd(const QByteArray &data)
 
 QByteArray collectReply(ByteChannel &channel, EventPump &pump, const ReplyLimits &limits)
 {
-    QElapsedTimer clock;
-    clock.start();
+    const milliseconds start = pump.now();
     QByteArray data;
-    qint64 lastByteAt = 0;
-    for (;;) {
+    milliseconds lastByteAt{0};
+    for (int pass = 0;; ++pass) {
         pump.processEvents();
         const QByteArray chunk = channel.read(limits.maxBytes - data.size());
         if (!chunk.isEmpty()) {
             data += chunk;
-            lastByteAt = clock.elapsed();
+            lastByteAt = pump.now() - start;
             if (const qsizetype end = blockEnd(data); end >= 0) {
                 data.truncate(end + 1);
                 return data;
@@ -51,25 +49,24 @@ QByteArray collectReply(ByteChannel &channel, EventPump &pump, const ReplyLimits
         }
         if (!channel.isOpen())
             return {};
-        const qint64 now = clock.elapsed();
-        const qint64 left =
-            data.isEmpty() ? limits.firstByteMs - now
-                           : std::min(limits.totalMs - now, limits.silenceMs - (now - lastByteAt));
-        if (left <= 0)
+        const milliseconds now = pump.now() - start;
+        const milliseconds left =
+            data.isEmpty() ? limits.firstByte - now
+                           : std::min(limits.total - now, limits.quiet - (now - lastByteAt));
+        if (left <= milliseconds::zero())
             return data;
-        const qint64 slice = now < kSpinMs ? 0 : kSliceMs;
-        channel.waitForReadyRead(static_cast<int>(std::min(left, slice)));
+        const milliseconds slice = pass < kSpinPasses ? milliseconds::zero() : kSlice;
+        channel.waitForReadyRead(std::min(left, slice));
     }
 }
 
 void discardStaleInput(ByteChannel &channel, EventPump &pump)
 {
-    QElapsedTimer clock;
-    clock.start();
+    const milliseconds start = pump.now();
     do {
         pump.processEvents();
         channel.discardInput();
-    } while (channel.waitForReadyRead(0) && clock.elapsed() < kDiscardBoundMs);
+    } while (channel.waitForReadyRead(milliseconds::zero()) && pump.now() - start < kDiscardBound);
     channel.discardInput();
 }
 

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <chrono>
+
 class ByteChannel;
 class EventPump;
 
@@ -10,14 +12,14 @@ class EventPump;
 // the next byte of a reply without block framing, and how many bytes to take at most.
 struct ReplyLimits
 {
-    int firstByteMs = 1000;
-    int totalMs = 2000;
-    int silenceMs = 50;
+    std::chrono::milliseconds firstByte{1000};
+    std::chrono::milliseconds total{2000};
+    std::chrono::milliseconds quiet{50};
     qint64 maxBytes = 1024;
 };
 
 // Reads one whole reply from the channel. A reply that begins with "_" ends with its NUL;
-// any other reply ends when no byte has come for `silenceMs`. Returns the bytes received (a
+// any other reply ends when no byte has come for `quiet`. Returns the bytes received (a
 // block up to its NUL, at most `maxBytes`; what lies beyond is dropped), or nothing when no
 // byte came in time or the device went away before the reply was complete. Between short
 // waits on the channel the pump runs passes of the event loop, so that timers and peers on

@@ -1,25 +1,16 @@
 #pragma once
 
 #include "ByteChannel.h"
+#include "SerialSettings.h"
 
 #include <QString>
-
-// How a serial port is set up: baud rate, parity and flow control; always 8 data bits and
-// 1 stop bit.
-struct SerialSettings
-{
-    qint32 baudRate = 9600;
-    bool evenParity = false;
-    bool softwareFlowControl = false;
-
-    friend bool operator==(const SerialSettings &, const SerialSettings &) = default;
-};
 
 // A serial port that the printer is cabled to.
 class SerialDevice : public ByteChannel
 {
 public:
     // Opens the port with the operating system's name for it; false when it cannot be opened.
+    // XON/XOFF gives software flow control; with DTR/DSR flow control stays off.
     virtual bool open(const QString &systemName, const SerialSettings &settings) = 0;
     // Closes the port; false when it stays open. Closing a closed port succeeds.
     virtual bool close() = 0;

@@ -4,13 +4,23 @@
 #include <QEventLoop>
 #include <QThread>
 
-void SystemEventPump::sleep(int milliseconds)
+SystemEventPump::SystemEventPump()
 {
-    if (milliseconds > 0)
-        QThread::msleep(static_cast<unsigned long>(milliseconds));
+    m_clock.start();
+}
+
+void SystemEventPump::sleep(std::chrono::milliseconds duration)
+{
+    if (duration.count() > 0)
+        QThread::msleep(static_cast<unsigned long>(duration.count()));
 }
 
 void SystemEventPump::processEvents()
 {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+std::chrono::milliseconds SystemEventPump::now() const
+{
+    return std::chrono::milliseconds(m_clock.elapsed());
 }

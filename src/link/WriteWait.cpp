@@ -3,9 +3,9 @@
 #include <QDeadlineTimer>
 #include <QIODevice>
 
-void waitUntilWritten(QIODevice &device, int msecs)
+void waitUntilWritten(QIODevice &device, std::chrono::milliseconds timeout)
 {
-    const QDeadlineTimer deadline(msecs);
+    const QDeadlineTimer deadline(timeout);
     while (device.isOpen() && device.bytesToWrite() > 0) {
         if (!device.waitForBytesWritten(static_cast<int>(deadline.remainingTime())))
             break;

@@ -84,6 +84,50 @@ QString pattern(const TestWindow &t, SwitchByte sw)
 
 } // namespace
 
+using namespace Qt::StringLiterals;
+
+// A port picked from the list, maybe opened, then the window left.
+struct PortRow
+{
+    int entry = 0; // in the list, "TCP/IP" first
+    QString portName{};
+    bool exitButton = false; // leave by EXIT, else by the close box
+    // What a real open shows: the serial settings with the handshake, or the status of TCP/IP;
+    // empty: the port is not opened.
+    QString opened{};
+};
+Q_DECLARE_METATYPE(PortRow)
+
+// Where copies of the help file lie, and which one is found.
+struct HelpRow
+{
+    enum Place { Nowhere, WorkDir, DataHome };
+    enum Entry { Nothing, File, Folder }; // what the working directory holds by the file's name
+    Entry inWorkDir = Nothing;
+    bool inDataHome = false;
+    Place found = Nowhere;
+};
+Q_DECLARE_METATYPE(HelpRow)
+
+// A switch byte shown, then the buttons of one pair clicked.
+struct PanelRow
+{
+    SwitchByte sw = SwitchByte::SW1;
+    int value = 0;
+    QString offPattern{}; // switches 1 to 8, '1' for OFF
+    int click = 0;        // the pair whose buttons are clicked afterwards
+};
+Q_DECLARE_METATYPE(PanelRow)
+
+// A log of some length, maybe with a selection, and one line appended.
+struct LogRow
+{
+    int before = 0;   // characters in the log before the append
+    int keptFrom = 0; // first character of the old log that stays
+    int anchor = 0;   // selected from here back to 3; 0: cursor at the start
+};
+Q_DECLARE_METATYPE(LogRow)
+
 class TestMainWindow : public QObject
 {
     Q_OBJECT
@@ -126,26 +170,27 @@ private Q_SLOTS:
 
     void portChoiceAndLeaving_data()
     {
-        QTest::addColumn<int>("entry");
-        QTest::addColumn<QString>("portName");
-        QTest::addColumn<bool>("exitButton"); // leave by EXIT, else by the close box
-        // What a real open shows: the serial settings with the handshake code, or the status of
-        // TCP/IP; empty: the port is not opened.
-        QTest::addColumn<QString>("opened");
-        QTest::newRow("COM1") << 2 << "COM1" << false << QString();
-        QTest::newRow("LPT1") << 1 << "LPT1" << true << QString();
-        QTest::newRow("COM16") << 17 << "COM16" << false << QString();
-        QTest::newRow("TCP-IP, EXIT") << 0 << "TCP/IP" << true << "Connected";
-        QTest::newRow("TCP-IP, close box") << 0 << "TCP/IP" << false << "Connected";
-        QTest::newRow("COM3 9600 even XON-XOFF") << 4 << "COM3" << false << "9600,E,8,1 1";
+        QTest::addColumn<PortRow>("row");
+        QTest::newRow("COM1 chosen, left by the close box")
+            << PortRow{.entry = 2, .portName = u"COM1"_s};
+        QTest::newRow("LPT1 chosen, left by EXIT")
+            << PortRow{.entry = 1, .portName = u"LPT1"_s, .exitButton = true};
+        QTest::newRow("COM16 chosen") << PortRow{.entry = 17, .portName = u"COM16"_s};
+        QTest::newRow("TCP-IP opened, left by EXIT: one close") << PortRow{
+            .entry = 0, .portName = u"TCP/IP"_s, .exitButton = true, .opened = u"Connected"_s};
+        QTest::newRow("TCP-IP opened, left by the close box: one close")
+            << PortRow{.entry = 0, .portName = u"TCP/IP"_s, .opened = u"Connected"_s};
+        QTest::newRow("COM3 opened with 9600, EVEN, XON-XOFF picked")
+            << PortRow{.entry = 4, .portName = u"COM3"_s, .opened = u"9600,E,8,1 XON/XOFF"_s};
     }
 
     void portChoiceAndLeaving()
     {
-        QFETCH(int, entry);
-        QFETCH(QString, portName);
-        QFETCH(bool, exitButton);
-        QFETCH(QString, opened);
+        QFETCH(PortRow, row);
+        const int entry = row.entry;
+        const QString &portName = row.portName;
+        const bool exitButton = row.exitButton;
+        const QString &opened = row.opened;
         // A pseudo-terminal stands in for COM3, a local server for the printer on TCP/IP.
         const int master = posix_openpt(O_RDWR | O_NOCTTY);
         const auto closeMaster = qScopeGuard([master] { ::close(master); });
@@ -160,29 +205,36 @@ private Q_SLOTS:
         t.window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&t.window));
         // Through another kind of port first, so that every row also leaves one.
-        chooseEntry(t.window.Combo1(), entry == 1 ? 0 : 1);
-        chooseEntry(t.window.Combo1(), entry);
+        auto *combo = t.control<QComboBox>(QStringLiteral("Combo1"));
+        chooseEntry(combo, entry == 1 ? 0 : 1);
+        chooseEntry(combo, entry);
         PrinterLink &link = t.window.link();
+        auto *serialFrame = t.control<QWidget>(QStringLiteral("frameCOMm"));
         QCOMPARE(link.PortName(), portName);
-        QCOMPARE(t.window.frameCOMm()->isVisible(), portName.startsWith(u"COM"));
-        QCOMPARE(t.window.frameTCPIP()->isVisible(), portName == QStringLiteral("TCP/IP"));
+        QCOMPARE(serialFrame->isVisible(), portName.startsWith(u"COM"));
+        QCOMPARE(t.control<QWidget>(QStringLiteral("frameTCPIP"))->isVisible(),
+                 portName == QStringLiteral("TCP/IP"));
         QVERIFY(!link.isStatusTimerActive()); // choosing a port opens nothing
 
         // The serial options a user picks reach a real open.
         for (const char *name : {"com_BR_9600", "com_HS_SW", "com_PK_EVEN"})
-            if (t.window.frameCOMm()->isVisible())
+            if (serialFrame->isVisible())
                 QTest::mouseClick(t.control<QRadioButton>(QLatin1String(name)), Qt::LeftButton);
         t.control<QLineEdit>(QStringLiteral("tcpIP"))->setText(QStringLiteral("127.0.0.1"));
         t.control<QLineEdit>(QStringLiteral("tcpListenPort"))
             ->setText(QString::number(printer.serverPort()));
         auto *status = t.control<QLineEdit>(QStringLiteral("txtSTATUS"));
-        QVERIFY(opened.isEmpty() || link.OpenPort(portName, true));
+        QVERIFY(opened.isEmpty() || link.OpenPort(true));
         QTRY_COMPARE(printer.hasPendingConnections(), opened == QStringLiteral("Connected"));
         QTcpSocket *peer = printer.nextPendingConnection();
         if (peer != nullptr)
             QTRY_COMPARE(status->text(), opened);
         else if (!opened.isEmpty())
-            QCOMPARE(link.settingsText() + QLatin1Char(' ') + link.comSettings().Handshake, opened);
+            QCOMPARE(settingsText(link.serialSettings()) +
+                         (link.serialSettings().handshake == Handshake::XonXoff
+                              ? QStringLiteral(" XON/XOFF")
+                              : QStringLiteral(" DTR/DSR")),
+                     opened);
         QCOMPARE(savedAndClipped(t.window), QStringList());
         const int closesBefore = tcp->closes;
 
@@ -202,19 +254,21 @@ private Q_SLOTS:
 
     void helpLookupOrder_data()
     {
-        QTest::addColumn<int>("inWorkDir"); // 0: nothing, 1: the help file, 2: a folder of its name
-        QTest::addColumn<bool>("inDataHome");
-        QTest::addColumn<int>("found"); // 0: nowhere, 1: working directory, 2: data folder
-        QTest::newRow("working directory first") << 1 << true << 1;
-        QTest::newRow("a folder of that name is passed over") << 2 << true << 2;
-        QTest::newRow("nowhere") << 2 << false << 0;
+        QTest::addColumn<HelpRow>("row");
+        QTest::newRow("working directory first")
+            << HelpRow{.inWorkDir = HelpRow::File, .inDataHome = true, .found = HelpRow::WorkDir};
+        QTest::newRow("a folder of that name is passed over") << HelpRow{
+            .inWorkDir = HelpRow::Folder, .inDataHome = true, .found = HelpRow::DataHome};
+        QTest::newRow("nowhere") << HelpRow{
+            .inWorkDir = HelpRow::Folder, .inDataHome = false, .found = HelpRow::Nowhere};
     }
 
     void helpLookupOrder()
     {
-        QFETCH(int, inWorkDir);
-        QFETCH(bool, inDataHome);
-        QFETCH(int, found);
+        QFETCH(HelpRow, row);
+        const int inWorkDir = row.inWorkDir;
+        const bool inDataHome = row.inDataHome;
+        const int found = row.found;
         QTemporaryDir work;
         const auto restore = qScopeGuard([was = QDir::currentPath()] { QDir::setCurrent(was); });
         QVERIFY(work.isValid() && QDir::setCurrent(work.path()));
@@ -254,40 +308,48 @@ private Q_SLOTS:
 
     void switchPanel_data()
     {
-        QTest::addColumn<SwitchByte>("sw");
-        QTest::addColumn<int>("value");
-        QTest::addColumn<QString>("offPattern");
-        QTest::addColumn<int>("click"); // the pair whose buttons are clicked afterwards
+        QTest::addColumn<PanelRow>("row");
         const SwitchByte sw1 = SwitchByte::SW1, sw2 = SwitchByte::SW2, sw3 = SwitchByte::SW3;
-        QTest::newRow("SW1 0") << sw1 << 0 << "00000000" << 0;
-        QTest::newRow("SW1 37") << sw1 << 37 << "10100100" << 7;
-        QTest::newRow("SW2 1") << sw2 << 1 << "10000000" << 3;
-        QTest::newRow("SW2 128") << sw2 << 128 << "00000001" << 7;
-        QTest::newRow("SW3 37, fixed pair") << sw3 << 37 << "10100100" << 4;
-        QTest::newRow("SW3 255") << sw3 << 255 << "11111111" << 0;
+        QTest::newRow("SW1 0: all ON, switch 1 clicked")
+            << PanelRow{.sw = sw1, .value = 0x00, .offPattern = u"00000000"_s, .click = 0};
+        QTest::newRow("SW1 37, switch 8 clicked")
+            << PanelRow{.sw = sw1, .value = 0x25, .offPattern = u"10100100"_s, .click = 7};
+        QTest::newRow("SW2 1, switch 4 clicked")
+            << PanelRow{.sw = sw2, .value = 0x01, .offPattern = u"10000000"_s, .click = 3};
+        QTest::newRow("SW2 128, switch 8 clicked")
+            << PanelRow{.sw = sw2, .value = 0x80, .offPattern = u"00000001"_s, .click = 7};
+        QTest::newRow("SW3 37, fixed switch 5 cannot be clicked")
+            << PanelRow{.sw = sw3, .value = 0x25, .offPattern = u"10100100"_s, .click = 4};
+        QTest::newRow("SW3 255, switch 1 clicked")
+            << PanelRow{.sw = sw3, .value = 0xFF, .offPattern = u"11111111"_s, .click = 0};
     }
 
     void switchPanel()
     {
-        QFETCH(SwitchByte, sw);
-        QFETCH(int, value);
-        QFETCH(QString, offPattern);
-        QFETCH(int, click);
+        QFETCH(PanelRow, row);
+        const SwitchByte sw = row.sw;
+        const int value = row.value;
+        const QString &offPattern = row.offPattern;
+        const int click = row.click;
         TestWindow t;
-        t.window.switchFrame(sw)->show();
+        t.control<QWidget>(QStringLiteral("frameSW%1m").arg(int(sw) + 1))->show();
         t.window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&t.window));
         // From the opposite value, so that every pair has to move; every byte shows the value.
-        for (const SwitchByte each : kBytes) {
-            t.window.ShowSwitchValue(each, 255 - value);
-            t.window.ShowSwitchValue(each, value);
+        PrinterView &view = t.window;
+        for (const auto show :
+             {&PrinterView::ShowSW1Value, &PrinterView::ShowSW2Value, &PrinterView::ShowSW3Value}) {
+            (view.*show)(255 - value);
+            (view.*show)(value);
         }
         // The value goes out as the codes of its decimal digits, the places after them zero.
-        const std::array<quint8, 3> codes = t.window.GetSwitchDigits(sw);
+        const auto digits = std::array{&PrinterView::GetSW1Digits, &PrinterView::GetSW2Digits,
+                                       &PrinterView::GetSW3Digits}[std::size_t(sw)];
+        const std::array<quint8, 3> codes = (view.*digits)();
         QCOMPARE(QByteArray(reinterpret_cast<const char *>(codes.data()), 3),
                  QByteArray::number(value).leftJustified(3, '\0'));
         // A value shown by the program is no change of the user's.
-        QVERIFY(!t.window.bDataChanged);
+        QVERIFY(!t.window.dataChanged());
 
         // The other button of the pair, then the selected one again, which leaves it selected.
         const bool clickable = sw != SwitchByte::SW3 || click == 0;
@@ -299,7 +361,7 @@ private Q_SLOTS:
         QTest::mouseClick(option(t, sw, clickOn, click), Qt::LeftButton);
         for (const SwitchByte each : kBytes)
             QCOMPARE(pattern(t, each), each == sw ? expected : offPattern);
-        QCOMPARE(t.window.bDataChanged, clickable);
+        QCOMPARE(t.window.dataChanged(), clickable);
         QCOMPARE(savedAndClipped(t.window), QStringList());
         // The selected button of a pair with a meaning stands out; of SW3 only switch 1 has one
         // and only it can be changed.
@@ -343,31 +405,33 @@ private Q_SLOTS:
         // Code page 1 was reported before; it brings the Japanese character set.
         t.window.setLanguageInfo(2, QStringLiteral("1"));
         t.window.ShowCodePage();
-        t.window.bDataChanged = true;
+        t.window.setDataChanged(true);
         t.window.setLanguageInfo(info, reported);
         info == 2 ? t.window.ShowCodePage() : t.window.ShowInterChars();
         QCOMPARE(t.window.codePageText() + u'|' + t.window.interCharsText(), shown);
         QCOMPARE(t.control<QComboBox>(QStringLiteral("comboCodePageName"))->currentIndex(),
                  t.control<QComboBox>(QStringLiteral("comboCodePage"))->currentIndex());
-        QCOMPARE(t.window.bDataChanged, changed);
+        QCOMPARE(t.window.dataChanged(), changed);
     }
 
     void logAppend_data()
     {
-        QTest::addColumn<int>("before");   // characters in the log before the append
-        QTest::addColumn<int>("keptFrom"); // first character of the old log that stays
-        QTest::addColumn<int>("anchor");   // selected from here back to 3; 0: cursor at the start
-        QTest::newRow("8191 stays whole") << 8191 << 0 << 0;
-        QTest::newRow("8192 loses its first 4096") << 8192 << 4096 << 0;
-        QTest::newRow("12000 loses 4096 only") << 12000 << 4096 << 0;
-        QTest::newRow("part selected") << 100 << 0 << 12;
+        QTest::addColumn<LogRow>("row");
+        QTest::newRow("8191 characters stay whole") << LogRow{.before = 8191};
+        QTest::newRow("8192 characters lose their first 4096")
+            << LogRow{.before = 8192, .keptFrom = 4096};
+        QTest::newRow("12000 characters lose 4096 only")
+            << LogRow{.before = 12000, .keptFrom = 4096};
+        QTest::newRow("part selected: the line still goes to the end")
+            << LogRow{.before = 100, .anchor = 12};
     }
 
     void logAppend()
     {
-        QFETCH(int, before);
-        QFETCH(int, keptFrom);
-        QFETCH(int, anchor);
+        QFETCH(LogRow, row);
+        const int before = row.before;
+        const int keptFrom = row.keptFrom;
+        const int anchor = row.anchor;
         TestWindow t;
         auto *box = t.control<QPlainTextEdit>(QStringLiteral("txtLOG"));
         // Each character tells where it stood.

@@ -1,232 +1,453 @@
-// The printer link against real peers, a TCP printer on 127.0.0.1 and a pseudo-terminal as
-// serial port and printer device: opening, status box, messages and the command transaction.
+// The printer link: how a reply is read, on a scripted channel with a virtual clock; the three
+// transports, their opens, closes and messages, on scripted devices; and a few exchanges with
+// real peers, a TCP printer on 127.0.0.1 and pseudo-terminals as serial port and printer device.
 
+#include "LinkReporter.h"
 #include "LinkView.h"
 #include "PrinterLink.h"
 #include "PrinterPeer.h"
-#include "Prompter.h"
 #include "QtSerialDevice.h"
 #include "QtTcpClient.h"
+#include "ReplyReader.h"
+#include "ScriptedDevices.h"
 #include "SystemEventPump.h"
 
 #include <QTest>
 
-enum class Transport { Tcp, Serial, Lpt };
-Q_DECLARE_METATYPE(Transport)
-Q_DECLARE_METATYPE(AnswerStep)
+Q_DECLARE_METATYPE(Arrival)
 
 namespace {
 
-const auto l = [](const char *text) { return QString::fromLatin1(text); };
+using namespace Qt::StringLiterals;
 
-const QByteArray kUnlock("\x1d\x67unl", 6), kGetSW2("\x1d\x67\x34\x28", 5),
-    kGetSW3("\x1d\x67\x34\x29", 5);
-constexpr const char *kPorts[] = {"TCP/IP", "COM3", "LPT1"};
-
-// Every port leads to `path`.
-struct FakeResolver : DeviceResolver
+QByteArray hex(const char *bytes)
 {
-    QString serialPortName(int) const override { return path; }
-    QString lptDeviceName() const override { return path; }
-    QString path;
-};
+    return QByteArray::fromHex(bytes);
+}
 
-// The system's serial port, keeping the settings of each open; its faults: "open" and "dsr" off.
-struct FaultySerialDevice : QtSerialDevice
+const QByteArray kUnlock = hex("1D67756E6C00");
+const QByteArray kGetSW2 = hex("1D67342800");
+const QByteArray kGetSW3 = hex("1D67342900");
+
+// The window's side of the link: the options it offers, the status box and the message boxes.
+struct Window : LinkView, LinkReporter
 {
-    bool open(const QString &name, const SerialSettings &settings) override
+    SerialSettings serialSettings() const override { return options; }
+    QString tcpAddress() const override { return address; }
+    QString tcpPort() const override { return port; }
+    void showLinkStatus(const LinkStatusStyle &style) override { statuses << style.text; }
+    void report(const LinkProblem &problem) override
     {
-        opened.append(settings);
-        return fault != u"open" && QtSerialDevice::open(name, settings);
-    }
-    bool dsr() const override { return fault != u"dsr"; }
-    QString fault;
-    QList<SerialSettings> opened;
-};
-
-// A link with a peer of the transport's kind; as the window, it keeps status texts and messages.
-struct Rig : LinkView, Prompter
-{
-    explicit Rig(Transport transport)
-        : peer(transport == Transport::Tcp)
-    {
-        auto *resolver = new FakeResolver;
-        resolver->path = QString::fromLocal8Bit(::ttyname(peer.slave));
-        auto *tcp = new QtTcpClient;
-        device = transport == Transport::Tcp ? static_cast<ByteChannel *>(tcp) : serial;
-        PrinterLink::Devices devices{std::unique_ptr<SerialDevice>(serial),
-                                     std::unique_ptr<TcpClient>(tcp), nullptr,
-                                     std::unique_ptr<DeviceResolver>(resolver)};
-        link = std::make_unique<PrinterLink>(*this, *this, pump, std::move(devices));
-        link->Combo1_Click(l(kPorts[int(transport)]));
+        shown << (problem.source == LinkProblem::Source::Socket ? u"socket: "_s : u"port: "_s) +
+                     problem.text;
     }
 
-    // 9600 baud, even parity, XON/XOFF.
-    SerialOptions serialOptions() const override { return {0, 0, 0, 1, 0, 1, 0, 1}; }
-    QString tcpAddress() const override { return l("127.0.0.1"); }
-    QString tcpPort() const override { return QString::number(peer.server.serverPort()); }
-    void showPortFrames(bool, bool) override {}
-    void showLinkStatus(const QString &text, int, int, int) override { statuses.append(text); }
-    void inform(const QString &text, const QString &title) override
-    {
-        shown << title + u':' + u' ' + text;
-    }
-    bool ask(const QString &, const QString &) override { return false; }
-
-    // Opens the port and, over TCP, waits until it is connected.
-    bool open()
-    {
-        return link->OpenPort(link->PortName(), true) &&
-               (link->PortType() != u"TCP" || QTest::qWaitFor([&] { return device->isOpen(); }));
-    }
-    QString transact(const QByteArray &command, const char *mode = "R")
-    {
-        QString reply = l(mode);
-        sent = link->SendCommand(command, reply);
-        return reply;
-    }
-
-    SystemEventPump pump;
-    PrinterPeer peer;
+    SerialSettings options{BaudRate::Baud9600, Parity::Even, Handshake::XonXoff};
+    QString address = u"127.0.0.1"_s;
+    QString port = u"9100"_s;
     QStringList statuses, shown;
-    FaultySerialDevice *serial = new FaultySerialDevice;
-    const ByteChannel *device = nullptr; // the serial port or the TCP client
+};
+
+// A link over scripted devices on a virtual clock.
+struct ScriptedRig : Window
+{
+    explicit ScriptedRig(const QString &portName)
+    {
+        link = std::make_unique<PrinterLink>(
+            *this, *this, pump,
+            PrinterLink::Devices{std::unique_ptr<SerialDevice>(serial),
+                                 std::unique_ptr<TcpClient>(tcp), std::unique_ptr<LptDevice>(lpt),
+                                 std::make_unique<FakeResolver>()});
+        link->selectPort(portName);
+    }
+    // The device of the chosen kind.
+    ScriptControls *device() const
+    {
+        switch (link->portKind()) {
+        case PortKind::Serial:
+            return serial;
+        case PortKind::PrinterDevice:
+            return lpt;
+        case PortKind::Tcp:
+            return tcp;
+        }
+        return nullptr;
+    }
+
+    VirtualClock clock;
+    VirtualPump pump{clock};
+    ScriptedSerial *serial = new ScriptedSerial(clock);
+    ScriptedTcp *tcp = new ScriptedTcp(clock);
+    ScriptedLpt *lpt = new ScriptedLpt(clock);
     std::unique_ptr<PrinterLink> link;
-    bool sent = false;
+};
+
+// One command and what the printer does with it.
+struct Exchange
+{
+    QByteArray command{};
+    bool replyWanted = true;
+    QList<Arrival> answer{};
+    QString reply{};
+    bool sent = true;
 };
 
 } // namespace
+
+enum class Fault { None, TcpConnecting, TcpBroke, LptCannotReopen, WriteFails };
+Q_DECLARE_METATYPE(Fault)
+
+struct Transaction
+{
+    QString port{};
+    Fault fault = Fault::None;
+    QList<Exchange> exchanges{};
+    QStringList shown{};   // the message boxes, by source
+    QStringList journal{}; // the device's opens and closes after the port was opened
+};
+Q_DECLARE_METATYPE(Transaction)
+
+struct SerialOpen
+{
+    QString port{};
+    bool refusesOpen = false;
+    bool dsrOn = true;
+    bool open = true;                           // false: a close of a port never opened
+    std::optional<SerialSettings> reopenWith{}; // the options selected when it is opened again
+    bool result = true;
+    QStringList shown{};
+    QStringList journal{};
+};
+Q_DECLARE_METATYPE(SerialOpen)
+
+enum class Peer { Tcp, Serial, Lpt };
+Q_DECLARE_METATYPE(Peer)
+Q_DECLARE_METATYPE(AnswerStep)
 
 class LinkTest : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void serialPort_data()
-    {
-        QTest::addColumn<QString>("fault"); // the port is the first word of the tag
-        QTest::addColumn<QString>("message");
-
-        QTest::newRow("COM1") << QString() << QString();
-        QTest::newRow("COM16 open refused")
-            << l("open")
-            << l("KV_SW_Utility: The COM16 can not OPEN !!\r\rPlease check that "
-                 "whether <printer driver> or <other application> occupy it !");
-        QTest::newRow("COM1 DSR off") << l("dsr")
-                                      << l("KV_SW_Utility: The COM1 port is busy...\r\n\r\n"
-                                           "Please double check the printer cable status.");
-    }
-
-    void serialPort()
-    {
-        QFETCH(QString, fault);
-        QFETCH(QString, message);
-
-        Rig rig(Transport::Serial);
-        rig.link->Combo1_Click(l(QTest::currentDataTag()).section(u' ', 0, 0));
-        rig.serial->fault = fault;
-        QCOMPARE(rig.open(), message.isEmpty());
-        QCOMPARE(rig.shown, message.isEmpty() ? QStringList() : QStringList{message});
-        // XON/XOFF is software flow control.
-        QCOMPARE(rig.link->settingsText(), l("9600,E,8,1"));
-        QCOMPARE(rig.serial->opened, (QList<SerialSettings>{{9600, true, true}}));
-    }
-
-    void tcpStatus()
-    {
-        Rig rig(Transport::Tcp);
-        // The printer's one waiting place is taken: the link stays connecting, and sends nothing.
-        rig.peer.server.pauseAccepting();
-        QTcpSocket first;
-        first.connectToHost(QHostAddress::LocalHost, rig.peer.server.serverPort());
-        QVERIFY(first.waitForConnected());
-        QVERIFY(rig.link->OpenPort(rig.link->PortName(), true));
-        QCOMPARE(rig.transact(kGetSW2), QString());
-        QVERIFY(!rig.sent);
-        QCOMPARE(rig.shown, QStringList{l("KV_SW_Utility: Could not send data now, please check "
-                                          "lan printer status... 6")});
-        // Once the printer takes the connection, the box shows it; it is redrawn on a change of
-        // state only, though the link and its timer look at the state all the time.
-        rig.peer.server.resumeAccepting();
-        QTRY_COMPARE_WITH_TIMEOUT(rig.statuses, (QStringList{l("Connecting..."), l("Connected")}),
-                                  10000);
-        rig.link->cmdSTATUS_Click();
-        QCOMPARE(rig.statuses.size(), 2);
-    }
-
-    void reply_data()
-    {
-        QTest::addColumn<Transport>("transport");
-        QTest::addColumn<QString>("message"); // shown when the printer has gone away
-        QTest::addColumn<QList<AnswerStep>>("answer");
-        QTest::addColumn<QString>("expected");
-
-        const auto row = [](Transport t, const char *name,
-                            const char *message = nullptr) -> QTestData & {
-            return QTest::addRow("%s: %s", kPorts[int(t)], name) << t << l(message);
-        };
-        for (const Transport t : {Transport::Tcp, Transport::Serial, Transport::Lpt}) {
-            // "_" and NUL are left out wherever they stand, bytes above 127 keep their value, and
-            // what follows the block is dropped.
-            row(t, "cleaned") << QList<AnswerStep>{{QByteArray("_A_B\xb0\xff\0XYZ", 10)}}
-                              << l("AB\xb0\xff");
-            row(t, "late first byte, delayed pieces")
-                << QList<AnswerStep>{{"_12", 300}, {"3", 30}, {QByteArray("4", 2), 30}}
-                << l("1234");
-            row(t, "silence") << QList<AnswerStep>() << QString();
-        }
-        // A reply without "_" ends when the printer falls silent.
-        row(Transport::Serial, "unframed") << QList<AnswerStep>{{"KV\r\n"}} << l("KV\r\n");
-        row(Transport::Tcp, "flood")
-            << QList<AnswerStep>{{QByteArray(1 << 20, 'A')}} << QString(1024, u'A');
-        row(Transport::Lpt, "thirty bytes at most")
-            << QList<AnswerStep>{{QByteArray(40, 'x')}} << QString(30, u'x');
-        // The printer goes away in the middle of a block. Over TCP the socket's error is shown;
-        // the printer device cannot be opened for writing again, and the user is told why.
-        const QList<AnswerStep> gone{{"_12"}, {{}, 20}};
-        row(Transport::Tcp, "gone",
-            "Error: Error #  1 was generated by QTcpSocket\r"
-            "The remote host closed the connection")
-            << gone << QString();
-        row(Transport::Serial, "gone") << gone << QString();
-        row(Transport::Lpt, "gone", "KV_SW_Utility: Error no  2: No such file or directory")
-            << gone << QString();
-    }
-
-    void reply()
-    {
-        QFETCH(Transport, transport);
-        QFETCH(QString, message);
-        QFETCH(QList<AnswerStep>, answer);
-        QFETCH(QString, expected);
-
-        Rig rig(transport);
-        QVERIFY(rig.open());
-        rig.peer.script = {{kGetSW2, answer}, {kGetSW3, {{QByteArray("_OK", 4)}}}};
-        // A printer that answers a command wanting no reply: nobody waits for that answer, and it
-        // is not taken for the next reply. (The printer device is not read between commands.)
-        if (transport != Transport::Lpt)
-            rig.peer.script.append({kUnlock, {{QByteArray("_99", 4)}}});
-        QCOMPARE(rig.transact(kUnlock, "W"), QString());
-        QVERIFY(rig.sent);
-        QVERIFY(QTest::qWaitFor(
-            [&] { return transport == Transport::Lpt || rig.device->bytesAvailable() > 0; }));
-        // A timer that fires while the link waits tries to start a second transaction: refused.
-        QString nestedReply = l("R");
-        QTimer::singleShot(0, [&] { QVERIFY(!rig.link->SendCommand(kGetSW3, nestedReply)); });
-        QCOMPARE(rig.transact(kGetSW2), expected);
-        QVERIFY(rig.sent);
-        QCOMPARE(nestedReply, QString());
-        QCOMPARE(rig.shown, message.isEmpty() ? QStringList() : QStringList{message});
-        // Whatever else came is dropped, and the device is ready for the next command, unless
-        // the printer has gone.
-        const bool gone = !answer.isEmpty() && answer.last().bytes.isEmpty();
-        QTRY_VERIFY(!rig.peer.socket || !rig.peer.socket->bytesToWrite()); // all has left
-        QCOMPARE(rig.transact(kGetSW3), gone ? QString() : l("OK"));
-        QCOMPARE(rig.sent, !gone);
-        QCOMPARE(rig.peer.received, kUnlock + kGetSW2 + (gone ? QByteArray() : kGetSW3));
-    }
+    void replyReader_data();
+    void replyReader();
+    void serialOpen_data();
+    void serialOpen();
+    void transaction_data();
+    void transaction();
+    void nestedTransactionRefused();
+    void tcpOpenAndClose();
+    void realPeer_data();
+    void realPeer();
+    void realTcpStatus();
 };
+
+void LinkTest::replyReader_data()
+{
+    QTest::addColumn<QList<Arrival>>("printer");
+    QTest::addColumn<QByteArray>("received");
+    QTest::addColumn<QString>("reply");
+
+    QTest::newRow("block at once")
+        << QList<Arrival>{{0ms, hex("5F 313233 00")}} << hex("5F 313233 00") << u"123"_s;
+    QTest::newRow("_ and NUL dropped wherever they stand, bytes above 127 kept")
+        << QList<Arrival>{{0ms, hex("5F 41 5F 42 B0 FF 00")}} << hex("5F 41 5F 42 B0 FF 00")
+        << u"AB\u00b0\u00ff"_s;
+    QTest::newRow("what follows the block is not taken")
+        << QList<Arrival>{{0ms, hex("5F 31 00 5F 32 00")}} << hex("5F 31 00") << u"1"_s;
+    QTest::newRow("first byte at 1000 ms still counts")
+        << QList<Arrival>{{1000ms, hex("5F 37 00")}} << hex("5F 37 00") << u"7"_s;
+    QTest::newRow("first byte at 1001 ms comes too late")
+        << QList<Arrival>{{1001ms, hex("5F 37 00")}} << QByteArray() << QString();
+    QTest::newRow("block in pieces 40 ms apart")
+        << QList<Arrival>{{0ms, "_12"}, {40ms, "3"}, {80ms, hex("34 00")}} << hex("5F 31323334 00")
+        << u"1234"_s;
+    QTest::newRow("unframed reply ends 50 ms after its last byte")
+        << QList<Arrival>{{0ms, "KV"}, {49ms, "\r\n"}, {100ms, "X"}} << QByteArray("KV\r\n")
+        << u"KV\r\n"_s;
+    QTest::newRow("flood: 1 KiB at most") << QList<Arrival>{{0ms, QByteArray(4096, 'A')}}
+                                          << QByteArray(1024, 'A') << QString(1024, u'A');
+    QList<Arrival> endless;
+    for (milliseconds at = 0ms; at <= 3000ms; at += 40ms)
+        endless.append({at, "x"});
+    QTest::newRow("endless trickle: cut 2 s after the query")
+        << endless << QByteArray(51, 'x') << QString(51, u'x');
+    QTest::newRow("printer gone in the middle of a block")
+        << QList<Arrival>{{0ms, "_12"}, {20ms, {}}} << QByteArray() << QString();
+    QTest::newRow("silence") << QList<Arrival>() << QByteArray() << QString();
+}
+
+void LinkTest::replyReader()
+{
+    QFETCH(QList<Arrival>, printer);
+    QFETCH(QByteArray, received);
+    QFETCH(QString, reply);
+
+    VirtualClock clock;
+    VirtualPump pump(clock);
+    ScriptedChannel channel(clock);
+    channel.answer(printer);
+    QVERIFY(channel.write(kGetSW2));
+    const QByteArray collected = collectReply(channel, pump, ReplyLimits{});
+    QCOMPARE(collected.toHex(' '), received.toHex(' '));
+    QCOMPARE(cleanReply(collected), reply);
+}
+
+void LinkTest::serialOpen_data()
+{
+    QTest::addColumn<SerialOpen>("row");
+
+    const QString cannotOpen16 =
+        u"port: The COM16 can not OPEN !!\r\rPlease check that whether <printer driver> or "
+        "<other application> occupy it !"_s;
+    QTest::newRow("COM3 opens with the options selected now")
+        << SerialOpen{.port = u"COM3"_s, .journal = {u"open /dev/ttyFAKE3 9600,E,8,1 XON/XOFF"_s}};
+    QTest::newRow("COM3 opened again: closed first, then the options selected by then")
+        << SerialOpen{.port = u"COM3"_s,
+                      .reopenWith = SerialSettings{},
+                      .journal = {u"open /dev/ttyFAKE3 9600,E,8,1 XON/XOFF"_s, u"close"_s,
+                                  u"open /dev/ttyFAKE3 115200,N,8,1 DTR/DSR"_s}};
+    QTest::newRow("COM16 has no device: cannot OPEN")
+        << SerialOpen{.port = u"COM16"_s, .result = false, .shown = {cannotOpen16}};
+    QTest::newRow("COM1 refused by the system: cannot OPEN")
+        << SerialOpen{.port = u"COM1"_s,
+                      .refusesOpen = true,
+                      .result = false,
+                      .shown = {u"port: The COM1 can not OPEN !!\r\rPlease check that whether "
+                                "<printer driver> or <other application> occupy it !"_s},
+                      .journal = {u"open /dev/ttyFAKE1 9600,E,8,1 XON/XOFF"_s}};
+    QTest::newRow("COM2 with DSR off: open, but busy")
+        << SerialOpen{.port = u"COM2"_s,
+                      .dsrOn = false,
+                      .result = false,
+                      .shown = {u"port: The COM2 port is busy...\r\n\r\nPlease double check the "
+                                "printer cable status."_s},
+                      .journal = {u"open /dev/ttyFAKE2 9600,E,8,1 XON/XOFF"_s}};
+    QTest::newRow("COM4 closed without having been opened: nothing shown")
+        << SerialOpen{.port = u"COM4"_s, .open = false};
+}
+
+void LinkTest::serialOpen()
+{
+    QFETCH(SerialOpen, row);
+
+    ScriptedRig rig(row.port);
+    rig.serial->refusesOpen = row.refusesOpen;
+    rig.serial->dsrOn = row.dsrOn;
+    QCOMPARE(rig.link->OpenPort(row.open), row.result);
+    if (row.reopenWith) {
+        rig.options = *row.reopenWith;
+        QCOMPARE(rig.link->OpenPort(true), row.result);
+    }
+    QCOMPARE(rig.shown, row.shown);
+    QCOMPARE(rig.serial->journal, row.journal);
+    if (row.open)
+        QCOMPARE(rig.link->serialSettings(), rig.options);
+}
+
+void LinkTest::transaction_data()
+{
+    QTest::addColumn<Transaction>("row");
+
+    const QByteArray block = hex("5F 4F4B 00");
+    // An answer to a command that wants none is nobody's reply: it is not taken for the next one.
+    for (const char *port : {"COM3", "TCP/IP"})
+        QTest::addRow("%s: answer to a write not taken for the next reply", port)
+            << Transaction{.port = QString::fromLatin1(port),
+                           .exchanges = {{kUnlock, false, {{0ms, hex("5F 3939 00")}}, QString()},
+                                         {kGetSW2, true, {{5ms, block}}, u"OK"_s}}};
+    // The printer device is read only inside a query: written, closed, opened for reading, read,
+    // opened for writing again; it gives 30 bytes at most.
+    QTest::newRow("LPT1: query switches the device to reading and back") << Transaction{
+        .port = u"LPT1"_s,
+        .exchanges = {{kGetSW2, true, {{0ms, QByteArray(40, 'x')}}, QString(30, u'x')}},
+        .journal = {u"close"_s, u"open read /dev/usb/lp0"_s, u"close"_s,
+                    u"open write /dev/usb/lp0"_s}};
+    QTest::newRow("LPT1: device cannot be opened for writing again")
+        << Transaction{.port = u"LPT1"_s,
+                       .fault = Fault::LptCannotReopen,
+                       .exchanges = {{kGetSW2, true, {{0ms, block}}, u"OK"_s}},
+                       .shown = {u"port: Error no  2: No such file or directory"_s},
+                       .journal = {u"close"_s, u"open read /dev/usb/lp0"_s, u"close"_s,
+                                   u"open write /dev/usb/lp0"_s}};
+    // Over TCP nothing is sent before the connection is up, and the user sees its state.
+    QTest::newRow("TCP/IP: still connecting, nothing sent") << Transaction{
+        .port = u"TCP/IP"_s,
+        .fault = Fault::TcpConnecting,
+        .exchanges = {{kGetSW2, true, {{0ms, block}}, QString(), false}},
+        .shown = {u"port: Could not send data now, please check lan printer status... 6"_s}};
+    QTest::newRow("TCP/IP: connection broke during the exchange") << Transaction{
+        .port = u"TCP/IP"_s,
+        .fault = Fault::TcpBroke,
+        .exchanges = {{kGetSW2, true, {{0ms, block}}, u"OK"_s}},
+        .shown = {u"socket: Error #  1 was generated by QTcpSocket\rThe remote host closed the "
+                  "connection"_s}};
+    QTest::newRow("COM3: write refused by the device, nothing read")
+        << Transaction{.port = u"COM3"_s,
+                       .fault = Fault::WriteFails,
+                       .exchanges = {{kGetSW2, true, {{0ms, block}}, QString(), false}}};
+}
+
+void LinkTest::transaction()
+{
+    QFETCH(Transaction, row);
+
+    ScriptedRig rig(row.port);
+    rig.tcp->connects = row.fault != Fault::TcpConnecting;
+    QVERIFY(rig.link->OpenPort(true));
+    rig.serial->journal.clear();
+    rig.lpt->journal.clear();
+    rig.lpt->refusesWrite = row.fault == Fault::LptCannotReopen;
+    ScriptControls *device = rig.device();
+    device->writeFails = row.fault == Fault::WriteFails;
+    if (row.fault == Fault::TcpBroke)
+        rig.tcp->errorOnWrite =
+            TcpError{1, u"QTcpSocket"_s, u"The remote host closed the connection"_s};
+
+    QByteArray written;
+    for (const Exchange &exchange : row.exchanges) {
+        device->answer(exchange.answer);
+        QString reply = exchange.replyWanted ? u"R"_s : u"W"_s;
+        QCOMPARE(rig.link->SendCommand(exchange.command, reply), exchange.sent);
+        QCOMPARE(reply, exchange.reply);
+        if (exchange.sent)
+            written += exchange.command;
+    }
+    QCOMPARE(device->written.toHex(' '), written.toHex(' '));
+    QCOMPARE(rig.shown, row.shown);
+    QCOMPARE(rig.serial->journal + rig.lpt->journal, row.journal);
+}
+
+void LinkTest::nestedTransactionRefused()
+{
+    // A timer that fires while the link waits tries to start a second transaction: it sends
+    // nothing and gets nothing, and the first one goes on.
+    ScriptedRig rig(u"COM1"_s);
+    QVERIFY(rig.link->OpenPort(true));
+    rig.serial->answer({{300ms, hex("5F 3337 00")}});
+    QString nestedReply = u"R"_s;
+    bool nestedSent = true;
+    bool tried = false;
+    rig.pump.onPass = [&] {
+        if (!std::exchange(tried, true))
+            nestedSent = rig.link->SendCommand(kGetSW3, nestedReply);
+    };
+    QString reply = u"R"_s;
+    QVERIFY(rig.link->SendCommand(kGetSW2, reply));
+    QCOMPARE(reply, u"37"_s);
+    QVERIFY(!nestedSent);
+    QCOMPARE(nestedReply, QString());
+    QCOMPARE(rig.serial->written.toHex(' '), kGetSW2.toHex(' '));
+}
+
+void LinkTest::tcpOpenAndClose()
+{
+    ScriptedRig rig(u"TCP/IP"_s);
+    // Before any connection the status box stays empty.
+    rig.link->refreshStatus();
+    QCOMPARE(rig.statuses, QStringList());
+    // A port text that is no port number keeps the port of the previous connection.
+    QVERIFY(rig.link->OpenPort(true));
+    rig.port = u"abc"_s;
+    QVERIFY(rig.link->OpenPort(true));
+    QVERIFY(rig.link->isStatusTimerActive());
+    QCOMPARE(rig.tcp->journal,
+             (QStringList{u"connect 127.0.0.1:9100"_s, u"close"_s, u"connect 127.0.0.1:9100"_s}));
+    QVERIFY(rig.link->OpenPort(false));
+    QVERIFY(!rig.link->isStatusTimerActive());
+    // Each open redraws the box; the close shows the closed state.
+    QCOMPARE(rig.statuses, (QStringList{u"Connected"_s, u"Connected"_s, u"Disconnect"_s}));
+}
+
+void LinkTest::realPeer_data()
+{
+    QTest::addColumn<Peer>("peer");
+    QTest::addColumn<QList<AnswerStep>>("answer");
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<QString>("shown"); // when the printer has gone away
+
+    const char *const names[] = {"TCP/IP", "COM3", "LPT1"};
+    for (const Peer peer : {Peer::Tcp, Peer::Serial, Peer::Lpt})
+        QTest::addRow("%s: block answered in pieces", names[int(peer)])
+            << peer << QList<AnswerStep>{{"_12", 30}, {"3", 30}, {QByteArray("4", 2), 30}}
+            << u"1234"_s << QString();
+    // The printer goes away in the middle of a block. Over TCP the socket's error is shown; the
+    // printer device cannot be opened for writing again, and the user is told why.
+    const QList<AnswerStep> gone{{"_12"}, {{}, 20}};
+    QTest::newRow("TCP/IP: printer gone")
+        << Peer::Tcp << gone << QString()
+        << u"socket: Error #  1 was generated by QTcpSocket\rThe remote host closed the "
+           "connection"_s;
+    QTest::newRow("COM3: printer gone") << Peer::Serial << gone << QString() << QString();
+    QTest::newRow("LPT1: printer gone")
+        << Peer::Lpt << gone << QString() << u"port: Error no  2: No such file or directory"_s;
+}
+
+void LinkTest::realPeer()
+{
+    QFETCH(Peer, peer);
+    QFETCH(QList<AnswerStep>, answer);
+    QFETCH(QString, reply);
+    QFETCH(QString, shown);
+
+    // The system's devices, every port leading to the peer.
+    struct PeerResolver : DeviceResolver
+    {
+        QString serialPortName(int) const override { return path; }
+        QString lptDeviceName() const override { return path; }
+        QString path;
+    };
+    PrinterPeer printer(peer == Peer::Tcp);
+    auto resolver = std::make_unique<PeerResolver>();
+    resolver->path = QString::fromLocal8Bit(::ttyname(printer.slave));
+    Window window;
+    window.port = QString::number(printer.server.serverPort());
+    SystemEventPump pump;
+    PrinterLink link(window, window, pump,
+                     PrinterLink::Devices{nullptr, nullptr, nullptr, std::move(resolver)});
+    link.selectPort(peer == Peer::Tcp ? u"TCP/IP"_s : peer == Peer::Serial ? u"COM3"_s : u"LPT1"_s);
+    QVERIFY(link.OpenPort(true));
+    if (peer == Peer::Tcp)
+        QTRY_VERIFY(printer.socket != nullptr);
+    QTRY_COMPARE(window.statuses.value(window.statuses.size() - 1, u"Connected"_s), u"Connected"_s);
+
+    printer.script = {{kGetSW2, answer}, {kGetSW3, {{QByteArray("_OK", 4)}}}};
+    QString received = u"R"_s;
+    QVERIFY(link.SendCommand(kGetSW2, received));
+    QCOMPARE(received, reply);
+    QCOMPARE(window.shown, shown.isEmpty() ? QStringList() : QStringList{shown});
+    // The link is ready for the next command, unless the printer has gone.
+    QString next = u"R"_s;
+    QCOMPARE(link.SendCommand(kGetSW3, next), shown.isEmpty() && !reply.isEmpty());
+    QCOMPARE(printer.received, kGetSW2 + (reply.isEmpty() ? QByteArray() : kGetSW3));
+}
+
+void LinkTest::realTcpStatus()
+{
+    PrinterPeer printer(true);
+    Window window;
+    window.port = QString::number(printer.server.serverPort());
+    SystemEventPump pump;
+    PrinterLink link(window, window, pump, PrinterLink::Devices{});
+    link.selectPort(u"TCP/IP"_s);
+    // The printer's one waiting place is taken: the link stays connecting, and sends nothing.
+    printer.server.pauseAccepting();
+    QTcpSocket first;
+    first.connectToHost(QHostAddress::LocalHost, printer.server.serverPort());
+    QVERIFY(first.waitForConnected());
+    QVERIFY(link.OpenPort(true));
+    QString reply = u"R"_s;
+    QVERIFY(!link.SendCommand(kGetSW2, reply));
+    QCOMPARE(window.shown,
+             QStringList{u"port: Could not send data now, please check lan printer status... 6"_s});
+    // Once the printer takes the connection, the box shows it; it is redrawn on a change of state
+    // only, though the link and its timer look at the state all the time.
+    printer.server.resumeAccepting();
+    QTRY_COMPARE_WITH_TIMEOUT(window.statuses, (QStringList{u"Connecting..."_s, u"Connected"_s}),
+                              10000);
+    link.refreshStatus();
+    QCOMPARE(window.statuses.size(), 2);
+}
 
 QTEST_GUILESS_MAIN(LinkTest)
 #include "tst_link.moc"

@@ -9,10 +9,10 @@
 // Returns true when every byte of the command was handed to the open port, whatever the reply;
 // false when nothing or not all of it could be sent (no port open or connected, a failed write,
 // another transaction under way), and the reply is "" then.
-class CommandLink
+class CommandChannel
 {
 public:
-    virtual ~CommandLink() = default;
+    virtual ~CommandChannel() = default;
 
     virtual bool SendCommand(const QByteArray &command, QString &reply) = 0;
 };

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+// Something that went wrong on the link, in the words the user is shown.
+struct LinkProblem
+{
+    // The port or device itself, or an error that the TCP client raised during an exchange.
+    enum class Source { Port, Socket };
+
+    Source source = Source::Port;
+    QString text;
+};
+
+// Where the link reports what went wrong. The window shows a message box; the command line prints.
+class LinkReporter
+{
+public:
+    virtual ~LinkReporter() = default;
+
+    virtual void report(const LinkProblem &problem) = 0;
+};

@@ -1,0 +1,56 @@
+#include "LptTransport.h"
+
+#include "DeviceResolver.h"
+#include "EventPump.h"
+#include "LinkMessages.h"
+#include "LinkReporter.h"
+#include "ReplyReader.h"
+
+#include <chrono>
+
+namespace {
+
+// The pause before the device is switched to reading.
+constexpr std::chrono::milliseconds kReadPause{5};
+// The device answers with at most 30 bytes.
+constexpr ReplyLimits kReplyLimits{.maxBytes = 30};
+
+} // namespace
+
+LptTransport::LptTransport(LptDevice &device, const DeviceResolver &resolver,
+                           LinkReporter &reporter, EventPump &pump)
+    : m_device(device)
+    , m_resolver(resolver)
+    , m_reporter(reporter)
+    , m_pump(pump)
+{}
+
+bool LptTransport::setOpen(bool open)
+{
+    OpenLpt(open, LptDevice::Access::Write);
+    return true;
+}
+
+void LptTransport::OpenLpt(bool open, LptDevice::Access access)
+{
+    bool done = m_device.close();
+    if (done && open)
+        done = m_device.open(m_resolver.lptDeviceName(), access);
+    if (!done)
+        m_reporter.report(
+            {LinkProblem::Source::Port, LinkMessages::lptError(m_device.lastError())});
+}
+
+bool LptTransport::exchange(const QByteArray &command, bool replyWanted, QByteArray &received)
+{
+    if (!writeCommand(m_device, command))
+        return false;
+    if (!replyWanted)
+        return true;
+    m_pump.sleep(kReadPause);
+    OpenLpt(false, LptDevice::Access::Write);
+    OpenLpt(true, LptDevice::Access::Read);
+    received = collectReply(m_device, m_pump, kReplyLimits);
+    OpenLpt(true, LptDevice::Access::Write);
+    return true;
+}

@@ -1,0 +1,36 @@
+#include "PortChoice.h"
+
+namespace {
+
+constexpr int kSerialPortCount = 16;
+
+int comNumberOf(const QString &name)
+{
+    int number = 0;
+    for (const QChar c : name.mid(3, 2)) {
+        if (!c.isDigit())
+            break;
+        number = number * 10 + c.digitValue();
+    }
+    return number;
+}
+
+} // namespace
+
+PortChoice PortChoice::fromName(const QString &name)
+{
+    const QString type = name.left(3).toUpper();
+    if (type == QLatin1String("TCP"))
+        return {name, PortKind::Tcp, 0};
+    if (type == QLatin1String("LPT"))
+        return {name, PortKind::PrinterDevice, 0};
+    return {name, PortKind::Serial, comNumberOf(name)};
+}
+
+QStringList PortChoice::portList()
+{
+    QStringList ports{QStringLiteral("TCP/IP"), QStringLiteral("LPT1")};
+    for (int number = 1; number <= kSerialPortCount; ++number)
+        ports.append(QStringLiteral("COM") + QString::number(number));
+    return ports;
+}

@@ -1,0 +1,61 @@
+#include "SerialTransport.h"
+
+#include "DeviceResolver.h"
+#include "LinkMessages.h"
+#include "LinkReporter.h"
+#include "LinkView.h"
+#include "ReplyReader.h"
+#include "SerialDevice.h"
+
+SerialTransport::SerialTransport(SerialDevice &port, const DeviceResolver &resolver,
+                                 const LinkView &view, LinkReporter &reporter, EventPump &pump)
+    : m_port(port)
+    , m_resolver(resolver)
+    , m_view(view)
+    , m_reporter(reporter)
+    , m_pump(pump)
+{}
+
+void SerialTransport::setPortNumber(int number)
+{
+    m_number = number;
+}
+
+SerialSettings SerialTransport::settings() const
+{
+    return m_settings;
+}
+
+bool SerialTransport::setOpen(bool open)
+{
+    // An open, too, starts from a closed port, so that it takes the options now selected.
+    if (m_port.isOpen())
+        m_port.close();
+    if (m_port.isOpen() != open) {
+        m_settings = m_view.serialSettings();
+        if (!open) {
+            m_port.close();
+        } else if (const QString device = m_resolver.serialPortName(m_number); !device.isEmpty()) {
+            m_port.open(device, m_settings);
+        }
+    }
+    if (m_port.isOpen() != open) {
+        m_reporter.report({LinkProblem::Source::Port, LinkMessages::comCannot(m_number, open)});
+        return false;
+    }
+    if (open && (!m_port.dsr() || !m_port.cts())) {
+        m_reporter.report({LinkProblem::Source::Port, LinkMessages::comBusy(m_number)});
+        return false;
+    }
+    return true;
+}
+
+bool SerialTransport::exchange(const QByteArray &command, bool replyWanted, QByteArray &received)
+{
+    if (replyWanted)
+        discardStaleInput(m_port, m_pump);
+    const bool sent = writeCommand(m_port, command);
+    if (sent && replyWanted)
+        received = collectReply(m_port, m_pump, ReplyLimits{});
+    return sent;
+}

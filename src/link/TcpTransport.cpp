@@ -1,0 +1,78 @@
+#include "TcpTransport.h"
+
+#include "EventPump.h"
+#include "LinkMessages.h"
+#include "LinkReporter.h"
+#include "LinkView.h"
+#include "ReplyReader.h"
+#include "TcpClient.h"
+#include "TcpStatusMonitor.h"
+
+#include <chrono>
+#include <optional>
+
+namespace {
+
+// The pause after a connection request and after every command sent.
+constexpr std::chrono::milliseconds kSendPause{10};
+
+} // namespace
+
+TcpTransport::TcpTransport(TcpClient &client, TcpStatusMonitor &status, const LinkView &view,
+                           LinkReporter &reporter, EventPump &pump)
+    : m_client(client)
+    , m_status(status)
+    , m_view(view)
+    , m_reporter(reporter)
+    , m_pump(pump)
+{}
+
+bool TcpTransport::setOpen(bool open)
+{
+    if (open) {
+        connectToPrinter();
+    } else {
+        m_client.close();
+        m_status.stop();
+        m_status.refresh();
+    }
+    return true;
+}
+
+void TcpTransport::connectToPrinter()
+{
+    if (m_client.holdsSocket())
+        m_client.close();
+    bool numeric = false;
+    const int port = m_view.tcpPort().trimmed().toInt(&numeric);
+    if (numeric && port >= 0 && port <= 0xFFFF)
+        m_remotePort = static_cast<quint16>(port);
+    m_client.connectToHost(m_view.tcpAddress(), m_remotePort);
+    m_pump.processEvents();
+    m_status.redraw();
+    m_pump.sleep(kSendPause);
+    m_status.start();
+}
+
+bool TcpTransport::exchange(const QByteArray &command, bool replyWanted, QByteArray &received)
+{
+    // Only an error raised during this exchange is reported at its end.
+    m_client.takeError();
+    m_status.refresh();
+    m_pump.processEvents();
+    if (const int state = m_client.state(); state != TcpClient::Connected) {
+        m_status.refresh();
+        m_reporter.report({LinkProblem::Source::Port, LinkMessages::lanNotReady(state)});
+        return false;
+    }
+    if (replyWanted)
+        discardStaleInput(m_client, m_pump);
+    const bool sent = writeCommand(m_client, command);
+    m_pump.sleep(kSendPause);
+    m_status.refresh();
+    if (sent && replyWanted)
+        received = collectReply(m_client, m_pump, ReplyLimits{});
+    if (const std::optional<TcpError> error = m_client.takeError())
+        m_reporter.report({LinkProblem::Source::Socket, LinkMessages::tcpError(*error)});
+    return sent;
+}

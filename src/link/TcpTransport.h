@@ -1,0 +1,34 @@
+#pragma once
+
+#include "Transport.h"
+
+#include <QtGlobal>
+
+class EventPump;
+class LinkReporter;
+class LinkView;
+class TcpClient;
+class TcpStatusMonitor;
+
+// A printer on the network. Opening starts a connection and returns at once; every command
+// first checks that the connection is up, and the status box follows each step.
+class TcpTransport : public Transport
+{
+public:
+    TcpTransport(TcpClient &client, TcpStatusMonitor &status, const LinkView &view,
+                 LinkReporter &reporter, EventPump &pump);
+
+    bool setOpen(bool open) override;
+    bool exchange(const QByteArray &command, bool replyWanted, QByteArray &received) override;
+
+private:
+    void connectToPrinter();
+
+    TcpClient &m_client;
+    TcpStatusMonitor &m_status;
+    const LinkView &m_view;
+    LinkReporter &m_reporter;
+    EventPump &m_pump;
+    // A port text that is no port number leaves the remote port as it was.
+    quint16 m_remotePort = 0;
+};

@@ -1,0 +1,259 @@
+#pragma once
+
+// In-memory stand-ins for the printer's devices, on a virtual clock: what the printer sends is a
+// script of arrivals, and every wait of the link moves the clock instead of sleeping, so that a
+// row about a reply 999 ms late runs at once and always the same way.
+
+#include "DeviceResolver.h"
+#include "EventPump.h"
+#include "LptDevice.h"
+#include "SerialDevice.h"
+#include "TcpClient.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+
+using std::chrono::milliseconds;
+using namespace std::chrono_literals;
+
+// A steady clock that moves only when the link waits.
+struct VirtualClock
+{
+    milliseconds now{0};
+};
+
+// Waits by moving the clock; a pass of the event loop runs `onPass`, if any.
+class VirtualPump : public EventPump
+{
+public:
+    explicit VirtualPump(VirtualClock &clock)
+        : m_clock(clock)
+    {}
+    void sleep(milliseconds duration) override { m_clock.now += duration; }
+    void processEvents() override
+    {
+        if (onPass)
+            onPass();
+    }
+    milliseconds now() const override { return m_clock.now; }
+
+    std::function<void()> onPass;
+
+private:
+    VirtualClock &m_clock;
+};
+
+// Bytes the printer sends at a moment of the virtual clock; no bytes: the printer goes away.
+struct Arrival
+{
+    milliseconds at{0};
+    QByteArray bytes;
+};
+
+// What a test sets and reads on any scripted device.
+class ScriptControls
+{
+public:
+    virtual ~ScriptControls() = default;
+
+    // Arrivals, their times counted from the moment the next command is written.
+    void answer(QList<Arrival> arrivals) { m_answer = std::move(arrivals); }
+
+    QByteArray written;
+    bool writeFails = false;
+
+protected:
+    QList<Arrival> m_answer;
+};
+
+// The byte stream of a device: what is written is kept, what arrives follows the script.
+template<typename Device> class Scripted : public Device, public ScriptControls
+{
+public:
+    explicit Scripted(VirtualClock &clock)
+        : m_clock(clock)
+    {}
+
+    bool isOpen() const override { return m_open; }
+    bool write(const QByteArray &bytes) override
+    {
+        if (!m_open || writeFails)
+            return false;
+        written += bytes;
+        for (const Arrival &arrival : std::exchange(m_answer, {}))
+            m_script.append({m_clock.now + arrival.at, arrival.bytes});
+        return true;
+    }
+    bool flush(milliseconds) override { return m_open; }
+    qint64 bytesAvailable() const override
+    {
+        deliver();
+        return m_buffer.size();
+    }
+    QByteArray read(qint64 maxBytes) override
+    {
+        deliver();
+        const QByteArray taken = m_buffer.left(maxBytes);
+        m_buffer.remove(0, taken.size());
+        return taken;
+    }
+    bool waitForReadyRead(milliseconds timeout) override
+    {
+        deliver();
+        if (m_buffer.isEmpty() && m_open) {
+            const milliseconds deadline = m_clock.now + timeout;
+            const bool arrives = !m_script.isEmpty() && m_script.first().at <= deadline;
+            m_clock.now = arrives ? std::max(m_clock.now, m_script.first().at) : deadline;
+            deliver();
+        }
+        return !m_buffer.isEmpty();
+    }
+    void discardInput() override
+    {
+        deliver();
+        m_buffer.clear();
+    }
+
+protected:
+    void setOpen(bool open) { m_open = open; }
+
+private:
+    void deliver() const
+    {
+        while (!m_script.isEmpty() && m_script.first().at <= m_clock.now) {
+            const Arrival arrival = m_script.takeFirst();
+            if (arrival.bytes.isEmpty())
+                m_open = false;
+            else if (m_open)
+                m_buffer += arrival.bytes;
+        }
+    }
+
+    VirtualClock &m_clock;
+    mutable QList<Arrival> m_script;
+    mutable QByteArray m_buffer;
+    mutable bool m_open = false;
+};
+
+// A serial port; `journal` keeps its opens and closes.
+class ScriptedSerial : public Scripted<SerialDevice>
+{
+public:
+    using Scripted::Scripted;
+
+    bool open(const QString &name, const SerialSettings &settings) override
+    {
+        journal << QStringLiteral("open %1 %2%3")
+                       .arg(name, settingsText(settings),
+                            settings.handshake == Handshake::XonXoff ? u" XON/XOFF" : u" DTR/DSR");
+        setOpen(!refusesOpen);
+        return !refusesOpen;
+    }
+    bool close() override
+    {
+        if (isOpen())
+            journal << QStringLiteral("close");
+        setOpen(false);
+        return true;
+    }
+    bool dsr() const override { return dsrOn; }
+    bool cts() const override { return true; }
+
+    QStringList journal;
+    bool refusesOpen = false;
+    bool dsrOn = true;
+};
+
+// A TCP client whose state is set by the test.
+class ScriptedTcp : public Scripted<TcpClient>
+{
+public:
+    using Scripted::Scripted;
+
+    int state() const override { return isOpen() ? Connected : stateCode; }
+    bool holdsSocket() const override { return state() != Closed; }
+    void close() override
+    {
+        journal << QStringLiteral("close");
+        setOpen(false);
+        stateCode = Closed;
+    }
+    void connectToHost(const QString &host, quint16 port) override
+    {
+        journal << QStringLiteral("connect %1:%2").arg(host).arg(port);
+        setOpen(connects);
+        stateCode = connects ? Connected : Connecting;
+    }
+    std::optional<TcpError> takeError() override { return std::exchange(error, std::nullopt); }
+    bool write(const QByteArray &bytes) override
+    {
+        if (errorOnWrite)
+            error = errorOnWrite;
+        return Scripted::write(bytes);
+    }
+
+    QStringList journal;
+    bool connects = true;
+    int stateCode = Closed;
+    std::optional<TcpError> error;
+    // An error the client raises once a command is being sent.
+    std::optional<TcpError> errorOnWrite;
+};
+
+// A printer device; `journal` keeps how it was opened and closed.
+class ScriptedLpt : public Scripted<LptDevice>
+{
+public:
+    using Scripted::Scripted;
+
+    bool open(const QString &path, Access access) override
+    {
+        journal << (access == Access::Read ? QStringLiteral("open read ")
+                                           : QStringLiteral("open write ")) +
+                       path;
+        const bool opens = access == Access::Read || !refusesWrite;
+        setOpen(opens);
+        return opens;
+    }
+    bool close() override
+    {
+        if (isOpen())
+            journal << QStringLiteral("close");
+        setOpen(false);
+        return true;
+    }
+    SystemError lastError() const override
+    {
+        return {2, QStringLiteral("No such file or directory")};
+    }
+
+    QStringList journal;
+    bool refusesWrite = false;
+};
+
+// COMn is "/dev/ttyFAKEn" up to COM4; LPT1 is "/dev/usb/lp0".
+class FakeResolver : public DeviceResolver
+{
+public:
+    QString serialPortName(int number) const override
+    {
+        return number >= 1 && number <= 4 ? QStringLiteral("/dev/ttyFAKE%1").arg(number)
+                                          : QString();
+    }
+    QString lptDeviceName() const override { return QStringLiteral("/dev/usb/lp0"); }
+};
+
+// A byte stream that is open from the start, for the reply reader on its own.
+class ScriptedChannel : public Scripted<ByteChannel>
+{
+public:
+    explicit ScriptedChannel(VirtualClock &clock)
+        : Scripted(clock)
+    {
+        setOpen(true);
+    }
+};

@@ -21,12 +21,9 @@ template<std::size_t N> QByteArray bytesOf(const std::optional<std::array<quint8
                  : QByteArray();
 }
 
-QString l(const char *text)
-{
-    return QString::fromLatin1(text);
-}
-
 } // namespace
+
+using namespace Qt::StringLiterals;
 
 class TestSwitches : public QObject
 {
@@ -82,7 +79,8 @@ void TestSwitches::meaning_data()
 
     const auto row = [](const char *name, SwitchByte sw, const char *model, const char *states,
                         int index, const char *written) {
-        QTest::newRow(name) << sw << l(model) << l(states) << index << l(written);
+        QTest::newRow(name) << sw << QString::fromLatin1(model) << QString::fromLatin1(states)
+                            << index << QString::fromLatin1(written);
     };
     const SwitchByte sw1 = SwitchByte::SW1, sw2 = SwitchByte::SW2, sw3 = SwitchByte::SW3;
     // Switches 1 and 2 decide label 0 together; SW1 means the same on every model.
@@ -141,12 +139,12 @@ void TestSwitches::languageLists()
             i);
     // A text that is no entry's whole number finds nothing.
     for (const char *number : {"", " 25", "25 ", "6", "2500"})
-        QCOMPARE(LanguageTables::findCodePage(l(number)), -1);
-    QCOMPARE(LanguageTables::findInterChars(l("14")), -1);
-    QCOMPARE(interChars.at(LanguageTables::interCharsResetIndex(l("1  - Katakana Japanese"))),
-             l("8 - Japan"));
-    QCOMPARE(interChars.at(LanguageTables::interCharsResetIndex(l("17 - 866 Cyrillic"))),
-             l("0 - U.S.A."));
+        QCOMPARE(LanguageTables::findCodePage(QString::fromLatin1(number)), -1);
+    QCOMPARE(LanguageTables::findInterChars(u"14"_s), -1);
+    QCOMPARE(interChars.at(LanguageTables::interCharsResetIndex(u"1  - Katakana Japanese"_s)),
+             u"8 - Japan"_s);
+    QCOMPARE(interChars.at(LanguageTables::interCharsResetIndex(u"17 - 866 Cyrillic"_s)),
+             u"0 - U.S.A."_s);
 }
 
 void TestSwitches::leadingNumber_data()
@@ -155,12 +153,12 @@ void TestSwitches::leadingNumber_data()
     QTest::addColumn<bool>("isNumber");
     QTest::addColumn<double>("value");
 
-    QTest::newRow("trailing letters") << l("37abc") << true << 37.0;
-    QTest::newRow("empty") << l("") << false << 0.0;
-    QTest::newRow("blanks inside") << l(" -2 5\t5\n") << true << -255.0;
-    QTest::newRow("carriage return stops") << l("12\r\n3") << true << 12.0;
-    QTest::newRow("second point stops") << l("1.2.3") << true << 1.2;
-    QTest::newRow("double sign") << l("--1") << false << 0.0;
+    QTest::newRow("trailing letters") << u"37abc"_s << true << 37.0;
+    QTest::newRow("empty") << u""_s << false << 0.0;
+    QTest::newRow("blanks inside") << u" -2 5\t5\n"_s << true << -255.0;
+    QTest::newRow("carriage return stops") << u"12\r\n3"_s << true << 12.0;
+    QTest::newRow("second point stops") << u"1.2.3"_s << true << 1.2;
+    QTest::newRow("double sign") << u"--1"_s << false << 0.0;
     QTest::newRow("too large") << QString(400, u'9') << true
                                << std::numeric_limits<double>::infinity();
 }

@@ -3,6 +3,7 @@
 #include "CommandSet.h"
 #include "LinkControl.h"
 #include "NumberText.h"
+#include "PrinterModels.h"
 #include "Prompter.h"
 #include "WorkflowView.h"
 
@@ -70,18 +71,6 @@ constexpr int kLogPage = 4;
 bool isSwitchPage(int tab)
 {
     return tab == kSwitchPage1 || tab == kSwitchPage2;
-}
-
-// The switch byte shown on a switch page for the model the printer reported.
-std::optional<SwitchByte> switchOfPage(const QString &model, int tab)
-{
-    if (!isSwitchPage(tab))
-        return std::nullopt;
-    if (model == kModelKV4100)
-        return tab == kSwitchPage1 ? SwitchByte::SW2 : SwitchByte::SW3;
-    if (model == kModelZephyr550)
-        return tab == kSwitchPage1 ? SwitchByte::SW1 : SwitchByte::SW2;
-    return std::nullopt;
 }
 
 // The query and the write of each switch byte, SW1 to SW3.
@@ -161,14 +150,10 @@ bool Workflows::readLanguage()
 void Workflows::readModelSwitches()
 {
     const QString model = m_view.modelName();
-    if (model == kModelKV4100) {
-        m_commands.getSW2();
-        m_commands.getSW3();
-    } else if (model == kModelZephyr550) {
-        m_commands.getSW2();
-        // SW1 is in use only while switch 1 of SW2 hands the settings to the software.
-        if (m_view.isSwitchOn(SwitchByte::SW2, 0))
-            m_commands.getSW1();
+    // A byte is read once the bytes before it are shown, so that SW2 decides about SW1.
+    for (const SwitchByte sw : PrinterModels::switchBytes(model)) {
+        if (PrinterModels::isInUse(model, sw, m_view.isSwitchOn(SwitchByte::SW2, 0)))
+            (m_commands.*kSwitchQueries[indexOf(sw)])();
     }
 }
 
@@ -209,7 +194,7 @@ void Workflows::ReadTab(int tab)
         readLanguage();
         return;
     }
-    if (const auto sw = switchOfPage(m_view.modelName(), tab))
+    if (const auto sw = PrinterModels::switchOfPage(m_view.modelName(), tab))
         (m_commands.*kSwitchQueries[indexOf(*sw)])();
 }
 
@@ -229,7 +214,7 @@ bool Workflows::WriteTab(int tab)
     m_view.setDataChanged(false);
     WriteResult result = WriteResult::Written;
     if (isSwitchPage(tab)) {
-        if (const auto sw = switchOfPage(m_view.modelName(), tab))
+        if (const auto sw = PrinterModels::switchOfPage(m_view.modelName(), tab))
             result = (m_commands.*kSwitchWrites[indexOf(*sw)])();
     } else if (tab == kLanguagePage) {
         result = m_commands.setLanguage();
@@ -298,13 +283,9 @@ void Workflows::showTabView(int tab)
     m_view.setLanguageFrameVisible(tab == 0 || tab == kLanguagePage);
 
     const QString model = m_view.modelName();
-    if (const auto sw = switchOfPage(model, tab)) {
-        // On a ZEPHYR-550, SW1 is in use only while switch 1 of SW2 is ON.
-        const bool inUse = !(model == kModelZephyr550 && tab == kSwitchPage1) ||
-                           m_view.isSwitchOn(SwitchByte::SW2, 0);
-        if (inUse)
-            m_view.setSwitchFrameVisible(*sw, true);
-    }
+    if (const auto sw = PrinterModels::switchOfPage(model, tab);
+        sw && PrinterModels::isInUse(model, *sw, m_view.isSwitchOn(SwitchByte::SW2, 0)))
+        m_view.setSwitchFrameVisible(*sw, true);
 
     const bool settingsPage = tab >= kSwitchPage1 && tab <= kLanguagePage;
     m_view.setButtonEnabled(WindowButton::Communicate, tab == 0);

@@ -12,12 +12,10 @@
 
 #include <QCloseEvent>
 #include <QIcon>
-#include <QTimer>
 
 namespace {
 
 constexpr int kInfoRows = 4;
-constexpr int kCloseRetryMs = 50;
 
 QString memberName(const QString &arrayName, int index)
 {
@@ -107,7 +105,7 @@ MainWindow::MainWindow(Prompter &prompter, DesktopShell &shell, EventPump &pump,
 
     m_link = std::make_unique<PrinterLink>(*this, *this, pump, std::move(devices));
     m_commands = std::make_unique<PrinterCommands>(*m_link, *this);
-    m_workflows = std::make_unique<Workflows>(*this, *m_link, *m_commands, prompter);
+    m_workflow = std::make_unique<Workflows>(*this, *m_link, *m_commands, prompter);
 
     connectControls();
     Form_Load();
@@ -192,31 +190,41 @@ void MainWindow::cmdSTATUS_Click()
     m_link->refreshStatus();
 }
 
+template<typename Work> void MainWindow::runWorkflow(Work work)
+{
+    ++m_workflows;
+    work();
+    if (--m_workflows == 0 && std::exchange(m_closeRequested, false))
+        close();
+}
+
 void MainWindow::cmdCommunicate_Click()
 {
-    m_workflows->communicationTest();
+    runWorkflow([this] { m_workflow->communicationTest(); });
 }
 
 void MainWindow::cmd0_Click()
 {
-    m_ui->cmd0->setEnabled(false);
-    m_commands->startSelfTest();
-    m_ui->cmd0->setEnabled(true);
+    runWorkflow([this] {
+        m_ui->cmd0->setEnabled(false);
+        m_commands->startSelfTest();
+        m_ui->cmd0->setEnabled(true);
+    });
 }
 
 void MainWindow::cmd1_Click()
 {
-    m_workflows->readSettings();
+    runWorkflow([this] { m_workflow->readSettings(); });
 }
 
 void MainWindow::cmd2_Click()
 {
-    m_workflows->writeSettings();
+    runWorkflow([this] { m_workflow->writeSettings(); });
 }
 
 void MainWindow::SSTab1_Click(int previousTab)
 {
-    m_workflows->tabChanged(previousTab);
+    runWorkflow([this, previousTab] { m_workflow->tabChanged(previousTab); });
 }
 
 void MainWindow::comboCodePage_Click()
@@ -482,12 +490,12 @@ void MainWindow::exitProgram()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    // A close that arrives while the printer is being waited for (the window manager's close
-    // is no user input and gets through) waits until the exchange has ended, so that the port
-    // is never closed under a running transaction. Closing is never refused.
-    if (m_link->inTransaction()) {
+    // A close that arrives during a workflow (the window manager's close is no user input and
+    // gets through its waits and message boxes) is carried out as soon as the workflow has
+    // ended, so that the port is never closed under it. Closing is never refused.
+    if (m_workflows > 0) {
+        m_closeRequested = true;
         event->ignore();
-        QTimer::singleShot(kCloseRetryMs, this, &QWidget::close);
         return;
     }
     Form_Unload();

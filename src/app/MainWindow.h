@@ -118,6 +118,8 @@ private:
     void cmdCLEARlst_Click();
 
     SwitchPanel &switchPanel(SwitchByte sw) const;
+    // Runs a workflow; a close requested meanwhile is carried out once it has ended.
+    template<typename Work> void runWorkflow(Work work);
 
     std::unique_ptr<Ui::MainWindow> m_ui;
     Prompter &m_prompter;
@@ -129,10 +131,14 @@ private:
     std::unique_ptr<LogHistory> m_log;
     std::unique_ptr<PrinterLink> m_link;
     std::unique_ptr<PrinterCommands> m_commands;
-    std::unique_ptr<Workflows> m_workflows;
+    std::unique_ptr<Workflows> m_workflow;
     // Unwritten changes on the switch and language pages: set by the switch option buttons,
     // assigned by the language lists, cleared by reads and writes.
     bool bDataChanged = false;
     // The tab shown last, which a change of tabs leaves.
     int m_shownTab = 0;
+    // Workflows under way (a change of tabs may run inside another), and a close that waits for
+    // them to end.
+    int m_workflows = 0;
+    bool m_closeRequested = false;
 };

@@ -47,6 +47,17 @@ QString powerCycle()
     return QStringLiteral("After writed software switch, please re-power on printer!!");
 }
 
+QString switchReadFailed()
+{
+    return QStringLiteral("Read software switch error!!") + kCrLf + kCheckPortSetting;
+}
+
+QString switchesNotRead()
+{
+    return QStringLiteral("The switch settings of this page could not be read from the printer.") +
+           kCrLf + QStringLiteral("Nothing was written to the printer.");
+}
+
 QString writeFailed()
 {
     return QStringLiteral("The settings could not be written to the printer.") + kCrLf +
@@ -194,8 +205,11 @@ void Workflows::ReadTab(int tab)
         readLanguage();
         return;
     }
-    if (const auto sw = PrinterModels::switchOfPage(m_view.modelName(), tab))
-        (m_commands.*kSwitchQueries[indexOf(*sw)])();
+    // A read that fails leaves the page showing what it showed before, which is not what the
+    // printer holds: the user is told.
+    if (const auto sw = PrinterModels::switchOfPage(m_view.modelName(), tab);
+        sw && !(m_commands.*kSwitchQueries[indexOf(*sw)])())
+        m_prompter.inform(switchReadFailed(), appTitle());
 }
 
 void Workflows::writeSettings()
@@ -226,6 +240,8 @@ bool Workflows::WriteTab(int tab)
         // stays as it is, so that the user can write again.
         if (result == WriteResult::Failed)
             m_prompter.inform(writeFailed(), appTitle());
+        else if (result == WriteResult::NotRead)
+            m_prompter.inform(switchesNotRead(), appTitle());
         m_view.setDataChanged(true);
         return true;
     }

@@ -1,11 +1,14 @@
 #pragma once
 
 // What became of a write: every command reached the printer; nothing was sent because the
-// window lacked a value (the user has been told); or some command could not be sent.
-enum class WriteResult { Written, Refused, Failed };
+// window lacked a value (the user has been told); nothing was sent because the switch byte was
+// never read from the printer, so the page does not show what the printer holds; or some command
+// could not be sent.
+enum class WriteResult { Written, Refused, NotRead, Failed };
 
 // The printer's queries and writes as the user workflows use them. Queries return true when the
-// reply was accepted and show it; writes send unlock, their settings and lock.
+// reply was accepted and show it; writes send unlock, their settings and lock. A switch byte is
+// written only after its last query succeeded.
 class CommandSet
 {
 public:

@@ -110,11 +110,13 @@ bool PrinterCommands::write(const QByteArray &command)
 WriteResult PrinterCommands::writeUnlocked(std::initializer_list<QByteArray> settings)
 {
     // No early exit: the lock follows the writes whatever the link reported.
-    bool delivered = write(CommandBytes::unlock());
+    const bool unlocked = write(CommandBytes::unlock());
+    bool delivered = unlocked;
     for (const QByteArray &command : settings)
         delivered = write(command) && delivered;
-    delivered = write(CommandBytes::lock()) && delivered;
-    return delivered ? WriteResult::Written : WriteResult::Failed;
+    const bool locked = unlocked ? m_channel.SendClosingCommand(CommandBytes::lock())
+                                 : write(CommandBytes::lock());
+    return delivered && locked ? WriteResult::Written : WriteResult::Failed;
 }
 
 bool PrinterCommands::getSwitch(SwitchByte sw)
@@ -122,6 +124,7 @@ bool PrinterCommands::getSwitch(SwitchByte sw)
     const SwitchAccess &access = accessOf(sw);
     const QString reply = query(CommandBytes::switchQuery(sw));
     const std::optional<int> value = switchValue(reply);
+    m_switchRead[static_cast<std::size_t>(sw)] = value.has_value();
     if (value) {
         m_view.AppendLog(QLatin1String(access.tag) + reply + kLineEnd);
         (m_view.*access.show)(*value);
@@ -219,6 +222,8 @@ void PrinterCommands::startSelfTest()
 
 WriteResult PrinterCommands::setSwitch(SwitchByte sw)
 {
+    if (!isSwitchRead(sw))
+        return WriteResult::NotRead;
     return writeUnlocked({CommandBytes::switchWrite(sw, (m_view.*accessOf(sw).digits)())});
 }
 
@@ -256,4 +261,9 @@ WriteResult PrinterCommands::setLanguage()
 QString PrinterCommands::MakerName() const
 {
     return m_makerName;
+}
+
+bool PrinterCommands::isSwitchRead(SwitchByte sw) const
+{
+    return m_switchRead[static_cast<std::size_t>(sw)];
 }

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <array>
 #include <initializer_list>
 
 class CommandChannel;
@@ -32,7 +33,8 @@ public:
     bool getSW3() override;
 
     // Each write sends unlock, its settings and lock, in that order and all of them, even after
-    // a command that could not be sent, so that the printer is never left unlocked.
+    // a command that could not be sent; the lock after an unlock the printer took leaves however
+    // late the printer takes it, so that the printer is never left unlocked.
     WriteResult setSW1() override;
     WriteResult setSW2() override;
     WriteResult setSW3() override;
@@ -44,6 +46,8 @@ public:
 
     // The last maker-name reply, "**" before the first.
     QString MakerName() const;
+    // Whether the last query of a switch byte succeeded.
+    bool isSwitchRead(SwitchByte sw) const;
 
 private:
     // One transaction that expects a reply, and one that expects none.
@@ -57,4 +61,5 @@ private:
     CommandChannel &m_channel;
     PrinterView &m_view;
     QString m_makerName = QStringLiteral("**");
+    std::array<bool, 3> m_switchRead{};
 };

@@ -1,6 +1,5 @@
 #include "FdLptDevice.h"
 
-#include <QDeadlineTimer>
 #include <QFile>
 
 #include <algorithm>
@@ -14,8 +13,6 @@
 
 namespace {
 
-// How long one write may wait for a printer that does not take its bytes.
-constexpr int kWriteWaitMs = 1000;
 constexpr qint64 kReadChunk = 4096;
 // Bounds one discard against a device that never stops sending.
 constexpr int kDiscardChunks = 16;
@@ -41,6 +38,7 @@ bool FdLptDevice::open(const QString &path, Access access)
 
 bool FdLptDevice::close()
 {
+    m_pending.clear();
     if (m_fd < 0)
         return true;
     // The descriptor is released even when close() reports an error.
@@ -65,27 +63,48 @@ bool FdLptDevice::isOpen() const
 
 bool FdLptDevice::write(const QByteArray &bytes)
 {
-    const QDeadlineTimer deadline(kWriteWaitMs);
-    qsizetype done = 0;
-    while (isOpen() && done < bytes.size()) {
-        const ssize_t written =
-            ::write(m_fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
-        if (written > 0) {
-            done += written;
-        } else if (written < 0 && errno != EAGAIN && errno != EINTR) {
-            drop(errno);
-        } else if (!poll(POLLOUT, static_cast<int>(deadline.remainingTime()))) {
-            recordError(ETIMEDOUT);
-            return false;
-        }
-    }
+    if (!isOpen())
+        return false;
+    m_pending += bytes;
+    writePending();
     return isOpen();
 }
 
-bool FdLptDevice::flush(std::chrono::milliseconds)
+void FdLptDevice::writePending()
 {
-    // Writes go straight to the device.
-    return isOpen();
+    while (isOpen() && !m_pending.isEmpty()) {
+        const ssize_t written =
+            ::write(m_fd, m_pending.constData(), static_cast<size_t>(m_pending.size()));
+        if (written > 0)
+            m_pending.remove(0, written);
+        else if (written < 0 && errno == EINTR)
+            continue;
+        else if (written < 0 && errno != EAGAIN)
+            drop(errno);
+        else
+            return;
+    }
+}
+
+qint64 FdLptDevice::bytesToWrite() const
+{
+    return isOpen() ? m_pending.size() : 0;
+}
+
+void FdLptDevice::waitForBytesWritten(std::chrono::milliseconds timeout)
+{
+    if (!m_pending.isEmpty() && poll(POLLOUT, static_cast<int>(timeout.count())))
+        writePending();
+}
+
+void FdLptDevice::discardOutput()
+{
+    m_pending.clear();
+}
+
+void FdLptDevice::setReceiving(bool)
+{
+    // The device is open for reading only inside a query.
 }
 
 qint64 FdLptDevice::bytesAvailable() const
@@ -132,6 +151,7 @@ void FdLptDevice::recordError(int number)
 void FdLptDevice::drop(int number)
 {
     recordError(number);
+    m_pending.clear();
     ::close(m_fd);
     m_fd = -1;
 }

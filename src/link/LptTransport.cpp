@@ -23,6 +23,7 @@ LptTransport::LptTransport(LptDevice &device, const DeviceResolver &resolver,
     , m_resolver(resolver)
     , m_reporter(reporter)
     , m_pump(pump)
+    , m_reader(device, pump, kReplyLimits)
 {}
 
 bool LptTransport::setOpen(bool open)
@@ -41,16 +42,18 @@ void LptTransport::OpenLpt(bool open, LptDevice::Access access)
             {LinkProblem::Source::Port, LinkMessages::lptError(m_device.lastError())});
 }
 
-bool LptTransport::exchange(const QByteArray &command, bool replyWanted, QByteArray &received)
+bool LptTransport::exchange(const QByteArray &command, bool replyWanted, WhenHeld whenHeld,
+                            QByteArray &received)
 {
-    if (!writeCommand(m_device, command))
+    // The device is opened for reading inside a query only, so nothing waits on it before one.
+    if (!writeCommand(m_device, m_pump, command, whenHeld))
         return false;
     if (!replyWanted)
         return true;
     m_pump.sleep(kReadPause);
     OpenLpt(false, LptDevice::Access::Write);
     OpenLpt(true, LptDevice::Access::Read);
-    received = collectReply(m_device, m_pump, kReplyLimits);
+    received = m_reader.collect();
     OpenLpt(true, LptDevice::Access::Write);
     return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LptDevice.h"
+#include "ReplyReader.h"
 #include "Transport.h"
 
 class DeviceResolver;
@@ -16,7 +17,8 @@ public:
                  EventPump &pump);
 
     bool setOpen(bool open) override;
-    bool exchange(const QByteArray &command, bool replyWanted, QByteArray &received) override;
+    bool exchange(const QByteArray &command, bool replyWanted, WhenHeld whenHeld,
+                  QByteArray &received) override;
 
     // Closes the device and, with `open`, opens it again for `access`; a failure is reported
     // with the system's number and text, and the device stays closed.
@@ -27,4 +29,5 @@ private:
     const DeviceResolver &m_resolver;
     LinkReporter &m_reporter;
     EventPump &m_pump;
+    ReplyReader m_reader;
 };

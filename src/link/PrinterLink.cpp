@@ -1,5 +1,6 @@
 #include "PrinterLink.h"
 
+#include "EventPump.h"
 #include "FdLptDevice.h"
 #include "LptTransport.h"
 #include "QtSerialDevice.h"
@@ -33,14 +34,16 @@ PrinterLink::Devices completed(PrinterLink::Devices devices)
 
 struct PrinterLink::Private
 {
-    Private(LinkView &view, LinkReporter &reporter, EventPump &pump, Devices linkDevices)
-        : devices(completed(std::move(linkDevices)))
+    Private(LinkView &view, LinkReporter &reporter, EventPump &eventPump, Devices linkDevices)
+        : pump(eventPump)
+        , devices(completed(std::move(linkDevices)))
         , status(*devices.tcp, view)
         , serial(*devices.serial, *devices.resolver, view, reporter, pump)
         , lpt(*devices.lpt, *devices.resolver, reporter, pump)
         , tcp(*devices.tcp, status, view, reporter, pump)
     {}
 
+    EventPump &pump;
     Devices devices;
     TcpStatusMonitor status;
     SerialTransport serial;
@@ -117,15 +120,31 @@ SerialSettings PrinterLink::serialSettings() const
 
 bool PrinterLink::SendCommand(const QByteArray &command, QString &reply)
 {
-    const bool replyWanted = reply == QLatin1String("R");
+    return transact(command, reply == QLatin1String("R"), WhenHeld::Drop, reply);
+}
+
+bool PrinterLink::SendClosingCommand(const QByteArray &command)
+{
+    QString reply;
+    return transact(command, false, WhenHeld::Keep, reply);
+}
+
+bool PrinterLink::transact(const QByteArray &command, bool replyWanted, WhenHeld whenHeld,
+                           QString &reply)
+{
     reply.clear();
     // One transaction at a time: a call made while another one waits sends nothing.
     if (d->inTransaction)
         return false;
     d->inTransaction = true;
-    const auto done = qScopeGuard([this] { d->inTransaction = false; });
+    const auto done = qScopeGuard([this] {
+        // User input made while the printer was waited for is dropped here too, not delivered
+        // once the exchange is over.
+        d->pump.processEvents();
+        d->inTransaction = false;
+    });
     QByteArray received;
-    const bool sent = d->transport->exchange(command, replyWanted, received);
+    const bool sent = d->transport->exchange(command, replyWanted, whenHeld, received);
     reply = cleanReply(received);
     return sent;
 }

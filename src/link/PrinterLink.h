@@ -7,6 +7,7 @@
 #include "PortChoice.h"
 #include "SerialDevice.h"
 #include "TcpClient.h"
+#include "Transport.h"
 
 #include <QString>
 
@@ -50,10 +51,13 @@ public:
     SerialSettings serialSettings() const override;
 
     bool SendCommand(const QByteArray &command, QString &reply) override;
+    bool SendClosingCommand(const QByteArray &command) override;
     // True while a transaction is waiting for the printer.
     bool inTransaction() const;
 
 private:
+    bool transact(const QByteArray &command, bool replyWanted, WhenHeld whenHeld, QString &reply);
+
     struct Private;
     std::unique_ptr<Private> d;
 };

@@ -1,11 +1,22 @@
 #include "QtSerialDevice.h"
 
-#include "WriteWait.h"
+#include <QThread>
+
+#include <sys/ioctl.h>
+
+namespace {
+
+// The most received bytes kept at once.
+constexpr qint64 kReadBufferSize = 64 * 1024;
+
+} // namespace
 
 QtSerialDevice::QtSerialDevice(QObject *parent)
     : QObject(parent)
 {
+    m_port.setReadBufferSize(kReadBufferSize);
     connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialDevice::onError);
+    connect(&m_port, &QSerialPort::readyRead, this, &QtSerialDevice::onReadyRead);
 }
 
 QtSerialDevice::~QtSerialDevice()
@@ -80,11 +91,47 @@ bool QtSerialDevice::write(const QByteArray &bytes)
     return isOpen() && m_port.write(bytes) == bytes.size();
 }
 
-bool QtSerialDevice::flush(std::chrono::milliseconds timeout)
+qint64 QtSerialDevice::bytesToWrite() const
 {
-    waitUntilWritten(m_port, timeout);
+    return isOpen() ? m_port.bytesToWrite() + bytesQueuedInSystem() : 0;
+}
+
+qint64 QtSerialDevice::bytesQueuedInSystem() const
+{
+    int queued = 0;
+    if (::ioctl(m_port.handle(), TIOCOUTQ, &queued) != 0)
+        return 0;
+    return queued;
+}
+
+void QtSerialDevice::waitForBytesWritten(std::chrono::milliseconds timeout)
+{
     closeIfBroken();
-    return isOpen() && m_port.bytesToWrite() == 0;
+    if (!isOpen())
+        return;
+    if (m_port.bytesToWrite() > 0)
+        m_port.waitForBytesWritten(static_cast<int>(timeout.count()));
+    else
+        QThread::msleep(static_cast<unsigned long>(timeout.count()));
+    closeIfBroken();
+}
+
+void QtSerialDevice::discardOutput()
+{
+    // Both the port's own buffer and the operating system's queue are emptied.
+    if (isOpen())
+        m_port.clear(QSerialPort::Output);
+}
+
+void QtSerialDevice::setReceiving(bool receiving)
+{
+    m_receiving = receiving;
+}
+
+void QtSerialDevice::onReadyRead()
+{
+    if (!m_receiving)
+        m_port.readAll();
 }
 
 qint64 QtSerialDevice::bytesAvailable() const

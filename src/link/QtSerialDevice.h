@@ -21,7 +21,10 @@ public:
 
     bool isOpen() const override;
     bool write(const QByteArray &bytes) override;
-    bool flush(std::chrono::milliseconds timeout) override;
+    qint64 bytesToWrite() const override;
+    void waitForBytesWritten(std::chrono::milliseconds timeout) override;
+    void discardOutput() override;
+    void setReceiving(bool receiving) override;
     qint64 bytesAvailable() const override;
     QByteArray read(qint64 maxBytes) override;
     bool waitForReadyRead(std::chrono::milliseconds timeout) override;
@@ -29,6 +32,9 @@ public:
 
 private:
     void onError(QSerialPort::SerialPortError error);
+    void onReadyRead();
+    // Bytes the operating system still holds for sending.
+    qint64 bytesQueuedInSystem() const;
     void closeIfBroken();
     bool modemLineOn(QSerialPort::PinoutSignal line) const;
 
@@ -37,4 +43,5 @@ private:
     // Set by a read or resource error: the device has gone away. QSerialPort would repeat the
     // error for as long as the port stays open, so the port is closed at the next chance.
     bool m_broken = false;
+    bool m_receiving = false;
 };

@@ -1,13 +1,20 @@
 #include "QtTcpClient.h"
 
-#include "WriteWait.h"
-
 #include <utility>
+
+namespace {
+
+// The most received bytes kept at once; beyond it the socket stops reading.
+constexpr qint64 kReadBufferSize = 64 * 1024;
+
+} // namespace
 
 QtTcpClient::QtTcpClient(QObject *parent)
     : QObject(parent)
 {
+    m_socket.setReadBufferSize(kReadBufferSize);
     connect(&m_socket, &QAbstractSocket::errorOccurred, this, &QtTcpClient::onError);
+    connect(&m_socket, &QIODevice::readyRead, this, &QtTcpClient::onReadyRead);
     // Commands are a few bytes each and wait for their answer: send them at once.
     connect(&m_socket, &QAbstractSocket::connected, this,
             [this] { m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1); });
@@ -73,10 +80,34 @@ bool QtTcpClient::write(const QByteArray &bytes)
     return isOpen() && m_socket.write(bytes) == bytes.size();
 }
 
-bool QtTcpClient::flush(std::chrono::milliseconds timeout)
+qint64 QtTcpClient::bytesToWrite() const
 {
-    waitUntilWritten(m_socket, timeout);
-    return isOpen() && m_socket.bytesToWrite() == 0;
+    return m_socket.bytesToWrite();
+}
+
+void QtTcpClient::waitForBytesWritten(std::chrono::milliseconds timeout)
+{
+    if (isOpen())
+        m_socket.waitForBytesWritten(static_cast<int>(timeout.count()));
+}
+
+void QtTcpClient::discardOutput()
+{
+    // A socket cannot take back what it was given: the connection ends, so that nothing of it
+    // reaches the printer later.
+    m_socket.abort();
+    m_failed = true;
+}
+
+void QtTcpClient::setReceiving(bool receiving)
+{
+    m_receiving = receiving;
+}
+
+void QtTcpClient::onReadyRead()
+{
+    if (!m_receiving)
+        m_socket.skip(m_socket.bytesAvailable());
 }
 
 qint64 QtTcpClient::bytesAvailable() const

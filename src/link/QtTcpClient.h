@@ -22,7 +22,10 @@ public:
 
     bool isOpen() const override;
     bool write(const QByteArray &bytes) override;
-    bool flush(std::chrono::milliseconds timeout) override;
+    qint64 bytesToWrite() const override;
+    void waitForBytesWritten(std::chrono::milliseconds timeout) override;
+    void discardOutput() override;
+    void setReceiving(bool receiving) override;
     qint64 bytesAvailable() const override;
     QByteArray read(qint64 maxBytes) override;
     bool waitForReadyRead(std::chrono::milliseconds timeout) override;
@@ -30,9 +33,11 @@ public:
 
 private:
     void onError(QAbstractSocket::SocketError error);
+    void onReadyRead();
 
     QTcpSocket m_socket;
     std::optional<TcpError> m_error;
     // An error ended the last connection or connection attempt.
     bool m_failed = false;
+    bool m_receiving = false;
 };

@@ -2,72 +2,108 @@
 
 #include "ByteChannel.h"
 #include "EventPump.h"
+#include "ReplyFramer.h"
 
 #include <algorithm>
 
 namespace {
 
+using std::chrono::milliseconds;
+
 constexpr char kBlockHeader = '_';
 constexpr char kBlockEnd = '\0';
 // The first passes of a wait poll without blocking, so that a peer served by this thread's
 // event loop gets its answer out at once; after that the waits block in short slices.
-using std::chrono::milliseconds;
 constexpr int kSpinPasses = 16;
 constexpr milliseconds kSlice{1};
-constexpr milliseconds kDiscardBound{2000};
-
-// The end of a block reply ("_" ... NUL): the index of its NUL, or -1 while it is incomplete
-// or the reply is not a block.
-qsizetype blockEnd(const QByteArray &data)
-{
-    if (data.isEmpty() || data.front() != kBlockHeader)
-        return -1;
-    return data.indexOf(kBlockEnd, 1);
-}
+// How long the line must be quiet before a link out of step sends again.
+constexpr milliseconds kSettleQuiet{150};
+constexpr milliseconds kSettleSlice{5};
 
 } // namespace
 
-QByteArray collectReply(ByteChannel &channel, EventPump &pump, const ReplyLimits &limits)
+ReplyReader::ReplyReader(ByteChannel &channel, EventPump &pump, ReplyLimits limits)
+    : m_channel(channel)
+    , m_pump(pump)
+    , m_limits(limits)
+{}
+
+void ReplyReader::prepare()
 {
-    const milliseconds start = pump.now();
-    QByteArray data;
-    milliseconds lastByteAt{0};
-    for (int pass = 0;; ++pass) {
-        pump.processEvents();
-        const QByteArray chunk = channel.read(limits.maxBytes - data.size());
-        if (!chunk.isEmpty()) {
-            data += chunk;
-            lastByteAt = pump.now() - start;
-            if (const qsizetype end = blockEnd(data); end >= 0) {
-                data.truncate(end + 1);
-                return data;
-            }
-            if (data.size() >= limits.maxBytes) {
-                channel.discardInput();
-                return data;
-            }
-        }
-        if (!channel.isOpen())
-            return {};
-        const milliseconds now = pump.now() - start;
-        const milliseconds left =
-            data.isEmpty() ? limits.firstByte - now
-                           : std::min(limits.total - now, limits.quiet - (now - lastByteAt));
-        if (left <= milliseconds::zero())
-            return data;
-        const milliseconds slice = pass < kSpinPasses ? milliseconds::zero() : kSlice;
-        channel.waitForReadyRead(std::min(left, slice));
-    }
+    if (m_unansweredSince)
+        settle();
+    dropStaleInput();
 }
 
-void discardStaleInput(ByteChannel &channel, EventPump &pump)
+// Drops every byte waiting on the channel, including bytes still on their way through the
+// operating system or the event loop. Bounded in time against a device that never stops.
+void ReplyReader::dropStaleInput()
 {
-    const milliseconds start = pump.now();
+    const milliseconds start = m_pump.now();
     do {
-        pump.processEvents();
-        channel.discardInput();
-    } while (channel.waitForReadyRead(milliseconds::zero()) && pump.now() - start < kDiscardBound);
-    channel.discardInput();
+        m_pump.processEvents();
+        m_channel.discardInput();
+    } while (m_channel.waitForReadyRead(milliseconds::zero()) &&
+             m_pump.now() - start < m_limits.total);
+    m_channel.discardInput();
+}
+
+void ReplyReader::settle()
+{
+    const milliseconds start = m_pump.now();
+    const milliseconds lateUntil = *m_unansweredSince + m_limits.total;
+    milliseconds quietSince = start;
+    while (m_channel.isOpen() && m_pump.now() - start < m_limits.total) {
+        m_pump.processEvents();
+        if (m_channel.bytesAvailable() > 0) {
+            m_channel.discardInput();
+            quietSince = m_pump.now();
+        }
+        const milliseconds now = m_pump.now();
+        const milliseconds wait = std::max(lateUntil - now, kSettleQuiet - (now - quietSince));
+        if (wait <= milliseconds::zero())
+            break;
+        m_channel.waitForReadyRead(std::min(wait, kSettleSlice));
+    }
+    m_unansweredSince.reset();
+}
+
+QByteArray ReplyReader::collect()
+{
+    const milliseconds start = m_pump.now();
+    ReplyFramer framer(m_limits.maxBytes);
+    milliseconds lastByteAt = start;
+    for (int pass = 0;; ++pass) {
+        m_pump.processEvents();
+        const qsizetype before = framer.size();
+        framer.feed(m_channel.read(m_limits.maxBytes));
+        if (framer.size() != before)
+            lastByteAt = m_pump.now();
+        if (framer.isComplete()) {
+            // The rest of a reply too long to take is still coming.
+            if (framer.isCut())
+                m_unansweredSince = start;
+            return framer.reply();
+        }
+        if (!m_channel.isOpen())
+            return framer.reply();
+        const milliseconds now = m_pump.now();
+        const milliseconds untilFirstByte = m_limits.firstByte - (now - start);
+        const milliseconds untilTotal = m_limits.total - (now - start);
+        const milliseconds untilQuiet = m_limits.quiet - (now - lastByteAt);
+        const milliseconds left = !framer.hasStarted() ? untilFirstByte
+                                  : framer.isBlock()   ? untilTotal
+                                                       : std::min(untilTotal, untilQuiet);
+        if (left <= milliseconds::zero()) {
+            // Only an unframed reply that fell quiet has ended for sure; anything else may still
+            // be on its way.
+            if (!framer.hasStarted() || framer.isBlock() || untilTotal <= milliseconds::zero())
+                m_unansweredSince = start;
+            return framer.reply();
+        }
+        m_channel.waitForReadyRead(
+            std::min(left, pass < kSpinPasses ? milliseconds::zero() : kSlice));
+    }
 }
 
 QString cleanReply(const QByteArray &received)

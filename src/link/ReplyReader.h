@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <chrono>
+#include <optional>
 
 class ByteChannel;
 class EventPump;
@@ -18,18 +19,38 @@ struct ReplyLimits
     qint64 maxBytes = 1024;
 };
 
-// Reads one whole reply from the channel. A reply that begins with "_" ends with its NUL;
-// any other reply ends when no byte has come for `quiet`. Returns the bytes received (a
-// block up to its NUL, at most `maxBytes`; what lies beyond is dropped), or nothing when no
-// byte came in time or the device went away before the reply was complete. Between short
-// waits on the channel the pump runs passes of the event loop, so that timers and peers on
-// the same thread keep running.
-QByteArray collectReply(ByteChannel &channel, EventPump &pump, const ReplyLimits &limits);
+// Reads the printer's replies on one channel and keeps each reply with its query. Between short
+// waits on the channel the pump runs passes of the event loop, so that timers and peers on the
+// same thread keep running.
+class ReplyReader
+{
+public:
+    ReplyReader(ByteChannel &channel, EventPump &pump, ReplyLimits limits = {});
 
-// Drops every byte waiting on the channel, including bytes still on their way through the
-// operating system or the event loop, so that a late or unasked answer cannot open the
-// next reply. Bounded in time against a device that never stops sending.
-void discardStaleInput(ByteChannel &channel, EventPump &pump);
+    // Before a command goes out: drops the bytes that wait on the line. After a query whose reply
+    // did not come whole in time, the link is out of step: the reply may still be on its way, so
+    // this first waits out the rest of that query's total bound and then until the line has been
+    // quiet for a moment, dropping all that comes, so that a late answer never becomes the next
+    // reply. A link in step pays nothing for this.
+    void prepare();
+
+    // Reads the reply to the command just sent: a block up to its NUL, whatever pauses it holds;
+    // an unframed reply until the printer has been quiet for `quiet`; what the printer sends on
+    // its own (status blocks, XON and XOFF) left out. Returns the bytes of the reply, at most
+    // `maxBytes`; what lies beyond is dropped. When no byte comes in time it returns nothing, and
+    // when the device goes away or the total bound ends first, what came so far.
+    QByteArray collect();
+
+private:
+    void dropStaleInput();
+    void settle();
+
+    ByteChannel &m_channel;
+    EventPump &m_pump;
+    ReplyLimits m_limits;
+    // When the last query whose reply did not come whole in time went out.
+    std::optional<std::chrono::milliseconds> m_unansweredSince;
+};
 
 // The reply text of the received bytes: one character per byte (byte value = character code),
 // every "_" and every NUL left out.

@@ -14,6 +14,7 @@ SerialTransport::SerialTransport(SerialDevice &port, const DeviceResolver &resol
     , m_view(view)
     , m_reporter(reporter)
     , m_pump(pump)
+    , m_reader(port, pump)
 {}
 
 void SerialTransport::setPortNumber(int number)
@@ -50,12 +51,13 @@ bool SerialTransport::setOpen(bool open)
     return true;
 }
 
-bool SerialTransport::exchange(const QByteArray &command, bool replyWanted, QByteArray &received)
+bool SerialTransport::exchange(const QByteArray &command, bool replyWanted, WhenHeld whenHeld,
+                               QByteArray &received)
 {
-    if (replyWanted)
-        discardStaleInput(m_port, m_pump);
-    const bool sent = writeCommand(m_port, command);
+    const Receiving receiving(m_port);
+    m_reader.prepare();
+    const bool sent = writeCommand(m_port, m_pump, command, whenHeld);
     if (sent && replyWanted)
-        received = collectReply(m_port, m_pump, ReplyLimits{});
+        received = m_reader.collect();
     return sent;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ReplyReader.h"
 #include "SerialSettings.h"
 #include "Transport.h"
 
@@ -23,7 +24,8 @@ public:
     SerialSettings settings() const;
 
     bool setOpen(bool open) override;
-    bool exchange(const QByteArray &command, bool replyWanted, QByteArray &received) override;
+    bool exchange(const QByteArray &command, bool replyWanted, WhenHeld whenHeld,
+                  QByteArray &received) override;
 
 private:
     SerialDevice &m_port;
@@ -33,4 +35,5 @@ private:
     EventPump &m_pump;
     int m_number = 0;
     SerialSettings m_settings;
+    ReplyReader m_reader;
 };

@@ -4,7 +4,10 @@
 
 #include <QElapsedTimer>
 
-// Waits on the calling thread and runs single passes of its event loop without user input.
+// Waits on the calling thread and runs single passes of its event loop. User input that arrives
+// meanwhile (clicks, keys, wheel, touch) is dropped, not kept for later: a button the user
+// pressed while it was disabled for an exchange never acts on that press. Everything else, a
+// close request from the window manager included, is delivered.
 class SystemEventPump : public EventPump
 {
 public:

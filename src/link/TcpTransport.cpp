@@ -25,6 +25,7 @@ TcpTransport::TcpTransport(TcpClient &client, TcpStatusMonitor &status, const Li
     , m_view(view)
     , m_reporter(reporter)
     , m_pump(pump)
+    , m_reader(client, pump)
 {}
 
 bool TcpTransport::setOpen(bool open)
@@ -54,7 +55,8 @@ void TcpTransport::connectToPrinter()
     m_status.start();
 }
 
-bool TcpTransport::exchange(const QByteArray &command, bool replyWanted, QByteArray &received)
+bool TcpTransport::exchange(const QByteArray &command, bool replyWanted, WhenHeld whenHeld,
+                            QByteArray &received)
 {
     // Only an error raised during this exchange is reported at its end.
     m_client.takeError();
@@ -65,13 +67,13 @@ bool TcpTransport::exchange(const QByteArray &command, bool replyWanted, QByteAr
         m_reporter.report({LinkProblem::Source::Port, LinkMessages::lanNotReady(state)});
         return false;
     }
-    if (replyWanted)
-        discardStaleInput(m_client, m_pump);
-    const bool sent = writeCommand(m_client, command);
+    const Receiving receiving(m_client);
+    m_reader.prepare();
+    const bool sent = writeCommand(m_client, m_pump, command, whenHeld);
     m_pump.sleep(kSendPause);
     m_status.refresh();
     if (sent && replyWanted)
-        received = collectReply(m_client, m_pump, ReplyLimits{});
+        received = m_reader.collect();
     if (const std::optional<TcpError> error = m_client.takeError())
         m_reporter.report({LinkProblem::Source::Socket, LinkMessages::tcpError(*error)});
     return sent;

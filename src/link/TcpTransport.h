@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ReplyReader.h"
 #include "Transport.h"
 
 #include <QtGlobal>
@@ -19,7 +20,8 @@ public:
                  LinkReporter &reporter, EventPump &pump);
 
     bool setOpen(bool open) override;
-    bool exchange(const QByteArray &command, bool replyWanted, QByteArray &received) override;
+    bool exchange(const QByteArray &command, bool replyWanted, WhenHeld whenHeld,
+                  QByteArray &received) override;
 
 private:
     void connectToPrinter();
@@ -31,4 +33,5 @@ private:
     EventPump &m_pump;
     // A port text that is no port number leaves the remote port as it was.
     quint16 m_remotePort = 0;
+    ReplyReader m_reader;
 };

@@ -1,21 +1,47 @@
 #include "Transport.h"
 
 #include "ByteChannel.h"
+#include "EventPump.h"
 
 #include <chrono>
 
 namespace {
 
+using std::chrono::milliseconds;
+
 // How long written bytes may take to leave for the device.
-constexpr std::chrono::milliseconds kFlushTimeout{1000};
+constexpr milliseconds kWriteBound{1000};
+constexpr milliseconds kWriteSlice{1};
 
 } // namespace
 
-bool writeCommand(ByteChannel &channel, const QByteArray &command)
+bool writeCommand(ByteChannel &channel, EventPump &pump, const QByteArray &command,
+                  WhenHeld whenHeld)
 {
     for (const char byte : command) {
         if (!channel.write(QByteArray(1, byte)))
             return false;
     }
-    return channel.flush(kFlushTimeout);
+    const milliseconds deadline = pump.now() + kWriteBound;
+    while (channel.isOpen() && channel.bytesToWrite() > 0) {
+        if (pump.now() >= deadline) {
+            if (whenHeld == WhenHeld::Drop)
+                channel.discardOutput();
+            return false;
+        }
+        pump.processEvents();
+        channel.waitForBytesWritten(kWriteSlice);
+    }
+    return channel.isOpen();
+}
+
+Receiving::Receiving(ByteChannel &channel)
+    : m_channel(channel)
+{
+    m_channel.setReceiving(true);
+}
+
+Receiving::~Receiving()
+{
+    m_channel.setReceiving(false);
 }

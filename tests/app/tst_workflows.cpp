@@ -192,6 +192,7 @@ struct TabRow
     int to = 4;
     bool changed = true;
     bool answerYes = true;
+    QSet<QString> failing{};
     QStringList journal{};
     int tabAfter = 4;
     bool changedAfter = false;
@@ -346,6 +347,12 @@ void TestWorkflows::writeSettings_data()
                                  "printer.\r\nPlease check the printer and its cable, then write "
                                  "again."_s},
         .changedAfter = true};
+    QTest::newRow("switch byte never read: told so, nothing sent, change kept") << WriteRow{
+        .port = PortKind::Tcp,
+        .result = WriteResult::NotRead,
+        .journal = {u"setSW2"_s, u"KV_SW_Utility: The switch settings of this page could not be "
+                                 "read from the printer.\r\nNothing was written to the printer."_s},
+        .changedAfter = true};
     QTest::newRow("language write refused: change kept, nothing more said")
         << WriteRow{.tab = 3,
                     .result = WriteResult::Refused,
@@ -388,6 +395,12 @@ void TestWorkflows::readSettings_data()
         << ReadRow{.model = u"ZEPHYR-550"_s, .journal = {u"getSW1"_s}};
     QTest::newRow("ZEPHYR-550 page 2: SW2")
         << ReadRow{.model = u"ZEPHYR-550"_s, .tab = 2, .journal = {u"getSW2"_s}};
+    // A page whose byte could not be read still shows what it showed before: the user is told.
+    QTest::newRow("KV-4100 page 2, SW3 unanswered: told so")
+        << ReadRow{.tab = 2,
+                   .failing = {u"getSW3"_s},
+                   .journal = {u"getSW3"_s,
+                               u"KV_SW_Utility: Read software switch error!!\r\n"_s + kCheckPort}};
     QTest::newRow("model in lower case, page 1: nothing") << ReadRow{.model = u"kv-4100"_s};
     QTest::newRow("another model, language page: read all the same")
         << ReadRow{.model = u" "_s, .tab = 3, .journal = language};
@@ -434,6 +447,10 @@ void TestWorkflows::tabChange_data()
                   .to = 0,
                   .journal = {title + u"Are you sure to ignore <SW2> settings?"_s, u"getSW2"_s},
                   .tabAfter = 0};
+    QTest::newRow("change on KV-4100 page 1, Yes, SW2 unanswered: told so")
+        << TabRow{.failing = {u"getSW2"_s},
+                  .journal = {title + u"Are you sure to ignore <SW2> settings?"_s, u"getSW2"_s,
+                              u"KV_SW_Utility: Read software switch error!!\r\n"_s + kCheckPort}};
     QTest::newRow("change on the language page, No: back on it, asked once") << TabRow{
         .from = 3,
         .to = 1,
@@ -454,6 +471,7 @@ void TestWorkflows::tabChange()
     desk.captions = {{1, row.captions.at(0)}, {2, row.captions.at(1)}};
     desk.changed = row.changed;
     desk.answerYes = row.answerYes;
+    desk.failing = row.failing;
     desk.tab = row.from;
     Workflows workflows(desk, desk, desk, desk);
     desk.workflows = &workflows;

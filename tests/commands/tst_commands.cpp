@@ -29,6 +29,11 @@ public:
         reply = delivered && reply == u"R" && !replies.isEmpty() ? replies.takeFirst() : QString();
         return delivered;
     }
+    bool SendClosingCommand(const QByteArray &command) override
+    {
+        entries << u"closing "_s + QString::fromLatin1(command.toHex(' '));
+        return sent++ != undeliverable;
+    }
     void ShowSW1Value(int value) override { show(1, value); }
     void ShowSW2Value(int value) override { show(2, value); }
     void ShowSW3Value(int value) override { show(3, value); }
@@ -69,7 +74,10 @@ private:
 };
 
 const QString kUnlock = u"W 1d 67 75 6e 6c 00"_s;
-const QString kLock = u"W 1d 67 6c 63 6b 00"_s;
+// The lock after an unlock the printer took must reach it however late; after an unlock that did
+// not go, it is an ordinary write.
+const QString kLock = u"closing 1d 67 6c 63 6b 00"_s;
+const QString kPlainLock = u"W 1d 67 6c 63 6b 00"_s;
 
 // The commands of a language write: unlock, code page, name (its text in 21 bytes), character
 // set, lock.
@@ -96,7 +104,9 @@ Q_DECLARE_METATYPE(SwitchReply)
 struct SettingWrite
 {
     Write write = nullptr;
+    Query readFirst = nullptr; // the switch query answered before the write
     QStringList languageFields{};
+    QString readReply = u"0"_s;
     int undeliverable = -1; // the command not sent, counted from 0
     WriteResult result = WriteResult::Written;
     QStringList journal{};
@@ -225,18 +235,33 @@ void TestCommands::writes_data()
     const auto switchWrite = [](const char *bytes) {
         return QStringList{kUnlock, QString::fromLatin1(bytes), kLock};
     };
-    QTest::newRow("SW1 all ON: 0") << SettingWrite{
-        .write = &PrinterCommands::setSW1, .journal = switchWrite("W 1d 67 38 27 30 00 00 00")};
-    QTest::newRow("SW2 switches 1 and 8 OFF: 129") << SettingWrite{
-        .write = &PrinterCommands::setSW2, .journal = switchWrite("W 1d 67 38 28 31 32 39 00")};
+    QTest::newRow("SW1 all ON: 0")
+        << SettingWrite{.write = &PrinterCommands::setSW1,
+                        .readFirst = &PrinterCommands::getSW1,
+                        .journal = switchWrite("W 1d 67 38 27 30 00 00 00")};
+    QTest::newRow("SW2 switches 1 and 8 OFF: 129")
+        << SettingWrite{.write = &PrinterCommands::setSW2,
+                        .readFirst = &PrinterCommands::getSW2,
+                        .journal = switchWrite("W 1d 67 38 28 31 32 39 00")};
     QTest::newRow("SW3 37") << SettingWrite{.write = &PrinterCommands::setSW3,
+                                            .readFirst = &PrinterCommands::getSW3,
                                             .journal = switchWrite("W 1d 67 38 29 33 37 00 00")};
+    // A byte never read shows no value of the printer's: nothing of it is written.
+    QTest::newRow("SW2 never read: nothing sent")
+        << SettingWrite{.write = &PrinterCommands::setSW2, .result = WriteResult::NotRead};
+    QTest::newRow("SW3 whose last read failed: nothing sent")
+        << SettingWrite{.write = &PrinterCommands::setSW3,
+                        .readFirst = &PrinterCommands::getSW3,
+                        .readReply = u"abc"_s,
+                        .result = WriteResult::NotRead};
 
     const QStringList cyrillic{u"17 - 866 Cyrillic"_s, u"1  - abcdefghijklmnopqrs uvw"_s,
                                u"0 - U.S.A."_s};
     // The name is cut at 20 characters, trimmed and sent in capitals.
     const QStringList cyrillicWrite =
         languageWrite("31 37 00 00", "ABCDEFGHIJKLMNOPQRS", "30 00 00");
+    QStringList unlockLost = cyrillicWrite;
+    unlockLost.last() = kPlainLock;
     QTest::newRow("language: code page 17, name cut at 20 characters")
         << SettingWrite{.write = &PrinterCommands::setLanguage,
                         .languageFields = cyrillic,
@@ -259,6 +284,12 @@ void TestCommands::writes_data()
                         .languageFields = cyrillic,
                         .undeliverable = 0,
                         .result = WriteResult::Failed,
+                        .journal = unlockLost};
+    QTest::newRow("language: name lost, the lock still follows")
+        << SettingWrite{.write = &PrinterCommands::setLanguage,
+                        .languageFields = cyrillic,
+                        .undeliverable = 2,
+                        .result = WriteResult::Failed,
                         .journal = cyrillicWrite};
 }
 
@@ -267,6 +298,12 @@ void TestCommands::writes()
     QFETCH(SettingWrite, row);
 
     Journal journal;
+    if (row.readFirst != nullptr) {
+        journal.replies = {row.readReply};
+        (journal.commands.*row.readFirst)();
+        journal.entries.clear();
+        journal.sent = 0;
+    }
     journal.languageFields = row.languageFields;
     journal.undeliverable = row.undeliverable;
     QCOMPARE((journal.commands.*row.write)(), row.result);

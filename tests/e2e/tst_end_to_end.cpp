@@ -13,6 +13,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <qpa/qwindowsysteminterface.h>
 
 using namespace Qt::StringLiterals;
 
@@ -75,6 +76,20 @@ QString expectedLog(const PrinterSettings &held, const QList<int> &read)
     for (const int sw : read)
         log += u"getSW%1-->%2\r\n"_s.arg(sw).arg(held.*kSwitch[sw]);
     return log;
+}
+
+// Queues a click on a widget the way the window system delivers one: it is handled whenever the
+// event loop next takes user input.
+void queueClick(QWidget *widget)
+{
+    QWindow *window = widget->window()->windowHandle();
+    const QPoint centre = widget->rect().center();
+    const QPointF local = widget->mapTo(widget->window(), centre);
+    const QPointF global = widget->mapToGlobal(centre);
+    QWindowSystemInterface::handleMouseEvent<QWindowSystemInterface::AsynchronousDelivery>(
+        window, local, global, Qt::LeftButton, Qt::LeftButton, QEvent::MouseButtonPress);
+    QWindowSystemInterface::handleMouseEvent<QWindowSystemInterface::AsynchronousDelivery>(
+        window, local, global, Qt::NoButton, Qt::LeftButton, QEvent::MouseButtonRelease);
 }
 
 // A printer emulator and a window whose COM3 and LPT1 lead to the emulator's pseudo-terminal.
@@ -199,6 +214,9 @@ private Q_SLOTS:
     void writeSwitch();
     void writeLanguage();
     void readAndLeave();
+    void clicksDuringAnExchange_data();
+    void clicksDuringAnExchange();
+    void closedWhileGreeting();
 };
 
 void TestEndToEnd::communicationTest_data()
@@ -447,6 +465,82 @@ void TestEndToEnd::readAndLeave()
     QCOMPARE(rig.shownValue(2), held);
     QVERIFY(!w.dataChanged());
     QCOMPARE(rig.window().logText().count(u"getSW2-->"_s), 3);
+}
+
+// A button pressed again, or another button, while an exchange it started waits for the printer.
+struct ClicksDuringAnExchange
+{
+    const char *button = nullptr;
+    const char *pressedMeanwhile = nullptr;
+    int replyDelayMs = 0; // of the printer, from the button's press on
+    QByteArray wire{};    // the commands the printer received
+    int selfTests = 0;    // the test prints it made
+};
+Q_DECLARE_METATYPE(ClicksDuringAnExchange)
+
+void TestEndToEnd::clicksDuringAnExchange_data()
+{
+    QTest::addColumn<ClicksDuringAnExchange>("row");
+
+    // The printer says nothing to a self test: the button waits out the first-byte bound.
+    QTest::newRow("double-click on Self Test: one test print")
+        << ClicksDuringAnExchange{.button = "cmd0",
+                                  .pressedMeanwhile = "cmd0",
+                                  .wire = QByteArray::fromHex("1D28410200 0002"),
+                                  .selfTests = 1};
+    QTest::newRow("greyed Communication Test clicked during a slow test: one test")
+        << ClicksDuringAnExchange{.button = "cmdCommunicate",
+                                  .pressedMeanwhile = "cmdCommunicate",
+                                  .replyDelayMs = 60,
+                                  .wire = kIdentityQueries + switchQuery(2) + switchQuery(3)};
+    QTest::newRow("double-click on Read Settings: one read") << ClicksDuringAnExchange{
+        .button = "cmd1", .pressedMeanwhile = "cmd1", .replyDelayMs = 300, .wire = switchQuery(2)};
+}
+
+void TestEndToEnd::clicksDuringAnExchange()
+{
+    QFETCH(ClicksDuringAnExchange, row);
+
+    Rig rig(kKv);
+    rig.window().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.window()));
+    rig.communicate(Port::Tcp);
+    if (QByteArray(row.button) == "cmd1")
+        rig.chooseTab(1);
+    rig.clear();
+    rig.emulator.setFaults({.replyDelayMs = row.replyDelayMs});
+
+    auto *button = rig.control<QWidget>(row.button);
+    auto *meanwhile = rig.control<QWidget>(row.pressedMeanwhile);
+    // The second click comes while the first one's exchange waits for the printer.
+    QTimer::singleShot(30, meanwhile, [meanwhile] { queueClick(meanwhile); });
+    queueClick(button);
+    QTRY_VERIFY(!rig.emulator.received().isEmpty());
+    QTRY_VERIFY(button->isEnabled());
+    // Whatever input is still waiting is handled now, by buttons that are enabled again.
+    QCoreApplication::processEvents();
+    QTRY_VERIFY(button->isEnabled());
+    QCOMPARE(rig.emulator.received().toHex(' '), row.wire.toHex(' '));
+    QCOMPARE(rig.emulator.snapshot().selfTests, row.selfTests);
+}
+
+void TestEndToEnd::closedWhileGreeting()
+{
+    // The desktop asks the window to close while the greeting is on screen: the test goes on to
+    // its end, then the window closes and the port with it.
+    Rig rig(kKv);
+    rig.window().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.window()));
+    rig.ui->prompter.whileShown = [&rig](const QString &text) {
+        if (text == kGreeting)
+            rig.window().close();
+    };
+    rig.communicate(Port::Tcp);
+    QCOMPARE(rig.shown(), QStringList{kGreeting});
+    QCOMPARE(rig.emulator.received().toHex(' '),
+             (kIdentityQueries + switchQuery(2) + switchQuery(3)).toHex(' '));
+    QVERIFY(!rig.window().isVisible());
+    QCOMPARE(rig.control<QLineEdit>("txtSTATUS")->text(), u"Disconnect"_s);
 }
 
 QTEST_MAIN(TestEndToEnd)

@@ -46,6 +46,9 @@ struct PrinterPeer : QObject
             if (const ssize_t count = ::read(master, buffer, sizeof buffer); count > 0)
                 take(QByteArray(buffer, count));
         });
+        writable = new QSocketNotifier(master, QSocketNotifier::Write, this);
+        writable->setEnabled(false);
+        connect(writable, &QSocketNotifier::activated, this, &PrinterPeer::writePending);
     }
     ~PrinterPeer() override { hangUp(); }
 
@@ -54,6 +57,7 @@ struct PrinterPeer : QObject
         if (socket)
             socket->abort();
         delete std::exchange(readable, nullptr);
+        delete std::exchange(writable, nullptr);
         for (int *fd : {&master, &slave}) // closing -1 does no harm
             ::close(std::exchange(*fd, -1));
     }
@@ -66,21 +70,45 @@ struct PrinterPeer : QObject
             int at = 0;
             for (const AnswerStep &step : steps)
                 QTimer::singleShot(at += step.delayMs, this, [this, step] {
-                    // A pseudo-terminal takes the few bytes of an answer in one write.
                     if (step.bytes.isEmpty())
                         hangUp();
-                    else if (socket)
-                        socket->write(step.bytes);
-                    else if (master >= 0)
-                        ::write(master, step.bytes.constData(), size_t(step.bytes.size()));
+                    else
+                        send(step.bytes);
                 });
         }
     }
+
+    // Sends bytes now, as a printer does on its own; what the pseudo-terminal cannot take at
+    // once follows as it can.
+    void send(const QByteArray &bytes)
+    {
+        if (socket) {
+            socket->write(bytes);
+            return;
+        }
+        pending += bytes;
+        writePending();
+    }
+    void writePending()
+    {
+        while (master >= 0 && !pending.isEmpty()) {
+            const ssize_t count = ::write(master, pending.constData(), size_t(pending.size()));
+            if (count <= 0)
+                break;
+            pending.remove(0, count);
+        }
+        if (writable)
+            writable->setEnabled(!pending.isEmpty());
+    }
+    // All that was sent has left.
+    bool sentAll() const { return socket ? socket->bytesToWrite() == 0 : pending.isEmpty(); }
 
     QTcpServer server;
     QTcpSocket *socket = nullptr;
     int master = -1, slave = -1;
     QSocketNotifier *readable = nullptr;
+    QSocketNotifier *writable = nullptr;
+    QByteArray pending;
     QList<std::pair<QByteArray, QList<AnswerStep>>> script;
     QByteArray received;
 };

@@ -60,11 +60,18 @@ class ScriptControls
 public:
     virtual ~ScriptControls() = default;
 
-    // Arrivals, their times counted from the moment the next command is written.
+    // Arrivals, their times counted from the moment the next command reaches the printer.
     void answer(QList<Arrival> arrivals) { m_answer = std::move(arrivals); }
+    // Brings the device up to the clock: held bytes the printer now takes, arrivals now due.
+    virtual void catchUp() = 0;
 
+    // What reached the printer.
     QByteArray written;
     bool writeFails = false;
+    // The printer holds what is written up until this moment (as with XOFF), then takes it.
+    std::optional<milliseconds> holdsOutputUntil;
+    // Bytes that arrived while the device was not receiving, and were dropped.
+    qint64 droppedWhileIdle = 0;
 
 protected:
     QList<Arrival> m_answer;
@@ -83,12 +90,31 @@ public:
     {
         if (!m_open || writeFails)
             return false;
-        written += bytes;
-        for (const Arrival &arrival : std::exchange(m_answer, {}))
-            m_script.append({m_clock.now + arrival.at, arrival.bytes});
+        m_held += bytes;
+        release();
         return true;
     }
-    bool flush(milliseconds) override { return m_open; }
+    qint64 bytesToWrite() const override
+    {
+        release();
+        return m_held.size();
+    }
+    void waitForBytesWritten(milliseconds timeout) override
+    {
+        m_clock.now += timeout;
+        release();
+    }
+    void discardOutput() override { m_held.clear(); }
+    void catchUp() override
+    {
+        release();
+        deliver();
+    }
+    void setReceiving(bool receiving) override
+    {
+        deliver();
+        m_receiving = receiving;
+    }
     qint64 bytesAvailable() const override
     {
         deliver();
@@ -122,21 +148,37 @@ protected:
     void setOpen(bool open) { m_open = open; }
 
 private:
+    // Hands held bytes to the printer once it takes them, and schedules its answer.
+    void release() const
+    {
+        if (m_held.isEmpty() || (holdsOutputUntil && m_clock.now < *holdsOutputUntil))
+            return;
+        auto &self = const_cast<Scripted &>(*this);
+        self.written += std::exchange(m_held, {});
+        for (const Arrival &arrival : std::exchange(self.m_answer, {}))
+            m_script.append({m_clock.now + arrival.at, arrival.bytes});
+    }
     void deliver() const
     {
         while (!m_script.isEmpty() && m_script.first().at <= m_clock.now) {
             const Arrival arrival = m_script.takeFirst();
             if (arrival.bytes.isEmpty())
                 m_open = false;
-            else if (m_open)
+            else if (!m_open)
+                continue;
+            else if (m_receiving)
                 m_buffer += arrival.bytes;
+            else
+                const_cast<Scripted &>(*this).droppedWhileIdle += arrival.bytes.size();
         }
     }
 
     VirtualClock &m_clock;
+    mutable QByteArray m_held;
     mutable QList<Arrival> m_script;
     mutable QByteArray m_buffer;
     mutable bool m_open = false;
+    bool m_receiving = false;
 };
 
 // A serial port; `journal` keeps its opens and closes.
@@ -195,6 +237,12 @@ public:
             error = errorOnWrite;
         return Scripted::write(bytes);
     }
+    void discardOutput() override
+    {
+        Scripted::discardOutput();
+        setOpen(false);
+        stateCode = Failed;
+    }
 
     QStringList journal;
     bool connects = true;
@@ -204,11 +252,18 @@ public:
     std::optional<TcpError> errorOnWrite;
 };
 
-// A printer device; `journal` keeps how it was opened and closed.
+// A printer device; `journal` keeps how it was opened and closed. It is open for reading inside a
+// query only, so it keeps whatever arrives while it is.
 class ScriptedLpt : public Scripted<LptDevice>
 {
 public:
-    using Scripted::Scripted;
+    explicit ScriptedLpt(VirtualClock &clock)
+        : Scripted(clock)
+    {
+        Scripted::setReceiving(true);
+    }
+
+    void setReceiving(bool) override {}
 
     bool open(const QString &path, Access access) override
     {
@@ -247,7 +302,7 @@ public:
     QString lptDeviceName() const override { return QStringLiteral("/dev/usb/lp0"); }
 };
 
-// A byte stream that is open from the start, for the reply reader on its own.
+// A byte stream that is open and receiving from the start, for the reply reader on its own.
 class ScriptedChannel : public Scripted<ByteChannel>
 {
 public:
@@ -255,5 +310,6 @@ public:
         : Scripted(clock)
     {
         setOpen(true);
+        setReceiving(true);
     }
 };

@@ -8,6 +8,7 @@
 #include "PrinterPeer.h"
 #include "QtSerialDevice.h"
 #include "QtTcpClient.h"
+#include "ReplyFramer.h"
 #include "ReplyReader.h"
 #include "ScriptedDevices.h"
 #include "SystemEventPump.h"
@@ -90,6 +91,7 @@ struct Exchange
     QList<Arrival> answer{};
     QString reply{};
     bool sent = true;
+    bool closing = false; // sent as a closing command, which is kept when held up
 };
 
 } // namespace
@@ -104,6 +106,10 @@ struct Transaction
     QList<Exchange> exchanges{};
     QStringList shown{};   // the message boxes, by source
     QStringList journal{}; // the device's opens and closes after the port was opened
+    std::optional<milliseconds> holdsOutputUntil{}; // the printer holds what it is sent up
+    // What reached the printer in the end, when not every command that was sent in time.
+    std::optional<QByteArray> reached{};
+    qint64 droppedWhileIdle = 0; // bytes that came between exchanges
 };
 Q_DECLARE_METATYPE(Transaction)
 
@@ -129,6 +135,8 @@ class LinkTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void replyFramer_data();
+    void replyFramer();
     void replyReader_data();
     void replyReader();
     void serialOpen_data();
@@ -140,7 +148,55 @@ private Q_SLOTS:
     void realPeer_data();
     void realPeer();
     void realTcpStatus();
+    void idleFlood_data();
+    void idleFlood();
+    void heldWrite_data();
+    void heldWrite();
 };
+
+void LinkTest::replyFramer_data()
+{
+    QTest::addColumn<QByteArray>("received");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<bool>("complete");
+
+    const auto row = [](const char *name, const QByteArray &received, const QByteArray &reply,
+                        bool complete) { QTest::newRow(name) << received << reply << complete; };
+    row("block", hex("5F 313233 00"), hex("5F 313233 00"), true);
+    row("what follows the block is not taken", hex("5F 31 00 5F 32 00"), hex("5F 31 00"), true);
+    row("XON and XOFF before a block dropped", hex("11 13 5F 31 00"), hex("5F 31 00"), true);
+    row("XOFF inside a block is its text", hex("5F 31 13 32 00"), hex("5F 31 13 32 00"), true);
+    row("status block before a block dropped", hex("14 00 00 00 5F 31 00"), hex("5F 31 00"), true);
+    row("status block cover open (30 00 00 00) dropped", hex("30 00 00 00 5F 37 00"),
+        hex("5F 37 00"), true);
+    row("status block inside an unframed reply dropped", hex("4B 56 18 00 0C 00 0D 0A"),
+        hex("4B 56 0D 0A"), false);
+    row("four printable bytes of that form are text", hex("54 48 41 49"), hex("54 48 41 49"),
+        false);
+    row("a digit that could open a status block is text", hex("30"), hex("30"), false);
+    row("a broken status block is text", hex("14 00 39"), hex("14 00 39"), false);
+    row("block cut at 1 KiB", hex("5F") + QByteArray(2000, 'A'), hex("5F") + QByteArray(1023, 'A'),
+        true);
+    row("unframed reply cut at 1 KiB", QByteArray(2000, 'A'), QByteArray(1024, 'A'), true);
+    row("block without its NUL yet", hex("5F 4E 4F 52"), hex("5F 4E 4F 52"), false);
+}
+
+void LinkTest::replyFramer()
+{
+    QFETCH(QByteArray, received);
+    QFETCH(QByteArray, reply);
+    QFETCH(bool, complete);
+
+    // Byte by byte and in one piece alike.
+    ReplyFramer whole(1024), single(1024);
+    whole.feed(received);
+    for (const char byte : received)
+        single.feed(QByteArrayView(&byte, 1));
+    for (const ReplyFramer *framer : {&whole, &single}) {
+        QCOMPARE(framer->reply().toHex(' '), reply.toHex(' '));
+        QCOMPARE(framer->isComplete(), complete);
+    }
+}
 
 void LinkTest::replyReader_data()
 {
@@ -162,6 +218,15 @@ void LinkTest::replyReader_data()
     QTest::newRow("block in pieces 40 ms apart")
         << QList<Arrival>{{0ms, "_12"}, {40ms, "3"}, {80ms, hex("34 00")}} << hex("5F 31323334 00")
         << u"1234"_s;
+    QTest::newRow("block with a 55 ms pause inside is whole")
+        << QList<Arrival>{{0ms, "_NOR"}, {55ms, QByteArray("VANTA", 6)}}
+        << QByteArray("_NORVANTA", 10) << u"NORVANTA"_s;
+    QTest::newRow("status block and XOFF before the reply left out")
+        << QList<Arrival>{{0ms, hex("14 00 00 00")}, {5ms, hex("13 11")}, {20ms, hex("5F 38 00")}}
+        << hex("5F 38 00") << u"8"_s;
+    QTest::newRow("status blocks only: no reply")
+        << QList<Arrival>{{0ms, hex("14 00 00 00")}, {500ms, hex("14 00 00 00")}} << QByteArray()
+        << QString();
     QTest::newRow("unframed reply ends 50 ms after its last byte")
         << QList<Arrival>{{0ms, "KV"}, {49ms, "\r\n"}, {100ms, "X"}} << QByteArray("KV\r\n")
         << u"KV\r\n"_s;
@@ -172,8 +237,13 @@ void LinkTest::replyReader_data()
         endless.append({at, "x"});
     QTest::newRow("endless trickle: cut 2 s after the query")
         << endless << QByteArray(51, 'x') << QString(51, u'x');
-    QTest::newRow("printer gone in the middle of a block")
-        << QList<Arrival>{{0ms, "_12"}, {20ms, {}}} << QByteArray() << QString();
+    QTest::newRow("printer gone in the middle of a block: what came")
+        << QList<Arrival>{{0ms, "_12"}, {20ms, {}}} << QByteArray("_12") << u"12"_s;
+    QTest::newRow("printer gone after an unframed reply: the reply")
+        << QList<Arrival>{{0ms, "NORVANTA"}, {20ms, {}}} << QByteArray("NORVANTA") << u"NORVANTA"_s;
+    QTest::newRow("block still without its NUL after 2 s: what came")
+        << QList<Arrival>{{0ms, "_12"}, {1990ms, "3"}, {2010ms, QByteArray("4", 2)}}
+        << QByteArray("_123") << u"123"_s;
     QTest::newRow("silence") << QList<Arrival>() << QByteArray() << QString();
 }
 
@@ -186,9 +256,10 @@ void LinkTest::replyReader()
     VirtualClock clock;
     VirtualPump pump(clock);
     ScriptedChannel channel(clock);
+    ReplyReader reader(channel, pump);
     channel.answer(printer);
     QVERIFY(channel.write(kGetSW2));
-    const QByteArray collected = collectReply(channel, pump, ReplyLimits{});
+    const QByteArray collected = reader.collect();
     QCOMPARE(collected.toHex(' '), received.toHex(' '));
     QCOMPARE(cleanReply(collected), reply);
 }
@@ -303,17 +374,25 @@ void LinkTest::transaction()
     if (row.fault == Fault::TcpBroke)
         rig.tcp->errorOnWrite =
             TcpError{1, u"QTcpSocket"_s, u"The remote host closed the connection"_s};
+    device->holdsOutputUntil = row.holdsOutputUntil;
 
     QByteArray written;
     for (const Exchange &exchange : row.exchanges) {
         device->answer(exchange.answer);
         QString reply = exchange.replyWanted ? u"R"_s : u"W"_s;
-        QCOMPARE(rig.link->SendCommand(exchange.command, reply), exchange.sent);
+        const bool sent = exchange.closing ? rig.link->SendClosingCommand(exchange.command)
+                                           : rig.link->SendCommand(exchange.command, reply);
+        QCOMPARE(sent, exchange.sent);
         QCOMPARE(reply, exchange.reply);
         if (exchange.sent)
             written += exchange.command;
     }
-    QCOMPARE(device->written.toHex(' '), written.toHex(' '));
+    // Later, once the printer takes data again and whatever it still sends has come.
+    rig.clock.now += 5000ms;
+    device->catchUp();
+    rig.link->refreshStatus();
+    QCOMPARE(device->written.toHex(' '), row.reached.value_or(written).toHex(' '));
+    QCOMPARE(device->droppedWhileIdle, row.droppedWhileIdle);
     QCOMPARE(rig.shown, row.shown);
     QCOMPARE(rig.serial->journal + rig.lpt->journal, row.journal);
 }
@@ -365,22 +444,26 @@ void LinkTest::realPeer_data()
     QTest::addColumn<QList<AnswerStep>>("answer");
     QTest::addColumn<QString>("reply");
     QTest::addColumn<QString>("shown"); // when the printer has gone away
+    QTest::addColumn<bool>("gone");
 
     const char *const names[] = {"TCP/IP", "COM3", "LPT1"};
     for (const Peer peer : {Peer::Tcp, Peer::Serial, Peer::Lpt})
         QTest::addRow("%s: block answered in pieces", names[int(peer)])
             << peer << QList<AnswerStep>{{"_12", 30}, {"3", 30}, {QByteArray("4", 2), 30}}
-            << u"1234"_s << QString();
-    // The printer goes away in the middle of a block. Over TCP the socket's error is shown; the
-    // printer device cannot be opened for writing again, and the user is told why.
+            << u"1234"_s << QString() << false;
+    // The printer goes away in the middle of a block: what came is the reply. Over TCP the
+    // socket's error is shown; the printer device cannot be opened for writing again, and the
+    // user is told why.
     const QList<AnswerStep> gone{{"_12"}, {{}, 20}};
     QTest::newRow("TCP/IP: printer gone")
-        << Peer::Tcp << gone << QString()
+        << Peer::Tcp << gone << u"12"_s
         << u"socket: Error #  1 was generated by QTcpSocket\rThe remote host closed the "
-           "connection"_s;
-    QTest::newRow("COM3: printer gone") << Peer::Serial << gone << QString() << QString();
+           "connection"_s
+        << true;
+    QTest::newRow("COM3: printer gone") << Peer::Serial << gone << u"12"_s << QString() << true;
     QTest::newRow("LPT1: printer gone")
-        << Peer::Lpt << gone << QString() << u"port: Error no  2: No such file or directory"_s;
+        << Peer::Lpt << gone << u"12"_s << u"port: Error no  2: No such file or directory"_s
+        << true;
 }
 
 void LinkTest::realPeer()
@@ -389,6 +472,7 @@ void LinkTest::realPeer()
     QFETCH(QList<AnswerStep>, answer);
     QFETCH(QString, reply);
     QFETCH(QString, shown);
+    QFETCH(bool, gone);
 
     // The system's devices, every port leading to the peer.
     struct PeerResolver : DeviceResolver
@@ -418,8 +502,8 @@ void LinkTest::realPeer()
     QCOMPARE(window.shown, shown.isEmpty() ? QStringList() : QStringList{shown});
     // The link is ready for the next command, unless the printer has gone.
     QString next = u"R"_s;
-    QCOMPARE(link.SendCommand(kGetSW3, next), shown.isEmpty() && !reply.isEmpty());
-    QCOMPARE(printer.received, kGetSW2 + (reply.isEmpty() ? QByteArray() : kGetSW3));
+    QCOMPARE(link.SendCommand(kGetSW3, next), !gone);
+    QCOMPARE(printer.received, kGetSW2 + (gone ? QByteArray() : kGetSW3));
 }
 
 void LinkTest::realTcpStatus()
@@ -447,6 +531,117 @@ void LinkTest::realTcpStatus()
                               10000);
     link.refreshStatus();
     QCOMPARE(window.statuses.size(), 2);
+}
+
+// A link to a real peer over the system's serial port (a pseudo-terminal) or TCP client, with the
+// device at hand for the test.
+struct PeerRig : Window
+{
+    explicit PeerRig(bool tcp, Handshake handshake = Handshake::DtrDsr)
+        : printer(tcp)
+    {
+        options.handshake = handshake;
+        port = QString::number(printer.server.serverPort());
+        auto resolver = std::make_unique<FakeResolver>();
+        PrinterLink::Devices devices{std::make_unique<QtSerialDevice>(),
+                                     std::make_unique<QtTcpClient>(), nullptr,
+                                     std::make_unique<PeerResolver>(printer)};
+        device =
+            tcp ? static_cast<ByteChannel *>(static_cast<QtTcpClient *>(devices.tcp.get()))
+                : static_cast<ByteChannel *>(static_cast<QtSerialDevice *>(devices.serial.get()));
+        link = std::make_unique<PrinterLink>(*this, *this, pump, std::move(devices));
+        link->selectPort(tcp ? u"TCP/IP"_s : u"COM1"_s);
+    }
+    bool open()
+    {
+        return link->OpenPort(true) && QTest::qWaitFor([this] { return device->isOpen(); });
+    }
+    QString query(const QByteArray &command)
+    {
+        QString reply = u"R"_s;
+        link->SendCommand(command, reply);
+        return reply;
+    }
+
+    // Every port leads to the peer's pseudo-terminal.
+    struct PeerResolver : DeviceResolver
+    {
+        explicit PeerResolver(const PrinterPeer &peer)
+            : path(QString::fromLocal8Bit(::ttyname(peer.slave)))
+        {}
+        QString serialPortName(int) const override { return path; }
+        QString lptDeviceName() const override { return path; }
+        QString path;
+    };
+
+    PrinterPeer printer;
+    SystemEventPump pump;
+    ByteChannel *device = nullptr;
+    std::unique_ptr<PrinterLink> link;
+};
+
+void LinkTest::idleFlood_data()
+{
+    QTest::addColumn<bool>("tcp");
+    QTest::newRow("TCP/IP") << true;
+    QTest::newRow("COM1") << false;
+}
+
+void LinkTest::idleFlood()
+{
+    QFETCH(bool, tcp);
+
+    // A printer that sends 10 MB to a link that is waiting for nothing: what comes is dropped as it
+    // comes, and the link still works afterwards.
+    PeerRig rig(tcp);
+    QVERIFY(rig.open());
+    QTRY_VERIFY(!tcp || rig.printer.socket != nullptr);
+    qint64 mostKept = 0;
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout,
+                     [&] { mostKept = std::max(mostKept, rig.device->bytesAvailable()); });
+    sampler.start(1);
+    rig.printer.send(QByteArray(10 * 1024 * 1024, 'A'));
+    QTRY_VERIFY_WITH_TIMEOUT(rig.printer.sentAll(), 30000);
+    QTRY_COMPARE(rig.device->bytesAvailable(), 0);
+    QVERIFY2(mostKept <= 64 * 1024, qPrintable(QString::number(mostKept)));
+    rig.printer.script = {{kGetSW2, {{hex("5F 3337 00")}}}};
+    QCOMPARE(rig.query(kGetSW2), u"37"_s);
+}
+
+void LinkTest::heldWrite_data()
+{
+    QTest::addColumn<bool>("closing");
+    QTest::newRow("write held up: dropped") << false;
+    QTest::newRow("closing command held up: sent once the printer takes data") << true;
+}
+
+void LinkTest::heldWrite()
+{
+    QFETCH(bool, closing);
+
+    // A printer on a serial line with software handshake holds XOFF past the bound: the window
+    // keeps running (its timers fire), the command is reported as not sent, and once XON comes
+    // nothing of it follows, except a closing command.
+    PeerRig rig(false, Handshake::XonXoff);
+    QVERIFY(rig.open());
+    rig.printer.send(hex("13"));
+    QTRY_COMPARE(rig.printer.pending.size(), 0);
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(10);
+    QString reply = u"W"_s;
+    QVERIFY(
+        !(closing ? rig.link->SendClosingCommand(kUnlock) : rig.link->SendCommand(kUnlock, reply)));
+    QVERIFY(ticks > 10);
+    QCOMPARE(rig.printer.received, QByteArray());
+
+    rig.printer.send(hex("11"));
+    rig.printer.script = {{kGetSW2, {{hex("5F 3337 00")}}}};
+    QCOMPARE(rig.query(kGetSW2), u"37"_s);
+    QCOMPARE(rig.printer.received.toHex(' '),
+             ((closing ? kUnlock : QByteArray()) + kGetSW2).toHex(' '));
 }
 
 QTEST_GUILESS_MAIN(LinkTest)

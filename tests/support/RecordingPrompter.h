@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 // Keeps every message box the program asks for, in order, and answers questions from a script;
 // once the script has run out, every question gets `defaultAnswer`.
 class RecordingPrompter : public Prompter
@@ -26,4 +28,6 @@ public:
     QList<Shown> shown;
     QList<bool> answers;
     bool defaultAnswer = true;
+    // Runs while each box is shown, as the user or the desktop may act meanwhile.
+    std::function<void(const QString &text)> whileShown;
 };

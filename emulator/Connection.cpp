@@ -220,7 +220,8 @@ void Connection::stream()
                               std::max(double(rate) / 10.0, 64.0));
     m_streamLastMs = now;
     const qsizetype count = qsizetype(m_streamCredit);
-    if (count == 0 || !m_outbox.isEmpty() || !m_link->isOpen() ||
+    // Not while a reply waits or the link is ending: the stream must not hold up either.
+    if (count == 0 || !m_outbox.isEmpty() || m_dropping || m_closing || !m_link->isOpen() ||
         m_link->backlog() >= kStreamBacklog)
         return;
     m_streamCredit -= double(count);

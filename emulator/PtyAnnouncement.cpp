@@ -34,11 +34,11 @@ QString PtyAnnouncement::folder()
 
 bool PtyAnnouncement::announce(const QString &slavePath, QString *error)
 {
-    const QString dir = folder();
-    if (dir.startsWith(QLatin1Char('/')) == false) {
+    if (QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation).isEmpty()) {
         *error = QStringLiteral("no runtime folder to announce the pseudo-terminal in");
         return false;
     }
+    const QString dir = folder();
     // Created for the user alone; an existing folder is used as it is, inside a runtime folder
     // that only the user can enter.
     if (::mkdir(QFile::encodeName(dir).constData(), 0700) != 0 && errno != EEXIST) {

@@ -19,6 +19,9 @@ namespace {
 
 int signalPipe[2] = {-1, -1};
 
+// Of an input line that is not understood, this much is repeated in the notice.
+constexpr qsizetype kEchoedInput = 40;
+
 void onStopSignal(int)
 {
     const char byte = 1;
@@ -116,9 +119,8 @@ int main(int argc, char *argv[])
         if (next)
             emulator.setStatus(*next);
         else
-            printLine(stderr,
-                      QStringLiteral("# unknown input \"%1\"; expected one of: %2")
-                          .arg(line.left(OperatorInput::kMaxLine), PrinterStatus::acceptedLines()));
+            printLine(stderr, QStringLiteral("# unknown input \"%1\"; expected one of: %2")
+                                  .arg(line.left(kEchoedInput), PrinterStatus::acceptedLines()));
     });
     QObject::connect(&input, &OperatorInput::lineTooLong, [] {
         printLine(stderr, QStringLiteral("# input line longer than %1 characters ignored")

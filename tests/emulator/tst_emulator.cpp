@@ -55,13 +55,15 @@ Outcome run(const QList<QByteArray> &pieces)
 }
 
 // The print-out of a job on a printer with these settings, the unfinished last line included.
-QStringList printOut(const QByteArray &job, const PrinterSettings &settings)
+QStringList printOut(const QList<QByteArray> &pieces, const PrinterSettings &settings)
 {
     Printer printer(settings);
     CommandParser parser;
     QStringList lines;
-    parser.feed(job,
-                [&](const ParsedCommand &command) { lines += printer.execute(command).printed; });
+    for (const QByteArray &piece : pieces)
+        parser.feed(piece, [&](const ParsedCommand &command) {
+            lines += printer.execute(command).printed;
+        });
     return lines + printer.finishJob();
 }
 
@@ -210,6 +212,8 @@ private Q_SLOTS:
     void parserStaysBounded();
     void statusBytes_data();
     void statusBytes();
+    void stateLines_data();
+    void stateLines();
     void automaticStatusBack_data();
     void automaticStatusBack();
     void printOut_data();
@@ -338,6 +342,37 @@ void TestEmulator::statusBytes()
         QCOMPARE(quint8(got[i]) & 0x90, 0);
 }
 
+void TestEmulator::stateLines_data()
+{
+    QTest::addColumn<QString>("lines"); // typed one after the other
+    QTest::addColumn<QString>("state"); // as the notice shows it; empty: a line was refused
+
+    const auto row = [](const char *lines, const char *state) {
+        QTest::newRow(lines) << QString::fromLatin1(lines) << QString::fromLatin1(state);
+    };
+    row("cover open", "cover open (off-line)");
+    row(" Paper   END ", "paper end (off-line)");
+    row("paper end|paper near end", "paper near end");
+    row("paper near end|cover open|cover closed", "paper near end");
+    row("cover open|offline|online", "cover open (off-line)");
+    row("cover open|paper end|offline|ok", "ready");
+    row("offline|status", "off-line");
+    row("paper end|paper ok", "ready");
+    row("cover opened", "");
+}
+
+void TestEmulator::stateLines()
+{
+    QFETCH(QString, lines);
+    QFETCH(QString, state);
+
+    std::optional<PrinterStatus> status = PrinterStatus();
+    for (const QString &line : lines.split(u'|'))
+        if (status)
+            status = PrinterStatus::applyLine(*status, line);
+    QCOMPARE(status ? status->describe() : QString(), state);
+}
+
 void TestEmulator::automaticStatusBack_data()
 {
     QTest::addColumn<int>("groups"); // n of GS a n
@@ -413,6 +448,9 @@ void TestEmulator::printOut_data()
         << kKv << hex("1B 74 11 8F E0 A8 A2 A5 E2 0A 1B 40 8F E0 A8 A2 A5 E2 0A 1B 74 06 8F 0A")
         << QStringList{u"[code page 17 (866 Cyrillic)]Привет"_s, u"[initialize]"_s, u"Åα¿óÑΓ"_s,
                        u"[code page 6 not available]Å"_s};
+    QTest::newRow("katakana, half-width")
+        << kKv << hex("1B 74 01 B1 B2 80")
+        << QStringList{u"[code page 1 (Katakana Japanese)]\uFF71\uFF72\\x80"_s};
     PrinterSettings euro = kKv;
     euro.codePage = 19;
     QTest::newRow("the printer's default code page decides without ESC t")
@@ -438,6 +476,26 @@ void TestEmulator::printOut_data()
         << QStringList{u"[image 384x2]"_s, u"[bit image 24-dot double density, 2 dots]"_s,
                        u"[drawer pulse pin 2, on 50 ms, off 500 ms]"_s, u"[feed 24 dots]"_s,
                        u"end"_s};
+    QTest::newRow("setup commands by name, out of range parameters, real-time commands")
+        << kKv
+        << hex("1B 21 39 1B 47 01 1B 4D 01 1B 52 03 0A 1B 33 1E 1B 32 1B 20 02 1B 7B 01 1B 56 01"
+               "0A 1B 24 40 01 1B 44 08 10 00 1D 4C 10 00 1D 57 00 02 1D 42 01 1B 2D 05") +
+               "x" +
+               hex("1D 56 42 03 10 14 01 00 01 10 05 02 1B 42 02 01 0A 1C 70 01 00"
+                   "1D 28 4C 0B 00 30 70 30 01 01 31 08 00 01 00 FF 1D 28 4C 02 00 30 32")
+        << QStringList{
+               u"[print mode font B, bold, double height, double width][double strike on]"
+               u"[font B][character set 3 (U.K.)]"_s,
+               u"[line spacing 30 dots][line spacing default][character spacing 2 dots]"
+               u"[upside down on][rotate 90 on]"_s,
+               u"[position 320][tab stops 8 16][left margin 16 dots][print width 512 dots]"
+               u"[reverse on][underline 5 ignored]x"_s,
+               u"[cut partial, feed 3]"_s,
+               u"[drawer pulse pin 2, on 100 ms][real-time request 2][beep 2 times]"_s,
+               u"[nv image 1]"_s,
+               u"[graphics store 8x1]"_s,
+               u"[graphics print]"_s,
+           };
     QTest::newRow("long text wraps")
         << kKv << QByteArray(450, 'x') + '\n'
         << QStringList{QString(PrintOut::kMaxLineLength, u'x'),
@@ -451,7 +509,14 @@ void TestEmulator::printOut()
     QFETCH(QByteArray, job);
     QFETCH(QStringList, lines);
 
-    QCOMPARE(::printOut(job, settings), lines);
+    QCOMPARE(::printOut({job}, settings), lines);
+    // The same job split anywhere in two pieces, or byte by byte, prints the same.
+    QList<QByteArray> bytes;
+    for (qsizetype at = 0; at < job.size(); ++at) {
+        bytes << job.sliced(at, 1);
+        QCOMPARE(::printOut({job.first(at), job.sliced(at)}, settings), lines);
+    }
+    QCOMPARE(::printOut(bytes, settings), lines);
 }
 
 void TestEmulator::largeJobStaysBounded_data()
@@ -597,7 +662,7 @@ void TestEmulator::settingsPage()
     QFETCH(QStringList, page);
 
     // The page follows the text before it on a line of its own, and the cut is counted after it.
-    QCOMPARE(::printOut("before" + kSelfTest, settings), QStringList{u"before"_s} + page);
+    QCOMPARE(::printOut({"before" + kSelfTest}, settings), QStringList{u"before"_s} + page);
 }
 
 void TestEmulator::faults_data()
@@ -913,6 +978,8 @@ void TestEmulator::commandLine_data()
     row("--stream 0", 2,
         "invalid value \"0\" for --stream (expected 1 to 10000000 bytes per second)");
     row("--cover-open=yes", 2, "--cover-open takes no value");
+    row("--print-log /nonexistent/print.log", 1,
+        "cannot write /nonexistent/print.log: No such file or directory");
 }
 
 void TestEmulator::commandLine()
@@ -933,6 +1000,9 @@ void TestEmulator::commandLine()
     QCOMPARE(program.exitCode(), exitCode);
     if (exitCode == 0)
         QCOMPARE(QString::fromLocal8Bit(program.readAllStandardOutput()), output);
+    else if (exitCode == 1) // it could not start: no hint at the options
+        QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()),
+                 QStringLiteral("printer-emulator: %1\n").arg(output));
     else
         QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()),
                  QStringLiteral("printer-emulator: %1\nTry printer-emulator --help.\n")

@@ -78,7 +78,7 @@ constexpr std::array<OptionSpec, 34> kOptions{{
      "send an unasked block \"_NOISE\" NUL 5 to 25 ms after each reply"},
     {"stream", Takes::Value, "RATE",
      "send unasked bytes (never 0x5F, NUL, XON or XOFF) all the time at about RATE bytes per "
-     "second (1 to 10000000) while a client is connected; they pause while a reply goes out"},
+     "second (1 to 10000000) while a client is connected, never inside a reply"},
     {"hold-xoff", Takes::Value, "N:MS",
      "after the Nth command of a client (counted as for --drop-after) send XOFF, and XON MS "
      "milliseconds (0 to 60000) later; pseudo-terminal only, ignored over TCP"},

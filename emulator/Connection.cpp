@@ -124,9 +124,9 @@ qint64 Connection::nextDue() const
     return m_outbox.isEmpty() ? now : std::max(now, m_outbox.last().dueMs);
 }
 
-void Connection::queue(const QByteArray &bytes, qint64 dueMs)
+void Connection::queue(const QByteArray &bytes, qint64 dueMs, bool continuation)
 {
-    m_outbox.append({bytes, std::max(dueMs, nextDue())});
+    m_outbox.append({bytes, std::max(dueMs, nextDue()), continuation});
 }
 
 void Connection::queueReply(QByteArray reply, const Faults &faults, int delayMs)
@@ -141,7 +141,7 @@ void Connection::queueReply(QByteArray reply, const Faults &faults, int delayMs)
         // Cut inside the text: "_NOR", then "VANTA" NUL.
         const qsizetype cut = 1 + std::max<qsizetype>(1, (reply.size() - 2) / 2);
         queue(reply.first(cut), due);
-        queue(reply.sliced(cut), due + faults.blockPauseMs);
+        queue(reply.sliced(cut), due + faults.blockPauseMs, true);
     } else if (faults.splitReplies && reply.size() >= 2) {
         const int pieces = std::min(randomBetween(2, 3), int(reply.size()));
         for (int piece = 0; piece < pieces; ++piece) {
@@ -150,7 +150,7 @@ void Connection::queueReply(QByteArray reply, const Faults &faults, int delayMs)
             const qsizetype to = reply.size() * (piece + 1) / pieces;
             if (piece > 0)
                 due += randomBetween(Faults::kMinPieceGapMs, Faults::kMaxPieceGapMs);
-            queue(reply.sliced(from, to - from), due);
+            queue(reply.sliced(from, to - from), due, piece > 0);
         }
     } else {
         queue(reply, due);
@@ -206,8 +206,8 @@ void Connection::updateStream()
     }
 }
 
-// Sends the unasked bytes due since the last tick, between replies only, and only while the
-// link has taken what was sent before.
+// Sends the unasked bytes due since the last tick, never inside a reply that is going out in
+// pieces, and only while the link has taken what was sent before.
 void Connection::stream()
 {
     const int rate = m_emulator.faults().streamBytesPerSecond;
@@ -220,8 +220,9 @@ void Connection::stream()
                               std::max(double(rate) / 10.0, 64.0));
     m_streamLastMs = now;
     const qsizetype count = qsizetype(m_streamCredit);
-    // Not while a reply waits or the link is ending: the stream must not hold up either.
-    if (count == 0 || !m_outbox.isEmpty() || m_dropping || m_closing || !m_link->isOpen() ||
+    // Not while the link is ending either: the stream must not hold up the hang-up.
+    const bool midReply = !m_outbox.isEmpty() && m_outbox.first().continuation;
+    if (count == 0 || midReply || m_dropping || m_closing || !m_link->isOpen() ||
         m_link->backlog() >= kStreamBacklog)
         return;
     m_streamCredit -= double(count);

@@ -31,13 +31,14 @@ private:
     struct Piece
     {
         QByteArray bytes;
-        qint64 dueMs; // on m_clock
+        qint64 dueMs;              // on m_clock
+        bool continuation = false; // a later piece of a reply whose start went out before it
     };
 
     void receive(const QByteArray &bytes);
     void handle(const ParsedCommand &command);
     int replyDelay(const ParsedCommand &command, const Faults &faults) const;
-    void queue(const QByteArray &bytes, qint64 dueMs);
+    void queue(const QByteArray &bytes, qint64 dueMs, bool continuation = false);
     void queueReply(QByteArray reply, const Faults &faults, int delayMs);
     void queueAfterReply(const Faults &faults);
     qint64 nextDue() const;

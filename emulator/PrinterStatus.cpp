@@ -3,7 +3,6 @@
 #include <QStringList>
 
 #include <array>
-#include <functional>
 
 namespace {
 

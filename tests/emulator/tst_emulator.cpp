@@ -739,7 +739,8 @@ void TestEmulator::faults()
 void TestEmulator::streamLeavesRepliesWhole()
 {
     for (const bool overPty : {false, true}) {
-        EmulatorThread emulator({kKv, {.replyDelayMs = 5, .streamBytesPerSecond = 50000}, {}});
+        EmulatorThread emulator(
+            {kKv, {.replyDelayMs = 5, .blockPauseMs = 20, .streamBytesPerSecond = 50000}, {}});
         const quint16 port = overPty ? 0 : emulator.listenTcp();
         Client client(port, overPty ? emulator.openPty() : QString());
         QByteArray got = client.readUntil([](const QByteArray &b) { return b.size() >= 500; });

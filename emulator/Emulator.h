@@ -24,8 +24,8 @@ struct EmulatorOptions
 {
     PrinterSettings printer = PrinterSettings::forModel(QStringLiteral("KV-4100"));
     Faults faults = {};
-    QString statePath =
-        {}; // where stored settings are written after each change; empty for nowhere
+    // Where stored settings are written after each change; empty for nowhere.
+    QString statePath = {};
     // Make the pseudo-terminal known to the switch utility (PtyAnnouncement) while it is open.
     bool announcePty = false;
     PrinterStatus status = {}; // the printer's sensors at start

@@ -23,17 +23,20 @@ struct Faults
     int dropAfter = 0;         // the connection ends after this many commands; 0 never
     bool garbage = false;      // every query is answered with random bytes
 
-    QList<LateReply> lateReplies = {}; // these queries are answered this long after their command,
-                                       // instead of after replyDelayMs
-    int blockPauseMs = 0;         // each framed reply "_"...NUL goes out in two pieces, cut inside
-                                  // its text, this long apart
-    bool statusBlocks = false;    // an automatic status block 14 00 00 00 follows each reply
-    bool flowBytes = false;       // XOFF then XON (13 11) follow each reply
-    bool noiseBlocks = false;     // an unasked block "_NOISE" NUL follows each reply
-    int streamBytesPerSecond = 0; // unasked bytes (never 0x5F, NUL, XON or XOFF) go out all the
-                                  // time at about this rate while a client is connected
-    int holdXoffAfter = 0;        // after this many commands (per client, as dropAfter) XOFF goes
-    int holdXoffMs = 0;           // out, and XON this long later; pseudo-terminal only
+    // These queries are answered this long after their command, instead of after replyDelayMs.
+    QList<LateReply> lateReplies = {};
+    // Each framed reply "_"...NUL goes out in two pieces, cut inside its text, this long apart.
+    int blockPauseMs = 0;
+    bool statusBlocks = false; // an automatic status block 14 00 00 00 follows each reply
+    bool flowBytes = false;    // XOFF then XON (13 11) follow each reply
+    bool noiseBlocks = false;  // an unasked block "_NOISE" NUL follows each reply
+    // Unasked bytes (never 0x5F, NUL, XON or XOFF) go out all the time at about this rate while
+    // a client is connected, never inside a reply.
+    int streamBytesPerSecond = 0;
+    // After this many commands (per client, as dropAfter) XOFF goes out, and XON holdXoffMs
+    // later; on the pseudo-terminal only.
+    int holdXoffAfter = 0;
+    int holdXoffMs = 0;
 
     static constexpr int kMaxReplyDelayMs = 60000;
     static constexpr int kMaxGarbageLength = 64;

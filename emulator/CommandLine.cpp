@@ -22,11 +22,13 @@ struct OptionSpec
     const char *help;
 };
 
-constexpr std::array<OptionSpec, 20> kOptions{{
+constexpr std::array<OptionSpec, 34> kOptions{{
     {"tcp", Takes::Value, "[HOST:]PORT",
      "listen for TCP clients, one at a time (default 127.0.0.1:9100; port 0 picks a free one)"},
     {"pty", Takes::OptionalValue, "[LINK]",
-     "open a pseudo-terminal, print its path and keep LINK as a symbolic link to it"},
+     "open a pseudo-terminal, print its path and keep LINK as a symbolic link to it; while it "
+     "runs, the switch utility lists it as a serial port (a file in "
+     "$XDG_RUNTIME_DIR/printer-emulator, removed at the end)"},
     {"model", Takes::Value, "TEXT", "model name: KV-4100 (default), ZEPHYR-550 or any text"},
     {"maker", Takes::Value, "TEXT", "maker name (default NORVANTA)"},
     {"firmware", Takes::Value, "TEXT", "firmware revision (default per model)"},
@@ -35,7 +37,8 @@ constexpr std::array<OptionSpec, 20> kOptions{{
     {"sw2", Takes::Value, "N", "switch byte SW2, 0 to 255"},
     {"sw3", Takes::Value, "N", "switch byte SW3, 0 to 255"},
     {"code-page", Takes::Value, "N",
-     "code page: 0-5, 17-19, 21, 22, 24-29, 31, 33, 34, 36, 37 or 250 (default 0)"},
+     "code page: 0-5, 17-19, 21, 22, 24-29, 31, 33, 34, 36, 37 or 250 (default 0); also the page "
+     "the print-out shows bytes above 0x7F in until a client chooses one with ESC t"},
     {"charset", Takes::Value, "N", "international character set, 0 to 15 (default 0)"},
     {"language-model", Takes::Value, "TEXT",
      "code-page name reported as the language model, at most 20 characters (default: the name "
@@ -43,16 +46,43 @@ constexpr std::array<OptionSpec, 20> kOptions{{
     {"state", Takes::Value, "FILE",
      "keep SW1 to SW3, code page, character set and language model in this JSON file across "
      "runs; values given on the command line win over the file"},
+    {"print-log", Takes::Value, "FILE",
+     "write the print-out to FILE (replaced at start) instead of standard error"},
+    {"cover-open", Takes::Nothing, nullptr, "start with the cover open (off-line)"},
+    {"paper-near-end", Takes::Nothing, nullptr, "start with the paper roll near its end"},
+    {"paper-end", Takes::Nothing, nullptr,
+     "start out of paper (off-line; the near-end sensor reports it too)"},
+    {"offline", Takes::Nothing, nullptr, "start off-line"},
     {"reply-delay", Takes::Value, "MS",
      "send each reply MS milliseconds (0 to 60000) after its command"},
+    {"late-reply", Takes::Value, "QUERY:MS",
+     "answer QUERY MS milliseconds (0 to 60000) after its command, instead of --reply-delay; "
+     "replies after it wait for it. QUERY: maker, model, firmware, font-rom, hours, cuts, "
+     "language-model, code-page, charset, sw1, sw2 or sw3. Repeatable"},
     {"split-replies", Takes::Nothing, nullptr,
      "send each reply in two or three pieces, 5 to 20 ms apart"},
+    {"block-pause", Takes::Value, "MS",
+     "send each block answer \"_\"...NUL in two pieces, cut inside its text, MS milliseconds (0 "
+     "to 60000) apart"},
     {"silent", Takes::Nothing, nullptr, "never reply; commands still take effect"},
     {"drop-after", Takes::Value, "N",
      "end the connection after N commands (0: never), once their replies went out: TCP closes "
      "it; the pseudo-terminal hangs up and is replaced by a new one, whose path is printed "
      "again and to which LINK then points"},
     {"garbage", Takes::Nothing, nullptr, "answer every query with 1 to 64 random bytes"},
+    {"status-blocks", Takes::Nothing, nullptr,
+     "send an automatic status block 14 00 00 00 5 to 25 ms after each reply"},
+    {"flow-bytes", Takes::Nothing, nullptr,
+     "send XOFF then XON (13 11) 5 to 25 ms after each reply"},
+    {"noise-blocks", Takes::Nothing, nullptr,
+     "send an unasked block \"_NOISE\" NUL 5 to 25 ms after each reply"},
+    {"stream", Takes::Value, "RATE",
+     "send unasked bytes (never 0x5F, NUL, XON or XOFF) all the time at about RATE bytes per "
+     "second (1 to 10000000) while a client is connected, never inside a reply"},
+    {"hold-xoff", Takes::Value, "N:MS",
+     "after the Nth command of a client (counted as for --drop-after) send XOFF, and XON MS "
+     "milliseconds (0 to 60000) later; pseudo-terminal only, ignored over TCP"},
+    {"version", Takes::Nothing, nullptr, "show the version and exit"},
     {"help", Takes::Nothing, nullptr, "show this help"},
     {"h", Takes::Nothing, nullptr, nullptr},
 }};
@@ -92,15 +122,34 @@ std::optional<std::pair<QHostAddress, quint16>> hostAndPort(const QString &text)
     return std::make_pair(address, quint16(*port));
 }
 
+// "N:MS": two plain decimal numbers.
+std::optional<std::pair<int, int>> pairOf(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char(':'));
+    if (parts.size() != 2)
+        return std::nullopt;
+    const std::optional<int> first = decimal(parts[0]);
+    const std::optional<int> second = decimal(parts[1]);
+    if (!first || !second)
+        return std::nullopt;
+    return std::make_pair(*first, *second);
+}
+
 class Interpreter
 {
 public:
-    explicit Interpreter(const QMap<QString, QString> &values)
+    explicit Interpreter(const QMap<QString, QStringList> &values)
         : m_values(values)
     {}
 
     bool has(const char *name) const { return m_values.contains(QLatin1String(name)); }
-    QString value(const char *name) const { return m_values.value(QLatin1String(name)); }
+    // The last value given for the option.
+    QString value(const char *name) const
+    {
+        return m_values.value(QLatin1String(name))
+            .value(m_values.value(QLatin1String(name)).size() - 1);
+    }
+    QStringList values(const char *name) const { return m_values.value(QLatin1String(name)); }
 
     // Sets `target` from option `name` when given and valid. Records the first error.
     void text(const char *name, QString &target, int maxLength)
@@ -124,11 +173,12 @@ public:
             target = *parsed;
     }
 
-    void fail(const char *name, const QString &expected)
+    void fail(const char *name, const QString &expected) { failValue(name, value(name), expected); }
+    void failValue(const char *name, const QString &given, const QString &expected)
     {
         if (m_error.isEmpty())
             m_error = QStringLiteral("invalid value \"%1\" for --%2 (expected %3)")
-                          .arg(value(name), QLatin1String(name), expected);
+                          .arg(given, QLatin1String(name), expected);
     }
     void failWith(const QString &error)
     {
@@ -138,7 +188,7 @@ public:
     QString error() const { return m_error; }
 
 private:
-    const QMap<QString, QString> &m_values;
+    const QMap<QString, QStringList> &m_values;
     QString m_error;
 };
 
@@ -150,6 +200,11 @@ bool anyDelay(int ms)
 bool anyCount(int n)
 {
     return n >= 0;
+}
+
+bool streamRate(int n)
+{
+    return n >= 1 && n <= Faults::kMaxStreamBytesPerSecond;
 }
 
 constexpr qsizetype kHelpColumn = 26;
@@ -183,7 +238,7 @@ CommandLine failure(const QString &error)
 
 CommandLine CommandLine::parse(const QStringList &arguments)
 {
-    QMap<QString, QString> values; // option name -> value ("" for flags); the last one wins
+    QMap<QString, QStringList> values; // option name -> values ("" for flags), in order given
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
         const QString dashes =
@@ -210,12 +265,16 @@ CommandLine CommandLine::parse(const QStringList &arguments)
                 return failure(QStringLiteral("--%1 needs a value %2")
                                    .arg(name, QLatin1String(spec->valueName)));
         }
-        values.insert(name, value);
+        values[name].append(value);
     }
 
     CommandLine result;
     if (values.contains(QStringLiteral("help")) || values.contains(QStringLiteral("h"))) {
         result.outcome = Outcome::Help;
+        return result;
+    }
+    if (values.contains(QStringLiteral("version"))) {
+        result.outcome = Outcome::Version;
         return result;
     }
 
@@ -257,9 +316,46 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     faults.splitReplies = in.has("split-replies");
     faults.silent = in.has("silent");
     faults.garbage = in.has("garbage");
+    const QStringList queries = PrinterTables::queryNames();
+    for (const QString &late : in.values("late-reply")) {
+        const qsizetype colon = late.lastIndexOf(QLatin1Char(':'));
+        const std::optional<int> delay = decimal(late.mid(colon + 1));
+        if (colon < 0 || !queries.contains(late.left(colon)) || !delay || !anyDelay(*delay))
+            in.failValue("late-reply", late,
+                         QStringLiteral("QUERY:MS with QUERY one of %1 and MS 0 to %2")
+                             .arg(queries.join(QStringLiteral(", ")))
+                             .arg(Faults::kMaxReplyDelayMs));
+        else
+            faults.lateReplies.append({late.left(colon), *delay});
+    }
+    in.number("block-pause", faults.blockPauseMs, anyDelay,
+              QStringLiteral("0 to %1 milliseconds").arg(Faults::kMaxReplyDelayMs));
+    faults.statusBlocks = in.has("status-blocks");
+    faults.flowBytes = in.has("flow-bytes");
+    faults.noiseBlocks = in.has("noise-blocks");
+    in.number("stream", faults.streamBytesPerSecond, streamRate,
+              QStringLiteral("1 to %1 bytes per second").arg(Faults::kMaxStreamBytesPerSecond));
+    if (in.has("hold-xoff")) {
+        const auto hold = pairOf(in.value("hold-xoff"));
+        if (!hold || hold->first < 1 || !anyDelay(hold->second))
+            in.fail("hold-xoff", QStringLiteral("N:MS with N a command count from 1 and MS 0 to %1")
+                                     .arg(Faults::kMaxReplyDelayMs));
+        else
+            std::tie(faults.holdXoffAfter, faults.holdXoffMs) = *hold;
+    }
+
+    PrinterStatus &status = options.emulator.status;
+    status.coverOpen = in.has("cover-open");
+    status.paperNearEnd = in.has("paper-near-end");
+    status.paperEnd = in.has("paper-end");
+    status.offline = in.has("offline");
+    if (in.has("print-log") && in.value("print-log").isEmpty())
+        in.fail("print-log", QStringLiteral("a file name"));
+    options.printLog = in.value("print-log");
 
     options.pty = in.has("pty");
     options.ptyLink = in.value("pty");
+    options.emulator.announcePty = options.pty;
     options.tcp = in.has("tcp") || !options.pty;
     const auto listen = hostAndPort(in.has("tcp") ? in.value("tcp") : QStringLiteral("9100"));
     if (!listen)
@@ -307,11 +403,44 @@ QString CommandLine::helpText()
         "  KV-4100 SW2 235: normal print density, partial cut, no parity, DTR/DSR.\n"
         "  ZEPHYR-550 SW2 238: switch 1 ON (software switches in use, so SW1 counts), no\n"
         "  parity, DTR/DSR. Any other model text gets the KV-4100 values.\n"
-        "\nOutput: one line on standard output when ready (\"tcp 127.0.0.1:9100\",\n"
-        "\"pty /dev/pts/7\", both on one line when both are open; again when a hang-up replaced\n"
-        "the pseudo-terminal); one line per command on standard error (\"unlock\",\n"
-        "\"write SW2 = 129\", \"read code page -> 0\"), and the self-test page there too.\n"
+        "\nStatus: DLE EOT n (1 printer, 2 off-line cause, 3 error cause, 4 roll paper sensor)\n"
+        "and GS r n (1 or 49 paper sensor, 2 or 50 drawer) are answered with one status byte\n"
+        "each, from the cover, paper and off-line state. GS a n enables automatic status back\n"
+        "for the groups set in n (1 drawer, 2 on-line/off-line and cover, 4 errors, 8 paper\n"
+        "sensor): a 4-byte status block at once, and again on every change within an enabled\n"
+        "group; each client starts with it off.\n"
+        "A line on standard input changes the state while the emulator runs:\n"
+        "  cover open, cover closed   the cover (open: off-line)\n"
+        "  paper near end, paper end  the paper roll (paper end: off-line; the near-end sensor\n"
+        "                             sees it too)\n"
+        "  paper ok                   a new roll\n"
+        "  offline, online            off-line for another reason; \"online\" does not end an\n"
+        "                             open cover or a paper end\n"
+        "  ok                         all clear\n"
+        "  status                     shows the state\n"
+        "Letter case and extra blanks do not matter; any other line gets a notice on standard\n"
+        "error. In the background of a terminal the program does not read its input.\n"
+        "\nOutput:\n"
+        "  standard output  the ready line: \"tcp 127.0.0.1:9100\", \"pty /dev/pts/7\", or both "
+        "on\n"
+        "                   one line; again with the new path when a hang-up replaced the\n"
+        "                   pseudo-terminal\n"
+        "  standard error   one line per command of the printer's own set (\"unlock\",\n"
+        "                   \"write SW2 = 129\", \"real-time status 1 (printer) -> 12\"), notices\n"
+        "                   (\"# ...\"), and the print-out with a margin (\"| ...\")\n"
+        "  print-out        printed text as text lines, commands by name in brackets:\n"
+        "                   [bold on], [align center], [cut partial], [barcode CODE128 \"123\"],\n"
+        "                   [qr \"...\"], [image 384x120], [unknown 1B 7A]; bytes above 0x7F as\n"
+        "                   the code page in force shows them; no line longer than 200\n"
+        "                   characters; the self test prints the settings page. With\n"
+        "                   --print-log FILE it goes to FILE instead.\n"
         "Setting changes need an unlock first; the printer starts locked.\n"
-        "\nExit status: 0 after SIGINT or SIGTERM, 1 when it cannot listen, 2 for a bad option.\n");
+        "\nExit status: 0 after SIGINT or SIGTERM, 1 when it cannot listen or write the print\n"
+        "log, 2 for a bad option.\n");
     return text;
+}
+
+QString CommandLine::versionText()
+{
+    return QStringLiteral("printer-emulator %1").arg(QLatin1String(PROJECT_VERSION));
 }

@@ -14,12 +14,13 @@ struct ProgramOptions
     QHostAddress tcpAddress;
     quint16 tcpPort = 0;
     bool pty = false;
-    QString ptyLink; // empty: no symbolic link
+    QString ptyLink;  // empty: no symbolic link
+    QString printLog; // where the print-out goes; empty for standard error
 };
 
 struct CommandLine
 {
-    enum class Outcome { Run, Help, Error };
+    enum class Outcome { Run, Help, Version, Error };
 
     Outcome outcome = Outcome::Run;
     ProgramOptions options;
@@ -30,4 +31,6 @@ struct CommandLine
     // and the settings given on the command line.
     static CommandLine parse(const QStringList &arguments);
     static QString helpText();
+    // "printer-emulator 1.1.0"
+    static QString versionText();
 };

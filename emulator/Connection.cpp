@@ -9,6 +9,12 @@
 
 namespace {
 
+constexpr char kXon = 0x11;
+constexpr char kXoff = 0x13;
+const QByteArray kStatusBlock("\x14\x00\x00\x00", 4);
+const QByteArray kFlowBytes("\x13\x11", 2);
+const QByteArray kNoiseBlock("_NOISE\0", 7);
+
 int randomBetween(int lowest, int highest)
 {
     return int(QRandomGenerator::global()->bounded(lowest, highest + 1));
@@ -22,6 +28,24 @@ QByteArray randomBytes()
     return bytes;
 }
 
+// Unasked bytes that cannot be taken for a block answer or for flow control.
+QByteArray streamBytes(qsizetype count)
+{
+    QByteArray bytes(count, Qt::Uninitialized);
+    for (char &byte : bytes) {
+        do {
+            byte = char(randomBetween(1, 255));
+        } while (byte == '_' || byte == kXon || byte == kXoff);
+    }
+    return bytes;
+}
+
+// A block answer: "_", at least one character, NUL.
+bool isFramed(const QByteArray &reply)
+{
+    return reply.size() >= 3 && reply.startsWith('_') && reply.endsWith('\0');
+}
+
 } // namespace
 
 Connection::Connection(ClientLink *link, Emulator &emulator)
@@ -33,8 +57,14 @@ Connection::Connection(ClientLink *link, Emulator &emulator)
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &Connection::sendDue);
+    m_streamTimer.setInterval(kStreamTickMs);
+    connect(&m_streamTimer, &QTimer::timeout, this, &Connection::stream);
     connect(link, &ClientLink::received, this, &Connection::receive);
+    connect(link, &ClientLink::inputEnded, this, &Connection::inputEnded);
     connect(link, &ClientLink::hungUp, this, &Connection::reset);
+    connect(&emulator, &Emulator::statusChanged, this, &Connection::statusChanged);
+    connect(&emulator, &Emulator::faultsChanged, this, &Connection::updateStream);
+    updateStream();
 }
 
 void Connection::receive(const QByteArray &bytes)
@@ -42,47 +72,104 @@ void Connection::receive(const QByteArray &bytes)
     m_emulator.record(bytes);
     if (m_dropping)
         return;
-    for (const ParsedCommand &command : m_parser.feed(bytes)) {
-        const Faults faults = m_emulator.faults();
-        const Exchange exchange = m_emulator.execute(command);
-        if (!exchange.reply.isEmpty())
-            queueReply(exchange.reply, faults);
-        if (command.kind == CommandKind::Skipped)
-            continue;
-        ++m_commands;
-        if (faults.dropAfter > 0 && m_commands >= faults.dropAfter) {
-            // Whatever follows the last command is never looked at; the link ends once the
-            // replies already due have gone out.
-            m_dropping = true;
-            break;
-        }
-    }
+    m_parser.feed(bytes, [this](const ParsedCommand &command) {
+        // Whatever follows the last command of dropAfter is never looked at.
+        if (!m_dropping)
+            handle(command);
+    });
     sendDue();
 }
 
-void Connection::queueReply(QByteArray reply, const Faults &faults)
+void Connection::handle(const ParsedCommand &command)
+{
+    const Faults faults = m_emulator.faults();
+    const Exchange exchange = m_emulator.execute(command);
+    if (command.kind == CommandKind::AutoStatusBack) {
+        m_autoStatusGroups = command.number & PrinterStatus::AllGroups;
+        if (!exchange.reply.isEmpty() && !faults.silent)
+            queue(exchange.reply, m_clock.elapsed());
+    } else if (!exchange.reply.isEmpty()) {
+        queueReply(exchange.reply, faults, replyDelay(command, faults));
+    }
+    if (command.kind == CommandKind::Text || command.kind == CommandKind::Unknown)
+        return;
+
+    ++m_commands;
+    if (faults.holdXoffAfter > 0 && m_commands == faults.holdXoffAfter && m_link->isSerial()) {
+        const qint64 due = nextDue();
+        queue(QByteArray(1, kXoff), due);
+        queue(QByteArray(1, kXon), due + faults.holdXoffMs);
+    }
+    // The link ends once the replies already due have gone out.
+    if (faults.dropAfter > 0 && m_commands >= faults.dropAfter)
+        m_dropping = true;
+}
+
+int Connection::replyDelay(const ParsedCommand &command, const Faults &faults) const
+{
+    const char *query = nullptr;
+    if (command.kind == CommandKind::Identify)
+        query = PrinterTables::findIdentity(command.number)->query;
+    else if (command.kind == CommandKind::Read)
+        query = PrinterTables::findSetting(command.number)->query;
+    for (const Faults::LateReply &late : faults.lateReplies)
+        if (query && late.query == QLatin1String(query))
+            return late.delayMs;
+    return faults.replyDelayMs;
+}
+
+qint64 Connection::nextDue() const
+{
+    const qint64 now = m_clock.elapsed();
+    return m_outbox.isEmpty() ? now : std::max(now, m_outbox.last().dueMs);
+}
+
+void Connection::queue(const QByteArray &bytes, qint64 dueMs, bool continuation)
+{
+    m_outbox.append({bytes, std::max(dueMs, nextDue()), continuation});
+}
+
+void Connection::queueReply(QByteArray reply, const Faults &faults, int delayMs)
 {
     if (faults.silent)
         return;
     if (faults.garbage)
         reply = randomBytes();
 
-    qint64 due = m_clock.elapsed() + faults.replyDelayMs;
-    if (!m_outbox.isEmpty())
-        due = std::max(due, m_outbox.last().dueMs);
-    if (!faults.splitReplies || reply.size() < 2) {
-        m_outbox.append({reply, due});
-        return;
+    qint64 due = std::max(m_clock.elapsed() + delayMs, nextDue());
+    if (faults.blockPauseMs > 0 && isFramed(reply)) {
+        // Cut inside the text: "_NOR", then "VANTA" NUL.
+        const qsizetype cut = 1 + std::max<qsizetype>(1, (reply.size() - 2) / 2);
+        queue(reply.first(cut), due);
+        queue(reply.sliced(cut), due + faults.blockPauseMs, true);
+    } else if (faults.splitReplies && reply.size() >= 2) {
+        const int pieces = std::min(randomBetween(2, 3), int(reply.size()));
+        for (int piece = 0; piece < pieces; ++piece) {
+            // Cut points spread over the reply so that no piece is empty.
+            const qsizetype from = reply.size() * piece / pieces;
+            const qsizetype to = reply.size() * (piece + 1) / pieces;
+            if (piece > 0)
+                due += randomBetween(Faults::kMinPieceGapMs, Faults::kMaxPieceGapMs);
+            queue(reply.sliced(from, to - from), due, piece > 0);
+        }
+    } else {
+        queue(reply, due);
     }
-    const int pieces = std::min(randomBetween(2, 3), int(reply.size()));
-    for (int piece = 0; piece < pieces; ++piece) {
-        // Cut points spread over the reply so that no piece is empty.
-        const qsizetype from = reply.size() * piece / pieces;
-        const qsizetype to = reply.size() * (piece + 1) / pieces;
-        if (piece > 0)
-            due += randomBetween(Faults::kMinPieceGapMs, Faults::kMaxPieceGapMs);
-        m_outbox.append({reply.sliced(from, to - from), due});
-    }
+    queueAfterReply(faults);
+}
+
+// Unasked bytes that real printers send between replies.
+void Connection::queueAfterReply(const Faults &faults)
+{
+    const auto gap = [] {
+        return randomBetween(Faults::kMinUnaskedGapMs, Faults::kMaxUnaskedGapMs);
+    };
+    if (faults.statusBlocks)
+        queue(kStatusBlock, nextDue() + gap());
+    if (faults.flowBytes)
+        queue(kFlowBytes, nextDue() + gap());
+    if (faults.noiseBlocks)
+        queue(kNoiseBlock, nextDue() + gap());
 }
 
 void Connection::sendDue()
@@ -94,8 +181,58 @@ void Connection::sendDue()
         m_timer.start(int(m_outbox.first().dueMs - now));
         return;
     }
-    if (m_dropping)
+    if (m_dropping || m_closing)
         m_link->hangUp();
+}
+
+void Connection::statusChanged(int groups)
+{
+    if ((groups & m_autoStatusGroups) == 0 || m_emulator.faults().silent)
+        return;
+    queue(m_emulator.snapshot().status.autoStatusBlock(), m_clock.elapsed());
+    sendDue();
+}
+
+void Connection::updateStream()
+{
+    if (m_emulator.faults().streamBytesPerSecond > 0) {
+        if (!m_streamTimer.isActive()) {
+            m_streamLastMs = m_clock.elapsed();
+            m_streamCredit = 0;
+            m_streamTimer.start();
+        }
+    } else {
+        m_streamTimer.stop();
+    }
+}
+
+// Sends the unasked bytes due since the last tick, never inside a reply that is going out in
+// pieces, and only while the link has taken what was sent before.
+void Connection::stream()
+{
+    const int rate = m_emulator.faults().streamBytesPerSecond;
+    if (rate <= 0) {
+        m_streamTimer.stop();
+        return;
+    }
+    const qint64 now = m_clock.elapsed();
+    m_streamCredit = std::min(m_streamCredit + double(rate) * double(now - m_streamLastMs) / 1000.0,
+                              std::max(double(rate) / 10.0, 64.0));
+    m_streamLastMs = now;
+    const qsizetype count = qsizetype(m_streamCredit);
+    // Not while the link is ending either: the stream must not hold up the hang-up.
+    const bool midReply = !m_outbox.isEmpty() && m_outbox.first().continuation;
+    if (count == 0 || midReply || m_dropping || m_closing || !m_link->isOpen() ||
+        m_link->backlog() >= kStreamBacklog)
+        return;
+    m_streamCredit -= double(count);
+    m_link->write(streamBytes(count));
+}
+
+void Connection::inputEnded()
+{
+    m_closing = true;
+    sendDue();
 }
 
 void Connection::reset()
@@ -105,4 +242,7 @@ void Connection::reset()
     m_parser.clear();
     m_commands = 0;
     m_dropping = false;
+    m_closing = false;
+    m_autoStatusGroups = 0;
+    m_emulator.finishJob();
 }

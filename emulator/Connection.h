@@ -12,8 +12,10 @@ class Emulator;
 struct Faults;
 
 // Serves the client on one link: parses what arrives, lets the emulator carry out each command,
-// and sends the replies with the faults in force. Replies always leave in the order of their
-// commands, whatever delays and pauses apply.
+// and sends the replies with the faults in force, and the automatic status blocks the client
+// enabled. Everything the printer sends leaves in the order it was due: a late reply holds back
+// what follows it, as on a serial line. A client that closes its sending side gets its replies
+// before the link closes.
 class Connection : public QObject
 {
     Q_OBJECT
@@ -21,24 +23,43 @@ class Connection : public QObject
 public:
     Connection(ClientLink *link, Emulator &emulator);
 
+    static constexpr int kStreamTickMs = 10;
+    // The stream waits while this much is still unsent, so that it never piles up.
+    static constexpr qsizetype kStreamBacklog = 4096;
+
 private:
     struct Piece
     {
         QByteArray bytes;
-        qint64 dueMs; // on m_clock
+        qint64 dueMs;              // on m_clock
+        bool continuation = false; // a later piece of a reply whose start went out before it
     };
 
     void receive(const QByteArray &bytes);
-    void queueReply(QByteArray reply, const Faults &faults);
+    void handle(const ParsedCommand &command);
+    int replyDelay(const ParsedCommand &command, const Faults &faults) const;
+    void queue(const QByteArray &bytes, qint64 dueMs, bool continuation = false);
+    void queueReply(QByteArray reply, const Faults &faults, int delayMs);
+    void queueAfterReply(const Faults &faults);
+    qint64 nextDue() const;
     void sendDue();
+    void statusChanged(int groups);
+    void updateStream();
+    void stream();
+    void inputEnded();
     void reset();
 
     ClientLink *m_link;
     Emulator &m_emulator;
     CommandParser m_parser;
     qint64 m_commands = 0;
-    bool m_dropping = false;
+    bool m_dropping = false; // the command count of dropAfter was reached
+    bool m_closing = false;  // the client sends nothing more
+    int m_autoStatusGroups = 0;
     QList<Piece> m_outbox;
     QElapsedTimer m_clock;
     QTimer m_timer;
+    QTimer m_streamTimer;
+    qint64 m_streamLastMs = 0;
+    double m_streamCredit = 0;
 };

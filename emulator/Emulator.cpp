@@ -2,20 +2,26 @@
 
 #include "Connection.h"
 #include "PseudoTerminal.h"
+#include "PtyAnnouncement.h"
 #include "StateFile.h"
 #include "TcpLink.h"
+#include "TcpListener.h"
 
-#include <QTcpServer>
-#include <QTcpSocket>
+#include <unistd.h>
 
 Emulator::Emulator(const EmulatorOptions &options, QObject *parent)
     : QObject(parent)
-    , m_printer(options.printer)
+    , m_printer(options.printer, options.status)
     , m_faults(options.faults)
     , m_statePath(options.statePath)
+    , m_announcePty(options.announcePty)
 {}
 
-Emulator::~Emulator() = default;
+Emulator::~Emulator()
+{
+    for (const WaitingClient &client : std::as_const(m_waiting))
+        ::close(client.descriptor);
+}
 
 bool Emulator::listenTcp(const QHostAddress &address, quint16 port, QString *error)
 {
@@ -23,7 +29,7 @@ bool Emulator::listenTcp(const QHostAddress &address, quint16 port, QString *err
         *error = QStringLiteral("already listening on TCP");
         return false;
     }
-    auto *server = new QTcpServer(this);
+    auto *server = new TcpListener(this);
     if (!server->listen(address, port)) {
         *error = QStringLiteral("cannot listen on %1:%2: %3")
                      .arg(address.toString())
@@ -33,7 +39,7 @@ bool Emulator::listenTcp(const QHostAddress &address, quint16 port, QString *err
         return false;
     }
     m_server = server;
-    connect(m_server, &QTcpServer::newConnection, this, &Emulator::serveNextTcpClient);
+    connect(m_server, &TcpListener::accepted, this, &Emulator::accept);
     return true;
 }
 
@@ -47,20 +53,35 @@ quint16 Emulator::tcpPort() const
     return m_server ? m_server->serverPort() : 0;
 }
 
-// Takes the next waiting TCP client once the current one has gone.
+void Emulator::accept(int descriptor)
+{
+    m_waiting.append({descriptor, TcpLink::peerOf(descriptor)});
+    if (m_waiting.size() >= kMaxWaitingClients)
+        m_server->pauseAccepting(); // the rest wait in the system's queue
+    serveNextTcpClient();
+}
+
+// Takes the next waiting TCP client once the current one has gone. A client that left while it
+// waited is not served.
 void Emulator::serveNextTcpClient()
 {
-    if (!m_tcpClient && m_server->hasPendingConnections()) {
-        auto *link = new TcpLink(m_server->nextPendingConnection(), this);
+    while (!m_tcpClient && !m_waiting.isEmpty()) {
+        const WaitingClient next = m_waiting.takeFirst();
+        m_server->resumeAccepting();
+        if (TcpLink::hasGone(next.descriptor)) {
+            ::close(next.descriptor);
+            Q_EMIT notice(QStringLiteral("tcp client %1 left before its turn").arg(next.peer));
+            continue;
+        }
+        auto *link = new TcpLink(next.descriptor, this);
         new Connection(link, *this);
         m_tcpClient = link;
-        connect(link, &ClientLink::hungUp, this, [this, link] {
-            Q_EMIT notice(QStringLiteral("tcp client %1 gone").arg(link->peer()));
-            link->deleteLater();
+        connect(link, &ClientLink::hungUp, this, [this, peer = next.peer] {
+            Q_EMIT notice(QStringLiteral("tcp client %1 gone").arg(peer));
             m_tcpClient = nullptr;
             serveNextTcpClient();
         });
-        Q_EMIT notice(QStringLiteral("tcp client %1 served").arg(link->peer()));
+        Q_EMIT notice(QStringLiteral("tcp client %1 served").arg(next.peer));
         link->start();
     }
 }
@@ -80,12 +101,27 @@ bool Emulator::openPty(const QString &linkPath, QString *error)
     new Connection(m_pty, *this);
     connect(m_pty, &PseudoTerminal::reopened, this, [this](const QString &path) {
         Q_EMIT notice(QStringLiteral("pseudo-terminal hung up, now %1").arg(path));
+        announcePty();
         Q_EMIT ptyReopened(path);
     });
     connect(m_pty, &PseudoTerminal::failed, this, [this](const QString &text) {
+        if (m_announcement)
+            m_announcement->withdraw();
         Q_EMIT notice(QStringLiteral("pseudo-terminal lost: %1").arg(text));
     });
+    announcePty();
     return true;
+}
+
+void Emulator::announcePty()
+{
+    if (!m_announcePty)
+        return;
+    if (!m_announcement)
+        m_announcement = std::make_unique<PtyAnnouncement>();
+    QString error;
+    if (!m_announcement->announce(m_pty->path(), &error))
+        Q_EMIT notice(error);
 }
 
 QString Emulator::ptyPath() const
@@ -93,17 +129,51 @@ QString Emulator::ptyPath() const
     return m_pty ? m_pty->path() : QString();
 }
 
+QString Emulator::ptyAnnouncementPath() const
+{
+    return m_announcement ? m_announcement->path() : QString();
+}
+
+void Emulator::setFaults(const Faults &faults)
+{
+    m_faults = faults;
+    Q_EMIT faultsChanged();
+}
+
+void Emulator::setStatus(const PrinterStatus &status)
+{
+    const int groups = m_printer.setStatus(status);
+    Q_EMIT notice(QStringLiteral("printer status: %1").arg(status.describe()));
+    if (groups != 0)
+        Q_EMIT statusChanged(groups);
+}
+
 Exchange Emulator::execute(const ParsedCommand &command)
 {
     const Exchange exchange = m_printer.execute(command);
-    Q_EMIT commandReceived(exchange.line);
-    if (exchange.kind == CommandKind::SelfTest)
-        Q_EMIT selfTestPrinted(m_printer.selfTestPage());
+    if (!exchange.line.isEmpty())
+        Q_EMIT commandReceived(exchange.line);
+    print(exchange.printed);
     QString error;
     if (exchange.changed && !m_statePath.isEmpty() &&
         !StateFile::save(m_statePath, m_printer.settings(), &error))
         Q_EMIT notice(error);
     return exchange;
+}
+
+void Emulator::finishJob()
+{
+    print(m_printer.finishJob());
+}
+
+void Emulator::print(const QStringList &lines)
+{
+    for (const QString &line : lines) {
+        m_printOut.append(line);
+        Q_EMIT printed(line);
+    }
+    if (m_printOut.size() > kMaxKeptLines)
+        m_printOut.remove(0, m_printOut.size() - kMaxKeptLines);
 }
 
 void Emulator::record(const QByteArray &bytes)

@@ -58,6 +58,11 @@ QString EmulatorThread::ptyPath() const
     return call([this] { return m_emulator->ptyPath(); });
 }
 
+QString EmulatorThread::ptyAnnouncementPath() const
+{
+    return call([this] { return m_emulator->ptyAnnouncementPath(); });
+}
+
 PrinterSnapshot EmulatorThread::snapshot() const
 {
     return call([this] { return m_emulator->snapshot(); });
@@ -76,4 +81,19 @@ void EmulatorThread::clearReceived()
 void EmulatorThread::setFaults(const Faults &faults)
 {
     call([this, faults] { m_emulator->setFaults(faults); });
+}
+
+QStringList EmulatorThread::printOut() const
+{
+    return call([this] { return m_emulator->printOut(); });
+}
+
+void EmulatorThread::clearPrintOut()
+{
+    call([this] { m_emulator->clearPrintOut(); });
+}
+
+void EmulatorThread::setStatus(const PrinterStatus &status)
+{
+    call([this, status] { m_emulator->setStatus(status); });
 }

@@ -24,11 +24,18 @@ public:
     QString openPty(const QString &linkPath = QString(), QString *error = nullptr);
     // The slave path now; it changes when a dropped connection replaced the pseudo-terminal.
     QString ptyPath() const;
+    // The file announcing the pseudo-terminal (EmulatorOptions::announcePty); empty without one.
+    QString ptyAnnouncementPath() const;
 
     PrinterSnapshot snapshot() const;
     QByteArray received() const;
     void clearReceived();
+    // The latest print-out lines, Emulator::kMaxKeptLines at most.
+    QStringList printOut() const;
+    void clearPrintOut();
     void setFaults(const Faults &faults);
+    // Changes the printer's sensors, as a line on the program's standard input does.
+    void setStatus(const PrinterStatus &status);
 
 private:
     template<typename Function> std::invoke_result_t<Function> call(Function function) const;

@@ -1,5 +1,7 @@
 #include "Printer.h"
 
+#include "SettingsPage.h"
+
 #include <QStringList>
 
 #include <utility>
@@ -35,35 +37,39 @@ bool inRange(ValueKind kind, int value)
     return false;
 }
 
-// The eight switches of a byte as the printer lists them: switch 1 (bit 0) first, a set bit OFF.
-QString switchPositions(int value)
-{
-    QStringList positions;
-    for (int bit = 0; bit < 8; ++bit)
-        positions << ((value >> bit) & 1 ? QStringLiteral("OFF") : QStringLiteral("ON"));
-    return positions.join(QLatin1Char(' '));
-}
+// Switch 8 of SW2 ON: a carriage return feeds a line.
+constexpr int kCrValidBit = 0x80;
 
 } // namespace
 
-Printer::Printer(PrinterSettings settings)
+// The switch bytes and the code page are read when the printer starts, as on paper they take
+// effect only after the printer was switched off and on.
+Printer::Printer(PrinterSettings settings, PrinterStatus status)
+    : m_receipt(settings.codePage, !(settings.sw2 & kCrValidBit))
 {
     m_snapshot.settings = std::move(settings);
+    m_snapshot.status = status;
 }
 
 Exchange Printer::execute(const ParsedCommand &command)
 {
-    if (command.kind == CommandKind::Skipped) {
-        m_snapshot.skippedBytes += command.bytes.size();
-        return {command.kind,
-                {},
-                QStringLiteral("skipped %1 byte(s): %2")
-                    .arg(command.bytes.size())
-                    .arg(hexBytes(command.bytes)),
-                false};
+    Exchange exchange = run(command);
+    exchange.printed = m_receipt.takeLines();
+    return exchange;
+}
+
+Exchange Printer::run(const ParsedCommand &command)
+{
+    if (command.kind == CommandKind::Text || command.kind == CommandKind::Unknown) {
+        if (command.kind == CommandKind::Unknown)
+            m_snapshot.skippedBytes += command.size;
+        m_receipt.print(command);
+        return {command.kind, {}, {}, false, {}};
     }
 
     ++m_snapshot.commands;
+    if (command.kind != CommandKind::Print)
+        m_receipt.endUnknown(); // the print-out keeps the order of the command lines
     switch (command.kind) {
     case CommandKind::Identify:
         return identify(command.number);
@@ -73,27 +79,84 @@ Exchange Printer::execute(const ParsedCommand &command)
         return write(command.number, command.value);
     case CommandKind::Unlock:
         m_snapshot.locked = false;
-        return {command.kind, {}, QStringLiteral("unlock"), false};
+        return {command.kind, {}, QStringLiteral("unlock"), false, {}};
     case CommandKind::Lock:
         m_snapshot.locked = true;
-        return {command.kind, {}, QStringLiteral("lock"), false};
+        return {command.kind, {}, QStringLiteral("lock"), false, {}};
     case CommandKind::SelfTest:
         // The page is printed and cut; the printer does not answer.
         ++m_snapshot.selfTests;
+        m_receipt.printPage(selfTestPage(), SettingsPage::partialCut(settings()));
         ++m_snapshot.settings.cutPaperCount;
-        return {command.kind, {}, QStringLiteral("self-test"), false};
-    case CommandKind::Skipped:
+        return {command.kind, {}, QStringLiteral("self-test"), false, {}};
+    case CommandKind::RealTimeStatus:
+    case CommandKind::PaperStatus:
+    case CommandKind::AutoStatusBack:
+        return status(command);
+    case CommandKind::Print:
+        m_receipt.print(command);
+        return {command.kind, {}, {}, false, {}};
+    case CommandKind::Text:
+    case CommandKind::Unknown:
         break;
     }
     return {};
+}
+
+Exchange Printer::status(const ParsedCommand &command) const
+{
+    const PrinterStatus &now = status();
+    const int n = command.number;
+    if (command.kind == CommandKind::AutoStatusBack) {
+        // Enabling it sends the state at once; the connection keeps the groups enabled.
+        if ((n & PrinterStatus::AllGroups) == 0)
+            return {command.kind, {}, QStringLiteral("automatic status back off"), false, {}};
+        const QByteArray block = now.autoStatusBlock();
+        return {command.kind,
+                block,
+                QStringLiteral("automatic status back 0x%1 -> %2")
+                    .arg(n, 2, 16, QLatin1Char('0'))
+                    .arg(hexBytes(block)),
+                false,
+                {}};
+    }
+    static constexpr const char *kRealTime[] = {"printer", "off-line cause", "error cause",
+                                                "roll paper sensor"};
+    const bool realTime = command.kind == CommandKind::RealTimeStatus;
+    const quint8 byte = realTime ? *now.realTimeStatus(n) : *now.transmittedStatus(n);
+    const QString what =
+        realTime
+            ? QStringLiteral("real-time status %1 (%2)").arg(n).arg(QLatin1String(kRealTime[n - 1]))
+            : QStringLiteral("paper status %1 (%2)")
+                  .arg(n >= '0' ? n - '0' : n)
+                  .arg(n == 1 || n == '1' ? QStringLiteral("paper sensor")
+                                          : QStringLiteral("drawer"));
+    const QByteArray reply(1, char(byte));
+    return {command.kind, reply, what + QStringLiteral(" -> ") + hexBytes(reply), false, {}};
+}
+
+int Printer::setStatus(const PrinterStatus &status)
+{
+    const int groups = PrinterStatus::changedGroups(m_snapshot.status, status);
+    m_snapshot.status = status;
+    return groups;
+}
+
+QStringList Printer::finishJob()
+{
+    m_receipt.flush();
+    return m_receipt.takeLines();
 }
 
 Exchange Printer::identify(int number) const
 {
     const PrinterTables::Identity &identity = *PrinterTables::findIdentity(number);
     const QString &text = settings().*identity.field;
-    return {CommandKind::Identify, blockReply(text),
-            QStringLiteral("read %1 -> %2").arg(QLatin1String(identity.name), text), false};
+    return {CommandKind::Identify,
+            blockReply(text),
+            QStringLiteral("read %1 -> %2").arg(QLatin1String(identity.name), text),
+            false,
+            {}};
 }
 
 Exchange Printer::read(int number) const
@@ -102,8 +165,11 @@ Exchange Printer::read(int number) const
     const QString text = setting.kind == ValueKind::Text
                              ? settings().*setting.textField
                              : QString::number(settings().*setting.numberField);
-    return {CommandKind::Read, blockReply(text),
-            QStringLiteral("read %1 -> %2").arg(QLatin1String(setting.name), text), false};
+    return {CommandKind::Read,
+            blockReply(text),
+            QStringLiteral("read %1 -> %2").arg(QLatin1String(setting.name), text),
+            false,
+            {}};
 }
 
 Exchange Printer::write(int number, const QByteArray &value)
@@ -121,7 +187,8 @@ Exchange Printer::write(int number, const QByteArray &value)
     Exchange exchange{CommandKind::Write,
                       {},
                       QStringLiteral("write %1 = ").arg(QLatin1String(setting.name)),
-                      false};
+                      false,
+                      {}};
     if (!wellFormed)
         exchange.line += QLatin1Char('<') + hexBytes(value) + QLatin1Char('>');
     else
@@ -150,27 +217,7 @@ Exchange Printer::write(int number, const QByteArray &value)
     return exchange;
 }
 
-QString Printer::selfTestPage() const
+QStringList Printer::selfTestPage() const
 {
-    const PrinterSettings &s = settings();
-    QStringList lines;
-    lines << QStringLiteral("======== self-test page ========")
-          << s.maker + QLatin1Char(' ') + s.model
-          << QStringLiteral("Firmware %1   Font ROM %2").arg(s.firmware, s.fontRom)
-          << QStringLiteral("Hours powered %1   Cut paper count %2")
-                 .arg(s.hoursPowered)
-                 .arg(s.cutPaperCount)
-          << QStringLiteral("Code page %1   Character set %2   Language model %3")
-                 .arg(s.codePage)
-                 .arg(s.charset)
-                 .arg(s.languageModel);
-    const std::pair<const char *, int> switches[] = {
-        {"SW1", s.sw1}, {"SW2", s.sw2}, {"SW3", s.sw3}};
-    for (const auto &[name, value] : switches)
-        lines << QStringLiteral("%1 %2   switches 1-8: %3")
-                     .arg(QLatin1String(name))
-                     .arg(value, 3)
-                     .arg(switchPositions(value));
-    lines << QStringLiteral("================================");
-    return lines.join(QLatin1Char('\n'));
+    return SettingsPage::lines(settings());
 }

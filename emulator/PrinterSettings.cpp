@@ -10,42 +10,71 @@ namespace {
 struct CodePage
 {
     int number;
-    const char *name;
+    const char *name;    // the name the printer reports for it
+    const char *label;   // how its own pages and the print-out call it
+    const char *decoder; // the character set of its upper half, by its ICU name; none for its own
 };
 
-// The code pages this printer has, with the name it reports for each.
+// The code pages this printer has. Katakana is the JIS X 0201 upper half; the Thai pages are
+// shown as TIS-620, their common base; LITHUANIA has no decoder.
 constexpr std::array<CodePage, 23> kCodePages{{
-    {0, "STANDARD"},          {1, "JAPANESE"},        {2, "MULTILINGUAL(LATINI)"},
-    {3, "PORTUGUESE"},        {4, "CANADIAN-FRENCH"}, {5, "NORDIC"},
-    {17, "CYRILLIC"},         {18, "LATIN 2"},        {19, "MULTILINGUAL(EURO)"},
-    {21, "HEBREW"},           {22, "ARABIC"},         {24, "WINDOWS GREEK"},
-    {25, "WINDOWS TURKISH"},  {26, "WINDOWS BALTIC"}, {27, "WINDOWS ARABIC/FARSI"},
-    {28, "WINDOWS CYRILLIC"}, {29, "GREEK"},          {31, "THAI PAGE 14"},
-    {33, "HEBREW"},           {34, "THAI PAGE 11"},   {36, "CYRILLIC"},
-    {37, "TURKISH"},          {250, "LITHUANIA"},
+    {0, "STANDARD", "437 Standard", "IBM437"},
+    {1, "JAPANESE", "Katakana Japanese", PrinterTables::kKatakanaDecoder},
+    {2, "MULTILINGUAL(LATINI)", "850 Multilingual (LatinI)", "IBM850"},
+    {3, "PORTUGUESE", "860 Portuguese", "IBM860"},
+    {4, "CANADIAN-FRENCH", "863 Canadian-French", "IBM863"},
+    {5, "NORDIC", "865 Nordic", "IBM865"},
+    {17, "CYRILLIC", "866 Cyrillic", "IBM866"},
+    {18, "LATIN 2", "852 Latin 2", "IBM852"},
+    {19, "MULTILINGUAL(EURO)", "858 Multilingual (Latin+Euro)", "IBM00858"},
+    {21, "HEBREW", "862 Hebrew", "IBM862"},
+    {22, "ARABIC", "864 Arabic", "IBM864"},
+    {24, "WINDOWS GREEK", "1253 Windows Greek", "windows-1253"},
+    {25, "WINDOWS TURKISH", "1254 Windows Turkish", "windows-1254"},
+    {26, "WINDOWS BALTIC", "1257 Windows Baltic", "windows-1257"},
+    {27, "WINDOWS ARABIC/FARSI", "1256 Windows Arabic (Farsi)", "windows-1256"},
+    {28, "WINDOWS CYRILLIC", "1251 Windows Cyrillic", "windows-1251"},
+    {29, "GREEK", "737 Greek", "IBM737"},
+    {31, "THAI PAGE 14", "Thai character code page 14", "TIS-620"},
+    {33, "HEBREW", "1255 Hebrew New code", "windows-1255"},
+    {34, "THAI PAGE 11", "Thai character code page 11", "TIS-620"},
+    {36, "CYRILLIC", "855 Cyrillic", "IBM855"},
+    {37, "TURKISH", "857 Turkish", "IBM857"},
+    {250, "LITHUANIA", "LITHUANIA", nullptr},
 }};
+
+// International character sets by number; 14 has no name of its own.
+constexpr std::array<const char *, 16> kCharsetNames{
+    "U.S.A.",        "France",  "Germany", "U.K.",          "Denmark I",  "Sweden",
+    "Italy",         "Spain I", "Japan",   "Norway",        "Denmark II", "Spain II",
+    "Latin America", "Korea",   nullptr,   "Ex-Yugoslavia",
+};
 
 using PrinterTables::Identity;
 using PrinterTables::Setting;
 using PrinterTables::ValueKind;
 
 constexpr std::array<Setting, 8> kSettings{{
-    {39, "SW1", true, 3, ValueKind::SwitchByte, &PrinterSettings::sw1, nullptr},
-    {40, "SW2", true, 3, ValueKind::SwitchByte, &PrinterSettings::sw2, nullptr},
-    {41, "SW3", true, 3, ValueKind::SwitchByte, &PrinterSettings::sw3, nullptr},
-    {33, "code page", false, 3, ValueKind::CodePage, &PrinterSettings::codePage, nullptr},
-    {34, "character set", false, 2, ValueKind::Charset, &PrinterSettings::charset, nullptr},
-    {36, "language model", false, PrinterTables::kLanguageModelLength, ValueKind::Text, nullptr,
-     &PrinterSettings::languageModel},
-    {16, "hours powered", false, 0, ValueKind::Counter, &PrinterSettings::hoursPowered, nullptr},
-    {22, "cut paper count", false, 0, ValueKind::Counter, &PrinterSettings::cutPaperCount, nullptr},
+    {39, "SW1", "sw1", true, 3, ValueKind::SwitchByte, &PrinterSettings::sw1, nullptr},
+    {40, "SW2", "sw2", true, 3, ValueKind::SwitchByte, &PrinterSettings::sw2, nullptr},
+    {41, "SW3", "sw3", true, 3, ValueKind::SwitchByte, &PrinterSettings::sw3, nullptr},
+    {33, "code page", "code-page", false, 3, ValueKind::CodePage, &PrinterSettings::codePage,
+     nullptr},
+    {34, "character set", "charset", false, 2, ValueKind::Charset, &PrinterSettings::charset,
+     nullptr},
+    {36, "language model", "language-model", false, PrinterTables::kLanguageModelLength,
+     ValueKind::Text, nullptr, &PrinterSettings::languageModel},
+    {16, "hours powered", "hours", false, 0, ValueKind::Counter, &PrinterSettings::hoursPowered,
+     nullptr},
+    {22, "cut paper count", "cuts", false, 0, ValueKind::Counter, &PrinterSettings::cutPaperCount,
+     nullptr},
 }};
 
 constexpr std::array<Identity, 4> kIdentities{{
-    {65, "firmware", &PrinterSettings::firmware},
-    {66, "maker name", &PrinterSettings::maker},
-    {67, "model name", &PrinterSettings::model},
-    {69, "font ROM", &PrinterSettings::fontRom},
+    {65, "firmware", "firmware", &PrinterSettings::firmware},
+    {66, "maker name", "maker", &PrinterSettings::maker},
+    {67, "model name", "model", &PrinterSettings::model},
+    {69, "font ROM", "font-rom", &PrinterSettings::fontRom},
 }};
 
 const CodePage *findCodePage(int number)
@@ -127,6 +156,42 @@ QString codePageName(int codePage)
 {
     const CodePage *page = findCodePage(codePage);
     return page ? QLatin1String(page->name) : QString();
+}
+
+QString codePageLabel(int codePage)
+{
+    const CodePage *page = findCodePage(codePage);
+    return page ? QLatin1String(page->label) : QString();
+}
+
+const char *codePageDecoder(int codePage)
+{
+    const CodePage *page = findCodePage(codePage);
+    return page ? page->decoder : nullptr;
+}
+
+QString charsetName(int charset)
+{
+    return isCharset(charset) && kCharsetNames[size_t(charset)]
+               ? QLatin1String(kCharsetNames[size_t(charset)])
+               : QString();
+}
+
+QStringList queryNames()
+{
+    // In the order a communication test asks them.
+    return {QStringLiteral("maker"),
+            QStringLiteral("model"),
+            QStringLiteral("firmware"),
+            QStringLiteral("font-rom"),
+            QStringLiteral("hours"),
+            QStringLiteral("cuts"),
+            QStringLiteral("language-model"),
+            QStringLiteral("code-page"),
+            QStringLiteral("charset"),
+            QStringLiteral("sw1"),
+            QStringLiteral("sw2"),
+            QStringLiteral("sw3")};
 }
 
 bool isPrintableText(const QString &text, int maxLength)

@@ -2,6 +2,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <optional>
@@ -45,6 +46,17 @@ bool isCharset(int value);
 
 // The code-page name the printer reports for a code page it has, in capitals ("STANDARD").
 QString codePageName(int codePage);
+// The code page as its pages name it ("437 Standard"); empty for one it does not have.
+QString codePageLabel(int codePage);
+// The ICU name of the character set of the code page's bytes 0x80 to 0xFF, kKatakanaDecoder for
+// half-width katakana, or nullptr when the printer's own table is not available.
+inline constexpr char kKatakanaDecoder[] = "JIS X 0201 katakana";
+const char *codePageDecoder(int codePage);
+// The country of an international character set ("U.K."); empty for 14, which has none.
+QString charsetName(int charset);
+
+// The names of the queries of the printer's command set, as faults name them ("maker", "sw2").
+QStringList queryNames();
 
 // True for a non-empty text of printable ASCII characters (0x20 to 0x7E) of at most maxLength.
 bool isPrintableText(const QString &text, int maxLength);
@@ -62,6 +74,7 @@ struct Setting
 {
     int number;
     const char *name;     // as it appears in the readable command lines
+    const char *query;    // the query's name for faults ("sw2", "code-page")
     bool readEndsWithNul; // the read command carries a closing NUL
     int writeLength;      // bytes of the value field of a write; 0 for read-only settings
     ValueKind kind;
@@ -74,6 +87,7 @@ struct Identity
 {
     int number;
     const char *name;
+    const char *query; // the query's name for faults ("maker", "font-rom")
     QString PrinterSettings::*field;
 };
 

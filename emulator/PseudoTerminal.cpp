@@ -131,7 +131,7 @@ void PseudoTerminal::close()
 void PseudoTerminal::readMaster()
 {
     char buffer[4096];
-    while (m_master >= 0) {
+    while (m_master >= 0 && m_pending.size() <= kMaxBacklog) {
         const ssize_t count = ::read(m_master, buffer, sizeof buffer);
         if (count > 0) {
             Q_EMIT received(QByteArray(buffer, count));
@@ -147,6 +147,9 @@ void PseudoTerminal::readMaster()
         hangUp();
         return;
     }
+    // A client that sends without reading: stop taking its bytes until the replies went out.
+    if (m_readNotifier)
+        m_readNotifier->setEnabled(false);
 }
 
 void PseudoTerminal::write(const QByteArray &bytes)
@@ -175,6 +178,10 @@ void PseudoTerminal::writePending()
     }
     if (m_writeNotifier)
         m_writeNotifier->setEnabled(false);
+    if (m_readNotifier && !m_readNotifier->isEnabled() && !m_drainTimer.isActive()) {
+        m_readNotifier->setEnabled(true);
+        readMaster();
+    }
 }
 
 void PseudoTerminal::hangUp()

@@ -32,6 +32,9 @@ public:
 
     void write(const QByteArray &bytes) override;
     void hangUp() override;
+    qsizetype backlog() const override { return m_pending.size(); }
+    bool isOpen() const override { return m_master >= 0; }
+    bool isSerial() const override { return true; }
 
 Q_SIGNALS:
     // A hang-up replaced the pseudo-terminal; the slave now has this path.

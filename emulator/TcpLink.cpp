@@ -1,33 +1,159 @@
 #include "TcpLink.h"
 
-#include <QTcpSocket>
+#include <QHostAddress>
+#include <QSocketNotifier>
 
-TcpLink::TcpLink(QTcpSocket *socket, QObject *parent)
+#include <cerrno>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+TcpLink::TcpLink(int descriptor, QObject *parent)
     : ClientLink(parent)
-    , m_socket(socket)
-    , m_peer(QStringLiteral("%1:%2").arg(socket->peerAddress().toString()).arg(socket->peerPort()))
+    , m_socket(descriptor)
+    , m_readNotifier(new QSocketNotifier(descriptor, QSocketNotifier::Read, this))
+    , m_writeNotifier(new QSocketNotifier(descriptor, QSocketNotifier::Write, this))
 {
-    m_socket->setParent(this);
-    connect(m_socket, &QTcpSocket::readyRead, this, &TcpLink::readPending);
-    connect(m_socket, &QTcpSocket::disconnected, this, &TcpLink::end);
+    ::fcntl(m_socket, F_SETFL, ::fcntl(m_socket, F_GETFL) | O_NONBLOCK);
+    m_readNotifier->setEnabled(false);
+    m_writeNotifier->setEnabled(false);
+    connect(m_readNotifier, &QSocketNotifier::activated, this, &TcpLink::readSome);
+    connect(m_writeNotifier, &QSocketNotifier::activated, this, &TcpLink::writePending);
+    m_lingerTimer.setSingleShot(true);
+    connect(&m_lingerTimer, &QTimer::timeout, this, &TcpLink::close);
 }
 
-void TcpLink::write(const QByteArray &bytes)
+TcpLink::~TcpLink()
 {
-    m_socket->write(bytes);
+    if (m_socket >= 0)
+        ::close(m_socket);
 }
 
-void TcpLink::hangUp()
+QString TcpLink::peerOf(int descriptor)
 {
-    // Sends what is still buffered, then closes; `disconnected` follows.
-    m_socket->disconnectFromHost();
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    if (::getpeername(descriptor, reinterpret_cast<sockaddr *>(&address), &length) != 0)
+        return QStringLiteral("(unknown peer)");
+    QHostAddress host;
+    quint16 port = 0;
+    host.setAddress(reinterpret_cast<const sockaddr *>(&address));
+    if (address.ss_family == AF_INET)
+        port = ntohs(reinterpret_cast<const sockaddr_in *>(&address)->sin_port);
+    else if (address.ss_family == AF_INET6)
+        port = ntohs(reinterpret_cast<const sockaddr_in6 *>(&address)->sin6_port);
+    const QString text = host.protocol() == QAbstractSocket::IPv6Protocol
+                             ? QLatin1Char('[') + host.toString() + QLatin1Char(']')
+                             : host.toString();
+    return QStringLiteral("%1:%2").arg(text).arg(port);
+}
+
+bool TcpLink::hasGone(int descriptor)
+{
+    char byte;
+    const ssize_t count = ::recv(descriptor, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    if (count > 0)
+        return false;
+    return count == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
 }
 
 void TcpLink::start()
 {
-    readPending();
-    if (m_socket->state() == QAbstractSocket::UnconnectedState)
+    m_readNotifier->setEnabled(true);
+    readSome();
+}
+
+void TcpLink::readSome()
+{
+    char buffer[16384];
+    while (m_socket >= 0 && m_pending.size() <= kMaxBacklog) {
+        const ssize_t count = ::read(m_socket, buffer, sizeof buffer);
+        if (count > 0) {
+            if (!m_ended) // while lingering, what comes is dropped
+                Q_EMIT received(QByteArray(buffer, count));
+            continue;
+        }
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return;
+        m_readNotifier->setEnabled(false);
+        if (count < 0) { // reset: nothing can reach the client any more
+            end();
+        } else if (m_ended) { // the client closed after the hang-up
+            close();
+        } else if (!m_inputEnded) {
+            m_inputEnded = true;
+            Q_EMIT inputEnded();
+        }
+        return;
+    }
+    // A client that sends without reading: stop taking its bytes until the replies went out.
+    if (m_socket >= 0)
+        m_readNotifier->setEnabled(false);
+}
+
+void TcpLink::write(const QByteArray &bytes)
+{
+    if (m_ended || m_socket < 0)
+        return;
+    m_pending += bytes;
+    writePending();
+}
+
+void TcpLink::writePending()
+{
+    while (m_socket >= 0 && !m_pending.isEmpty()) {
+        const ssize_t count =
+            ::send(m_socket, m_pending.constData(), size_t(m_pending.size()), MSG_NOSIGNAL);
+        if (count >= 0) {
+            m_pending.remove(0, count);
+            continue;
+        }
+        if (errno == EINTR)
+            continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            m_writeNotifier->setEnabled(true);
+            return;
+        }
+        m_pending.clear(); // the client has gone
         end();
+        return;
+    }
+    if (m_socket < 0)
+        return;
+    m_writeNotifier->setEnabled(false);
+    if (!m_inputEnded && !m_readNotifier->isEnabled()) {
+        m_readNotifier->setEnabled(true);
+        readSome();
+    }
+    if (m_hangingUp)
+        finishHangUp();
+}
+
+void TcpLink::hangUp()
+{
+    if (m_ended || m_hangingUp)
+        return;
+    m_hangingUp = true;
+    if (m_pending.isEmpty())
+        finishHangUp();
+}
+
+void TcpLink::finishHangUp()
+{
+    if (m_ended)
+        return;
+    ::shutdown(m_socket, SHUT_WR);
+    m_ended = true;
+    Q_EMIT hungUp();
+    if (m_inputEnded || m_socket < 0) {
+        close();
+        return;
+    }
+    m_lingerTimer.start(kLingerMs);
+    m_readNotifier->setEnabled(true);
 }
 
 void TcpLink::end()
@@ -36,11 +162,17 @@ void TcpLink::end()
         m_ended = true;
         Q_EMIT hungUp();
     }
+    close();
 }
 
-void TcpLink::readPending()
+void TcpLink::close()
 {
-    const QByteArray bytes = m_socket->readAll();
-    if (!bytes.isEmpty())
-        Q_EMIT received(bytes);
+    if (m_socket < 0)
+        return;
+    m_lingerTimer.stop();
+    m_readNotifier->setEnabled(false);
+    m_writeNotifier->setEnabled(false);
+    ::close(m_socket);
+    m_socket = -1;
+    deleteLater();
 }

@@ -2,18 +2,25 @@
 
 #include "CommandLine.h"
 #include "Emulator.h"
+#include "OperatorInput.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace {
 
 int signalPipe[2] = {-1, -1};
+
+// Of an input line that is not understood, this much is repeated in the notice.
+constexpr qsizetype kEchoedInput = 40;
 
 void onStopSignal(int)
 {
@@ -62,6 +69,9 @@ int main(int argc, char *argv[])
     case CommandLine::Outcome::Help:
         std::fputs(CommandLine::helpText().toLocal8Bit().constData(), stdout);
         return 0;
+    case CommandLine::Outcome::Version:
+        printLine(stdout, CommandLine::versionText());
+        return 0;
     case CommandLine::Outcome::Error:
         printLine(stderr, QStringLiteral("printer-emulator: %1\nTry printer-emulator --help.")
                               .arg(commandLine.error));
@@ -76,13 +86,46 @@ int main(int argc, char *argv[])
         return 1;
     }
 
+    // The print-out goes to its file, or to standard error with a margin that tells it from the
+    // command lines.
+    FILE *printLog = nullptr;
+    if (!options.printLog.isEmpty()) {
+        printLog = std::fopen(QFile::encodeName(options.printLog).constData(), "we");
+        if (!printLog) {
+            printLine(stderr,
+                      QStringLiteral("printer-emulator: cannot write %1: %2")
+                          .arg(options.printLog, QString::fromLocal8Bit(std::strerror(errno))));
+            return 1;
+        }
+    }
+
     Emulator emulator(options.emulator);
     QObject::connect(&emulator, &Emulator::commandReceived,
                      [](const QString &line) { printLine(stderr, line); });
-    QObject::connect(&emulator, &Emulator::selfTestPrinted,
-                     [](const QString &page) { printLine(stderr, page); });
+    QObject::connect(&emulator, &Emulator::printed, [printLog](const QString &line) {
+        if (printLog)
+            printLine(printLog, line);
+        else
+            printLine(stderr, QStringLiteral("| ") + line);
+    });
     QObject::connect(&emulator, &Emulator::notice,
                      [](const QString &text) { printLine(stderr, QStringLiteral("# ") + text); });
+
+    OperatorInput input(STDIN_FILENO);
+    QObject::connect(&input, &OperatorInput::lineEntered, [&emulator](const QString &line) {
+        if (line.trimmed().isEmpty())
+            return;
+        const std::optional<PrinterStatus> next = PrinterStatus::applyLine(emulator.status(), line);
+        if (next)
+            emulator.setStatus(*next);
+        else
+            printLine(stderr, QStringLiteral("# unknown input \"%1\"; expected one of: %2")
+                                  .arg(line.left(kEchoedInput), PrinterStatus::acceptedLines()));
+    });
+    QObject::connect(&input, &OperatorInput::lineTooLong, [] {
+        printLine(stderr, QStringLiteral("# input line longer than %1 characters ignored")
+                              .arg(OperatorInput::kMaxLine));
+    });
     QObject::connect(&emulator, &Emulator::ptyReopened,
                      [](const QString &path) { printLine(stdout, QStringLiteral("pty ") + path); });
 
@@ -103,5 +146,9 @@ int main(int argc, char *argv[])
         ready << QStringLiteral("pty ") + emulator.ptyPath();
     }
     printLine(stdout, ready.join(QLatin1Char(' ')));
-    return app.exec();
+    const int status = app.exec();
+    emulator.finishJob();
+    if (printLog)
+        std::fclose(printLog);
+    return status;
 }

@@ -148,8 +148,3 @@ bool PrinterLink::transact(const QByteArray &command, bool replyWanted, WhenHeld
     reply = cleanReply(received);
     return sent;
 }
-
-bool PrinterLink::inTransaction() const
-{
-    return d->inTransaction;
-}

@@ -52,8 +52,6 @@ public:
 
     bool SendCommand(const QByteArray &command, QString &reply) override;
     bool SendClosingCommand(const QByteArray &command) override;
-    // True while a transaction is waiting for the printer.
-    bool inTransaction() const;
 
 private:
     bool transact(const QByteArray &command, bool replyWanted, WhenHeld whenHeld, QString &reply);

@@ -155,30 +155,60 @@ void Connection::queueReply(QByteArray reply, const Faults &faults, int delayMs)
     } else {
         queue(reply, due);
     }
-    queueAfterReply(faults);
+    queueAfterReply(faults, m_outbox.last().dueMs);
 }
 
-// Unasked bytes that real printers send between replies.
-void Connection::queueAfterReply(const Faults &faults)
+// Unasked bytes that real printers send between replies, some time after a reply.
+void Connection::queueAfterReply(const Faults &faults, qint64 replyDueMs)
 {
-    const auto gap = [] {
-        return randomBetween(Faults::kMinUnaskedGapMs, Faults::kMaxUnaskedGapMs);
+    const auto queueUnasked = [this, replyDueMs](const QByteArray &bytes) {
+        const qint64 due =
+            replyDueMs + randomBetween(Faults::kMinUnaskedGapMs, Faults::kMaxUnaskedGapMs);
+        const auto later = std::find_if(m_unasked.begin(), m_unasked.end(),
+                                        [due](const Piece &piece) { return piece.dueMs > due; });
+        m_unasked.insert(later, {bytes, due});
     };
     if (faults.statusBlocks)
-        queue(kStatusBlock, nextDue() + gap());
+        queueUnasked(kStatusBlock);
     if (faults.flowBytes)
-        queue(kFlowBytes, nextDue() + gap());
+        queueUnasked(kFlowBytes);
     if (faults.noiseBlocks)
-        queue(kNoiseBlock, nextDue() + gap());
+        queueUnasked(kNoiseBlock);
+}
+
+// A reply is going out in pieces: its next piece is still to come.
+bool Connection::isMidReply() const
+{
+    return !m_outbox.isEmpty() && m_outbox.first().continuation;
 }
 
 void Connection::sendDue()
 {
+    // What is due goes out in one write, as from a printer's output buffer, in the order it was
+    // due.
     const qint64 now = m_clock.elapsed();
-    while (!m_outbox.isEmpty() && m_outbox.first().dueMs <= now)
-        m_link->write(m_outbox.takeFirst().bytes);
-    if (!m_outbox.isEmpty()) {
-        m_timer.start(int(m_outbox.first().dueMs - now));
+    QByteArray due;
+    for (;;) {
+        const bool replyDue = !m_outbox.isEmpty() && m_outbox.first().dueMs <= now;
+        const bool unaskedDue = !m_unasked.isEmpty() && m_unasked.first().dueMs <= now &&
+                                !isMidReply() &&
+                                (!replyDue || m_unasked.first().dueMs < m_outbox.first().dueMs);
+        if (unaskedDue)
+            due += m_unasked.takeFirst().bytes;
+        else if (replyDue)
+            due += m_outbox.takeFirst().bytes;
+        else
+            break;
+    }
+    if (!due.isEmpty())
+        m_link->write(due);
+    qint64 next = -1;
+    if (!m_outbox.isEmpty())
+        next = m_outbox.first().dueMs;
+    if (!m_unasked.isEmpty() && !(m_dropping || m_closing) && (next < 0 || !isMidReply()))
+        next = next < 0 ? m_unasked.first().dueMs : std::min(next, m_unasked.first().dueMs);
+    if (next >= 0) {
+        m_timer.start(int(std::max<qint64>(next - now, 0)));
         return;
     }
     if (m_dropping || m_closing)
@@ -221,8 +251,7 @@ void Connection::stream()
     m_streamLastMs = now;
     const qsizetype count = qsizetype(m_streamCredit);
     // Not while the link is ending either: the stream must not hold up the hang-up.
-    const bool midReply = !m_outbox.isEmpty() && m_outbox.first().continuation;
-    if (count == 0 || midReply || m_dropping || m_closing || !m_link->isOpen() ||
+    if (count == 0 || isMidReply() || m_dropping || m_closing || !m_link->isOpen() ||
         m_link->backlog() >= kStreamBacklog)
         return;
     m_streamCredit -= double(count);
@@ -239,6 +268,7 @@ void Connection::reset()
 {
     m_timer.stop();
     m_outbox.clear();
+    m_unasked.clear();
     m_parser.clear();
     m_commands = 0;
     m_dropping = false;

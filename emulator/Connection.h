@@ -13,9 +13,10 @@ struct Faults;
 
 // Serves the client on one link: parses what arrives, lets the emulator carry out each command,
 // and sends the replies with the faults in force, and the automatic status blocks the client
-// enabled. Everything the printer sends leaves in the order it was due: a late reply holds back
-// what follows it, as on a serial line. A client that closes its sending side gets its replies
-// before the link closes.
+// enabled. Replies leave in the order of their commands: a late reply holds back the replies
+// after it, as on a serial line. Bytes the printer sends on its own between replies leave at
+// their own time, never inside a reply and never holding one back. A client that closes its
+// sending side gets its replies before the link closes.
 class Connection : public QObject
 {
     Q_OBJECT
@@ -40,7 +41,8 @@ private:
     int replyDelay(const ParsedCommand &command, const Faults &faults) const;
     void queue(const QByteArray &bytes, qint64 dueMs, bool continuation = false);
     void queueReply(QByteArray reply, const Faults &faults, int delayMs);
-    void queueAfterReply(const Faults &faults);
+    void queueAfterReply(const Faults &faults, qint64 replyDueMs);
+    bool isMidReply() const;
     qint64 nextDue() const;
     void sendDue();
     void statusChanged(int groups);
@@ -57,6 +59,8 @@ private:
     bool m_closing = false;  // the client sends nothing more
     int m_autoStatusGroups = 0;
     QList<Piece> m_outbox;
+    // Unasked bytes between replies, in the order they are due.
+    QList<Piece> m_unasked;
     QElapsedTimer m_clock;
     QTimer m_timer;
     QTimer m_streamTimer;

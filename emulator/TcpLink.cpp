@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -16,6 +17,10 @@ TcpLink::TcpLink(int descriptor, QObject *parent)
     , m_writeNotifier(new QSocketNotifier(descriptor, QSocketNotifier::Write, this))
 {
     ::fcntl(m_socket, F_SETFL, ::fcntl(m_socket, F_GETFL) | O_NONBLOCK);
+    // Replies are a few bytes each and a client waits for them: they go out at once, not held
+    // back until the client acknowledges what went before.
+    const int noDelay = 1;
+    ::setsockopt(m_socket, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
     m_readNotifier->setEnabled(false);
     m_writeNotifier->setEnabled(false);
     connect(m_readNotifier, &QSocketNotifier::activated, this, &TcpLink::readSome);

@@ -1,0 +1,213 @@
+// The real window against printers that behave like real ones: late answers, bytes sent on their
+// own, pauses inside a reply, XOFF held during a write; and users who click while the printer is
+// waited for or close the window in the middle of a test. What the window shows must be what the
+// printer holds, and what reaches the printer what the user chose.
+
+#include "EndToEndRig.h"
+
+#include <QTimer>
+#include <qpa/qwindowsysteminterface.h>
+
+// Queues a click on a widget the way the window system delivers one: it is handled whenever the
+// event loop next takes user input.
+inline void queueClick(QWidget *widget)
+{
+    QWindow *window = widget->window()->windowHandle();
+    const QPoint centre = widget->rect().center();
+    const QPointF local = widget->mapTo(widget->window(), centre);
+    const QPointF global = widget->mapToGlobal(centre);
+    QWindowSystemInterface::handleMouseEvent<QWindowSystemInterface::AsynchronousDelivery>(
+        window, local, global, Qt::LeftButton, Qt::LeftButton, QEvent::MouseButtonPress);
+    QWindowSystemInterface::handleMouseEvent<QWindowSystemInterface::AsynchronousDelivery>(
+        window, local, global, Qt::NoButton, Qt::LeftButton, QEvent::MouseButtonRelease);
+}
+
+// A communication test against a printer with faults: every label, switch page and log line.
+struct FaultyPrinter
+{
+    Port port = Port::Tcp;
+    Faults faults{};
+    QList<int> switchesRead{}; // the switch bytes read and logged, in order
+    QList<int> unreadPages{};  // switch pages left as they were at start (all switches OFF)
+};
+Q_DECLARE_METATYPE(FaultyPrinter)
+
+class TestRealPrinters : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void communicationTest_data();
+    void communicationTest();
+    void unreadSwitchesNotWritten();
+    void xoffHeldDuringWrite();
+    void clicksDuringAnExchange_data();
+    void clicksDuringAnExchange();
+    void closedWhileGreeting();
+};
+
+void TestRealPrinters::communicationTest_data()
+{
+    QTest::addColumn<FaultyPrinter>("printer");
+
+    QTest::newRow("SW2 answered 1.2 s late over TCP: its page unread, the rest right")
+        << FaultyPrinter{.faults = {.lateReplies = {{u"sw2"_s, 1200}}},
+                         .switchesRead = {3},
+                         .unreadPages = {2}};
+    QTest::newRow("status blocks between replies over TCP: every value right")
+        << FaultyPrinter{.faults = {.statusBlocks = true}, .switchesRead = {2, 3}};
+    QTest::newRow("XOFF and XON between replies over COM without software handshake")
+        << FaultyPrinter{.port = Port::Com,
+                         .faults = {.replyDelayMs = 20, .flowBytes = true},
+                         .switchesRead = {2, 3}};
+    QTest::newRow("unasked blocks between replies over TCP: every value right")
+        << FaultyPrinter{.faults = {.noiseBlocks = true}, .switchesRead = {2, 3}};
+    QTest::newRow("a 55 ms pause inside every reply over COM: whole replies")
+        << FaultyPrinter{.port = Port::Com, .faults = {.blockPauseMs = 55}, .switchesRead = {2, 3}};
+}
+
+void TestRealPrinters::communicationTest()
+{
+    QFETCH(FaultyPrinter, printer);
+
+    Rig rig(kKv, printer.faults);
+    rig.communicate(printer.port);
+    QCOMPARE(rig.shown(), QStringList{kGreeting});
+    QCOMPARE(rig.emulator.received().toHex(' '),
+             (kIdentityQueries + switchQuery(2) + switchQuery(3)).toHex(' '));
+    const PrinterSettings held = rig.emulator.snapshot().settings;
+    QCOMPARE(rig.informationLabels(),
+             (QStringList{held.model, held.firmware, QString::number(held.hoursPowered),
+                          QString::number(held.cutPaperCount), held.languageModel, held.fontRom,
+                          QString::number(held.codePage), QString::number(held.charset)}));
+    QCOMPARE(rig.control<QComboBox>("comboCodePage")->currentText(), u"0  - 437 Standard"_s);
+    QCOMPARE(rig.control<QComboBox>("comboInterChars")->currentText(), u"0 - U.S.A."_s);
+    QCOMPARE(rig.window().logText(), expectedLog(held, printer.switchesRead));
+    for (const int sw : {2, 3}) {
+        rig.chooseTab(sw - 1);
+        QCOMPARE(rig.shownValue(sw), printer.unreadPages.contains(sw) ? 0xFF : held.*kSwitch[sw]);
+    }
+}
+
+void TestRealPrinters::unreadSwitchesNotWritten()
+{
+    // The switch bytes never answer: their pages show the start state, not the printer's, and
+    // nothing of them is written.
+    Rig rig(kKv, {.lateReplies = {{u"sw2"_s, 60000}, {u"sw3"_s, 60000}}});
+    rig.communicate(Port::Tcp);
+    rig.chooseTab(1);
+    QCOMPARE(rig.shownValue(2), 0xFF);
+    rig.option(2, false, 3)->click();
+    rig.clear();
+    rig.click("cmd2");
+    QCOMPARE(rig.shown(), QStringList{u"The switch settings of this page could not be read from "
+                                      "the printer.\r\nNothing was written to the printer."_s});
+    QCOMPARE(rig.emulator.received(), QByteArray());
+    QCOMPARE(rig.emulator.snapshot().settings.sw2, kKv.sw2);
+    QVERIFY(rig.window().dataChanged());
+}
+
+void TestRealPrinters::xoffHeldDuringWrite()
+{
+    // A printer on a serial line with software handshake sends XOFF after the communication test
+    // and holds it for 3.5 s. The write that follows is reported as failed while the window goes on
+    // running, and when XON comes nothing of it reaches the printer.
+    Rig rig(kKv, {.holdXoffAfter = 11, .holdXoffMs = 3500});
+    rig.click("com_HS_SW");
+    rig.communicate(Port::Com);
+    QCOMPARE(rig.shown(), QStringList{kGreeting});
+    rig.chooseTab(1);
+    rig.option(2, false, 3)->click();
+    rig.clear();
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+    ticker.start(50);
+    rig.click("cmd2");
+    QCOMPARE(rig.shown(), QStringList{kWriteFailed});
+    QVERIFY(ticks > 10);
+    QVERIFY(rig.window().dataChanged());
+
+    rig.click("cmd1"); // once XON has come, the next command goes alone
+    QCOMPARE(rig.emulator.received().toHex(' '), switchQuery(2).toHex(' '));
+    QCOMPARE(rig.emulator.snapshot().settings.sw2, kKv.sw2);
+}
+
+// A button pressed again, or another button, while an exchange it started waits for the printer.
+struct ClicksDuringAnExchange
+{
+    const char *button = nullptr;
+    const char *pressedMeanwhile = nullptr;
+    int replyDelayMs = 0; // of the printer, from the button's press on
+    QByteArray wire{};    // the commands the printer received
+    int selfTests = 0;    // the test prints it made
+};
+Q_DECLARE_METATYPE(ClicksDuringAnExchange)
+
+void TestRealPrinters::clicksDuringAnExchange_data()
+{
+    QTest::addColumn<ClicksDuringAnExchange>("row");
+
+    // The printer says nothing to a self test: the button waits out the first-byte bound.
+    QTest::newRow("double-click on Self Test: one test print")
+        << ClicksDuringAnExchange{.button = "cmd0",
+                                  .pressedMeanwhile = "cmd0",
+                                  .wire = QByteArray::fromHex("1D28410200 0002"),
+                                  .selfTests = 1};
+    QTest::newRow("greyed Communication Test clicked during a slow test: one test")
+        << ClicksDuringAnExchange{.button = "cmdCommunicate",
+                                  .pressedMeanwhile = "cmdCommunicate",
+                                  .replyDelayMs = 60,
+                                  .wire = kIdentityQueries + switchQuery(2) + switchQuery(3)};
+    QTest::newRow("double-click on Read Settings: one read") << ClicksDuringAnExchange{
+        .button = "cmd1", .pressedMeanwhile = "cmd1", .replyDelayMs = 300, .wire = switchQuery(2)};
+}
+
+void TestRealPrinters::clicksDuringAnExchange()
+{
+    QFETCH(ClicksDuringAnExchange, row);
+
+    Rig rig(kKv);
+    rig.window().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.window()));
+    rig.communicate(Port::Tcp);
+    if (QByteArray(row.button) == "cmd1")
+        rig.chooseTab(1);
+    rig.clear();
+    rig.emulator.setFaults({.replyDelayMs = row.replyDelayMs});
+
+    auto *button = rig.control<QWidget>(row.button);
+    auto *meanwhile = rig.control<QWidget>(row.pressedMeanwhile);
+    // The second click comes while the first one's exchange waits for the printer.
+    QTimer::singleShot(30, meanwhile, [meanwhile] { queueClick(meanwhile); });
+    queueClick(button);
+    QTRY_VERIFY(!rig.emulator.received().isEmpty());
+    QTRY_VERIFY(button->isEnabled());
+    // Whatever input is still waiting is handled now, by buttons that are enabled again.
+    QCoreApplication::processEvents();
+    QTRY_VERIFY(button->isEnabled());
+    QCOMPARE(rig.emulator.received().toHex(' '), row.wire.toHex(' '));
+    QCOMPARE(rig.emulator.snapshot().selfTests, row.selfTests);
+}
+
+void TestRealPrinters::closedWhileGreeting()
+{
+    // The desktop asks the window to close while the greeting is on screen: the test goes on to
+    // its end, then the window closes and the port with it.
+    Rig rig(kKv);
+    rig.window().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.window()));
+    rig.ui->prompter.whileShown = [&rig](const QString &text) {
+        if (text == kGreeting)
+            rig.window().close();
+    };
+    rig.communicate(Port::Tcp);
+    QCOMPARE(rig.shown(), QStringList{kGreeting});
+    QCOMPARE(rig.emulator.received().toHex(' '),
+             (kIdentityQueries + switchQuery(2) + switchQuery(3)).toHex(' '));
+    QVERIFY(!rig.window().isVisible());
+    QCOMPARE(rig.control<QLineEdit>("txtSTATUS")->text(), u"Disconnect"_s);
+}
+
+QTEST_MAIN(TestRealPrinters)
+#include "tst_real_printers.moc"

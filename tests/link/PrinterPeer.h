@@ -3,6 +3,7 @@
 #include <QSocketNotifier>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTest>
 #include <QTimer>
 
 #include <fcntl.h>
@@ -71,8 +72,10 @@ struct PrinterPeer : QObject
                         hangUp();
                     else if (socket)
                         socket->write(step.bytes);
-                    else if (master >= 0)
-                        ::write(master, step.bytes.constData(), size_t(step.bytes.size()));
+                    else if (master >= 0 && ::write(master, step.bytes.constData(),
+                                                    size_t(step.bytes.size())) != step.bytes.size())
+                        QTest::qFail("the pseudo-terminal did not take the whole answer", __FILE__,
+                                     __LINE__);
                 });
         }
     }

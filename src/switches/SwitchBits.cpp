@@ -1,8 +1,7 @@
 #include "SwitchBits.h"
 
-#include <QByteArray>
-
 #include <algorithm>
+#include <cstddef>
 
 namespace SwitchBits {
 
@@ -38,9 +37,13 @@ int valueFromOffStates(const std::array<bool, 8> &off)
 
 std::array<quint8, 3> digitCodes(int value)
 {
-    const QByteArray digits = QByteArray::number(toByte(value));
+    // The digits are worked out from the clamped byte, so that at most three are ever written.
+    const int byte = toByte(value);
+    const std::size_t count = byte >= 100 ? 3 : byte >= 10 ? 2 : 1;
     std::array<quint8, 3> codes{};
-    std::copy(digits.cbegin(), digits.cend(), codes.begin());
+    int rest = byte;
+    for (std::size_t i = count; i-- > 0; rest /= 10)
+        codes[i] = quint8('0' + rest % 10);
     return codes;
 }
 

@@ -442,5 +442,5 @@ QString CommandLine::helpText()
 
 QString CommandLine::versionText()
 {
-    return QStringLiteral("printer-emulator %1").arg(QLatin1String(PROJECT_VERSION));
+    return QStringLiteral("printer-emulator %1").arg(QLatin1String(PSU_VERSION));
 }

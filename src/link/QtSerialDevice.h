@@ -15,6 +15,7 @@ public:
     ~QtSerialDevice() override;
 
     bool open(const QString &systemName, const SerialSettings &settings) override;
+    OpenFailure openFailure() const override;
     bool close() override;
     bool dsr() const override;
     bool cts() const override;
@@ -31,10 +32,13 @@ private:
     void onError(QSerialPort::SerialPortError error);
     void closeIfBroken();
     bool modemLineOn(QSerialPort::PinoutSignal line) const;
+    // Why QSerialPort could not open `systemName`, from what the system says about the device.
+    OpenFailure diagnoseOpenFailure(const QString &systemName) const;
 
     // pinoutSignals() is not const in QSerialPort, although it only reads the lines.
     mutable QSerialPort m_port;
     // Set by a read or resource error: the device has gone away. QSerialPort would repeat the
     // error for as long as the port stays open, so the port is closed at the next chance.
     bool m_broken = false;
+    OpenFailure m_openFailure;
 };

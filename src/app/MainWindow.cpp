@@ -118,6 +118,8 @@ MainWindow::~MainWindow() = default;
 void MainWindow::connectControls()
 {
     connect(m_ui->Combo1, &QComboBox::activated, this, &MainWindow::Combo1_Click);
+    connect(m_ui->Combo1, &PortComboBox::aboutToShowPopup, this,
+            &MainWindow::refreshPortDescriptions);
     connect(m_ui->cmdSTATUS, &QPushButton::clicked, this, &MainWindow::cmdSTATUS_Click);
     connect(m_ui->cmdCommunicate, &QPushButton::clicked, this, &MainWindow::cmdCommunicate_Click);
     connect(m_ui->cmd0, &QPushButton::clicked, this, &MainWindow::cmd0_Click);
@@ -185,6 +187,27 @@ void MainWindow::Combo1_Click()
     // The printer device has no options.
     m_ui->frameCOMm->setVisible(kind == PortKind::Serial);
     m_ui->frameTCPIP->setVisible(kind == PortKind::Tcp);
+    refreshPortDescriptions();
+}
+
+void MainWindow::refreshPortDescriptions()
+{
+    QComboBox &ports = *m_ui->Combo1;
+    QStringList names;
+    for (int i = 0; i < ports.count(); ++i)
+        names.append(ports.itemText(i));
+    const QStringList descriptions = m_link->describePorts(names);
+    for (int i = 0; i < ports.count(); ++i) {
+        ports.setItemData(i, descriptions.at(i), Qt::ToolTipRole);
+        ports.setItemData(i, descriptions.at(i), Qt::AccessibleDescriptionRole);
+    }
+    // The device of the chosen entry in one line; the whole text in the label's tooltip.
+    const QString device = ports.currentData(Qt::ToolTipRole).toString();
+    QLabel &label = *m_ui->lblDEVICE;
+    label.setText(
+        label.fontMetrics().elidedText(device, Qt::ElideRight, label.contentsRect().width()));
+    label.setToolTip(device);
+    label.setAccessibleName(device);
 }
 
 void MainWindow::cmdSTATUS_Click()
@@ -194,6 +217,8 @@ void MainWindow::cmdSTATUS_Click()
 
 void MainWindow::cmdCommunicate_Click()
 {
+    // The device label shows the device that is opened now.
+    refreshPortDescriptions();
     m_workflows->communicationTest();
 }
 

@@ -106,6 +106,9 @@ private:
     // The port choice and the TCP status.
     void Combo1_Click();
     void cmdSTATUS_Click();
+    // What each entry of the port list stands for, in its tooltip and accessible description,
+    // and the device of the chosen entry beside the list; looked up afresh.
+    void refreshPortDescriptions();
     // The user's workflows.
     void cmdCommunicate_Click();
     void cmd0_Click();

@@ -2,16 +2,20 @@
 
 #include "DesktopShell.h"
 #include "HelpLocator.h"
+#include "HelpViewer.h"
 #include "LanguagePanel.h"
 #include "LogHistory.h"
 #include "PrinterCommands.h"
 #include "Prompter.h"
+#include "ReadableColours.h"
 #include "SwitchPanel.h"
 #include "Workflows.h"
 #include "ui_MainWindow.h"
 
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QIcon>
+#include <QShortcut>
 #include <QTimer>
 
 namespace {
@@ -62,6 +66,27 @@ void takeSelected(const std::array<std::pair<const QRadioButton *, Value>, N> &o
     }
 }
 
+QString helpNotFound(const QStringList &folders)
+{
+    return QStringLiteral("The help file ") + HelpLocator::helpFileName() +
+           QStringLiteral(" was not found. It was looked for in:\r\n") +
+           folders.join(QStringLiteral("\r\n"));
+}
+
+QString helpNotReadable(const QString &path, const QString &error)
+{
+    return QStringLiteral("The help file ") + path + QStringLiteral(" cannot be read: ") + error;
+}
+
+// The window is a frame to assistive technology. As a plain widget it would be a client area
+// (a "filler" on AT-SPI), which screen readers do not announce as a window.
+QAccessibleInterface *windowAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("MainWindow") && object != nullptr && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
+    return nullptr;
+}
+
 } // namespace
 
 MainWindow::MainWindow(Prompter &prompter, DesktopShell &shell, EventPump &pump,
@@ -72,8 +97,12 @@ MainWindow::MainWindow(Prompter &prompter, DesktopShell &shell, EventPump &pump,
     , m_shell(shell)
 {
     Q_INIT_RESOURCE(app);
+    static const bool accessibleAsWindow = (QAccessible::installFactory(windowAccessible), true);
+    Q_UNUSED(accessibleAsWindow);
     m_ui->setupUi(this);
     setFixedSize(size());
+    m_colours = std::make_unique<ReadableColours>(*this);
+    m_colours->apply();
     QIcon icon;
     icon.addFile(QStringLiteral(":/images/icon-16.png"), QSize(16, 16));
     icon.addFile(QStringLiteral(":/images/icon-32.png"), QSize(32, 32));
@@ -132,10 +161,16 @@ void MainWindow::connectControls()
     });
     connect(m_ui->cmdEXIT, &QPushButton::clicked, this, &MainWindow::cmdEXIT_Click);
     connect(m_ui->cmdHELP, &QPushButton::clicked, this, &MainWindow::cmdHELP_Click);
+    // F1 does what HELP does.
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this, [this] {
+        if (m_ui->cmdHELP->isEnabled())
+            cmdHELP_Click();
+    });
     connect(m_ui->cmdCLEARlst, &QPushButton::clicked, this, &MainWindow::cmdCLEARlst_Click);
 
-    // The click handling runs on clicks only; values shown by the program refresh their
-    // meanings themselves.
+    // The click handling runs on the user's choices only (the panel also takes a selection by
+    // the accessibility action, and a click here covers one on the button already selected);
+    // values shown by the program refresh their meanings themselves.
     for (const auto &panel : m_switchPanels) {
         SwitchPanel *switches = panel.get();
         for (int i = 0; i < 8; ++i) {
@@ -175,10 +210,22 @@ void MainWindow::cmdEXIT_Click()
 void MainWindow::cmdHELP_Click()
 {
     m_ui->cmdHELP->setEnabled(false);
-    const QString path = HelpLocator::forThisProgram().find();
-    if (!path.isEmpty())
-        m_shell.openHelp(path);
+    const HelpLocator locator = HelpLocator::forThisProgram();
+    const QString path = locator.find();
+    if (path.isEmpty())
+        m_prompter.inform(helpNotFound(locator.folders()), appTitle());
+    else
+        m_shell.openHelp(path, this, [this, path] { showHelpViewer(path); });
     m_ui->cmdHELP->setEnabled(true);
+}
+
+void MainWindow::showHelpViewer(const QString &path)
+{
+    if (m_helpViewer == nullptr)
+        m_helpViewer = new HelpViewer(this);
+    QString error;
+    if (!m_helpViewer->showFile(path, &error))
+        m_prompter.inform(helpNotReadable(path, error), appTitle());
 }
 
 void MainWindow::Combo1_Click()
@@ -321,9 +368,8 @@ QString MainWindow::tcpPort() const
 
 void MainWindow::showLinkStatus(const LinkStatusStyle &style)
 {
-    QPalette palette = m_ui->txtSTATUS->palette();
-    palette.setColor(QPalette::Text, QColor(style.red, style.green, style.blue));
-    m_ui->txtSTATUS->setPalette(palette);
+    m_colours->setColour(*m_ui->txtSTATUS, QPalette::Text,
+                         QColor(style.red, style.green, style.blue));
     m_ui->txtSTATUS->setText(style.text);
 }
 
@@ -517,4 +563,12 @@ void MainWindow::closeEvent(QCloseEvent *event)
     }
     Form_Unload();
     event->accept();
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    // The window's colours follow a new palette (a light or dark desktop theme).
+    if (event->type() == QEvent::PaletteChange && m_colours)
+        m_colours->apply();
+    QWidget::changeEvent(event);
 }

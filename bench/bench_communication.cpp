@@ -43,7 +43,7 @@ class NoShell : public DesktopShell
 {
 public:
     void quit() override {}
-    void openHelp(const QString &) override {}
+    void openHelp(const QString &, QObject *, std::function<void()>) override {}
 };
 
 class PtyResolver : public DeviceResolver

@@ -2,6 +2,10 @@
 
 #include <QString>
 
+#include <functional>
+
+class QObject;
+
 // What the window asks of the desktop: ending the program and showing the help file. The
 // program uses the desktop's own services; tests record the requests.
 class DesktopShell
@@ -11,7 +15,9 @@ public:
 
     // Ends the program.
     virtual void quit() = 0;
-    // Shows the help file in the desktop's text viewer and returns at once. A viewer that cannot
-    // be started is not reported.
-    virtual void openHelp(const QString &path) = 0;
+    // Shows the help file in the desktop's text viewer and returns at once. When the desktop
+    // cannot show it (no viewer, or the viewer fails), `cannotShow` runs, at once or later, as
+    // long as `context` still exists.
+    virtual void openHelp(const QString &path, QObject *context,
+                          std::function<void()> cannotShow) = 0;
 };

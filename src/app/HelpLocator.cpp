@@ -49,3 +49,8 @@ QString HelpLocator::find() const
     }
     return {};
 }
+
+QStringList HelpLocator::folders() const
+{
+    return m_folders;
+}

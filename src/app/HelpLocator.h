@@ -20,6 +20,8 @@ public:
     // The full path of the help file in the first folder that holds it as a readable file, or
     // an empty text when none does.
     QString find() const;
+    // The folders searched, in order.
+    QStringList folders() const;
 
 private:
     QStringList m_folders;

@@ -2,16 +2,20 @@
 
 #include "DesktopShell.h"
 #include "HelpLocator.h"
+#include "HelpViewer.h"
 #include "LanguagePanel.h"
 #include "LogHistory.h"
 #include "PrinterCommands.h"
 #include "Prompter.h"
+#include "ReadableColours.h"
 #include "SwitchPanel.h"
 #include "Workflows.h"
 #include "ui_MainWindow.h"
 
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QIcon>
+#include <QShortcut>
 
 namespace {
 
@@ -60,6 +64,27 @@ void takeSelected(const std::array<std::pair<const QRadioButton *, Value>, N> &o
     }
 }
 
+QString helpNotFound(const QStringList &folders)
+{
+    return QStringLiteral("The help file ") + HelpLocator::helpFileName() +
+           QStringLiteral(" was not found. It was looked for in:\r\n") +
+           folders.join(QStringLiteral("\r\n"));
+}
+
+QString helpNotReadable(const QString &path, const QString &error)
+{
+    return QStringLiteral("The help file ") + path + QStringLiteral(" cannot be read: ") + error;
+}
+
+// The window is a frame to assistive technology. As a plain widget it would be a client area
+// (a "filler" on AT-SPI), which screen readers do not announce as a window.
+QAccessibleInterface *windowAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("MainWindow") && object != nullptr && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
+    return nullptr;
+}
+
 } // namespace
 
 MainWindow::MainWindow(Prompter &prompter, DesktopShell &shell, EventPump &pump,
@@ -70,8 +95,12 @@ MainWindow::MainWindow(Prompter &prompter, DesktopShell &shell, EventPump &pump,
     , m_shell(shell)
 {
     Q_INIT_RESOURCE(app);
+    static const bool accessibleAsWindow = (QAccessible::installFactory(windowAccessible), true);
+    Q_UNUSED(accessibleAsWindow);
     m_ui->setupUi(this);
     setFixedSize(size());
+    m_colours = std::make_unique<ReadableColours>(*this);
+    m_colours->apply();
     QIcon icon;
     icon.addFile(QStringLiteral(":/images/icon-16.png"), QSize(16, 16));
     icon.addFile(QStringLiteral(":/images/icon-32.png"), QSize(32, 32));
@@ -116,6 +145,8 @@ MainWindow::~MainWindow() = default;
 void MainWindow::connectControls()
 {
     connect(m_ui->Combo1, &QComboBox::activated, this, &MainWindow::Combo1_Click);
+    connect(m_ui->Combo1, &PortComboBox::aboutToShowPopup, this,
+            &MainWindow::refreshPortDescriptions);
     connect(m_ui->cmdSTATUS, &QPushButton::clicked, this, &MainWindow::cmdSTATUS_Click);
     connect(m_ui->cmdCommunicate, &QPushButton::clicked, this, &MainWindow::cmdCommunicate_Click);
     connect(m_ui->cmd0, &QPushButton::clicked, this, &MainWindow::cmd0_Click);
@@ -128,10 +159,16 @@ void MainWindow::connectControls()
     });
     connect(m_ui->cmdEXIT, &QPushButton::clicked, this, &MainWindow::cmdEXIT_Click);
     connect(m_ui->cmdHELP, &QPushButton::clicked, this, &MainWindow::cmdHELP_Click);
+    // F1 does what HELP does.
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this, [this] {
+        if (m_ui->cmdHELP->isEnabled())
+            cmdHELP_Click();
+    });
     connect(m_ui->cmdCLEARlst, &QPushButton::clicked, this, &MainWindow::cmdCLEARlst_Click);
 
-    // The click handling runs on clicks only; values shown by the program refresh their
-    // meanings themselves.
+    // The click handling runs on the user's choices only (the panel also takes a selection by
+    // the accessibility action, and a click here covers one on the button already selected);
+    // values shown by the program refresh their meanings themselves.
     for (const auto &panel : m_switchPanels) {
         SwitchPanel *switches = panel.get();
         for (int i = 0; i < 8; ++i) {
@@ -171,10 +208,22 @@ void MainWindow::cmdEXIT_Click()
 void MainWindow::cmdHELP_Click()
 {
     m_ui->cmdHELP->setEnabled(false);
-    const QString path = HelpLocator::forThisProgram().find();
-    if (!path.isEmpty())
-        m_shell.openHelp(path);
+    const HelpLocator locator = HelpLocator::forThisProgram();
+    const QString path = locator.find();
+    if (path.isEmpty())
+        m_prompter.inform(helpNotFound(locator.folders()), appTitle());
+    else
+        m_shell.openHelp(path, this, [this, path] { showHelpViewer(path); });
     m_ui->cmdHELP->setEnabled(true);
+}
+
+void MainWindow::showHelpViewer(const QString &path)
+{
+    if (m_helpViewer == nullptr)
+        m_helpViewer = new HelpViewer(this);
+    QString error;
+    if (!m_helpViewer->showFile(path, &error))
+        m_prompter.inform(helpNotReadable(path, error), appTitle());
 }
 
 void MainWindow::Combo1_Click()
@@ -183,6 +232,27 @@ void MainWindow::Combo1_Click()
     // The printer device has no options.
     m_ui->frameCOMm->setVisible(kind == PortKind::Serial);
     m_ui->frameTCPIP->setVisible(kind == PortKind::Tcp);
+    refreshPortDescriptions();
+}
+
+void MainWindow::refreshPortDescriptions()
+{
+    QComboBox &ports = *m_ui->Combo1;
+    QStringList names;
+    for (int i = 0; i < ports.count(); ++i)
+        names.append(ports.itemText(i));
+    const QStringList descriptions = m_link->describePorts(names);
+    for (int i = 0; i < ports.count(); ++i) {
+        ports.setItemData(i, descriptions.at(i), Qt::ToolTipRole);
+        ports.setItemData(i, descriptions.at(i), Qt::AccessibleDescriptionRole);
+    }
+    // The device of the chosen entry in one line; the whole text in the label's tooltip.
+    const QString device = ports.currentData(Qt::ToolTipRole).toString();
+    QLabel &label = *m_ui->lblDEVICE;
+    label.setText(
+        label.fontMetrics().elidedText(device, Qt::ElideRight, label.contentsRect().width()));
+    label.setToolTip(device);
+    label.setAccessibleName(device);
 }
 
 void MainWindow::cmdSTATUS_Click()
@@ -200,7 +270,11 @@ template<typename Work> void MainWindow::runWorkflow(Work work)
 
 void MainWindow::cmdCommunicate_Click()
 {
-    runWorkflow([this] { m_workflow->communicationTest(); });
+    runWorkflow([this] {
+        // The device label shows the device that is opened now.
+        refreshPortDescriptions();
+        m_workflow->communicationTest();
+    });
 }
 
 void MainWindow::cmd0_Click()
@@ -304,9 +378,8 @@ QString MainWindow::tcpPort() const
 
 void MainWindow::showLinkStatus(const LinkStatusStyle &style)
 {
-    QPalette palette = m_ui->txtSTATUS->palette();
-    palette.setColor(QPalette::Text, QColor(style.red, style.green, style.blue));
-    m_ui->txtSTATUS->setPalette(palette);
+    m_colours->setColour(*m_ui->txtSTATUS, QPalette::Text,
+                         QColor(style.red, style.green, style.blue));
     m_ui->txtSTATUS->setText(style.text);
 }
 
@@ -500,4 +573,12 @@ void MainWindow::closeEvent(QCloseEvent *event)
     }
     Form_Unload();
     event->accept();
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    // The window's colours follow a new palette (a light or dark desktop theme).
+    if (event->type() == QEvent::PaletteChange && m_colours)
+        m_colours->apply();
+    QWidget::changeEvent(event);
 }

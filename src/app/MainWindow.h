@@ -18,11 +18,13 @@ class MainWindow;
 
 class DesktopShell;
 class EventPump;
+class HelpViewer;
 class LanguagePanel;
 class LogHistory;
 class PrinterCommands;
 class Prompter;
 class QLabel;
+class ReadableColours;
 class SwitchPanel;
 class Workflows;
 
@@ -94,6 +96,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void connectControls();
@@ -103,9 +106,14 @@ private:
     void Form_Unload();
     void cmdEXIT_Click();
     void cmdHELP_Click();
+    // The help file in the window's own viewer, for a desktop that cannot show it.
+    void showHelpViewer(const QString &path);
     // The port choice and the TCP status.
     void Combo1_Click();
     void cmdSTATUS_Click();
+    // What each entry of the port list stands for, in its tooltip and accessible description,
+    // and the device of the chosen entry beside the list; looked up afresh.
+    void refreshPortDescriptions();
     // The user's workflows.
     void cmdCommunicate_Click();
     void cmd0_Click();
@@ -132,6 +140,8 @@ private:
     std::unique_ptr<PrinterLink> m_link;
     std::unique_ptr<PrinterCommands> m_commands;
     std::unique_ptr<Workflows> m_workflow;
+    std::unique_ptr<ReadableColours> m_colours;
+    HelpViewer *m_helpViewer = nullptr;
     // Unwritten changes on the switch and language pages: set by the switch option buttons,
     // assigned by the language lists, cleared by reads and writes.
     bool bDataChanged = false;

@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 
 #include <utility>
 
@@ -35,10 +36,22 @@ SwitchPanel::SwitchPanel(SwitchByte sw, const Buttons &on, const Buttons &off,
     , m_off(off)
     , m_labels(std::move(labels))
     , m_model(std::move(model))
-{}
+{
+    // A button selected by other means than a click (the accessibility action "toggle") counts
+    // as the user's choice too; values the program shows do not.
+    for (int i = 0; i < kPairCount; ++i) {
+        for (QRadioButton *button : {m_on[i], m_off[i]}) {
+            connect(button, &QRadioButton::toggled, this, [this, i](bool selected) {
+                if (selected && !m_showingValue)
+                    selectedByUser(i);
+            });
+        }
+    }
+}
 
 void SwitchPanel::ShowValue(int value)
 {
+    const QScopedValueRollback showing(m_showingValue, true);
     const std::array<bool, 8> off = SwitchBits::offStates(value);
     for (int i = kPairCount - 1; i >= 0; --i)
         (off[i] ? m_off[i] : m_on[i])->setChecked(true);

@@ -57,6 +57,8 @@ private:
     SwitchPairs pairs() const;
     bool hasEmphasis(int index) const;
 
+    // True while the program shows a value, which is no change of the user's.
+    bool m_showingValue = false;
     SwitchByte m_sw;
     Buttons m_on;
     Buttons m_off;

@@ -1,5 +1,7 @@
 #include "FdLptDevice.h"
 
+#include "DeviceDiagnosis.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -27,10 +29,13 @@ FdLptDevice::~FdLptDevice()
 bool FdLptDevice::open(const QString &path, Access access)
 {
     close();
+    m_openFailure = {};
     const int mode = access == Access::Read ? O_RDONLY : O_WRONLY;
     m_fd = ::open(QFile::encodeName(path).constData(), mode | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (m_fd < 0) {
-        recordError(errno);
+        const int number = errno;
+        recordError(number);
+        m_openFailure = DeviceDiagnosis::fromErrno(path, number);
         return false;
     }
     return true;
@@ -54,6 +59,11 @@ bool FdLptDevice::close()
 SystemError FdLptDevice::lastError() const
 {
     return m_error;
+}
+
+OpenFailure FdLptDevice::openFailure() const
+{
+    return m_openFailure;
 }
 
 bool FdLptDevice::isOpen() const

@@ -16,6 +16,7 @@ public:
     bool open(const QString &path, Access access) override;
     bool close() override;
     SystemError lastError() const override;
+    OpenFailure openFailure() const override;
 
     bool isOpen() const override;
     bool write(const QByteArray &bytes) override;
@@ -39,4 +40,5 @@ private:
     int m_fd = -1;
     SystemError m_error;
     QByteArray m_pending;
+    OpenFailure m_openFailure;
 };

@@ -1,6 +1,8 @@
 #include "LinkMessages.h"
 
 #include "LptDevice.h"
+#include "OpenFailure.h"
+#include "SystemSerialPort.h"
 #include "TcpClient.h"
 
 namespace LinkMessages {
@@ -51,6 +53,72 @@ QString lptError(const SystemError &error)
 {
     return QStringLiteral("Error no ") + withLeadingBlank(error.number) + QStringLiteral(": ") +
            error.text;
+}
+
+QString openFailureReason(const QString &portName, const OpenFailure &failure,
+                          const QString &usualGroup)
+{
+    if (!failure.failed())
+        return {};
+    if (failure.device.isEmpty())
+        return QStringLiteral("No device behind ") + portName + QLatin1Char('.');
+    const QString systemSays = failure.device + QStringLiteral(": ") + failure.systemText;
+    if (failure.errorClass == OpenFailure::Class::NotSupported)
+        return failure.device + QStringLiteral(" is not a device that this port can open (") +
+               failure.systemText + QStringLiteral(").");
+    switch (failure.cause) {
+    case OpenFailure::Cause::PermissionDenied: {
+        const QString group = failure.group.isEmpty() ? usualGroup : failure.group;
+        return systemSays + QLatin1Char('.') + kCr + QStringLiteral("Add your user to the ") +
+               group + QStringLiteral(" group: sudo usermod -aG ") + group +
+               QStringLiteral(" $USER, then log in again.");
+    }
+    case OpenFailure::Cause::Busy:
+        return systemSays + QLatin1Char('.') + kCr +
+               (failure.holders.isEmpty()
+                    ? QStringLiteral("Another program holds it.")
+                    : QStringLiteral("It is held by ") +
+                          failure.holders.join(QStringLiteral(", ")) + QLatin1Char('.'));
+    case OpenFailure::Cause::NoDevice:
+    case OpenFailure::Cause::Other:
+        break;
+    }
+    return systemSays + QLatin1Char('.');
+}
+
+QString withReason(const QString &message, const QString &reason)
+{
+    return reason.isEmpty() ? message : message + kCr + kCr + reason;
+}
+
+QString noDevice()
+{
+    return QStringLiteral("no device");
+}
+
+QString noPrinterDevice(const QStringList &lookedFor)
+{
+    return noDevice() + QStringLiteral(" (looked for ") + lookedFor.join(QStringLiteral(" and ")) +
+           QLatin1Char(')');
+}
+
+QString serialPortDescription(const SystemSerialPort &port)
+{
+    QStringList known;
+    for (const QString &part : {port.manufacturer, port.product}) {
+        if (!part.isEmpty())
+            known.append(part);
+    }
+    if (!port.serialNumber.isEmpty())
+        known.append(QLatin1Char('(') + port.serialNumber + QLatin1Char(')'));
+    if (known.isEmpty())
+        return port.systemLocation;
+    return port.systemLocation + QStringLiteral(" \u2014 ") + known.join(QLatin1Char(' '));
+}
+
+QString emulatorPort(const QString &path)
+{
+    return QStringLiteral("printer emulator (") + path + QLatin1Char(')');
 }
 
 } // namespace LinkMessages

@@ -2,7 +2,9 @@
 
 #include <QString>
 
+struct OpenFailure;
 struct SystemError;
+struct SystemSerialPort;
 struct TcpError;
 
 // The texts with which the link tells the user what went wrong.
@@ -18,5 +20,24 @@ QString lanNotReady(int stateCode);
 QString tcpError(const TcpError &error);
 // The printer device could not be closed or opened.
 QString lptError(const SystemError &error);
+
+// Why a port could not be opened, for the lines below its message: the system's reason and,
+// where the user can do something about it, what. `portName` ("COM3", "LPT1") names a port
+// without a device; `usualGroup` is the group that usually may use such devices ("dialout",
+// "lp"), named where the device does not name one itself. Empty when nothing is known.
+QString openFailureReason(const QString &portName, const OpenFailure &failure,
+                          const QString &usualGroup);
+// `message` with `reason` on lines of its own below it; the message alone without a reason.
+QString withReason(const QString &message, const QString &reason);
+
+// What stands behind an entry of the port list, as its tooltip and the device label show it.
+// An entry without a device.
+QString noDevice();
+// "LPT1" without a device, after looking for each of `lookedFor`.
+QString noPrinterDevice(const QStringList &lookedFor);
+// A serial port of the system: its path and what the system knows of the adapter.
+QString serialPortDescription(const SystemSerialPort &port);
+// The pseudo-terminal of a running printer emulator.
+QString emulatorPort(const QString &path);
 
 } // namespace LinkMessages

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ByteChannel.h"
+#include "OpenFailure.h"
 
 #include <QString>
 
@@ -22,4 +23,6 @@ public:
     // False when the close failed; lastError() tells why. Closing a closed device succeeds.
     virtual bool close() = 0;
     virtual SystemError lastError() const = 0;
+    // Why the last open failed, as far as the device can tell; nothing after a successful open.
+    virtual OpenFailure openFailure() const { return {}; }
 };

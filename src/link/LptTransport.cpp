@@ -35,11 +35,17 @@ bool LptTransport::setOpen(bool open)
 void LptTransport::OpenLpt(bool open, LptDevice::Access access)
 {
     bool done = m_device.close();
-    if (done && open)
+    QString reason;
+    if (done && open) {
         done = m_device.open(m_resolver.lptDeviceName(), access);
+        if (!done)
+            reason = LinkMessages::openFailureReason(QStringLiteral("LPT1"), m_device.openFailure(),
+                                                     QStringLiteral("lp"));
+    }
     if (!done)
         m_reporter.report(
-            {LinkProblem::Source::Port, LinkMessages::lptError(m_device.lastError())});
+            {LinkProblem::Source::Port,
+             LinkMessages::withReason(LinkMessages::lptError(m_device.lastError()), reason)});
 }
 
 bool LptTransport::exchange(const QByteArray &command, bool replyWanted, WhenHeld whenHeld,

@@ -2,6 +2,7 @@
 
 #include "EventPump.h"
 #include "FdLptDevice.h"
+#include "LinkMessages.h"
 #include "LptTransport.h"
 #include "QtSerialDevice.h"
 #include "QtTcpClient.h"
@@ -12,6 +13,8 @@
 #include "TcpTransport.h"
 
 #include <QScopeGuard>
+
+#include <algorithm>
 
 namespace {
 
@@ -91,6 +94,33 @@ PortKind PrinterLink::selectPort(const QString &portName)
 QString PrinterLink::PortName() const
 {
     return d->choice.name;
+}
+
+QStringList PrinterLink::describePorts(const QStringList &portNames) const
+{
+    int comCount = 0;
+    for (const QString &name : portNames)
+        comCount = std::max(comCount, PortChoice::fromName(name).comNumber);
+    const DeviceResolver &resolver = *d->devices.resolver;
+    const QStringList serial = resolver.serialPortDescriptions(comCount);
+    QStringList descriptions;
+    for (const QString &name : portNames) {
+        const PortChoice port = PortChoice::fromName(name);
+        switch (port.kind) {
+        case PortKind::Serial:
+            descriptions.append(port.comNumber >= 1 && port.comNumber <= serial.size()
+                                    ? serial.at(port.comNumber - 1)
+                                    : LinkMessages::noDevice());
+            break;
+        case PortKind::PrinterDevice:
+            descriptions.append(resolver.lptDescription());
+            break;
+        case PortKind::Tcp:
+            descriptions.append(QString());
+            break;
+        }
+    }
+    return descriptions;
 }
 
 void PrinterLink::refreshStatus()

@@ -10,6 +10,7 @@
 #include "Transport.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -41,6 +42,10 @@ public:
     // on. Nothing is opened or closed.
     PortKind selectPort(const QString &portName);
     QString PortName() const;
+    // What each of the port list's entries stands for, for the user: the device it opens and
+    // what the system knows of it, "no device" where there is none, nothing for "TCP/IP".
+    // Looked up afresh at every call, since adapters and emulators come and go.
+    QStringList describePorts(const QStringList &portNames) const;
 
     // Redraws the TCP status box when the connection state has changed since it was last shown.
     void refreshStatus();

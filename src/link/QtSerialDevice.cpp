@@ -1,7 +1,10 @@
 #include "QtSerialDevice.h"
 
+#include "DeviceDiagnosis.h"
+
 #include <QThread>
 
+#include <cerrno>
 #include <sys/ioctl.h>
 
 namespace {
@@ -30,6 +33,7 @@ QtSerialDevice::~QtSerialDevice()
 bool QtSerialDevice::open(const QString &systemName, const SerialSettings &settings)
 {
     close();
+    m_openFailure = {};
     m_port.setPortName(systemName);
     m_port.setBaudRate(static_cast<qint32>(settings.baudRate));
     m_port.setDataBits(QSerialPort::Data8);
@@ -38,14 +42,55 @@ bool QtSerialDevice::open(const QString &systemName, const SerialSettings &setti
     m_port.setStopBits(QSerialPort::OneStop);
     m_port.setFlowControl(settings.handshake == Handshake::XonXoff ? QSerialPort::SoftwareControl
                                                                    : QSerialPort::NoFlowControl);
-    if (!m_port.open(QIODevice::ReadWrite))
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        m_openFailure = diagnoseOpenFailure(systemName);
         return false;
+    }
     // The printer sees the port as ready only with DTR and RTS on. A device without modem
     // lines refuses them, which is no reason to fail.
     m_port.setDataTerminalReady(true);
     m_port.setRequestToSend(true);
     m_port.clearError();
     return true;
+}
+
+OpenFailure QtSerialDevice::openFailure() const
+{
+    return m_openFailure;
+}
+
+OpenFailure QtSerialDevice::diagnoseOpenFailure(const QString &systemName) const
+{
+    // QSerialPort keeps the system's text but not its number, and gives one error for refused
+    // permission and for a device that another program holds (exclusive or locked). The device
+    // itself tells which.
+    if (std::optional<OpenFailure> problem = DeviceDiagnosis::accessProblem(systemName))
+        return *problem;
+    const QString text = m_port.errorString();
+    OpenFailure failure;
+    switch (m_port.error()) {
+    case QSerialPort::DeviceNotFoundError:
+        failure = DeviceDiagnosis::fromErrno(systemName, ENOENT);
+        break;
+    case QSerialPort::PermissionError:
+        failure = DeviceDiagnosis::fromErrno(systemName,
+                                             text == qt_error_string(EACCES) ? EACCES : EBUSY);
+        break;
+    case QSerialPort::UnsupportedOperationError:
+        failure = DeviceDiagnosis::fromErrno(systemName, EOPNOTSUPP);
+        break;
+    case QSerialPort::OpenError:
+        // Already open: a request that should not have been made.
+        failure = DeviceDiagnosis::fromErrno(systemName, EBUSY);
+        failure.errorClass = OpenFailure::Class::CallerBug;
+        break;
+    default:
+        failure = DeviceDiagnosis::fromErrno(systemName, 0);
+        break;
+    }
+    failure.number = 0;
+    failure.systemText = text;
+    return failure;
 }
 
 bool QtSerialDevice::close()

@@ -15,6 +15,7 @@ public:
     ~QtSerialDevice() override;
 
     bool open(const QString &systemName, const SerialSettings &settings) override;
+    OpenFailure openFailure() const override;
     bool close() override;
     bool dsr() const override;
     bool cts() const override;
@@ -37,6 +38,8 @@ private:
     qint64 bytesQueuedInSystem() const;
     void closeIfBroken();
     bool modemLineOn(QSerialPort::PinoutSignal line) const;
+    // Why QSerialPort could not open `systemName`, from what the system says about the device.
+    OpenFailure diagnoseOpenFailure(const QString &systemName) const;
 
     // pinoutSignals() is not const in QSerialPort, although it only reads the lines.
     mutable QSerialPort m_port;
@@ -44,4 +47,5 @@ private:
     // error for as long as the port stays open, so the port is closed at the next chance.
     bool m_broken = false;
     bool m_receiving = false;
+    OpenFailure m_openFailure;
 };

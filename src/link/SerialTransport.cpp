@@ -4,6 +4,7 @@
 #include "LinkMessages.h"
 #include "LinkReporter.h"
 #include "LinkView.h"
+#include "OpenFailure.h"
 #include "ReplyReader.h"
 #include "SerialDevice.h"
 
@@ -32,16 +33,24 @@ bool SerialTransport::setOpen(bool open)
     // An open, too, starts from a closed port, so that it takes the options now selected.
     if (m_port.isOpen())
         m_port.close();
+    OpenFailure failure;
     if (m_port.isOpen() != open) {
         m_settings = m_view.serialSettings();
         if (!open) {
             m_port.close();
-        } else if (const QString device = m_resolver.serialPortName(m_number); !device.isEmpty()) {
-            m_port.open(device, m_settings);
+        } else if (const QString device = m_resolver.serialPortName(m_number); device.isEmpty()) {
+            failure.errorClass = OpenFailure::Class::CallerBug;
+            failure.cause = OpenFailure::Cause::NoDevice;
+        } else if (!m_port.open(device, m_settings)) {
+            failure = m_port.openFailure();
         }
     }
     if (m_port.isOpen() != open) {
-        m_reporter.report({LinkProblem::Source::Port, LinkMessages::comCannot(m_number, open)});
+        const QString reason = LinkMessages::openFailureReason(
+            QStringLiteral("COM") + QString::number(m_number), failure, QStringLiteral("dialout"));
+        m_reporter.report(
+            {LinkProblem::Source::Port,
+             LinkMessages::withReason(LinkMessages::comCannot(m_number, open), reason)});
         return false;
     }
     if (open && (!m_port.dsr() || !m_port.cts())) {

@@ -1,11 +1,14 @@
 #include "SystemDeviceResolver.h"
 
+#include "LinkMessages.h"
+
 #include <QFileInfo>
 #include <QSerialPortInfo>
 
 #include <algorithm>
 #include <array>
 #include <tuple>
+#include <utility>
 
 namespace {
 
@@ -28,23 +31,18 @@ auto sortKey(const QString &portName)
 
 } // namespace
 
+SystemDeviceResolver::SystemDeviceResolver(PortLister listPorts, EmulatorPorts emulators)
+    : m_listPorts(std::move(listPorts))
+    , m_emulators(std::move(emulators))
+{}
+
 QString SystemDeviceResolver::serialPortName(int number) const
 {
 #ifdef Q_OS_WIN
     return number > 0 ? QStringLiteral("COM%1").arg(number) : QString();
 #else
-    QStringList names;
-    const QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
-    for (const QSerialPortInfo &port : ports)
-        names.append(port.portName());
-    const QStringList ordered = orderedSerialPorts(names);
-    if (number < 1 || number > ordered.size())
-        return {};
-    const QString &chosen = ordered.at(number - 1);
-    const auto port =
-        std::find_if(ports.cbegin(), ports.cend(),
-                     [&chosen](const QSerialPortInfo &info) { return info.portName() == chosen; });
-    return port->systemLocation();
+    const QList<NumberedPort> ports = serialPorts();
+    return number >= 1 && number <= ports.size() ? ports.at(number - 1).device : QString();
 #endif
 }
 
@@ -61,9 +59,61 @@ QString SystemDeviceResolver::lptDeviceName() const
 #endif
 }
 
-QStringList SystemDeviceResolver::orderedSerialPorts(QStringList portNames)
+QStringList SystemDeviceResolver::serialPortDescriptions(int count) const
 {
-    std::sort(portNames.begin(), portNames.end(),
-              [](const QString &a, const QString &b) { return sortKey(a) < sortKey(b); });
-    return portNames;
+#ifdef Q_OS_WIN
+    // Windows numbers its ports itself.
+    return DeviceResolver::serialPortDescriptions(count);
+#else
+    const QList<NumberedPort> ports = serialPorts();
+    QStringList descriptions;
+    for (int number = 1; number <= count; ++number) {
+        descriptions.append(number <= ports.size() ? ports.at(number - 1).description
+                                                   : LinkMessages::noDevice());
+    }
+    return descriptions;
+#endif
+}
+
+QString SystemDeviceResolver::lptDescription() const
+{
+    const QString device = lptDeviceName();
+    if (!device.isEmpty())
+        return device;
+    QStringList lookedFor;
+    for (const char *path : kLptDevices)
+        lookedFor.append(QLatin1String(path));
+    return LinkMessages::noPrinterDevice(lookedFor);
+}
+
+QList<SystemSerialPort> SystemDeviceResolver::systemSerialPorts()
+{
+    QList<SystemSerialPort> ports;
+    const QList<QSerialPortInfo> available = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo &info : available) {
+        ports.append({info.portName(), info.systemLocation(), info.manufacturer(),
+                      info.description(), info.serialNumber()});
+    }
+    return ports;
+}
+
+QList<SystemDeviceResolver::NumberedPort> SystemDeviceResolver::serialPorts() const
+{
+    QList<SystemSerialPort> system = m_listPorts ? m_listPorts() : QList<SystemSerialPort>();
+    std::stable_sort(system.begin(), system.end(),
+                     [](const SystemSerialPort &a, const SystemSerialPort &b) {
+                         return sortKey(a.portName) < sortKey(b.portName);
+                     });
+    QList<NumberedPort> ports;
+    for (const SystemSerialPort &port : std::as_const(system))
+        ports.append({port.systemLocation, LinkMessages::serialPortDescription(port)});
+    const QStringList emulators = m_emulators.livePorts();
+    for (const QString &path : emulators) {
+        const bool listed =
+            std::any_of(ports.cbegin(), ports.cend(),
+                        [&path](const NumberedPort &p) { return p.device == path; });
+        if (!listed)
+            ports.append({path, LinkMessages::emulatorPort(path)});
+    }
+    return ports;
 }

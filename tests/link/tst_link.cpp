@@ -278,8 +278,10 @@ void LinkTest::serialOpen_data()
                       .reopenWith = SerialSettings{},
                       .journal = {u"open /dev/ttyFAKE3 9600,E,8,1 XON/XOFF"_s, u"close"_s,
                                   u"open /dev/ttyFAKE3 115200,N,8,1 DTR/DSR"_s}};
-    QTest::newRow("COM16 has no device: cannot OPEN")
-        << SerialOpen{.port = u"COM16"_s, .result = false, .shown = {cannotOpen16}};
+    QTest::newRow("COM16 has no device: cannot OPEN, no device behind it")
+        << SerialOpen{.port = u"COM16"_s,
+                      .result = false,
+                      .shown = {cannotOpen16 + u"\r\rNo device behind COM16."_s}};
     QTest::newRow("COM1 refused by the system: cannot OPEN")
         << SerialOpen{.port = u"COM1"_s,
                       .refusesOpen = true,
@@ -462,7 +464,8 @@ void LinkTest::realPeer_data()
         << true;
     QTest::newRow("COM3: printer gone") << Peer::Serial << gone << u"12"_s << QString() << true;
     QTest::newRow("LPT1: printer gone")
-        << Peer::Lpt << gone << u"12"_s << u"port: Error no  2: No such file or directory"_s
+        << Peer::Lpt << gone << u"12"_s
+        << u"port: Error no  2: No such file or directory\r\r<pty>: No such file or directory."_s
         << true;
 }
 
@@ -483,7 +486,8 @@ void LinkTest::realPeer()
     };
     PrinterPeer printer(peer == Peer::Tcp);
     auto resolver = std::make_unique<PeerResolver>();
-    resolver->path = QString::fromLocal8Bit(::ttyname(printer.slave));
+    const QString ptyPath = QString::fromLocal8Bit(::ttyname(printer.slave));
+    resolver->path = ptyPath;
     Window window;
     window.port = QString::number(printer.server.serverPort());
     SystemEventPump pump;
@@ -499,6 +503,7 @@ void LinkTest::realPeer()
     QString received = u"R"_s;
     QVERIFY(link.SendCommand(kGetSW2, received));
     QCOMPARE(received, reply);
+    shown.replace(u"<pty>"_s, ptyPath);
     QCOMPARE(window.shown, shown.isEmpty() ? QStringList() : QStringList{shown});
     // The link is ready for the next command, unless the printer has gone.
     QString next = u"R"_s;

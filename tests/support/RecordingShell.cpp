@@ -5,7 +5,9 @@ void RecordingShell::quit()
     ++quitCount;
 }
 
-void RecordingShell::openHelp(const QString &path)
+void RecordingShell::openHelp(const QString &path, QObject *, std::function<void()> cannotShow)
 {
     openedHelp.append(path);
+    if (!showsHelp)
+        cannotShow();
 }

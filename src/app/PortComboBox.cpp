@@ -1,0 +1,7 @@
+#include "PortComboBox.h"
+
+void PortComboBox::showPopup()
+{
+    Q_EMIT aboutToShowPopup();
+    QComboBox::showPopup();
+}

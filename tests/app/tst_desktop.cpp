@@ -1,0 +1,507 @@
+// The window on a Linux desktop: help that always shows (the desktop's viewer, else a viewer of
+// the window's own), texts readable on a dark palette (measured on renders), whole entries in the
+// closed language lists, a logo for high-DPI screens, and the window and its switch pairs as
+// assistive technology sees and works them.
+
+#include "EmulatorThread.h"
+#include "HelpLocator.h"
+#include "LinkStatus.h"
+#include "QtDesktopShell.h"
+#include "ReadableColours.h"
+#include "Screenshot.h"
+#include "TestWindow.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScopeGuard>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QStyleOptionComboBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kGreeting = u"Welcome to NORVANTA world.\r\n\r\nCommunication test finished."_s;
+
+// A dark palette as desktop themes give it.
+QPalette darkPalette()
+{
+    QPalette dark;
+    const QColor window(53, 53, 53), base(35, 35, 35), text(230, 230, 230), off(127, 127, 127);
+    for (const auto &[role, colour] : {std::pair{QPalette::Window, window},
+                                       {QPalette::WindowText, text},
+                                       {QPalette::Base, base},
+                                       {QPalette::AlternateBase, window},
+                                       {QPalette::Text, text},
+                                       {QPalette::Button, window},
+                                       {QPalette::ButtonText, text},
+                                       {QPalette::ToolTipBase, base},
+                                       {QPalette::ToolTipText, text},
+                                       {QPalette::Highlight, QColor(42, 130, 218)},
+                                       {QPalette::HighlightedText, Qt::black},
+                                       {QPalette::Light, window.lighter(150)},
+                                       {QPalette::Midlight, window.lighter(125)},
+                                       {QPalette::Mid, window.darker(125)},
+                                       {QPalette::Dark, window.darker(150)},
+                                       {QPalette::Shadow, Qt::black}})
+        dark.setColor(role, colour);
+    for (const QPalette::ColorRole role :
+         {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        dark.setColor(QPalette::Disabled, role, off);
+    return dark;
+}
+
+// The texts that the window colours itself.
+bool isColouredText(const QWidget *control)
+{
+    static const QStringList kPrefixes{u"lblKV_INFO_"_s, u"lblLANG_INFO_"_s, u"lblSW"_s,
+                                       u"tcpIP"_s,       u"tcpListenPort"_s, u"txtSTATUS"_s,
+                                       u"txtLOG"_s};
+    return std::any_of(kPrefixes.cbegin(), kPrefixes.cend(),
+                       [control](const QString &p) { return control->objectName().startsWith(p); });
+}
+
+QString textOf(const QWidget *control)
+{
+    if (auto *label = qobject_cast<const QLabel *>(control))
+        return label->text();
+    if (auto *line = qobject_cast<const QLineEdit *>(control))
+        return line->text();
+    if (auto *log = qobject_cast<const QPlainTextEdit *>(control))
+        return log->toPlainText();
+    return {};
+}
+
+// The contrast of a control's text on a picture of the window: its background is the colour
+// most of its box has, its text the pixel farthest from that.
+double measuredContrast(const QImage &picture, const QWidget &window, QWidget *control)
+{
+    QWidget *area = control;
+    if (auto *log = qobject_cast<QPlainTextEdit *>(control))
+        area = log->viewport();
+    QRect box = area->contentsRect().adjusted(2, 2, -2, -2);
+    box.moveTopLeft(area->mapTo(&window, box.topLeft()));
+    QHash<QRgb, int> counts;
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        for (int x = box.left(); x <= box.right(); ++x)
+            ++counts[picture.pixel(x, y)];
+    const QRgb paper =
+        std::max_element(counts.keyValueBegin(), counts.keyValueEnd(), [](auto a, auto b) {
+            return a.second < b.second;
+        })->first;
+    const auto distance = [paper](QRgb c) {
+        return std::abs(qRed(c) - qRed(paper)) + std::abs(qGreen(c) - qGreen(paper)) +
+               std::abs(qBlue(c) - qBlue(paper));
+    };
+    QRgb ink = paper;
+    for (auto it = counts.keyBegin(); it != counts.keyEnd(); ++it)
+        ink = distance(*it) > distance(ink) ? *it : ink;
+    return ReadableColours::contrastRatio(QColor(ink), QColor(paper));
+}
+
+// Where the help file lies for a test: in the working directory, or nowhere.
+struct HelpFolder
+{
+    explicit HelpFolder(bool withFile)
+    {
+        QDir::setCurrent(work.path());
+        // Installed copies of the help file on this machine must not answer.
+        qputenv("XDG_DATA_HOME", QFile::encodeName(work.filePath(u"data"_s)));
+        qputenv("XDG_DATA_DIRS", QFile::encodeName(work.filePath(u"none"_s)));
+        QFile file(work.filePath(HelpLocator::helpFileName()));
+        if (withFile && file.open(QIODevice::WriteOnly))
+            file.write("Printer Software Switch Utility v1.1 - help\n\xe2\x80\x94 the text\n");
+    }
+    ~HelpFolder() { QDir::setCurrent(previous); }
+
+    QString previous = QDir::currentPath();
+    QTemporaryDir work;
+};
+
+QWidget *helpViewer(const QWidget &window)
+{
+    return window.findChild<QWidget *>(u"helpViewer"_s);
+}
+
+} // namespace
+
+enum class HelpPress { Button, F1 };
+
+// The help asked for, and what the user then sees.
+struct HelpRow
+{
+    bool fileThere = true;
+    bool desktopShows = true;
+    HelpPress press = HelpPress::Button;
+    bool ownViewer = false;
+    bool notFound = false; // the message that says where the file was looked for
+};
+Q_DECLARE_METATYPE(HelpRow)
+
+// The desktop's opener of files: missing, or a script that ends with this status.
+struct OpenerRow
+{
+    std::optional<int> exitStatus{};
+    bool ownViewer = false;
+};
+Q_DECLARE_METATYPE(OpenerRow)
+
+// What the window shows while the contrast is measured.
+enum class View {
+    TcpChosen,
+    Information,
+    FirstSwitchPage,
+    SecondSwitchPage,
+    Language,
+    Log,
+    Status
+};
+Q_DECLARE_METATYPE(View)
+
+class DesktopTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QApplication::setQuitOnLastWindowClosed(false);
+        QApplication::setStyle(QStyleFactory::create(u"Fusion"_s));
+    }
+    void cleanup() { QApplication::setPalette(QApplication::style()->standardPalette()); }
+
+    void help_data()
+    {
+        QTest::addColumn<HelpRow>("row");
+        QTest::newRow("desktop shows the file: no viewer of the window's own") << HelpRow{};
+        QTest::newRow("desktop cannot show it: the file's text in the window's own viewer")
+            << HelpRow{.desktopShows = false, .ownViewer = true};
+        QTest::newRow("F1, desktop cannot show it: the same viewer")
+            << HelpRow{.desktopShows = false, .press = HelpPress::F1, .ownViewer = true};
+        QTest::newRow("F1, desktop shows the file") << HelpRow{.press = HelpPress::F1};
+        QTest::newRow("no help file: the folders it was looked for in")
+            << HelpRow{.fileThere = false, .desktopShows = false, .notFound = true};
+    }
+
+    void help()
+    {
+        QFETCH(HelpRow, row);
+        const HelpFolder folder(row.fileThere);
+        const QString path = folder.work.filePath(HelpLocator::helpFileName());
+        TestWindow t;
+        t.shell.showsHelp = row.desktopShows;
+        t.window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&t.window));
+        if (row.press == HelpPress::F1)
+            QTest::keyClick(&t.window, Qt::Key_F1);
+        else
+            QTest::mouseClick(t.control<QPushButton>(u"cmdHELP"_s), Qt::LeftButton);
+
+        QCOMPARE(t.shell.openedHelp, row.fileThere ? QStringList{path} : QStringList());
+        QWidget *viewer = helpViewer(t.window);
+        QCOMPARE(viewer != nullptr && viewer->isVisible(), row.ownViewer);
+        if (row.ownViewer) {
+            QCOMPARE(viewer->windowTitle(), u"KV_SW_Help.txt"_s);
+            auto *text = viewer->findChild<QPlainTextEdit *>();
+            QVERIFY(text->isReadOnly());
+            QCOMPARE(text->toPlainText(),
+                     u"Printer Software Switch Utility v1.1 - help\n\u2014 the text\n"_s);
+        }
+        const QStringList shown = t.prompter.texts();
+        QCOMPARE(shown.size(), row.notFound ? 1 : 0);
+        if (row.notFound) {
+            const QStringList lines = shown.first().split(u"\r\n"_s);
+            QCOMPARE(lines.first(),
+                     u"The help file KV_SW_Help.txt was not found. It was looked for in:"_s);
+            QCOMPARE(lines.value(1), QDir::currentPath());
+            QVERIFY(lines.contains(folder.work.filePath(u"data/printer-switch-utility"_s)));
+        }
+    }
+
+    // The desktop's own service: xdg-open shows the file, or fails, or is not there.
+    void helpThroughTheDesktop_data()
+    {
+        QTest::addColumn<OpenerRow>("row");
+        QTest::newRow("xdg-open shows the file: nothing of the window's own")
+            << OpenerRow{.exitStatus = 0};
+        QTest::newRow("xdg-open finds no viewer: the window's own viewer")
+            << OpenerRow{.exitStatus = 3, .ownViewer = true};
+        QTest::newRow("no xdg-open: the window's own viewer") << OpenerRow{.ownViewer = true};
+    }
+
+    void helpThroughTheDesktop()
+    {
+        QFETCH(OpenerRow, row);
+        const HelpFolder folder(true);
+        QTemporaryDir bin;
+        const QString opened = bin.filePath(u"opened"_s);
+        if (row.exitStatus) {
+            QFile opener(bin.filePath(u"xdg-open"_s));
+            QVERIFY(opener.open(QIODevice::WriteOnly));
+            opener.write(u"#!/bin/sh\necho \"$1\" > '%1'\nexit %2\n"_s.arg(opened)
+                             .arg(*row.exitStatus)
+                             .toUtf8());
+            opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        // Only the test's opener, and no browser to fall back on.
+        const QByteArray path = qgetenv("PATH");
+        const auto restore = qScopeGuard([path] { qputenv("PATH", path); });
+        qputenv("PATH", QFile::encodeName(bin.path()));
+        qunsetenv("BROWSER");
+        RecordingPrompter prompter;
+        QtDesktopShell shell;
+        SystemEventPump pump;
+        MainWindow window(prompter, shell, pump,
+                          testDevices(std::make_unique<FixedDeviceResolver>()));
+        QTest::mouseClick(window.findChild<QPushButton *>(u"cmdHELP"_s), Qt::LeftButton);
+
+        if (row.exitStatus)
+            QTRY_VERIFY(QFile::exists(opened));
+        if (row.ownViewer)
+            QTRY_VERIFY(helpViewer(window) != nullptr && helpViewer(window)->isVisible());
+        else
+            QTRY_VERIFY(QFile(opened).size() > 0);
+        QCOMPARE(helpViewer(window) != nullptr, row.ownViewer);
+        QVERIFY(prompter.shown.isEmpty());
+    }
+
+    // On a dark palette every coloured text keeps a contrast of 4.5:1, measured on a render of
+    // the window after a communication test with the emulator over TCP; afterwards, back on the
+    // light palette, the documented colours are back.
+    void readableOnDarkPalette_data()
+    {
+        QTest::addColumn<View>("view");
+        QTest::addColumn<int>("statusCode");
+        QTest::newRow("TCP-IP chosen: address and port") << View::TcpChosen << 0;
+        QTest::newRow("printer information") << View::Information << 7;
+        QTest::newRow("first switch page: SW2 meanings") << View::FirstSwitchPage << 7;
+        QTest::newRow("second switch page: SW3 meaning") << View::SecondSwitchPage << 7;
+        QTest::newRow("language page") << View::Language << 7;
+        QTest::newRow("log history") << View::Log << 7;
+        QTest::newRow("status Disconnect, red") << View::Status << 0;
+        QTest::newRow("status Connecting..., black") << View::Status << 6;
+        QTest::newRow("status unknown, black") << View::Status << 4;
+    }
+
+    void readableOnDarkPalette()
+    {
+        QFETCH(View, view);
+        QFETCH(int, statusCode);
+        const QPalette dark = darkPalette();
+        QApplication::setPalette(dark);
+        if (!m_emulator) {
+            m_emulator = std::make_unique<EmulatorThread>();
+            m_rig = std::make_unique<TestWindow>();
+            m_rig->window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&m_rig->window));
+            chooseEntry(m_rig->control<QComboBox>(u"Combo1"_s), 0);
+            m_rig->control<QLineEdit>(u"tcpIP"_s)->setText(u"127.0.0.1"_s);
+            m_rig->control<QLineEdit>(u"tcpListenPort"_s)
+                ->setText(QString::number(m_emulator->listenTcp()));
+        }
+        MainWindow &window = m_rig->window;
+        // A new palette of the application reaches the windows through the event loop.
+        QTRY_COMPARE(window.palette().color(QPalette::Window), dark.color(QPalette::Window));
+        if (view != View::TcpChosen && m_rig->prompter.shown.isEmpty()) {
+            m_rig->control<QPushButton>(u"cmdCommunicate"_s)->click();
+            QCOMPARE(m_rig->prompter.texts(), QStringList{kGreeting});
+        }
+        auto *tabs = m_rig->control<QTabWidget>(u"SSTab1"_s);
+        const int tab = std::array{0, 0, 1, 2, 3, 4, 0}[std::size_t(view)];
+        if (tabs->isVisible())
+            tabs->setCurrentIndex(tab);
+        window.showLinkStatus(linkStatusStyle(statusCode));
+
+        const QImage picture = window.grab().toImage();
+        QVERIFY(picture.save(
+            screenshotPath(u"dark-palette-%1.png"_s.arg(QString::fromLatin1(QTest::currentDataTag())
+                                                            .replace(u' ', u'-')
+                                                            .remove(u',')
+                                                            .remove(u':')))));
+        QStringList measured, unreadable;
+        const QList<QWidget *> all = window.findChildren<QWidget *>();
+        for (QWidget *control : all) {
+            if (!isColouredText(control) || !control->isVisibleTo(&window) ||
+                !control->isEnabled() || textOf(control).trimmed().isEmpty() ||
+                textOf(control).trimmed() == u"=")
+                continue;
+            const double contrast = measuredContrast(picture, window, control);
+            measured.append(control->objectName());
+            if (contrast < ReadableColours::kMinimumContrast)
+                unreadable.append(u"%1 %2:1"_s.arg(control->objectName()).arg(contrast, 0, 'f', 2));
+        }
+        QVERIFY2(!measured.isEmpty(), "no coloured text on the picture");
+        QVERIFY2(unreadable.isEmpty(), qPrintable(unreadable.join(u", "_s)));
+        QVERIFY(view != View::Status || measured.contains(u"txtSTATUS"_s));
+
+        // On the light palette the documented colours are back as they are.
+        const QPalette light = QApplication::style()->standardPalette();
+        QApplication::setPalette(light);
+        QTRY_COMPARE(window.palette().color(QPalette::Window), light.color(QPalette::Window));
+        const std::tuple<const char *, QPalette::ColorRole, QColor> documented[] = {
+            {"lblKV_INFO_0", QPalette::WindowText, QColor(0, 0, 255)},
+            {"lblSW2Function_0", QPalette::WindowText, QColor(0, 0, 255)},
+            {"tcpIP", QPalette::Text, QColor(0, 0, 255)},
+            {"txtLOG", QPalette::Text, QColor(0, 0, 128)}};
+        for (const auto &[name, role, colour] : documented)
+            QCOMPARE(m_rig->control<QWidget>(QLatin1String(name))
+                         ->palette()
+                         .color(QPalette::Active, role),
+                     colour);
+        const LinkStatusStyle status = linkStatusStyle(statusCode);
+        auto *box = m_rig->control<QLineEdit>(u"txtSTATUS"_s);
+        QCOMPARE(box->palette().color(QPalette::Active, QPalette::Text),
+                 QColor(status.red, status.green, status.blue));
+        QCOMPARE(box->palette().color(QPalette::Active, QPalette::Base), QColor(224, 224, 224));
+    }
+
+    // The closed code-page and character-set lists show every entry whole at the window's font.
+    void wholeEntries_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::newRow("code page") << u"comboCodePage"_s;
+        QTest::newRow("code page name") << u"comboCodePageName"_s;
+        QTest::newRow("international character set") << u"comboInterChars"_s;
+    }
+
+    void wholeEntries()
+    {
+        QFETCH(QString, list);
+        TestWindow t;
+        auto *combo = t.control<QComboBox>(list);
+        QCOMPARE(combo->font(), t.window.font());
+        QStyleOptionComboBox option;
+        option.initFrom(combo);
+        option.frame = true;
+        const QRect field = combo->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                           QStyle::SC_ComboBoxEditField, combo);
+        QStringList cut;
+        for (int i = 0; i < combo->count(); ++i) {
+            if (combo->fontMetrics().horizontalAdvance(combo->itemText(i)) > field.width())
+                cut.append(combo->itemText(i));
+        }
+        QCOMPARE(cut, QStringList());
+        // The longest entry chosen, for a look at the picture.
+        int longest = 0;
+        for (int i = 0; i < combo->count(); ++i) {
+            if (combo->fontMetrics().horizontalAdvance(combo->itemText(i)) >
+                combo->fontMetrics().horizontalAdvance(combo->itemText(longest)))
+                longest = i;
+        }
+        combo->setCurrentIndex(longest);
+        QVERIFY(combo->parentWidget()->grab().save(
+            screenshotPath(u"whole-entries-%1.png"_s.arg(list))));
+        // The list stays inside its frame.
+        QVERIFY(combo->parentWidget()->contentsRect().contains(combo->geometry()));
+    }
+
+    // On a screen of device pixel ratio 2 the logo is drawn from its image of twice the size.
+    void logoForHighDpi_data()
+    {
+        QTest::addColumn<int>("ratio");
+        QTest::addColumn<QString>("image");
+        QTest::newRow("ratio 1: logo.png") << 1 << u":/images/logo.png"_s;
+        QTest::newRow("ratio 2: logo@2x.png") << 2 << u":/images/logo@2x.png"_s;
+    }
+
+    void logoForHighDpi()
+    {
+        QFETCH(int, ratio);
+        QFETCH(QString, image);
+        TestWindow t;
+        auto *logo = t.control<QLabel>(u"Image1"_s);
+        QImage drawn(logo->size() * ratio, QImage::Format_RGB32);
+        drawn.setDevicePixelRatio(ratio);
+        drawn.fill(Qt::black);
+        logo->render(&drawn);
+        const QImage source = QImage(image).convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(source.size(), drawn.size());
+        drawn.setDevicePixelRatio(1);
+        QVERIFY(drawn == source);
+    }
+
+    // The window is a frame to assistive technology.
+    void windowRole()
+    {
+        TestWindow t;
+        const QAccessibleInterface *window = QAccessible::queryAccessibleInterface(&t.window);
+        QCOMPARE(window->role(), QAccessible::Window);
+        QCOMPARE(window->text(QAccessible::Name), u"Printer Software Switch Utility v1.1"_s);
+    }
+
+    // A switch changed through the accessibility action behaves as a click: the meaning is
+    // refreshed and the change is unwritten; a value the program shows is no change.
+    void switchByAccessibility_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("button");
+        QTest::newRow("toggle on switch 1 ON")
+            << QAccessibleActionInterface::toggleAction() << u"optSW2ON_0"_s;
+        QTest::newRow("press on switch 4 ON")
+            << QAccessibleActionInterface::pressAction() << u"optSW2ON_3"_s;
+        QTest::newRow("toggle on switch 8 OFF of the additional switch")
+            << QAccessibleActionInterface::toggleAction() << u"optSW3OFF_0"_s;
+    }
+
+    void switchByAccessibility()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, button);
+        // The same change by a mouse click, in a window of its own, says what to expect.
+        TestWindow byMouse, byAction;
+        for (TestWindow *t : {&byMouse, &byAction}) {
+            t->window.setPrinterInfo(0, u"KV-4100"_s);
+            t->window.ShowSW2Value(0xFF);
+            t->window.ShowSW3Value(0x00);
+            QVERIFY(!t->window.dataChanged());
+        }
+        const SwitchByte sw = button.startsWith(u"optSW3") ? SwitchByte::SW3 : SwitchByte::SW2;
+        const int index = button.back().digitValue();
+        const int label = sw == SwitchByte::SW3 ? 0 : index;
+        const QString before = byAction.window.switchMeaningText(sw, label);
+        byMouse.control<QRadioButton>(button)->click();
+
+        auto *target = byAction.control<QRadioButton>(button);
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(target);
+        QVERIFY(accessible->actionInterface() != nullptr);
+        accessible->actionInterface()->doAction(action);
+        QTRY_VERIFY(target->isChecked());
+        QTRY_VERIFY(byAction.window.dataChanged());
+        QCOMPARE(byAction.window.switchMeaningText(sw, label),
+                 byMouse.window.switchMeaningText(sw, label));
+        QVERIFY(byAction.window.switchMeaningText(sw, label) != before);
+        QCOMPARE(target->font().bold(), true);
+
+        // A value the program shows afterwards changes nothing on its own.
+        byAction.window.setDataChanged(false);
+        byAction.window.ShowSW2Value(0x00);
+        byAction.window.ShowSW3Value(0xFF);
+        QVERIFY(!byAction.window.dataChanged());
+    }
+
+    void cleanupTestCase()
+    {
+        m_rig.reset();
+        m_emulator.reset();
+    }
+
+private:
+    std::unique_ptr<EmulatorThread> m_emulator;
+    std::unique_ptr<TestWindow> m_rig;
+};
+
+QTEST_MAIN(DesktopTest)
+#include "tst_desktop.moc"

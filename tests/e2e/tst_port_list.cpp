@@ -1,0 +1,241 @@
+// The port list as a user meets it: what each entry stands for (tooltips, accessible
+// descriptions, the device label beside the list), and the printer emulator listed as a COM port
+// and used for a communication test with the serial options of the window. The system's serial
+// ports come from a prepared list; the emulator announces its port in a temporary runtime folder.
+
+#include "EmulatorThread.h"
+#include "Screenshot.h"
+#include "SystemDeviceResolver.h"
+#include "TestWindow.h"
+
+#include <QAbstractItemView>
+#include <QAccessible>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolTip>
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kGreeting = u"Welcome to NORVANTA world.\r\n\r\nCommunication test finished."_s;
+const QString kUsbAdapter = u"/dev/ttyUSB0 \u2014 FTDI FT232R USB UART (A10K3XYZ)"_s;
+
+// The system reports an on-board port and a USB adapter, whatever this machine has.
+std::unique_ptr<DeviceResolver> preparedSystem()
+{
+    return std::make_unique<SystemDeviceResolver>([] {
+        return QList<SystemSerialPort>{
+            {u"ttyUSB0"_s, u"/dev/ttyUSB0"_s, u"FTDI"_s, u"FT232R USB UART"_s, u"A10K3XYZ"_s},
+            {u"ttyS0"_s, u"/dev/ttyS0"_s, {}, {}, {}}};
+    });
+}
+
+// An emulator's announcement of its pseudo-terminal, as the emulator writes it.
+QString announce(const QString &path)
+{
+    const QDir folder(EmulatorPorts::announcementFolder());
+    const QString file = folder.filePath(u"%1-1.pty"_s.arg(QCoreApplication::applicationPid()));
+    QFile announcement(file);
+    if (!folder.mkpath(u"."_s) || !announcement.open(QIODevice::WriteOnly) ||
+        announcement.write(QFile::encodeName(path) + '\n') <= 0)
+        return {};
+    return file;
+}
+
+// The port list's entries as a screen reader reads them: name and description of each.
+QStringList accessibleEntries(QAbstractItemView *list)
+{
+    QStringList entries;
+    QAccessibleInterface *table = QAccessible::queryAccessibleInterface(list);
+    for (int i = 0; table != nullptr && i < table->childCount(); ++i)
+        entries.append(table->child(i)->text(QAccessible::Name) + u" = "_s +
+                       table->child(i)->text(QAccessible::Description));
+    return entries;
+}
+
+// The window with its open port list and the tooltip shown, as they stand on the screen.
+QImage screenPicture(QWidget &window, QAbstractItemView *list)
+{
+    QList<QWidget *> shown{&window, list->window()};
+    const QWidgetList all = QApplication::topLevelWidgets();
+    for (QWidget *widget : all) {
+        if (widget->isVisible() && widget->inherits("QTipLabel"))
+            shown.append(widget);
+    }
+    QRect area;
+    for (const QWidget *widget : std::as_const(shown))
+        area |= QRect(widget->mapToGlobal(QPoint()), widget->size());
+    QImage picture(area.size(), QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    for (QWidget *widget : std::as_const(shown))
+        painter.drawPixmap(widget->mapToGlobal(QPoint()) - area.topLeft(), widget->grab());
+    return picture;
+}
+
+} // namespace
+
+// A port picked with the keyboard, and what the label beside the list then shows.
+struct LabelRow
+{
+    QString entry{};
+    QString serialDevice{}; // COM3 leads here
+    QString lptDevice{};
+    QString shown{};
+};
+Q_DECLARE_METATYPE(LabelRow)
+
+class PortListTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QApplication::setQuitOnLastWindowClosed(false);
+        QVERIFY(m_runtime.isValid());
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+    }
+    void cleanup() { QDir(EmulatorPorts::announcementFolder()).removeRecursively(); }
+
+    void deviceLabel_data()
+    {
+        QTest::addColumn<LabelRow>("row");
+        QTest::newRow("COM3 to a serial device: its path") << LabelRow{
+            .entry = u"COM3"_s, .serialDevice = u"/dev/ttyS2"_s, .shown = u"/dev/ttyS2"_s};
+        QTest::newRow("COM4 without a device: no device") << LabelRow{
+            .entry = u"COM4"_s, .serialDevice = u"/dev/ttyS2"_s, .shown = u"no device"_s};
+        QTest::newRow("LPT1: the printer device it opens") << LabelRow{
+            .entry = u"LPT1"_s, .lptDevice = u"/dev/usb/lp0"_s, .shown = u"/dev/usb/lp0"_s};
+        QTest::newRow("LPT1 without a printer device: no device")
+            << LabelRow{.entry = u"LPT1"_s, .shown = u"no device"_s};
+        QTest::newRow("TCP/IP: empty") << LabelRow{.entry = u"TCP/IP"_s};
+    }
+
+    void deviceLabel()
+    {
+        QFETCH(LabelRow, row);
+        auto resolver = std::make_unique<FixedDeviceResolver>();
+        resolver->serialPorts.insert(3, row.serialDevice);
+        resolver->lptDevice = row.lptDevice;
+        TestWindow t(std::move(resolver));
+        auto *ports = t.control<QComboBox>(u"Combo1"_s);
+        chooseEntry(ports, ports->findText(row.entry));
+        QCOMPARE(ports->currentText(), row.entry);
+        auto *label = t.control<QLabel>(u"lblDEVICE"_s);
+        QCOMPARE(label->text(), row.shown);
+        QCOMPARE(label->toolTip(), row.shown);
+        const QAccessibleInterface *readOut = QAccessible::queryAccessibleInterface(label);
+        QCOMPARE(readOut->text(QAccessible::Name), row.shown);
+        QCOMPARE(readOut->text(QAccessible::Description), u"Serial device"_s);
+    }
+
+    // The emulator's pseudo-terminal comes after the system's ports; the user opens the list,
+    // reads what the entries are, picks the emulator and passes the communication test with the
+    // baud rate and parity chosen in the window.
+    void emulatorAsComPort()
+    {
+        EmulatorThread emulator;
+        const QString pty = emulator.openPty();
+        QVERIFY(!pty.isEmpty());
+        QVERIFY(!announce(pty).isEmpty());
+        // A descriptor of our own on the device shows the line settings the window gives it.
+        const int line = ::open(QFile::encodeName(pty).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        const auto closeLine = qScopeGuard([line] { ::close(line); });
+        QVERIFY(line >= 0);
+
+        TestWindow t(preparedSystem());
+        t.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&t.window));
+        auto *ports = t.control<QComboBox>(u"Combo1"_s);
+        QTest::keyClick(ports, Qt::Key_F4);
+        QAbstractItemView *list = ports->view();
+        QTRY_VERIFY(list->isVisible());
+
+        const QString emulated = u"printer emulator (%1)"_s.arg(pty);
+        const QStringList expected{u"COM1 = /dev/ttyS0"_s, u"COM2 = "_s + kUsbAdapter,
+                                   u"COM3 = "_s + emulated, u"COM4 = no device"_s};
+        QCOMPARE(accessibleEntries(list).mid(2, 4), expected);
+        QCOMPARE(accessibleEntries(list).first(), u"TCP/IP = "_s);
+        for (int i = 0; i < ports->count(); ++i)
+            QCOMPARE(ports->itemData(i, Qt::ToolTipRole),
+                     ports->itemData(i, Qt::AccessibleDescriptionRole));
+
+        // Hovering the emulator's entry shows what it is.
+        const QModelIndex entry = list->model()->index(ports->findText(u"COM3"_s), 0);
+        const QPoint at = list->visualRect(entry).center();
+        QTest::mouseMove(list->viewport(), at);
+        QTRY_COMPARE(list->currentIndex(), entry);
+        QHelpEvent hover(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list->viewport(), &hover);
+        QTRY_COMPARE(QToolTip::text(), emulated);
+        QVERIFY(screenPicture(t.window, list).save(screenshotPath(u"port-list-open.png"_s)));
+
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTRY_VERIFY(!list->isVisible());
+        QToolTip::hideText();
+        QCOMPARE(ports->currentText(), u"COM3"_s);
+        QCOMPARE(t.control<QLabel>(u"lblDEVICE"_s)->text(), emulated);
+        QCOMPARE(t.window.link().PortName(), u"COM3"_s);
+
+        for (const char *option : {"com_BR_9600", "com_PK_EVEN"})
+            QTest::mouseClick(t.control<QRadioButton>(QLatin1String(option)), Qt::LeftButton);
+        QTest::mouseClick(t.control<QPushButton>(u"cmdCommunicate"_s), Qt::LeftButton);
+        QCOMPARE(t.prompter.texts(), QStringList{kGreeting});
+        QVERIFY(emulator.received().startsWith(QByteArray::fromHex("1D4942")));
+        // The line runs at the baud rate chosen; a pseudo-terminal keeps no parity (Linux clears
+        // it), so the parity is read from the settings the port was opened with.
+        termios settings{};
+        QCOMPARE(::tcgetattr(line, &settings), 0);
+        QCOMPARE(::cfgetospeed(&settings), speed_t(B9600));
+        QCOMPARE(t.window.link().serialSettings(),
+                 (SerialSettings{BaudRate::Baud9600, Parity::Even, Handshake::DtrDsr}));
+        QVERIFY(t.window.grab().save(screenshotPath(u"communication-test-emulator-COM3.png"_s)));
+    }
+
+    // An emulator that has ended is no longer behind its COM port, in the list and at the open.
+    void emulatorEnded()
+    {
+        auto emulator = std::make_unique<EmulatorThread>();
+        const QString announcement = announce(emulator->openPty());
+        QVERIFY(!announcement.isEmpty());
+        TestWindow t(preparedSystem());
+        auto *ports = t.control<QComboBox>(u"Combo1"_s);
+        chooseEntry(ports, ports->findText(u"COM3"_s));
+        QVERIFY(t.control<QLabel>(u"lblDEVICE"_s)->text().startsWith(u"printer emulator"));
+
+        // The emulator takes its announcement with it when it ends.
+        QVERIFY(QFile::remove(announcement));
+        emulator.reset();
+        ports->showPopup();
+        QCOMPARE(ports->itemData(ports->currentIndex(), Qt::ToolTipRole).toString(),
+                 u"no device"_s);
+        ports->hidePopup();
+        QCOMPARE(t.control<QLabel>(u"lblDEVICE"_s)->text(), u"no device"_s);
+        QTest::mouseClick(t.control<QPushButton>(u"cmdCommunicate"_s), Qt::LeftButton);
+        QCOMPARE(t.prompter.texts().value(0),
+                 u"The COM3 can not OPEN !!\r\rPlease check that whether <printer driver> or "
+                 "<other application> occupy it !\r\rNo device behind COM3."_s);
+    }
+
+private:
+    QTemporaryDir m_runtime;
+};
+
+QTEST_MAIN(PortListTest)
+#include "tst_port_list.moc"

@@ -1,0 +1,412 @@
+// Which device each port of the list stands for, and why a port could not be opened: the
+// system's ports from a prepared list (never the machine's own hardware), printer emulators
+// announced in a temporary runtime folder, and opens refused by the system on pseudo-terminals.
+
+#include "FdLptDevice.h"
+#include "LinkReporter.h"
+#include "LinkView.h"
+#include "PrinterLink.h"
+#include "QtSerialDevice.h"
+#include "SystemDeviceResolver.h"
+#include "SystemEventPump.h"
+
+#include <QDir>
+#include <QFile>
+#include <QScopeGuard>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <optional>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The user that opens are tried as when the test runs as root, which passes every permission
+// check and every exclusive hold.
+constexpr uid_t kNobody = 65534;
+
+const QString kCannotOpen3 = u"The COM3 can not OPEN !!\r\rPlease check that whether <printer "
+                             "driver> or <other application> occupy it !"_s;
+
+// A pseudo-terminal whose slave stands in for a serial port or a printer device.
+struct Pty
+{
+    Pty()
+        : master(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC))
+    {
+        if (master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0)
+            path = QString::fromLocal8Bit(::ptsname(master));
+    }
+    ~Pty() { ::close(master); }
+    Pty(const Pty &) = delete;
+    Pty &operator=(const Pty &) = delete;
+
+    int master = -1;
+    QString path;
+};
+
+// Another program holding a device exclusively (TIOCEXCL), as terminal programs do: `sleep`,
+// started with the device open. Under root it runs as nobody, so that an open tried as nobody
+// both meets the exclusive hold and may look at the holder's descriptors.
+struct Holder
+{
+    explicit Holder(const QString &device)
+    {
+        const QByteArray program = QFile::encodeName(QStandardPaths::findExecutable(u"sleep"_s));
+        const QByteArray path = QFile::encodeName(device);
+        int started[2];
+        if (program.isEmpty() || ::pipe2(started, O_CLOEXEC) != 0)
+            return;
+        pid = ::fork();
+        if (pid == 0) {
+            const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY);
+            if (fd >= 0 && ::ioctl(fd, TIOCEXCL) == 0 &&
+                (::getuid() != 0 || ::setuid(kNobody) == 0))
+                ::execl(program.constData(), "sleep", "60", static_cast<char *>(nullptr));
+            ::_exit(127);
+        }
+        // The pipe closes once the exec has happened (or the child has given up).
+        ::close(started[1]);
+        char byte = 0;
+        while (::read(started[0], &byte, 1) > 0) {
+        }
+        ::close(started[0]);
+    }
+    ~Holder()
+    {
+        if (pid > 0) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+        }
+    }
+    bool running() const { return pid > 0 && ::waitpid(pid, nullptr, WNOHANG) == 0; }
+
+    pid_t pid = -1;
+};
+
+// The window's side of the link: default serial options and the messages shown.
+struct Window : LinkView, LinkReporter
+{
+    SerialSettings serialSettings() const override { return {}; }
+    QString tcpAddress() const override { return {}; }
+    QString tcpPort() const override { return {}; }
+    void showLinkStatus(const LinkStatusStyle &) override {}
+    void report(const LinkProblem &problem) override { shown << problem.text; }
+
+    QStringList shown;
+};
+
+// COM3 and LPT1 lead to one path; every other port has no device.
+struct OnePathResolver : DeviceResolver
+{
+    QString serialPortName(int number) const override { return number == 3 ? path : QString(); }
+    QString lptDeviceName() const override { return path; }
+    QString path;
+};
+
+SystemSerialPort port(const QString &name, const QString &maker = {}, const QString &product = {},
+                      const QString &serial = {})
+{
+    return {name, u"/dev/"_s + name, maker, product, serial};
+}
+
+// Writes an emulator's announcement of `path` into the user's announcement folder.
+bool announce(const QString &file, const QByteArray &content)
+{
+    const QDir folder(EmulatorPorts::announcementFolder());
+    QFile announcement(folder.filePath(file));
+    return folder.mkpath(u"."_s) && announcement.open(QIODevice::WriteOnly) &&
+           announcement.write(content) == content.size();
+}
+
+// A process id that no process has: a child that has ended and been reaped.
+qint64 endedProcess()
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+} // namespace
+
+// The system reports some ports, in any order; what COM1 to COM6 stand for.
+struct OrderRow
+{
+    QList<SystemSerialPort> reported{};
+    QStringList described{}; // COM1 ... COM6
+};
+Q_DECLARE_METATYPE(OrderRow)
+
+// Announcements in the runtime folder; `<pty>` and `<pty2>` stand for two live pseudo-terminals,
+// `<pid>` for this process, `<ended>` for a process that has ended.
+struct AnnouncementRow
+{
+    QList<std::pair<QString, QString>> files{}; // name, content
+    QStringList listed{};                       // the paths of COM2, COM3 ... after ttyS0
+};
+Q_DECLARE_METATYPE(AnnouncementRow)
+
+enum class Device { None, Missing, PlainFile, Pty };
+
+// A port opened as a user without rights of its own; `<dev>` stands for the device's path,
+// `<holder>` for the program that holds it.
+struct OpenRow
+{
+    QString port{};
+    Device device = Device::Pty;
+    mode_t mode = 0666; // of the device
+    bool held = false;  // another program holds the device exclusively
+    // What the device reports.
+    OpenFailure::Class errorClass = OpenFailure::Class::SystemFailure;
+    OpenFailure::Cause cause = OpenFailure::Cause::Other;
+    QString shown{};
+};
+Q_DECLARE_METATYPE(OpenRow)
+
+class PortsTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // The user's runtime folder, where emulators announce their ports, is the test's own.
+    void initTestCase()
+    {
+        QVERIFY(m_runtime.isValid());
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+    }
+    void cleanup() { QDir(EmulatorPorts::announcementFolder()).removeRecursively(); }
+
+    void numbering_data()
+    {
+        QTest::addColumn<OrderRow>("row");
+        const QString none = u"no device"_s;
+        QTest::newRow("on-board, then USB adapters, then USB modems, each by number")
+            << OrderRow{.reported = {port(u"ttyACM0"_s), port(u"ttyUSB1"_s), port(u"ttyS1"_s),
+                                     port(u"ttyUSB0"_s), port(u"ttyS0"_s)},
+                        .described = {u"/dev/ttyS0"_s, u"/dev/ttyS1"_s, u"/dev/ttyUSB0"_s,
+                                      u"/dev/ttyUSB1"_s, u"/dev/ttyACM0"_s, none}};
+        QTest::newRow("ttyS10 after ttyS2: by number, not by text")
+            << OrderRow{.reported = {port(u"ttyS10"_s), port(u"ttyS2"_s)},
+                        .described = {u"/dev/ttyS2"_s, u"/dev/ttyS10"_s, none, none, none, none}};
+        QTest::newRow("other kinds after the USB modems") << OrderRow{
+            .reported = {port(u"ttyAMA0"_s), port(u"ttyACM0"_s)},
+            .described = {u"/dev/ttyACM0"_s, u"/dev/ttyAMA0"_s, none, none, none, none}};
+        QTest::newRow("USB adapters say maker, product and serial number as reported") << OrderRow{
+            .reported = {port(u"ttyUSB0"_s, u"FTDI"_s, u"FT232R USB UART"_s, u"A10K3XYZ"_s),
+                         port(u"ttyACM0"_s, {}, u"Receipt Printer"_s),
+                         port(u"ttyUSB1"_s, {}, {}, u"0001"_s)},
+            .described = {u"/dev/ttyUSB0 \u2014 FTDI FT232R USB UART (A10K3XYZ)"_s,
+                          u"/dev/ttyUSB1 \u2014 (0001)"_s, u"/dev/ttyACM0 \u2014 Receipt Printer"_s,
+                          none, none, none}};
+        QTest::newRow("no serial port at all")
+            << OrderRow{.described = {none, none, none, none, none, none}};
+    }
+
+    void numbering()
+    {
+        QFETCH(OrderRow, row);
+        const SystemDeviceResolver resolver([&row] { return row.reported; });
+        QCOMPARE(resolver.serialPortDescriptions(6), row.described);
+        // Each COM port opens the device its description names.
+        for (int number = 1; number <= 6; ++number) {
+            const QString &described = row.described.at(number - 1);
+            QCOMPARE(resolver.serialPortName(number),
+                     described == u"no device" ? QString() : described.section(u' ', 0, 0));
+        }
+    }
+
+    void emulatorPorts_data()
+    {
+        QTest::addColumn<AnnouncementRow>("row");
+        const auto live = [](const char *name, const char *content) {
+            return std::pair{QString::fromLatin1(name), QString::fromLatin1(content)};
+        };
+        QTest::newRow("a running emulator: the next COM port")
+            << AnnouncementRow{.files = {live("<pid>-1.pty", "<pty>\n")}, .listed = {u"<pty>"_s}};
+        QTest::newRow("two ports of one emulator: by their numbers") << AnnouncementRow{
+            .files = {live("<pid>-2.pty", "<pty2>\n"), live("<pid>-1.pty", "<pty>\n")},
+            .listed = {u"<pty>"_s, u"<pty2>"_s}};
+        QTest::newRow("emulator ended without clearing up: passed over") << AnnouncementRow{
+            .files = {live("<ended>-1.pty", "<pty>\n"), live("<pid>-1.pty", "<pty2>\n")},
+            .listed = {u"<pty2>"_s}};
+        QTest::newRow("pseudo-terminal gone: passed over")
+            << AnnouncementRow{.files = {live("<pid>-1.pty", "/dev/pts/999999\n")}};
+        QTest::newRow("path that is no device: passed over")
+            << AnnouncementRow{.files = {live("<pid>-1.pty", "<folder>/<pid>-1.pty\n")}};
+        QTest::newRow("announcement not yet complete, other names: passed over") << AnnouncementRow{
+            .files = {live("<pid>-1.pty", "<pty>"), live("printer.pty", "<pty2>\n"),
+                      live("<pid>-2.txt", "<pty2>\n")}};
+        QTest::newRow("one path announced twice: listed once") << AnnouncementRow{
+            .files = {live("<pid>-1.pty", "<pty>\n"), live("<pid>-2.pty", "<pty>\n")},
+            .listed = {u"<pty>"_s}};
+    }
+
+    void emulatorPorts()
+    {
+        QFETCH(AnnouncementRow, row);
+        const Pty pty, pty2;
+        const QString folder = EmulatorPorts::announcementFolder();
+        const auto filled = [&](QString text) {
+            return text.replace(u"<pty2>"_s, pty2.path)
+                .replace(u"<pty>"_s, pty.path)
+                .replace(u"<pid>"_s, QString::number(QCoreApplication::applicationPid()))
+                .replace(u"<folder>"_s, folder);
+        };
+        const QString ended = QString::number(endedProcess());
+        for (const auto &[name, content] : std::as_const(row.files))
+            QVERIFY(announce(filled(name).replace(u"<ended>"_s, ended), filled(content).toUtf8()));
+        QStringList described{u"/dev/ttyS0"_s};
+        for (const QString &path : std::as_const(row.listed))
+            described.append(u"printer emulator (%1)"_s.arg(filled(path)));
+        while (described.size() < 4)
+            described.append(u"no device"_s);
+
+        const SystemDeviceResolver resolver([] { return QList{port(u"ttyS0"_s)}; });
+        QCOMPARE(resolver.serialPortDescriptions(4), described);
+        for (int number = 2; number <= 4; ++number)
+            QCOMPARE(resolver.serialPortName(number), filled(row.listed.value(number - 2)));
+
+        // The emulators end and take their announcements with them: no COM port leads there.
+        QVERIFY(QDir(folder).removeRecursively());
+        QCOMPARE(resolver.serialPortDescriptions(2),
+                 (QStringList{u"/dev/ttyS0"_s, u"no device"_s}));
+        QCOMPARE(resolver.serialPortName(2), QString());
+    }
+
+    void openFailure_data()
+    {
+        QTest::addColumn<OpenRow>("row");
+        using Class = OpenFailure::Class;
+        using Cause = OpenFailure::Cause;
+        const QString dialout = u"Add your user to the dialout group: sudo usermod -aG dialout "
+                                "$USER, then log in again."_s;
+        const QString lp =
+            u"Add your user to the lp group: sudo usermod -aG lp $USER, then log in again."_s;
+        // Without a device there is nothing to open, and the device has nothing to report.
+        QTest::newRow("COM3 without a device: no device behind it")
+            << OpenRow{.port = u"COM3"_s,
+                       .device = Device::None,
+                       .errorClass = Class::None,
+                       .shown = kCannotOpen3 + u"\r\rNo device behind COM3."_s};
+        QTest::newRow("COM3 unplugged: the system says there is no such file")
+            << OpenRow{.port = u"COM3"_s,
+                       .device = Device::Missing,
+                       .cause = Cause::NoDevice,
+                       .shown = kCannotOpen3 + u"\r\r<dev>: No such file or directory."_s};
+        QTest::newRow("COM3 not open to the user: permission denied, the dialout group")
+            << OpenRow{.port = u"COM3"_s,
+                       .mode = 0,
+                       .cause = Cause::PermissionDenied,
+                       .shown = kCannotOpen3 + u"\r\r<dev>: Permission denied.\r"_s + dialout};
+        QTest::newRow("COM3 held by another program: busy, the program named")
+            << OpenRow{.port = u"COM3"_s,
+                       .held = true,
+                       .cause = Cause::Busy,
+                       .shown = kCannotOpen3 +
+                                u"\r\r<dev>: Device or resource busy.\rIt is held by <holder>."_s};
+        QTest::newRow("COM3 is a plain file: not supported")
+            << OpenRow{.port = u"COM3"_s,
+                       .device = Device::PlainFile,
+                       .errorClass = Class::NotSupported,
+                       .shown = kCannotOpen3 + u"\r\r<dev> is not a device that this port can "
+                                               "open (Inappropriate ioctl for device)."_s};
+        QTest::newRow("LPT1 without a device: Error no 2, no device behind it")
+            << OpenRow{.port = u"LPT1"_s,
+                       .device = Device::None,
+                       .errorClass = Class::CallerBug,
+                       .cause = Cause::NoDevice,
+                       .shown = u"Error no  2: No such file or directory\r\rNo device behind "
+                                "LPT1."_s};
+        QTest::newRow("LPT1 not open to the user: Error no 13, the lp group") << OpenRow{
+            .port = u"LPT1"_s,
+            .mode = 0,
+            .cause = Cause::PermissionDenied,
+            .shown = u"Error no  13: Permission denied\r\r<dev>: Permission denied.\r"_s + lp};
+        QTest::newRow("LPT1 held by another program: Error no 16, the program named")
+            << OpenRow{.port = u"LPT1"_s,
+                       .held = true,
+                       .cause = Cause::Busy,
+                       .shown = u"Error no  16: Device or resource busy\r\r<dev>: Device or "
+                                "resource busy.\rIt is held by <holder>."_s};
+    }
+
+    void openFailure()
+    {
+        QFETCH(OpenRow, row);
+        const Pty pty;
+        QTemporaryDir folder;
+        auto resolver = std::make_unique<OnePathResolver>();
+        switch (row.device) {
+        case Device::None:
+            break;
+        case Device::Missing:
+            resolver->path = u"/dev/ttyUSB-unplugged"_s;
+            break;
+        case Device::PlainFile:
+            // In a folder that every user may pass through.
+            QCOMPARE(::chmod(QFile::encodeName(folder.path()).constData(), 0755), 0);
+            resolver->path = folder.filePath(u"ttyS0"_s);
+            QVERIFY(QFile(resolver->path).open(QIODevice::WriteOnly));
+            break;
+        case Device::Pty:
+            resolver->path = pty.path;
+            QCOMPARE(::chmod(QFile::encodeName(pty.path).constData(), row.mode), 0);
+            break;
+        }
+        const QString device = resolver->path;
+        std::optional<Holder> holder;
+        if (row.held) {
+            holder.emplace(device);
+            QVERIFY(holder->running());
+        }
+        auto *serial = new QtSerialDevice;
+        auto *lpt = new FdLptDevice;
+        Window window;
+        SystemEventPump pump;
+        PrinterLink link(window, window, pump,
+                         PrinterLink::Devices{std::unique_ptr<SerialDevice>(serial), nullptr,
+                                              std::unique_ptr<LptDevice>(lpt),
+                                              std::move(resolver)});
+        link.selectPort(row.port);
+
+        bool opened = false;
+        {
+            const bool root = ::geteuid() == 0;
+            QVERIFY(!root || ::seteuid(kNobody) == 0);
+            const auto restore = qScopeGuard([root] {
+                if (root && ::seteuid(0) != 0)
+                    qFatal("cannot become root again");
+            });
+            opened = link.OpenPort(true);
+        }
+
+        // The printer device's open reports its failure, the serial open returns it.
+        QCOMPARE(opened, row.port == u"LPT1");
+        const OpenFailure failure =
+            row.port == u"LPT1" ? lpt->openFailure() : serial->openFailure();
+        QCOMPARE(failure.errorClass, row.errorClass);
+        QCOMPARE(failure.cause, row.cause);
+        const QString holderName = holder ? u"sleep (process %1)"_s.arg(holder->pid) : QString();
+        QCOMPARE(
+            window.shown,
+            QStringList{row.shown.replace(u"<dev>"_s, device).replace(u"<holder>"_s, holderName)});
+    }
+
+private:
+    QTemporaryDir m_runtime;
+};
+
+QTEST_GUILESS_MAIN(PortsTest)
+#include "tst_ports.moc"

@@ -1,7 +1,8 @@
 // The port list as a user meets it: what each entry stands for (tooltips, accessible
 // descriptions, the device label beside the list), and the printer emulator listed as a COM port
 // and used for a communication test with the serial options of the window. The system's serial
-// ports come from a prepared list; the emulator announces its port in a temporary runtime folder.
+// ports come from a prepared list; the emulator announces its port in a temporary runtime folder,
+// as the program does.
 
 #include "EmulatorThread.h"
 #include "Screenshot.h"
@@ -45,16 +46,12 @@ std::unique_ptr<DeviceResolver> preparedSystem()
     });
 }
 
-// An emulator's announcement of its pseudo-terminal, as the emulator writes it.
-QString announce(const QString &path)
+// An emulator that announces its pseudo-terminal to the utility, as the program does.
+EmulatorOptions announcing()
 {
-    const QDir folder(EmulatorPorts::announcementFolder());
-    const QString file = folder.filePath(u"%1-1.pty"_s.arg(QCoreApplication::applicationPid()));
-    QFile announcement(file);
-    if (!folder.mkpath(u"."_s) || !announcement.open(QIODevice::WriteOnly) ||
-        announcement.write(QFile::encodeName(path) + '\n') <= 0)
-        return {};
-    return file;
+    EmulatorOptions options;
+    options.announcePty = true;
+    return options;
 }
 
 // The port list's entries as a screen reader reads them: name and description of each.
@@ -150,10 +147,10 @@ private Q_SLOTS:
     // baud rate and parity chosen in the window.
     void emulatorAsComPort()
     {
-        EmulatorThread emulator;
+        EmulatorThread emulator(announcing());
         const QString pty = emulator.openPty();
         QVERIFY(!pty.isEmpty());
-        QVERIFY(!announce(pty).isEmpty());
+        QVERIFY(!emulator.ptyAnnouncementPath().isEmpty());
         // A descriptor of our own on the device shows the line settings the window gives it.
         const int line = ::open(QFile::encodeName(pty).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         const auto closeLine = qScopeGuard([line] { ::close(line); });
@@ -211,17 +208,18 @@ private Q_SLOTS:
     // An emulator that has ended is no longer behind its COM port, in the list and at the open.
     void emulatorEnded()
     {
-        auto emulator = std::make_unique<EmulatorThread>();
-        const QString announcement = announce(emulator->openPty());
-        QVERIFY(!announcement.isEmpty());
+        auto emulator = std::make_unique<EmulatorThread>(announcing());
+        QVERIFY(!emulator->openPty().isEmpty());
+        const QString announcement = emulator->ptyAnnouncementPath();
+        QVERIFY(QFile::exists(announcement));
         TestWindow t(preparedSystem());
         auto *ports = t.control<QComboBox>(u"Combo1"_s);
         chooseEntry(ports, ports->findText(u"COM3"_s));
         QVERIFY(t.control<QLabel>(u"lblDEVICE"_s)->text().startsWith(u"printer emulator"));
 
         // The emulator takes its announcement with it when it ends.
-        QVERIFY(QFile::remove(announcement));
         emulator.reset();
+        QVERIFY(!QFile::exists(announcement));
         ports->showPopup();
         QCOMPARE(ports->itemData(ports->currentIndex(), Qt::ToolTipRole).toString(),
                  u"no device"_s);

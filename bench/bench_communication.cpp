@@ -1,6 +1,9 @@
 // Times a full communication test in the real window against the printer emulator, for each
-// model over TCP loopback and over a pseudo-terminal, and sets the median against the pauses
-// the transaction must make (10 ms after the port opens and after every TCP command).
+// model over TCP loopback and over a pseudo-terminal, with a printer that answers at once and
+// with one that sends status blocks between its replies, and sets the median against the pauses
+// the transaction must make (10 ms after the port opens and after every TCP command). A run
+// counts as failed unless the greeting came, the window opened and the model shown is the
+// printer's.
 
 #include "DesktopShell.h"
 #include "DeviceResolver.h"
@@ -66,9 +69,9 @@ struct Result
     int failures;
 };
 
-Result run(const QString &model, bool overTcp)
+Result run(const QString &model, bool overTcp, const Faults &faults)
 {
-    EmulatorThread emulator(EmulatorOptions{PrinterSettings::forModel(model), Faults(), QString()});
+    EmulatorThread emulator(EmulatorOptions{PrinterSettings::forModel(model), faults, QString()});
     const quint16 port = emulator.listenTcp();
     const QString pty = emulator.openPty();
 
@@ -96,7 +99,7 @@ Result run(const QString &model, bool overTcp)
         timer.start();
         communicate->click();
         times.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
-        if (prompter.shown != 1 || !tabs->isVisibleTo(&window))
+        if (prompter.shown != 1 || !tabs->isVisibleTo(&window) || window.modelName() != model)
             ++failures;
     }
     window.close();
@@ -116,14 +119,21 @@ int main(int argc, char *argv[])
     constexpr int kQueries = 11;
     const double tcpPauses = kTcpPauseMs * (kQueries + 1);
 
+    const std::pair<const char *, Faults> printers[] = {
+        {"answers at once", Faults()},
+        {"status blocks", Faults{.statusBlocks = true}},
+    };
     std::printf("full communication test, %d runs each\n", kRuns);
-    std::printf("%-11s %-5s %10s %10s %12s %9s\n", "model", "link", "median ms", "p95 ms",
-                "pauses ms", "failures");
-    for (const char *model : {"KV-4100", "ZEPHYR-550"}) {
-        for (const bool overTcp : {true, false}) {
-            const Result r = run(QString::fromLatin1(model), overTcp);
-            std::printf("%-11s %-5s %10.2f %10.2f %12.0f %9d\n", model, overTcp ? "tcp" : "pty",
-                        r.median, r.p95, overTcp ? tcpPauses : 0.0, r.failures);
+    std::printf("%-11s %-16s %-5s %10s %10s %12s %9s\n", "model", "printer", "link", "median ms",
+                "p95 ms", "pauses ms", "failures");
+    for (const auto &[printer, faults] : printers) {
+        for (const char *model : {"KV-4100", "ZEPHYR-550"}) {
+            for (const bool overTcp : {true, false}) {
+                const Result r = run(QString::fromLatin1(model), overTcp, faults);
+                std::printf("%-11s %-16s %-5s %10.2f %10.2f %12.0f %9d\n", model, printer,
+                            overTcp ? "tcp" : "pty", r.median, r.p95, overTcp ? tcpPauses : 0.0,
+                            r.failures);
+            }
         }
     }
     return 0;

@@ -154,10 +154,13 @@ void QtSerialDevice::waitForBytesWritten(std::chrono::milliseconds timeout)
     closeIfBroken();
     if (!isOpen())
         return;
+    // Bytes in the port's own buffer are handed on; bytes the system holds leave by themselves.
     if (m_port.bytesToWrite() > 0)
         m_port.waitForBytesWritten(static_cast<int>(timeout.count()));
-    else
+    else if (timeout.count() > 0)
         QThread::msleep(static_cast<unsigned long>(timeout.count()));
+    else
+        QThread::yieldCurrentThread();
     closeIfBroken();
 }
 

@@ -9,8 +9,11 @@ namespace {
 
 using std::chrono::milliseconds;
 
-// How long written bytes may take to leave for the device.
+// How long written bytes may take to leave for the device. The first passes look without
+// waiting, so that bytes a nearby printer takes at once cost no pause; after that the waits are
+// short slices.
 constexpr milliseconds kWriteBound{1000};
+constexpr int kSpinPasses = 16;
 constexpr milliseconds kWriteSlice{1};
 
 } // namespace
@@ -23,14 +26,14 @@ bool writeCommand(ByteChannel &channel, EventPump &pump, const QByteArray &comma
             return false;
     }
     const milliseconds deadline = pump.now() + kWriteBound;
-    while (channel.isOpen() && channel.bytesToWrite() > 0) {
+    for (int pass = 0; channel.isOpen() && channel.bytesToWrite() > 0; ++pass) {
         if (pump.now() >= deadline) {
             if (whenHeld == WhenHeld::Drop)
                 channel.discardOutput();
             return false;
         }
         pump.processEvents();
-        channel.waitForBytesWritten(kWriteSlice);
+        channel.waitForBytesWritten(pass < kSpinPasses ? milliseconds::zero() : kWriteSlice);
     }
     return channel.isOpen();
 }

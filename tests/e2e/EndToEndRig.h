@@ -55,18 +55,25 @@ inline QByteArray switchWrite(int sw, int value)
 inline constexpr int PrinterSettings::*kSwitch[] = {nullptr, &PrinterSettings::sw1,
                                                     &PrinterSettings::sw2, &PrinterSettings::sw3};
 
+// What the eight information labels show for a printer that holds `held`: printer information,
+// then language information.
+inline QStringList informationOf(const PrinterSettings &held)
+{
+    return {held.model,
+            held.firmware,
+            QString::number(held.hoursPowered),
+            QString::number(held.cutPaperCount),
+            held.languageModel,
+            held.fontRom,
+            QString::number(held.codePage),
+            QString::number(held.charset)};
+}
+
 // The log of a communication test that read the printer `held`, with the switch bytes `read`.
 inline QString expectedLog(const PrinterSettings &held, const QList<int> &read)
 {
     QString log = u"getMakerInfo-->"_s + held.maker + u"\r\n"_s;
-    const QStringList info{held.model,
-                           held.firmware,
-                           QString::number(held.hoursPowered),
-                           QString::number(held.cutPaperCount),
-                           held.languageModel,
-                           held.fontRom,
-                           QString::number(held.codePage),
-                           QString::number(held.charset)};
+                  const QStringList info = informationOf(held);
     for (int i = 0; i < 8; ++i)
         log +=
             (i < 4 ? u"getPrinterInfo%1-->"_s.arg(i + 1) : u"getLanguageInfo%1-->"_s.arg(i - 3)) +

@@ -142,10 +142,7 @@ void TestEndToEnd::communicationTest()
     QCOMPARE(rig.window().logText(), expectedLog(held, session.switchesRead).repeated(runs));
     QCOMPARE(rig.control<QWidget>("tcpIP")->isEnabled(), session.port != Port::Tcp);
     QCOMPARE(rig.control<QWidget>("com_BR_9600")->isEnabled(), session.port != Port::Com);
-    QCOMPARE(rig.informationLabels(),
-             (QStringList{held.model, held.firmware, QString::number(held.hoursPowered),
-                          QString::number(held.cutPaperCount), held.languageModel, held.fontRom,
-                          QString::number(held.codePage), QString::number(held.charset)}));
+    QCOMPARE(rig.informationLabels(), informationOf(held));
     QCOMPARE(rig.control<QComboBox>("comboCodePage")->currentText(), u"0  - 437 Standard"_s);
     QCOMPARE(rig.control<QComboBox>("comboInterChars")->currentText(), u"0 - U.S.A."_s);
     QString file = u"communication-test-%1.png"_s.arg(QLatin1String(QTest::currentDataTag()));

@@ -76,10 +76,7 @@ void TestRealPrinters::communicationTest()
     QCOMPARE(rig.emulator.received().toHex(' '),
              (kIdentityQueries + switchQuery(2) + switchQuery(3)).toHex(' '));
     const PrinterSettings held = rig.emulator.snapshot().settings;
-    QCOMPARE(rig.informationLabels(),
-             (QStringList{held.model, held.firmware, QString::number(held.hoursPowered),
-                          QString::number(held.cutPaperCount), held.languageModel, held.fontRom,
-                          QString::number(held.codePage), QString::number(held.charset)}));
+    QCOMPARE(rig.informationLabels(), informationOf(held));
     QCOMPARE(rig.control<QComboBox>("comboCodePage")->currentText(), u"0  - 437 Standard"_s);
     QCOMPARE(rig.control<QComboBox>("comboInterChars")->currentText(), u"0 - U.S.A."_s);
     QCOMPARE(rig.window().logText(), expectedLog(held, printer.switchesRead));

@@ -23,6 +23,9 @@ if(TARGET printer-emulator)
   psu_install_program(printer-emulator
     SUMMARY "a NORVANTA POS receipt printer in software, over TCP or a pseudo-terminal")
 endif()
+if(TARGET printer-switch)
+  install(TARGETS printer-switch RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 
 # The help file goes to the data folder, where the utility looks after the working directory
 # and its own folder.

@@ -6,7 +6,7 @@
 #include <QCoreApplication>
 #include <QFile>
 
-#include <cstdio>
+#include <unistd.h>
 
 int main(int argc, char *argv[])
 {
@@ -14,10 +14,12 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("printer-switch"));
     QCoreApplication::setApplicationVersion(QLatin1String(PSU_VERSION));
 
+    // Straight to the file descriptors, so that every line leaves when it is written and results
+    // and messages keep their order when both go to one file.
     QFile out;
     QFile err;
-    if (!out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered) ||
-        !err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered))
+    if (!out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        !err.open(STDERR_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered))
         return 2;
     Console console(out, err);
     return PrinterSwitch(console, PrinterSwitch::systemResolvers())

@@ -209,9 +209,10 @@ int PrinterSwitch::info(const CliArguments &arguments)
     const TestStop stop = session.communicationTest();
     if (stop != TestStop::None)
         session.tell(session.stopReason(stop));
-    if (stop == TestStop::PortOpen)
+    // Nothing to show without a port or an answer; what was read before the test stopped is shown
+    // all the same.
+    if (stop == TestStop::PortOpen || session.maker().isEmpty())
         return 1;
-    // What was read before the test stopped is shown all the same.
     if (arguments.json) {
         m_console.out(jsonText(PrinterReport::info(session.maker(), session.record())));
     } else {

@@ -202,6 +202,7 @@ private Q_SLOTS:
     void info_data();
     void info();
     void infoText();
+    void infoWithoutAnswer();
     void set_data();
     void set();
     void backupAndRestore();
@@ -340,6 +341,17 @@ SW1: 105
   7: OFF  With Auto Cutter
   8: ON   Paper Feed Backward before print = Disabled
 )"_s);
+}
+
+void TestCli::infoWithoutAnswer()
+{
+    // LPT1 leads nowhere: the link says why, the maker query gets nothing, and nothing is shown.
+    const Run result = run({u"info"_s, u"--port"_s, u"LPT1"_s, u"--json"_s});
+    QCOMPARE(result.exit, 1);
+    QCOMPARE(result.out, QString());
+    QCOMPARE(result.err, u"LPT1: Error no  2: No such file or directory\n"
+                         "LPT1: Please connected NORVANTA POS printer before test.\n"
+                         "LPT1: no answer\n"_s);
 }
 
 void TestCli::set_data()

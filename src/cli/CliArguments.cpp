@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace {
 
@@ -396,6 +397,19 @@ QString CliArguments::helpText(const QString &commandName)
             text << QStringLiteral("  %1%2")
                         .arg(QLatin1String(spec.name), -12)
                         .arg(QLatin1String(spec.summary));
+        text << QString() << QStringLiteral("Arguments of the commands:");
+        for (const CommandSpec &spec : kCommands) {
+            const QString arguments = QLatin1String(spec.usage).mid(qsizetype(strlen(spec.name)));
+            text << QStringLiteral("  %1%2")
+                        .arg(QLatin1String(spec.name), -12)
+                        .arg(arguments.isEmpty() ? QStringLiteral("(none)") : arguments.trimmed());
+        }
+        text << QString()
+             << wrapped(QStringLiteral("--port P is tcp:HOST[:PORT] (port 9100 when left out), "
+                                       "COMn (COM1 to COM16), a device path such as "
+                                       "/dev/ttyUSB0, or LPT1; a serial port also takes --baud, "
+                                       "--parity and --handshake."),
+                        0);
         text << QString() << QStringLiteral("Options of every command:")
              << QStringLiteral("  --help                show the help of the command")
              << QStringLiteral("  --version             show the version") << QString()

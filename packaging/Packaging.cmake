@@ -23,6 +23,10 @@ if(TARGET printer-emulator)
   psu_install_program(printer-emulator
     SUMMARY "a NORVANTA POS receipt printer in software, over TCP or a pseudo-terminal")
 endif()
+if(TARGET printer-switch)
+  psu_install_program(printer-switch
+    SUMMARY "set up NORVANTA POS receipt printers from a shell or a script, one or a whole fleet")
+endif()
 
 # The help file goes to the data folder, where the utility looks after the working directory
 # and its own folder.

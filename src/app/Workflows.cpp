@@ -1,6 +1,8 @@
 #include "Workflows.h"
 
 #include "CommandSet.h"
+#include "CommunicationTest.h"
+#include "CommunicationView.h"
 #include "LinkControl.h"
 #include "NumberText.h"
 #include "PrinterModels.h"
@@ -14,28 +16,6 @@ namespace {
 
 const QString kCheckPortSetting = QStringLiteral("Please check the port setting of your printer.");
 const QString kCrLf = QStringLiteral("\r\n");
-
-QString portOpenFailed()
-{
-    return QStringLiteral("Communication test error!!") + kCrLf + kCheckPortSetting;
-}
-
-QString wrongMaker()
-{
-    return QStringLiteral("Please connected NORVANTA POS printer before test.");
-}
-
-// Printer information errors stand apart from their advice by a blank line.
-QString printerInfoFailed(int query)
-{
-    return QStringLiteral("Read printer information%1 error!!").arg(query) + kCrLf + kCrLf +
-           kCheckPortSetting;
-}
-
-QString languageInfoFailed()
-{
-    return QStringLiteral("Read language information1 error!!") + kCrLf + kCheckPortSetting;
-}
 
 QString nothingChanged()
 {
@@ -96,6 +76,30 @@ std::size_t indexOf(SwitchByte sw)
 // The serial settings text ends in a comma, the parity letter and ",8,1".
 constexpr int kSettingsTailLength = 6;
 
+// The window as the communication test reads it: the model label, the option buttons, and the
+// lists that take the code page and character set read.
+class WindowCommunicationView : public CommunicationView
+{
+public:
+    explicit WindowCommunicationView(WorkflowView &view)
+        : m_view(view)
+    {}
+
+    QString modelName() const override { return m_view.modelName(); }
+    bool isSwitchOn(SwitchByte sw, int index) const override
+    {
+        return m_view.isSwitchOn(sw, index);
+    }
+    void showLanguage() override
+    {
+        m_view.ShowCodePage();
+        m_view.ShowInterChars();
+    }
+
+private:
+    WorkflowView &m_view;
+};
+
 } // namespace
 
 Workflows::Workflows(WorkflowView &view, LinkControl &link, CommandSet &commands,
@@ -110,7 +114,7 @@ void Workflows::communicationTest()
 {
     m_view.setButtonEnabled(WindowButton::Communicate, false);
     if (!m_link.OpenPort(true)) {
-        m_prompter.inform(portOpenFailed(), appTitle());
+        m_prompter.inform(CommunicationTest::message(TestStop::PortOpen), appTitle());
         m_view.setButtonEnabled(WindowButton::Communicate, true);
         return;
     }
@@ -123,49 +127,28 @@ void Workflows::communicationTest()
 
 bool Workflows::identifyPrinter()
 {
-    if (!m_commands.getMakerInfo()) {
+    WindowCommunicationView window(m_view);
+    const TestStop stop = CommunicationTest(m_commands, window).identifyPrinter();
+    if (stop == TestStop::MakerInfo)
         m_view.setButtonEnabled(WindowButton::Communicate, true);
-        m_prompter.inform(wrongMaker(), appTitle());
-        return false;
-    }
-    using Query = bool (CommandSet::*)();
-    const Query printerInfo[] = {&CommandSet::getPrinterInfo1, &CommandSet::getPrinterInfo2,
-                                 &CommandSet::getPrinterInfo3, &CommandSet::getPrinterInfo4};
-    int query = 0;
-    for (const Query getPrinterInfo : printerInfo) {
-        ++query;
-        if (!(m_commands.*getPrinterInfo)()) {
-            m_prompter.inform(printerInfoFailed(query), appTitle());
-            return false;
-        }
-    }
-    return readLanguage();
+    if (stop != TestStop::None)
+        m_prompter.inform(CommunicationTest::message(stop), appTitle());
+    return stop == TestStop::None;
 }
 
 bool Workflows::readLanguage()
 {
-    if (!m_commands.getLanguageInfo1()) {
-        m_prompter.inform(languageInfoFailed(), appTitle());
-        return false;
-    }
-    // A missing font ROM, code page or character set still leaves a usable printer.
-    m_commands.getLanguageInfo2();
-    m_commands.getLanguageInfo3();
-    m_commands.getLanguageInfo4();
-    // The code-page choice resets the character set, so the character set comes second.
-    m_view.ShowCodePage();
-    m_view.ShowInterChars();
-    return true;
+    WindowCommunicationView window(m_view);
+    const TestStop stop = CommunicationTest(m_commands, window).readLanguage();
+    if (stop != TestStop::None)
+        m_prompter.inform(CommunicationTest::message(stop), appTitle());
+    return stop == TestStop::None;
 }
 
 void Workflows::readModelSwitches()
 {
-    const QString model = m_view.modelName();
-    // A byte is read once the bytes before it are shown, so that SW2 decides about SW1.
-    for (const SwitchByte sw : PrinterModels::switchBytes(model)) {
-        if (PrinterModels::isInUse(model, sw, m_view.isSwitchOn(SwitchByte::SW2, 0)))
-            (m_commands.*kSwitchQueries[indexOf(sw)])();
-    }
+    WindowCommunicationView window(m_view);
+    CommunicationTest(m_commands, window).readModelSwitches();
 }
 
 void Workflows::unlockWindow()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SwitchTypes.h"
+
 // What became of a write: every command reached the printer; nothing was sent because the
 // window lacked a value (the user has been told); nothing was sent because the switch byte was
 // never read from the printer, so the page does not show what the printer holds; or some command
@@ -32,3 +34,7 @@ public:
     virtual WriteResult setSW3() = 0;
     virtual WriteResult setLanguage() = 0;
 };
+
+// The query and the write of switch byte `sw`: getSW1 / setSW1 and so on.
+bool getSwitch(CommandSet &commands, SwitchByte sw);
+WriteResult setSwitch(CommandSet &commands, SwitchByte sw);

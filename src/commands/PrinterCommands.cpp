@@ -210,8 +210,7 @@ bool PrinterCommands::getMakerInfo()
     m_makerName = reply;
     if (m_makerName != kMaker)
         return false;
-    m_view.showMessage(QStringLiteral("Welcome to ") + m_makerName +
-                       QStringLiteral(" world.\r\n\r\nCommunication test finished."));
+    m_view.showMessage(greeting());
     return true;
 }
 
@@ -266,4 +265,15 @@ QString PrinterCommands::MakerName() const
 bool PrinterCommands::isSwitchRead(SwitchByte sw) const
 {
     return m_switchRead[static_cast<std::size_t>(sw)];
+}
+
+QString PrinterCommands::greeting()
+{
+    return QStringLiteral("Welcome to ") + kMaker +
+           QStringLiteral(" world.\r\n\r\nCommunication test finished.");
+}
+
+QString PrinterCommands::powerCycleReminder()
+{
+    return QStringLiteral("After writed software switch, please re-power on printer!!");
 }

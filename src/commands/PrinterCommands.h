@@ -49,6 +49,12 @@ public:
     // Whether the last query of a switch byte succeeded.
     bool isSwitchRead(SwitchByte sw) const;
 
+    // The greeting a printer of the right maker gets from the maker query.
+    static QString greeting();
+    // What the user is told after every write: the printer takes its new settings when it is
+    // switched off and on.
+    static QString powerCycleReminder();
+
 private:
     // One transaction that expects a reply, and one that expects none.
     QString query(const QByteArray &command);

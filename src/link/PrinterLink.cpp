@@ -138,6 +138,11 @@ bool PrinterLink::OpenPort(bool open)
     return d->transport->setOpen(open);
 }
 
+bool PrinterLink::waitUntilReady(std::chrono::milliseconds timeout)
+{
+    return d->transport->waitUntilReady(timeout);
+}
+
 PortKind PrinterLink::portKind() const
 {
     return d->choice.kind;

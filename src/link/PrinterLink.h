@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
 #include <memory>
 
 class EventPump;
@@ -52,6 +53,10 @@ public:
     bool isStatusTimerActive() const;
 
     bool OpenPort(bool open) override;
+    // Waits at most `timeout` until the opened port can carry a command: over TCP, until the
+    // connection that OpenPort started is up (a connection that failed or did not come up in
+    // time is reported); other ports are ready as soon as they are open.
+    bool waitUntilReady(std::chrono::milliseconds timeout);
     PortKind portKind() const override;
     SerialSettings serialSettings() const override;
 

@@ -15,6 +15,8 @@ namespace {
 
 // The pause after a connection request and after every command sent.
 constexpr std::chrono::milliseconds kSendPause{10};
+// How often a wait for the connection looks at its state.
+constexpr std::chrono::milliseconds kConnectPoll{1};
 
 } // namespace
 
@@ -53,6 +55,30 @@ void TcpTransport::connectToPrinter()
     m_status.redraw();
     m_pump.sleep(kSendPause);
     m_status.start();
+}
+
+bool TcpTransport::waitUntilReady(std::chrono::milliseconds timeout)
+{
+    const std::chrono::milliseconds start = m_pump.now();
+    for (;;) {
+        m_pump.processEvents();
+        const int state = m_client.state();
+        if (state == TcpClient::Connected) {
+            m_status.refresh();
+            return true;
+        }
+        // Closed: never asked to connect, or closed since; Failed: refused or unreachable.
+        if (state == TcpClient::Closed || state == TcpClient::Failed ||
+            m_pump.now() - start >= timeout)
+            break;
+        m_pump.sleep(kConnectPoll);
+    }
+    m_status.refresh();
+    if (const std::optional<TcpError> error = m_client.takeError())
+        m_reporter.report({LinkProblem::Source::Socket, LinkMessages::tcpError(*error)});
+    else
+        m_reporter.report({LinkProblem::Source::Port, LinkMessages::lanNotReady(m_client.state())});
+    return false;
 }
 
 bool TcpTransport::exchange(const QByteArray &command, bool replyWanted, WhenHeld whenHeld,

@@ -18,6 +18,11 @@ constexpr milliseconds kWriteSlice{1};
 
 } // namespace
 
+bool Transport::waitUntilReady(std::chrono::milliseconds)
+{
+    return true;
+}
+
 bool writeCommand(ByteChannel &channel, EventPump &pump, const QByteArray &command,
                   WhenHeld whenHeld)
 {

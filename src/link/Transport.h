@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+#include <chrono>
+
 class ByteChannel;
 class EventPump;
 
@@ -23,6 +25,9 @@ public:
     // `received`. False when not every byte left for the printer in time.
     virtual bool exchange(const QByteArray &command, bool replyWanted, WhenHeld whenHeld,
                           QByteArray &received) = 0;
+    // Waits at most `timeout` until the open port can carry a command. True at once for a port
+    // that is ready when its open returns.
+    virtual bool waitUntilReady(std::chrono::milliseconds timeout);
 };
 
 // Writes the command one byte per write call, then waits, running passes of the event loop, until

@@ -1,0 +1,105 @@
+#include "Backup.h"
+
+#include "PrinterRecord.h"
+#include "PrinterReport.h"
+
+#include <QJsonDocument>
+#include <QJsonParseError>
+
+#include <cmath>
+
+namespace {
+
+const QString kMaker = QStringLiteral("maker");
+const QString kModel = QStringLiteral("model");
+const QString kSwitches = QStringLiteral("switches");
+const QString kCodePage = QStringLiteral("codePage");
+const QString kCharset = QStringLiteral("charset");
+
+// A whole number within [low, high].
+std::optional<int> wholeNumber(const QJsonValue &value, int low, int high)
+{
+    const double number = value.toDouble(std::nan(""));
+    if (!value.isDouble() || number != std::floor(number) || number < low || number > high)
+        return std::nullopt;
+    return int(number);
+}
+
+} // namespace
+
+std::optional<QJsonObject> Backup::of(const QString &maker, const PrinterRecord &printer,
+                                      QString *error)
+{
+    QJsonObject switches;
+    for (const SwitchByte sw : PrinterReport::shownSwitches(printer)) {
+        const std::optional<int> value = printer.switchValue(sw);
+        if (!value) {
+            *error = QStringLiteral("%1 could not be read").arg(switchName(sw));
+            return std::nullopt;
+        }
+        switches.insert(switchName(sw), *value);
+    }
+    const std::optional<int> codePage = printer.codePage();
+    const std::optional<int> charset = printer.charset();
+    if (!codePage || !charset) {
+        *error = QStringLiteral("the %1 could not be read")
+                     .arg(codePage ? QStringLiteral("character set") : QStringLiteral("code page"));
+        return std::nullopt;
+    }
+    return QJsonObject{{kMaker, maker},
+                       {kModel, printer.modelName()},
+                       {kSwitches, switches},
+                       {kCodePage, *codePage},
+                       {kCharset, *charset}};
+}
+
+std::optional<Backup> Backup::parse(const QByteArray &json, QString *error)
+{
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
+    if (parseError.error != QJsonParseError::NoError) {
+        *error = QStringLiteral("no JSON: %1 at offset %2")
+                     .arg(parseError.errorString())
+                     .arg(parseError.offset);
+        return std::nullopt;
+    }
+    const QJsonObject object = document.object();
+    if (!document.isObject() || !object.value(kMaker).isString() ||
+        !object.value(kModel).isString() || !object.value(kSwitches).isObject()) {
+        *error = QStringLiteral("a backup is an object with \"maker\" and \"model\" texts and "
+                                "\"switches\"");
+        return std::nullopt;
+    }
+    Backup backup{object.value(kMaker).toString(), object.value(kModel).toString(), {}};
+    const QJsonObject switches = object.value(kSwitches).toObject();
+    for (const SwitchByte sw : {SwitchByte::SW1, SwitchByte::SW2, SwitchByte::SW3}) {
+        if (!switches.contains(switchName(sw)))
+            continue;
+        const std::optional<int> value = wholeNumber(switches.value(switchName(sw)), 0, 255);
+        if (!value) {
+            *error = QStringLiteral("\"%1\" is a number from 0 to 255").arg(switchName(sw));
+            return std::nullopt;
+        }
+        backup.settings << SettingRequest::switchByte(sw, *value);
+    }
+    if (switches.size() != backup.settings.size()) {
+        *error = QStringLiteral("\"switches\" holds SW1, SW2 and SW3 only");
+        return std::nullopt;
+    }
+    for (const auto &[key, make] : {std::pair{kCodePage, &SettingRequest::codePage},
+                                    std::pair{kCharset, &SettingRequest::charset}}) {
+        if (!object.contains(key))
+            continue;
+        const std::optional<int> number = wholeNumber(object.value(key), 0, 999);
+        if (!number) {
+            *error = QStringLiteral("\"%1\" is a number").arg(key);
+            return std::nullopt;
+        }
+        backup.settings << make(*number);
+    }
+    if (const QString refusal = listRefusal(backup.settings); !refusal.isEmpty()) {
+        *error = refusal;
+        return std::nullopt;
+    }
+    return backup;
+}

@@ -1,0 +1,124 @@
+#include "ChangePlan.h"
+
+#include "PrinterModels.h"
+#include "PrinterRecord.h"
+
+#include <array>
+
+namespace {
+
+QString fromTo(const QString &name, std::optional<int> from, int to)
+{
+    const QString before = from ? QString::number(*from) : QStringLiteral("?");
+    return QStringLiteral("%1 %2->%3").arg(name, before).arg(to);
+}
+
+// Why `sw` of the printer cannot be changed; empty when it can.
+QString switchRefusal(const PrinterRecord &printer, SwitchByte sw)
+{
+    const QString model = printer.modelName();
+    if (!PrinterModels::switchBytes(model).contains(sw))
+        return QStringLiteral("model \"%1\" has no %2").arg(model, switchName(sw));
+    if (!PrinterModels::isInUse(model, sw, printer.isSwitchOn(SwitchByte::SW2, 0)))
+        return QStringLiteral("%1 is not in use on this %2 while switch 1 of SW2 is OFF")
+            .arg(switchName(sw), model);
+    if (!printer.switchValue(sw))
+        return QStringLiteral("%1 could not be read").arg(switchName(sw));
+    return {};
+}
+
+} // namespace
+
+ChangePlan ChangePlan::make(const PrinterRecord &printer, const QList<SettingRequest> &requests)
+{
+    ChangePlan plan;
+    plan.refusal = listRefusal(requests);
+    if (!plan.refusal.isEmpty())
+        return plan;
+
+    // The values the printer is to hold, starting from those it holds.
+    std::array<std::optional<int>, 3> wanted{};
+    std::optional<int> codePage;
+    std::optional<int> charset;
+    for (const SettingRequest &request : requests) {
+        std::optional<int> &value = wanted[std::size_t(request.sw)];
+        switch (request.kind) {
+        case SettingRequest::Kind::SwitchByte:
+        case SettingRequest::Kind::Switch:
+            if (const QString refusal = switchRefusal(printer, request.sw); !refusal.isEmpty()) {
+                plan.refusal = refusal;
+                return plan;
+            }
+            if (!value)
+                value = printer.switchValue(request.sw);
+            if (request.kind == SettingRequest::Kind::SwitchByte) {
+                value = request.value;
+            } else {
+                // OFF is a set bit; switch 1 is bit 0.
+                const int bit = 1 << (request.number - 1);
+                value = request.off ? (*value | bit) : (*value & ~bit);
+            }
+            break;
+        case SettingRequest::Kind::CodePage:
+            codePage = request.value;
+            break;
+        case SettingRequest::Kind::Charset:
+            charset = request.value;
+            break;
+        }
+    }
+
+    for (const SwitchByte sw : PrinterModels::switchBytes(printer.modelName())) {
+        const std::optional<int> to = wanted[std::size_t(sw)];
+        if (to && *to != *printer.switchValue(sw))
+            plan.switches.append({sw, *printer.switchValue(sw), *to});
+    }
+
+    if (codePage || charset) {
+        // The language write carries both; the one not asked for stays as the printer has it,
+        // which must then be an entry of its list.
+        LanguageChange language{printer.codePage(), codePage.value_or(0), printer.charset(),
+                                charset.value_or(0)};
+        if (!codePage) {
+            if (!language.codePageFrom ||
+                !listRefusal({SettingRequest::codePage(*language.codePageFrom)}).isEmpty()) {
+                plan.refusal = QStringLiteral("the printer's code page is not in the list, so "
+                                              "the character set cannot be written alone");
+                return plan;
+            }
+            language.codePage = *language.codePageFrom;
+        }
+        if (!charset) {
+            if (!language.charsetFrom ||
+                !listRefusal({SettingRequest::charset(*language.charsetFrom)}).isEmpty()) {
+                plan.refusal = QStringLiteral("the printer's character set is not in the list, "
+                                              "so the code page cannot be written alone");
+                return plan;
+            }
+            language.charset = *language.charsetFrom;
+        }
+        if (language.codePageFrom != language.codePage || language.charsetFrom != language.charset)
+            plan.language = language;
+    }
+    return plan;
+}
+
+bool ChangePlan::isEmpty() const
+{
+    return switches.isEmpty() && !language;
+}
+
+QStringList ChangePlan::summary() const
+{
+    QStringList entries;
+    for (const SwitchChange &change : switches)
+        entries << fromTo(switchName(change.sw), change.from, change.to);
+    if (language) {
+        if (language->codePageFrom != language->codePage)
+            entries << fromTo(QStringLiteral("codepage"), language->codePageFrom,
+                              language->codePage);
+        if (language->charsetFrom != language->charset)
+            entries << fromTo(QStringLiteral("charset"), language->charsetFrom, language->charset);
+    }
+    return entries;
+}

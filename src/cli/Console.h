@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QMutex>
+#include <QString>
+
+class QIODevice;
+
+// Standard output and standard error of printer-switch, safe to use from every thread: each call
+// writes whole lines at once. Results go to `out`, messages to `err`.
+class Console
+{
+public:
+    Console(QIODevice &out, QIODevice &err);
+
+    // One line of results.
+    void out(const QString &line);
+    // A message; the CR LF and CR line ends of the printer's messages become plain line ends.
+    void err(const QString &text);
+
+private:
+    void write(QIODevice &device, const QString &text);
+
+    QMutex m_mutex;
+    QIODevice &m_out;
+    QIODevice &m_err;
+};

@@ -1,0 +1,34 @@
+#include "DryRunChannel.h"
+
+#include <utility>
+
+DryRunChannel::DryRunChannel(CommandChannel &link)
+    : m_link(link)
+{}
+
+void DryRunChannel::holdWrites(bool hold)
+{
+    m_holding = hold;
+}
+
+QList<QByteArray> DryRunChannel::takeHeld()
+{
+    return std::exchange(m_held, {});
+}
+
+bool DryRunChannel::SendCommand(const QByteArray &command, QString &reply)
+{
+    if (!m_holding || reply == QLatin1String("R"))
+        return m_link.SendCommand(command, reply);
+    m_held.append(command);
+    reply.clear();
+    return true;
+}
+
+bool DryRunChannel::SendClosingCommand(const QByteArray &command)
+{
+    if (!m_holding)
+        return m_link.SendClosingCommand(command);
+    m_held.append(command);
+    return true;
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QList>
+
+#include <functional>
+
+// Runs one job per printer on threads of their own, for commands that work on many printers.
+// Items 0 to n-1 are shared out in lanes: the items of one lane (the printers on one port) run one
+// after another in their order, the lanes side by side, at most `jobs` at a time. `job(item)`
+// runs on a worker thread; whatever it makes of Qt objects it must make and end there.
+// `done(item)` runs on the calling thread, in item order, as soon as that item and all before it
+// are done. Returns when every item is done.
+void runFleet(const QList<QList<int>> &lanes, int jobs, const std::function<void(int)> &job,
+              const std::function<void(int)> &done);

@@ -1,0 +1,125 @@
+#include "PortSpec.h"
+
+namespace {
+
+constexpr int kLastComPort = 16;
+
+std::optional<quint16> portNumber(const QString &text)
+{
+    bool ok = false;
+    const uint number = text.toUInt(&ok);
+    if (!ok || number == 0 || number > 0xFFFF || text.startsWith(QLatin1Char('+')))
+        return std::nullopt;
+    return quint16(number);
+}
+
+std::optional<PortSpec> tcpSpec(const QString &target, QString *error)
+{
+    QString host = target;
+    QString port;
+    if (target.startsWith(QLatin1Char('['))) {
+        // An IPv6 address in brackets, then perhaps ":PORT".
+        const qsizetype close = target.indexOf(QLatin1Char(']'));
+        if (close < 0 || (close + 1 < target.size() && target.at(close + 1) != QLatin1Char(':'))) {
+            *error = QStringLiteral("an address in brackets must end with ] before :PORT");
+            return std::nullopt;
+        }
+        host = target.mid(1, close - 1);
+        port = target.mid(close + 2);
+        if (close + 1 < target.size() && port.isEmpty()) {
+            *error = QStringLiteral("the port after : is missing");
+            return std::nullopt;
+        }
+    } else if (target.count(QLatin1Char(':')) == 1) {
+        const qsizetype colon = target.indexOf(QLatin1Char(':'));
+        host = target.left(colon);
+        port = target.mid(colon + 1);
+        if (port.isEmpty()) {
+            *error = QStringLiteral("the port after : is missing");
+            return std::nullopt;
+        }
+    } else if (target.contains(QLatin1Char(':'))) {
+        *error = QStringLiteral("write an IPv6 address in brackets, as in tcp:[::1]:9100");
+        return std::nullopt;
+    }
+    if (host.isEmpty() || host.contains(QLatin1Char(' '))) {
+        *error = QStringLiteral("the printer's address is missing");
+        return std::nullopt;
+    }
+    quint16 number = PortSpec::kDefaultTcpPort;
+    if (!port.isEmpty()) {
+        const std::optional<quint16> given = portNumber(port);
+        if (!given) {
+            *error = QStringLiteral("\"%1\" is no TCP port (1 to 65535)").arg(port);
+            return std::nullopt;
+        }
+        number = *given;
+    }
+    return PortSpec::tcp(host, number);
+}
+
+// Linux names its printer devices lp0, lp1 ... (/dev/lp0, /dev/usb/lp0).
+bool isPrinterDevice(const QString &path)
+{
+    const QString name = path.section(QLatin1Char('/'), -1);
+    return name.startsWith(QLatin1String("lp"));
+}
+
+} // namespace
+
+PortSpec PortSpec::tcp(const QString &host, quint16 port)
+{
+    PortSpec spec;
+    spec.kind = PortKind::Tcp;
+    spec.host = host;
+    spec.tcpPort = port;
+    return spec;
+}
+
+std::optional<PortSpec> PortSpec::parse(const QString &text, QString *error)
+{
+    if (text.startsWith(QLatin1String("tcp:"), Qt::CaseInsensitive))
+        return tcpSpec(text.mid(4), error);
+    PortSpec spec;
+    if (text.compare(QLatin1String("LPT1"), Qt::CaseInsensitive) == 0) {
+        spec.kind = PortKind::PrinterDevice;
+        return spec;
+    }
+    if (text.startsWith(QLatin1Char('/'))) {
+        spec.kind = isPrinterDevice(text) ? PortKind::PrinterDevice : PortKind::Serial;
+        spec.devicePath = text;
+        return spec;
+    }
+    if (text.startsWith(QLatin1String("COM"), Qt::CaseInsensitive)) {
+        bool ok = false;
+        const int number = text.mid(3).toInt(&ok);
+        if (ok && number >= 1 && number <= kLastComPort && text.at(3).isDigit()) {
+            spec.comNumber = number;
+            return spec;
+        }
+        *error = QStringLiteral("\"%1\" is not in the port list (COM1 to COM%2)")
+                     .arg(text)
+                     .arg(kLastComPort);
+        return std::nullopt;
+    }
+    *error = QStringLiteral("\"%1\" names no port: give tcp:HOST[:PORT], COMn, a device path or "
+                            "LPT1")
+                 .arg(text);
+    return std::nullopt;
+}
+
+QString PortSpec::text() const
+{
+    switch (kind) {
+    case PortKind::Tcp: {
+        const bool ipv6 = host.contains(QLatin1Char(':'));
+        const QString shownHost = ipv6 ? QLatin1Char('[') + host + QLatin1Char(']') : host;
+        return QStringLiteral("tcp:%1:%2").arg(shownHost).arg(tcpPort);
+    }
+    case PortKind::PrinterDevice:
+        return devicePath.isEmpty() ? QStringLiteral("LPT1") : devicePath;
+    case PortKind::Serial:
+        break;
+    }
+    return devicePath.isEmpty() ? QStringLiteral("COM%1").arg(comNumber) : devicePath;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "PortChoice.h"
+
+#include <QString>
+#include <QtGlobal>
+
+#include <optional>
+
+// A printer port as printer-switch is given it: "tcp:HOST[:PORT]", "COMn" (as in the window's
+// port list), a device path such as "/dev/ttyUSB0" (a serial port; "/dev/usb/lp0" or "/dev/lp0"
+// a printer device), or "LPT1".
+struct PortSpec
+{
+    PortKind kind = PortKind::Serial;
+    QString host;           // TCP
+    quint16 tcpPort = 9100; // TCP
+    int comNumber = 0;      // COMn; 0 for a device path
+    QString devicePath;     // a device named by its path; empty for COMn and LPT1
+
+    static constexpr quint16 kDefaultTcpPort = 9100;
+
+    // Nothing, and `error` says why, when the text names no port.
+    static std::optional<PortSpec> parse(const QString &text, QString *error);
+    static PortSpec tcp(const QString &host, quint16 port);
+
+    // The port written out in full, as results name it: "tcp:10.1.2.3:9100", "COM3", "LPT1".
+    QString text() const;
+};

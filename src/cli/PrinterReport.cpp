@@ -1,0 +1,163 @@
+#include "PrinterReport.h"
+
+#include "LanguageTables.h"
+#include "PrinterModels.h"
+#include "PrinterRecord.h"
+#include "SettingRequest.h"
+#include "SwitchBits.h"
+#include "SwitchMeanings.h"
+
+#include <QJsonArray>
+
+#include <array>
+
+namespace PrinterReport {
+
+namespace {
+
+constexpr int kCodePageRow = 2;
+constexpr int kCharsetRow = 3;
+// The captions of the window's information rows, without their trailing blanks.
+constexpr std::array<const char *, 4> kPrinterCaptions{
+    "Model Name:", "Firmware Revision:", "Hours Powered:", "Cut Paper Count:"};
+constexpr std::array<const char *, 4> kLanguageCaptions{
+    "Language Model:", "Font ROM:", "Code Page:", "International Character Set:"};
+constexpr int kCaptionWidth = 30;
+
+QJsonValue textOrNull(const std::optional<QString> &text)
+{
+    return text ? QJsonValue(*text) : QJsonValue(QJsonValue::Null);
+}
+
+QJsonValue numberOrNull(std::optional<int> number)
+{
+    return number ? QJsonValue(*number) : QJsonValue(QJsonValue::Null);
+}
+
+QString row(const char *caption, const QString &value)
+{
+    return QString::fromLatin1(caption).leftJustified(kCaptionWidth) + value;
+}
+
+QString shown(const std::optional<QString> &reply)
+{
+    return reply ? *reply : QStringLiteral("(no reply)");
+}
+
+// A reported code page or character set with its list entry, where it has one.
+QString withEntry(const std::optional<QString> &reply, const QStringList &entries, int index)
+{
+    return index >= 0 ? entries.at(index) : shown(reply);
+}
+
+} // namespace
+
+QList<SwitchByte> shownSwitches(const PrinterRecord &printer)
+{
+    QList<SwitchByte> bytes;
+    const QString model = printer.modelName();
+    for (const SwitchByte sw : PrinterModels::switchBytes(model)) {
+        if (PrinterModels::isInUse(model, sw, printer.isSwitchOn(SwitchByte::SW2, 0)))
+            bytes << sw;
+    }
+    return bytes;
+}
+
+std::optional<QString> switchMeaning(SwitchByte sw, const QString &model, int value, int number)
+{
+    const std::array<bool, 8> off = SwitchBits::offStates(value);
+    SwitchPairs pairs{};
+    for (std::size_t i = 0; i < pairs.size(); ++i)
+        pairs[i] = off[i] ? PairState::Off : PairState::On;
+    const std::optional<MeaningUpdate> meaning =
+        SwitchMeanings::meaning(sw, model, number - 1, pairs);
+    return meaning ? std::optional<QString>(meaning->text) : std::nullopt;
+}
+
+QJsonObject info(const QString &maker, const PrinterRecord &printer)
+{
+    const QString model = printer.modelName();
+    QJsonObject switches;
+    for (const SwitchByte sw : shownSwitches(printer)) {
+        const std::optional<int> value = printer.switchValue(sw);
+        if (!value) {
+            switches.insert(switchName(sw), QJsonValue::Null);
+            continue;
+        }
+        const std::array<bool, 8> off = SwitchBits::offStates(*value);
+        QJsonArray entries;
+        for (int number = 1; number <= 8; ++number)
+            entries.append(QJsonObject{
+                {QStringLiteral("number"), number},
+                {QStringLiteral("on"), !off[std::size_t(number - 1)]},
+                {QStringLiteral("meaning"), textOrNull(switchMeaning(sw, model, *value, number))},
+            });
+        switches.insert(switchName(sw), QJsonObject{{QStringLiteral("value"), *value},
+                                                    {QStringLiteral("switches"), entries}});
+    }
+    return QJsonObject{
+        {QStringLiteral("maker"), maker.isEmpty() ? QJsonValue(QJsonValue::Null) : maker},
+        {QStringLiteral("model"), textOrNull(printer.printerInfo(0))},
+        {QStringLiteral("firmware"), textOrNull(printer.printerInfo(1))},
+        {QStringLiteral("hoursPowered"), textOrNull(printer.printerInfo(2))},
+        {QStringLiteral("cutCount"), textOrNull(printer.printerInfo(3))},
+        {QStringLiteral("language"),
+         QJsonObject{
+             {QStringLiteral("model"), textOrNull(printer.languageInfo(0))},
+             {QStringLiteral("fontRom"), textOrNull(printer.languageInfo(1))},
+             {QStringLiteral("codePage"), numberOrNull(printer.codePage())},
+             {QStringLiteral("charset"), numberOrNull(printer.charset())},
+         }},
+        {QStringLiteral("switches"), switches},
+    };
+}
+
+QStringList infoLines(const QString &maker, const PrinterRecord &printer)
+{
+    QStringList lines{row("Maker:", maker.isEmpty() ? QStringLiteral("(no reply)") : maker)};
+    for (int i = 0; i < 4; ++i)
+        lines << row(kPrinterCaptions[std::size_t(i)], shown(printer.printerInfo(i)));
+    for (int i = 0; i < 2; ++i)
+        lines << row(kLanguageCaptions[std::size_t(i)], shown(printer.languageInfo(i)));
+    const std::optional<int> codePage = printer.codePage();
+    const std::optional<int> charset = printer.charset();
+    lines
+        << row(kLanguageCaptions[kCodePageRow],
+               withEntry(printer.languageInfo(kCodePageRow), LanguageTables::codePageEntries(),
+                         codePage ? LanguageTables::findCodePage(QString::number(*codePage)) : -1))
+        << row(kLanguageCaptions[kCharsetRow],
+               withEntry(printer.languageInfo(kCharsetRow), LanguageTables::interCharsEntries(),
+                         charset ? LanguageTables::findInterChars(QString::number(*charset)) : -1));
+    for (const SwitchByte sw : shownSwitches(printer)) {
+        const std::optional<int> value = printer.switchValue(sw);
+        if (!value) {
+            lines << switchName(sw) + QStringLiteral(": (no reply)");
+            continue;
+        }
+        lines << QStringLiteral("%1: %2").arg(switchName(sw)).arg(*value)
+              << switchLines(sw, printer.modelName(), *value);
+    }
+    return lines;
+}
+
+QStringList switchLines(SwitchByte sw, const QString &model, int value, const QList<int> &numbers)
+{
+    const std::array<bool, 8> off = SwitchBits::offStates(value);
+    QStringList lines;
+    for (int number = 1; number <= 8; ++number) {
+        if (!numbers.isEmpty() && !numbers.contains(number))
+            continue;
+        const bool isOff = off[std::size_t(number - 1)];
+        QString line = QStringLiteral("  %1: %2").arg(number).arg(isOff ? u"OFF" : u"ON");
+        if (const std::optional<QString> meaning = switchMeaning(sw, model, value, number)) {
+            // The meaning stands in one column; a text of two lines goes on under the first.
+            QString text = *meaning;
+            text.replace(QStringLiteral("\r\n"), QStringLiteral("\n") + QString(10, u' '));
+            line = line.leftJustified(10) + text;
+        }
+        lines << line;
+    }
+    return lines;
+}
+
+} // namespace PrinterReport

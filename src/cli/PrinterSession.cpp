@@ -1,0 +1,189 @@
+#include "PrinterSession.h"
+
+#include "Console.h"
+#include "DeviceResolver.h"
+#include "DryRunChannel.h"
+#include "PortChoice.h"
+#include "PrinterCommands.h"
+#include "PrinterLink.h"
+#include "SystemEventPump.h"
+
+namespace {
+
+// The system's device names, except for the device that the port names by its path.
+class PathResolver : public DeviceResolver
+{
+public:
+    PathResolver(std::unique_ptr<DeviceResolver> system, const PortSpec &port)
+        : m_system(std::move(system))
+        , m_port(port)
+    {}
+
+    QString serialPortName(int number) const override
+    {
+        if (m_port.kind == PortKind::Serial && !m_port.devicePath.isEmpty())
+            return m_port.devicePath;
+        return m_system->serialPortName(number);
+    }
+    QString lptDeviceName() const override
+    {
+        if (m_port.kind == PortKind::PrinterDevice && !m_port.devicePath.isEmpty())
+            return m_port.devicePath;
+        return m_system->lptDeviceName();
+    }
+
+private:
+    std::unique_ptr<DeviceResolver> m_system;
+    PortSpec m_port;
+};
+
+constexpr int kPortListComPorts = 16;
+
+// The entry of the window's port list that reaches the port. A serial device given by its path
+// is the COM entry the system gives it, if any, so that the link's messages name that entry.
+QString portListEntry(const PortSpec &port, const DeviceResolver &system)
+{
+    switch (port.kind) {
+    case PortKind::Tcp:
+        return QStringLiteral("TCP/IP");
+    case PortKind::PrinterDevice:
+        return QStringLiteral("LPT1");
+    case PortKind::Serial:
+        break;
+    }
+    if (port.devicePath.isEmpty())
+        return QStringLiteral("COM%1").arg(port.comNumber);
+    for (int number = 1; number <= kPortListComPorts; ++number) {
+        if (system.serialPortName(number) == port.devicePath)
+            return QStringLiteral("COM%1").arg(number);
+    }
+    return port.devicePath;
+}
+
+} // namespace
+
+PrinterSession::PrinterSession(const PortSpec &port, const Options &options, Console &console,
+                               const ResolverFactory &resolvers)
+    : m_port(port)
+    , m_options(options)
+    , m_console(console)
+    , m_record([this](const QString &text) { tell(text); })
+    , m_pump(std::make_unique<SystemEventPump>())
+{
+    PrinterLink::Devices devices = PrinterLink::systemDevices();
+    const QString entry = portListEntry(port, *resolvers());
+    devices.resolver = std::make_unique<PathResolver>(resolvers(), port);
+    m_link = std::make_unique<PrinterLink>(*this, *this, *m_pump, std::move(devices));
+    m_link->selectPort(entry);
+    m_channel = std::make_unique<DryRunChannel>(*m_link);
+    m_commands = std::make_unique<PrinterCommands>(*m_channel, m_record);
+}
+
+PrinterSession::~PrinterSession()
+{
+    if (m_opened)
+        m_link->OpenPort(false);
+}
+
+bool PrinterSession::open()
+{
+    m_opened = true;
+    return m_link->OpenPort(true) && m_link->waitUntilReady(m_options.connectTimeout);
+}
+
+TestStop PrinterSession::communicationTest()
+{
+    TestStop stop = TestStop::PortOpen;
+    if (open()) {
+        CommunicationTest test(*m_commands, m_record);
+        stop = test.identifyPrinter();
+        if (stop == TestStop::None)
+            test.readModelSwitches();
+    }
+    if (stop != TestStop::None)
+        tell(CommunicationTest::message(stop));
+    return stop;
+}
+
+QString PrinterSession::stopReason(TestStop stop) const
+{
+    switch (stop) {
+    case TestStop::None:
+        break;
+    case TestStop::PortOpen:
+        return m_port.kind == PortKind::Tcp ? QStringLiteral("no connection")
+                                            : QStringLiteral("the port could not be opened");
+    case TestStop::MakerInfo:
+        return maker().isEmpty() ? QStringLiteral("no answer")
+                                 : QStringLiteral("maker \"%1\" is not NORVANTA").arg(maker());
+    case TestStop::PrinterInfo1:
+        return QStringLiteral("no model name");
+    case TestStop::PrinterInfo2:
+        return QStringLiteral("no firmware revision");
+    case TestStop::PrinterInfo3:
+        return QStringLiteral("no hours powered");
+    case TestStop::PrinterInfo4:
+        return QStringLiteral("no cut paper count");
+    case TestStop::LanguageInfo1:
+        return QStringLiteral("no language model");
+    }
+    return {};
+}
+
+const PortSpec &PrinterSession::port() const
+{
+    return m_port;
+}
+
+PrinterCommands &PrinterSession::commands()
+{
+    return *m_commands;
+}
+
+DryRunChannel &PrinterSession::channel()
+{
+    return *m_channel;
+}
+
+PrinterRecord &PrinterSession::record()
+{
+    return m_record;
+}
+
+QString PrinterSession::maker() const
+{
+    const QString name = m_commands->MakerName();
+    // "**" stands for a maker query not sent yet.
+    return name == QLatin1String("**") ? QString() : name;
+}
+
+void PrinterSession::tell(const QString &message)
+{
+    if (!m_options.quiet)
+        m_console.err(m_port.text() + QStringLiteral(": ") + message);
+}
+
+SerialSettings PrinterSession::serialSettings() const
+{
+    return m_options.serial;
+}
+
+QString PrinterSession::tcpAddress() const
+{
+    return m_port.host;
+}
+
+QString PrinterSession::tcpPort() const
+{
+    return QString::number(m_port.tcpPort);
+}
+
+void PrinterSession::showLinkStatus(const LinkStatusStyle &)
+{
+    // No status box: a connection that does not come up is reported when it is waited for.
+}
+
+void PrinterSession::report(const LinkProblem &problem)
+{
+    tell(problem.text);
+}

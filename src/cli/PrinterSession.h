@@ -1,0 +1,84 @@
+#pragma once
+
+#include "CommunicationTest.h"
+#include "LinkReporter.h"
+#include "LinkView.h"
+#include "PortSpec.h"
+#include "PrinterRecord.h"
+#include "SerialSettings.h"
+
+#include <QString>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+class Console;
+class DryRunChannel;
+class DeviceResolver;
+class PrinterCommands;
+class PrinterLink;
+class SystemEventPump;
+
+// The system's device names; tests give their own.
+using ResolverFactory = std::function<std::unique_ptr<DeviceResolver>()>;
+
+// One printer as printer-switch reaches it: the link of its port, the command set over it and
+// the record of what the queries delivered. The link's messages go to standard error, each with
+// the port in front. A session lives in the thread that made it, from start to end, and closes
+// its port when it ends.
+class PrinterSession : public LinkView, public LinkReporter
+{
+public:
+    struct Options
+    {
+        SerialSettings serial;
+        // How long a TCP printer may take to accept the connection.
+        std::chrono::milliseconds connectTimeout{3000};
+        // The link's and the printer's messages are not shown (a scan tries silent addresses).
+        bool quiet = false;
+    };
+
+    PrinterSession(const PortSpec &port, const Options &options, Console &console,
+                   const ResolverFactory &resolvers);
+    ~PrinterSession() override;
+
+    // Opens the port; a TCP printer must accept the connection within the connect timeout.
+    // False when it cannot carry a command; what went wrong has been shown.
+    bool open();
+    // Opens the port and runs the communication test as the window does: the printer is
+    // identified, its language read, and the switch bytes of its model read. Where it stops, the
+    // window's message is shown.
+    TestStop communicationTest();
+    // Why a communication test stopped at `stop`, in a few words for a result line.
+    QString stopReason(TestStop stop) const;
+
+    const PortSpec &port() const;
+    PrinterCommands &commands();
+    // The channel the command set sends through, which can hold writes back for a dry run.
+    DryRunChannel &channel();
+    PrinterRecord &record();
+    // The maker's name as the printer gave it; empty without an answer.
+    QString maker() const;
+    // Shows a message on standard error, with the port in front.
+    void tell(const QString &message);
+
+    // LinkView: the serial options and the address given; there is no status box.
+    SerialSettings serialSettings() const override;
+    QString tcpAddress() const override;
+    QString tcpPort() const override;
+    void showLinkStatus(const LinkStatusStyle &style) override;
+    // LinkReporter
+    void report(const LinkProblem &problem) override;
+
+private:
+    PortSpec m_port;
+    Options m_options;
+    Console &m_console;
+    PrinterRecord m_record;
+    std::unique_ptr<SystemEventPump> m_pump;
+    std::unique_ptr<PrinterLink> m_link;
+    std::unique_ptr<DryRunChannel> m_channel;
+    std::unique_ptr<PrinterCommands> m_commands;
+    bool m_opened = false;
+};

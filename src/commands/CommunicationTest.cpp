@@ -1,0 +1,90 @@
+#include "CommunicationTest.h"
+
+#include "CommandSet.h"
+#include "CommunicationView.h"
+#include "PrinterModels.h"
+
+#include <array>
+
+namespace {
+
+const QString kCheckPortSetting = QStringLiteral("Please check the port setting of your printer.");
+const QString kCrLf = QStringLiteral("\r\n");
+
+// Printer information 1 to 4 and the stop each one makes when it fails.
+struct InfoStep
+{
+    bool (CommandSet::*query)();
+    TestStop stop;
+};
+
+constexpr std::array kPrinterInfoSteps{
+    InfoStep{&CommandSet::getPrinterInfo1, TestStop::PrinterInfo1},
+    InfoStep{&CommandSet::getPrinterInfo2, TestStop::PrinterInfo2},
+    InfoStep{&CommandSet::getPrinterInfo3, TestStop::PrinterInfo3},
+    InfoStep{&CommandSet::getPrinterInfo4, TestStop::PrinterInfo4},
+};
+
+} // namespace
+
+CommunicationTest::CommunicationTest(CommandSet &commands, CommunicationView &view)
+    : m_commands(commands)
+    , m_view(view)
+{}
+
+TestStop CommunicationTest::identifyPrinter()
+{
+    if (!m_commands.getMakerInfo())
+        return TestStop::MakerInfo;
+    for (const InfoStep &step : kPrinterInfoSteps) {
+        if (!(m_commands.*step.query)())
+            return step.stop;
+    }
+    return readLanguage();
+}
+
+TestStop CommunicationTest::readLanguage()
+{
+    if (!m_commands.getLanguageInfo1())
+        return TestStop::LanguageInfo1;
+    // A missing font ROM, code page or character set still leaves a usable printer.
+    m_commands.getLanguageInfo2();
+    m_commands.getLanguageInfo3();
+    m_commands.getLanguageInfo4();
+    m_view.showLanguage();
+    return TestStop::None;
+}
+
+void CommunicationTest::readModelSwitches()
+{
+    const QString model = m_view.modelName();
+    // A byte is read once the bytes before it are shown, so that SW2 decides about SW1.
+    for (const SwitchByte sw : PrinterModels::switchBytes(model)) {
+        if (PrinterModels::isInUse(model, sw, m_view.isSwitchOn(SwitchByte::SW2, 0)))
+            getSwitch(m_commands, sw);
+    }
+}
+
+QString CommunicationTest::message(TestStop stop)
+{
+    switch (stop) {
+    case TestStop::None:
+        break;
+    case TestStop::PortOpen:
+        return QStringLiteral("Communication test error!!") + kCrLf + kCheckPortSetting;
+    case TestStop::MakerInfo:
+        return QStringLiteral("Please connected NORVANTA POS printer before test.");
+    case TestStop::PrinterInfo1:
+    case TestStop::PrinterInfo2:
+    case TestStop::PrinterInfo3:
+    case TestStop::PrinterInfo4: {
+        // Printer information errors stand apart from their advice by a blank line.
+        const int query = int(stop) - int(TestStop::PrinterInfo1) + 1;
+        return QStringLiteral("Read printer information%1 error!!").arg(query) + kCrLf + kCrLf +
+               kCheckPortSetting;
+    }
+    case TestStop::LanguageInfo1:
+        return QStringLiteral("Read language information1 error!!") + kCrLf + kCheckPortSetting;
+    }
+    return {};
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+
+class CommandSet;
+class CommunicationView;
+
+// Where a communication test stopped: nowhere, at the port, or at the query that failed.
+enum class TestStop {
+    None,
+    PortOpen,
+    MakerInfo,
+    PrinterInfo1,
+    PrinterInfo2,
+    PrinterInfo3,
+    PrinterInfo4,
+    LanguageInfo1,
+};
+
+// The communication test's queries in their order and where they stop: the maker first (any maker
+// but NORVANTA, or none, stops it), printer information 1 to 4 and the language model (each stops
+// it when it gets no reply), then the font ROM, code page and character set, which do not, and
+// last the switch bytes of the model. The front ends open the port before and tell the user.
+class CommunicationTest
+{
+public:
+    CommunicationTest(CommandSet &commands, CommunicationView &view);
+
+    // Maker, printer information 1 to 4 and the language information, in that order; the query
+    // that stopped the test, or TestStop::None.
+    TestStop identifyPrinter();
+    // Language information 1 to 4, then the view takes the code page and character set. Only a
+    // missing language model (TestStop::LanguageInfo1) stops it.
+    TestStop readLanguage();
+    // The switch bytes the reported model has, in its order: SW2 and SW3 on a KV-4100; SW2 and,
+    // while switch 1 of that SW2 is ON, SW1 on a ZEPHYR-550; none on any other model. Their
+    // results do not stop anything.
+    void readModelSwitches();
+
+    // What the user is told when the test stops at `stop`; empty for TestStop::None.
+    static QString message(TestStop stop);
+
+private:
+    CommandSet &m_commands;
+    CommunicationView &m_view;
+};

@@ -1,0 +1,658 @@
+// printer-switch against the printer emulator, over TCP loopback and pseudo-terminals: what each
+// command prints and returns and the bytes the printer received; a backup restored onto several
+// printers at once; a scan of a few 127.0.0.x addresses; bad usage; and the program itself.
+
+#include "AddressRange.h"
+#include "Console.h"
+#include "DeviceResolver.h"
+#include "EmulatorThread.h"
+#include "PrinterSwitch.h"
+
+#include <QBuffer>
+#include <QDeadlineTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kWaitMs = 5000;
+
+QByteArray hex(const char *bytes)
+{
+    return QByteArray::fromHex(bytes);
+}
+
+// The communication test's queries before the switch bytes, in the window's order.
+const QByteArray kLanguageQueries = hex("1D673424 1D4945 1D673421 1D673422");
+const QByteArray kIdentity = hex("1D4942 1D4943 1D4941 1D673410 1D673416") + kLanguageQueries;
+const QByteArray kSW1 = hex("1D67342700");
+const QByteArray kSW2 = hex("1D67342800");
+const QByteArray kSW3 = hex("1D67342900");
+const QByteArray kUnlock = hex("1D67756E6C00");
+const QByteArray kLock = hex("1D676C636B00");
+
+QByteArray unlocked(const QByteArray &writes)
+{
+    return kUnlock + writes + kLock;
+}
+
+// The language write: code page, its name in 20 bytes, character set, between unlock and lock.
+QByteArray languageWrite(const char *codePage, const char *name, const char *charset)
+{
+    return unlocked(hex("1D673821") + hex(codePage) + hex("1D673824") +
+                    QByteArray(name).leftJustified(21, '\0') + hex("1D673822") + hex(charset));
+}
+
+// COMn and LPT1 lead where the test says; there is no other device.
+class TestResolver : public DeviceResolver
+{
+public:
+    QString serialPortName(int number) const override { return serial.value(number); }
+    QString lptDeviceName() const override { return lpt; }
+
+    QMap<int, QString> serial;
+    QString lpt;
+};
+
+struct Run
+{
+    int exit = -1;
+    QString out;
+    QString err;
+};
+
+// printer-switch in this process, with COMn and LPT1 as given.
+Run run(const QStringList &arguments, const QMap<int, QString> &serial = {},
+        const QString &lpt = {})
+{
+    QBuffer out;
+    QBuffer err;
+    out.open(QIODevice::WriteOnly);
+    err.open(QIODevice::WriteOnly);
+    Console console(out, err);
+    const auto resolvers = [serial, lpt] {
+        auto resolver = std::make_unique<TestResolver>();
+        resolver->serial = serial;
+        resolver->lpt = lpt;
+        return std::unique_ptr<DeviceResolver>(std::move(resolver));
+    };
+    const int exit = PrinterSwitch(console, resolvers).run(arguments);
+    return {exit, QString::fromUtf8(out.data()), QString::fromUtf8(err.data())};
+}
+
+PrinterSettings printerWith(const QString &model, int sw2, int sw3 = 0, int codePage = 0,
+                            int charset = 0)
+{
+    PrinterSettings settings = PrinterSettings::forModel(model);
+    settings.sw2 = sw2;
+    settings.sw3 = sw3;
+    settings.codePage = codePage;
+    settings.charset = charset;
+    settings.languageModel = PrinterTables::codePageName(codePage);
+    return settings;
+}
+
+const PrinterSettings kKv = PrinterSettings::forModel(u"KV-4100"_s);        // SW2 235, SW3 0
+const PrinterSettings kZephyr = PrinterSettings::forModel(u"ZEPHYR-550"_s); // SW2 238, SW1 105
+
+PrinterSettings withMaker(PrinterSettings settings, const QString &maker)
+{
+    settings.maker = maker;
+    return settings;
+}
+
+// A printer emulator on TCP loopback and a pseudo-terminal, and the ports that lead to it.
+struct Rig
+{
+    explicit Rig(const PrinterSettings &settings, const Faults &faults = Faults())
+        : emulator(EmulatorOptions{settings, faults, QString()})
+        , tcp(u"tcp:127.0.0.1:%1"_s.arg(emulator.listenTcp()))
+        , pty(emulator.openPty())
+    {}
+
+    EmulatorThread emulator;
+    QString tcp;
+    QString pty;
+};
+
+enum class Via { Tcp, DevicePath, Lpt };
+
+// A switch byte as `info --json` shows it; each switch is "ON" or "OFF", then its meaning if any.
+QJsonObject switchByte(int value, const QStringList &switches)
+{
+    QJsonArray entries;
+    for (int i = 0; i < switches.size(); ++i) {
+        const QString state = switches.at(i).section(u' ', 0, 0);
+        const QString meaning = switches.at(i).section(u' ', 1);
+        entries.append(
+            QJsonObject{{u"number"_s, i + 1},
+                        {u"on"_s, state == u"ON"},
+                        {u"meaning"_s, meaning.isEmpty() ? QJsonValue() : QJsonValue(meaning)}});
+    }
+    return {{u"value"_s, value}, {u"switches"_s, entries}};
+}
+
+QJsonObject information(const PrinterSettings &held, const QJsonObject &switches)
+{
+    return {{u"maker"_s, held.maker},
+            {u"model"_s, held.model},
+            {u"firmware"_s, held.firmware},
+            {u"hoursPowered"_s, QString::number(held.hoursPowered)},
+            {u"cutCount"_s, QString::number(held.cutPaperCount)},
+            {u"language"_s, QJsonObject{{u"model"_s, held.languageModel},
+                                        {u"fontRom"_s, held.fontRom},
+                                        {u"codePage"_s, held.codePage},
+                                        {u"charset"_s, held.charset}}},
+            {u"switches"_s, switches}};
+}
+
+const QString kZephyrSw2Switch1On =
+    u"ON Hardware Switch1 = Invalid\r\n(Software switch instead of hardware switch)"_s;
+
+// Starts printer-emulator on `address` and waits for its ready line.
+bool startEmulator(QProcess &program, const QString &address, const QStringList &more = {})
+{
+    program.start(qEnvironmentVariable("PSU_BINARY_DIR") + u"/bin/printer-emulator"_s,
+                  QStringList{u"--tcp"_s, address} + more);
+    const QDeadlineTimer deadline(kWaitMs);
+    while (!program.canReadLine() && program.waitForReadyRead(int(deadline.remainingTime()))) {
+    }
+    return program.readLine().startsWith("tcp " + address.toLatin1());
+}
+
+} // namespace
+
+struct InfoRow
+{
+    PrinterSettings printer{};
+    Via via = Via::Tcp;
+    QByteArray queries{};
+    QJsonObject json{};
+    int exit = 0;
+};
+Q_DECLARE_METATYPE(InfoRow)
+
+struct SetRow
+{
+    PrinterSettings printer = kKv;
+    Via via = Via::Tcp;
+    QStringList settings{};
+    int exit = 0;
+    QString out{};
+    QString err{}; // after the port and ": "
+    QByteArray wire{};
+};
+Q_DECLARE_METATYPE(SetRow)
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void info_data();
+    void info();
+    void infoText();
+    void infoWithoutAnswer();
+    void set_data();
+    void set();
+    void backupAndRestore();
+    void scan();
+    void selftest();
+    void ports();
+    void ranges_data();
+    void ranges();
+    void usage_data();
+    void usage();
+    void program();
+};
+
+void TestCli::info_data()
+{
+    QTest::addColumn<InfoRow>("row");
+
+    const PrinterSettings kv = printerWith(u"KV-4100"_s, 37, 1, 17, 12);
+    QTest::newRow("KV-4100 over TCP: SW2 and SW3, every switch with its meaning") << InfoRow{
+        .printer = kv,
+        .queries = kIdentity + kSW2 + kSW3,
+        .json = information(
+            kv,
+            {{u"SW2"_s,
+              switchByte(37, {u"OFF Unknown"_s, u"ON Unknown"_s,
+                              u"OFF Don't cut paper when cover closed."_s, u"ON Full cut paper"_s,
+                              u"ON Raster bitmap print mode = Line printing"_s,
+                              u"OFF Parity check = NONE"_s, u"ON Handshaking = XON/XOFF"_s,
+                              u"ON <CR> Valid"_s})},
+             {u"SW3"_s, switchByte(1, {u"OFF Paper Feed Backward before print = Enabled"_s, u"ON"_s,
+                                       u"ON"_s, u"ON"_s, u"ON"_s, u"ON"_s, u"ON"_s, u"ON"_s})}})};
+    const QJsonObject zephyrSw2 = switchByte(
+        238, {kZephyrSw2Switch1On, u"OFF Fixed to OFF"_s, u"OFF Fixed to OFF"_s,
+              u"OFF Fixed to OFF"_s, u"ON Raster bitmap print mode = Line printing"_s,
+              u"OFF Parity check = NONE"_s, u"OFF Handshaking = DTR/DSR"_s, u"OFF <CR> Invalid"_s});
+    QTest::newRow("ZEPHYR-550 with software switches over a device path: SW2, then SW1") << InfoRow{
+        .printer = kZephyr,
+        .via = Via::DevicePath,
+        .queries = kIdentity + kSW2 + kSW1,
+        .json = information(
+            kZephyr,
+            {{u"SW2"_s, zephyrSw2},
+             {u"SW1"_s,
+              switchByte(105,
+                         {u"OFF Baud Rate = 115200"_s, u"ON Baud Rate = 115200"_s,
+                          u"ON Cut Paper When cover closed."_s, u"OFF Partial cut paper."_s,
+                          u"ON Busy condition = When buffer full"_s,
+                          u"OFF Paper Feed before cut paper = Enabled"_s, u"OFF With Auto Cutter"_s,
+                          u"ON Paper Feed Backward before print = Disabled"_s})}})};
+    const PrinterSettings hardwareSwitches = printerWith(u"ZEPHYR-550"_s, 239);
+    QTest::newRow("ZEPHYR-550 with hardware switches over LPT1: SW2 only") << InfoRow{
+        .printer = hardwareSwitches,
+        .via = Via::Lpt,
+        .queries = kIdentity + kSW2,
+        .json = information(
+            hardwareSwitches,
+            {{u"SW2"_s,
+              switchByte(239, {u"OFF Hardware Switch1 = Valid"_s, u"OFF Fixed to OFF"_s,
+                               u"OFF Fixed to OFF"_s, u"OFF Fixed to OFF"_s,
+                               u"ON Raster bitmap print mode = Line printing"_s,
+                               u"OFF Parity check = NONE"_s, u"OFF Handshaking = DTR/DSR"_s,
+                               u"OFF <CR> Invalid"_s})}})};
+    const PrinterSettings otherModel = printerWith(u"KV-4100 "_s, 235);
+    QTest::newRow("a model of neither name: no switch byte, the test passes")
+        << InfoRow{.printer = otherModel,
+                   .queries = kIdentity,
+                   .json = information(otherModel, QJsonObject())};
+    const QJsonValue none;
+    QTest::newRow("another maker: the test stops after the maker query, exit 1")
+        << InfoRow{.printer = withMaker(kKv, u"ACME"_s),
+                   .queries = hex("1D4942"),
+                   .json = {{u"maker"_s, u"ACME"_s},
+                            {u"model"_s, none},
+                            {u"firmware"_s, none},
+                            {u"hoursPowered"_s, none},
+                            {u"cutCount"_s, none},
+                            {u"language"_s, QJsonObject{{u"model"_s, none},
+                                                        {u"fontRom"_s, none},
+                                                        {u"codePage"_s, none},
+                                                        {u"charset"_s, none}}},
+                            {u"switches"_s, QJsonObject()}},
+                   .exit = 1};
+}
+
+void TestCli::info()
+{
+    QFETCH(InfoRow, row);
+
+    Rig printer(row.printer);
+    const QString port = row.via == Via::Tcp          ? printer.tcp
+                         : row.via == Via::DevicePath ? printer.pty
+                                                      : u"LPT1"_s;
+    const Run result = run({u"info"_s, u"--port"_s, port, u"--json"_s}, {}, printer.pty);
+    QCOMPARE(result.exit, row.exit);
+    QCOMPARE(QJsonDocument::fromJson(result.out.toUtf8()).object(), row.json);
+    QCOMPARE(printer.emulator.received().toHex(' '), row.queries.toHex(' '));
+    if (row.exit != 0)
+        QCOMPARE(result.err, port + u": Please connected NORVANTA POS printer before test.\n"_s +
+                                 port + u": maker \"ACME\" is not NORVANTA\n"_s);
+    else
+        QCOMPARE(result.err, QString());
+}
+
+void TestCli::infoText()
+{
+    // The two-line meaning of a ZEPHYR-550's SW2 switch 1 goes on under its first line.
+    Rig printer(kZephyr);
+    const Run result = run({u"info"_s, u"--port"_s, printer.tcp});
+    QCOMPARE(result.exit, 0);
+    QCOMPARE(result.out, uR"(Maker:                        NORVANTA
+Model Name:                   ZEPHYR-550
+Firmware Revision:            2.13.0
+Hours Powered:                342
+Cut Paper Count:              9127
+Language Model:               STANDARD
+Font ROM:                     ANK 12x24
+Code Page:                    0  - 437 Standard
+International Character Set:  0 - U.S.A.
+SW2: 238
+  1: ON   Hardware Switch1 = Invalid
+          (Software switch instead of hardware switch)
+  2: OFF  Fixed to OFF
+  3: OFF  Fixed to OFF
+  4: OFF  Fixed to OFF
+  5: ON   Raster bitmap print mode = Line printing
+  6: OFF  Parity check = NONE
+  7: OFF  Handshaking = DTR/DSR
+  8: OFF  <CR> Invalid
+SW1: 105
+  1: OFF  Baud Rate = 115200
+  2: ON   Baud Rate = 115200
+  3: ON   Cut Paper When cover closed.
+  4: OFF  Partial cut paper.
+  5: ON   Busy condition = When buffer full
+  6: OFF  Paper Feed before cut paper = Enabled
+  7: OFF  With Auto Cutter
+  8: ON   Paper Feed Backward before print = Disabled
+)"_s);
+}
+
+void TestCli::infoWithoutAnswer()
+{
+    // LPT1 leads nowhere: the link says why, the maker query gets nothing, and nothing is shown.
+    const Run result = run({u"info"_s, u"--port"_s, u"LPT1"_s, u"--json"_s});
+    QCOMPARE(result.exit, 1);
+    QCOMPARE(result.out, QString());
+    QCOMPARE(result.err, u"LPT1: Error no  2: No such file or directory\n"
+                         "LPT1: Please connected NORVANTA POS printer before test.\n"
+                         "LPT1: no answer\n"_s);
+}
+
+void TestCli::set_data()
+{
+    QTest::addColumn<SetRow>("row");
+
+    const QString powerCycle = u"After writed software switch, please re-power on printer!!"_s;
+    const QByteArray kvQueries = kIdentity + kSW2 + kSW3;
+    QTest::newRow("KV-4100, switch 2 of SW2 ON and a new language: written, read back") << SetRow{
+        .settings = {u"SW2.2=ON"_s, u"codepage=17"_s, u"charset=12"_s},
+        .out = u"SW2 235->233\n  2: ON   Unknown\ncodepage 0->17 (17 - 866 Cyrillic)\n"
+               "charset 0->12 (12- Latin America)\n"_s,
+        .err = powerCycle,
+        .wire = kvQueries + unlocked(hex("1D673828 32333300")) +
+                languageWrite("31370000", "CYRILLIC", "313200") + kSW2 + kLanguageQueries};
+    QTest::newRow("SW2 as it is: unchanged, nothing written") << SetRow{
+        .settings = {u"SW2=235"_s, u"charset=0"_s}, .out = u"unchanged\n"_s, .wire = kvQueries};
+    QTest::newRow("dry run: the writes in hex, the character set alone keeps the code page")
+        << SetRow{.settings = {u"SW3.1=OFF"_s, u"charset=12"_s, u"--dry-run"_s},
+                  .out = u"SW3 0->1\n  1: OFF  Paper Feed Backward before print = Enabled\n"
+                         "charset 0->12 (12- Latin America)\n"
+                         "1D 67 75 6E 6C 00\n1D 67 38 29 31 00 00 00\n1D 67 6C 63 6B 00\n"
+                         "1D 67 75 6E 6C 00\n1D 67 38 21 30 00 00 00\n"
+                         "1D 67 38 24 53 54 41 4E 44 41 52 44 00 00 00 00 00 00 00 00 00 00 "
+                         "00 00 00\n1D 67 38 22 31 32 00\n1D 67 6C 63 6B 00\n"_s,
+                  .err = u"dry run: nothing was written"_s,
+                  .wire = kvQueries};
+    QTest::newRow("ZEPHYR-550 over a device path: SW1 to 9600 baud, read back")
+        << SetRow{.printer = kZephyr,
+                  .via = Via::DevicePath,
+                  .settings = {u"SW1.1=ON"_s, u"SW1.2=OFF"_s},
+                  .out = u"SW1 105->106\n  1: ON   Baud Rate = 9600  \n"
+                         "  2: OFF  Baud Rate = 9600  \n"_s,
+                  .err = powerCycle,
+                  .wire = kIdentity + kSW2 + kSW1 + unlocked(hex("1D673827 31303600")) + kSW1};
+    QTest::newRow("KV-4100 has no SW1: refused, nothing written")
+        << SetRow{.settings = {u"SW2=1"_s, u"SW1=3"_s},
+                  .exit = 1,
+                  .err = u"refused: model \"KV-4100\" has no SW1; nothing was written"_s,
+                  .wire = kvQueries};
+    QTest::newRow("ZEPHYR-550 with hardware switches: SW1 not in use, refused")
+        << SetRow{.printer = printerWith(u"ZEPHYR-550"_s, 239),
+                  .settings = {u"SW1=9"_s},
+                  .exit = 1,
+                  .err = u"refused: SW1 is not in use on this ZEPHYR-550 while switch 1 of SW2 "
+                         "is OFF; nothing was written"_s,
+                  .wire = kIdentity + kSW2};
+    QTest::newRow("code page 6 is in no list: refused before anything is sent")
+        << SetRow{.settings = {u"codepage=6"_s},
+                  .exit = 1,
+                  .err = u"refused: code page 6 is not in the list of code pages; nothing was "
+                         "written"_s};
+    QTest::newRow("another maker: refused after the maker query")
+        << SetRow{.printer = withMaker(kKv, u"ACME"_s),
+                  .settings = {u"SW2=1"_s},
+                  .exit = 1,
+                  .err = u"Please connected NORVANTA POS printer before test."_s,
+                  .wire = hex("1D4942")};
+}
+
+void TestCli::set()
+{
+    QFETCH(SetRow, row);
+
+    Rig printer(row.printer);
+    const QString port = row.via == Via::Tcp ? printer.tcp : printer.pty;
+    const Run result = run(QStringList{u"set"_s, u"--port"_s, port} + row.settings);
+    QCOMPARE(result.exit, row.exit);
+    QCOMPARE(result.out, row.out);
+    // The first message on standard error, after the port.
+    QCOMPARE(result.err.section(u'\n', 0, 0),
+             row.err.isEmpty() ? QString() : port + u": "_s + row.err);
+    QCOMPARE(printer.emulator.received().toHex(' '), row.wire.toHex(' '));
+    QVERIFY(printer.emulator.snapshot().locked);
+}
+
+void TestCli::backupAndRestore()
+{
+    Rig source(printerWith(u"KV-4100"_s, 37, 1, 17, 12));
+    const Run backup = run({u"backup"_s, u"--port"_s, source.tcp});
+    QCOMPARE(backup.exit, 0);
+    QCOMPARE(backup.out, uR"({
+  "maker": "NORVANTA",
+  "model": "KV-4100",
+  "switches": {"SW2": 37, "SW3": 1},
+  "codePage": 17,
+  "charset": 12
+}
+)"_s);
+    QTemporaryDir dir;
+    QFile file(dir.filePath(u"kv.json"_s));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(backup.out.toUtf8()) > 0);
+    file.close();
+
+    // Five printers, one of them named twice: the second turn waits for the first on that port.
+    Rig fresh(kKv);
+    Rig same(source.emulator.snapshot().settings);
+    Rig half(printerWith(u"KV-4100"_s, 37, 0, 17, 0));
+    Rig zephyr(kZephyr);
+    Rig silent(kKv, Faults{.silent = true});
+    const Run restore = run({u"restore"_s, file.fileName(), u"--port"_s, fresh.tcp, u"--port"_s,
+                             fresh.tcp, u"--port"_s, same.tcp, u"--port"_s, half.tcp, u"--port"_s,
+                             zephyr.tcp, u"--port"_s, silent.tcp});
+    QCOMPARE(restore.exit, 1);
+    QCOMPARE(restore.out, fresh.tcp + u" ok SW2 235->37 SW3 0->1 codepage 0->17 charset 0->12\n"_s +
+                              fresh.tcp + u" unchanged\n"_s + same.tcp + u" unchanged\n"_s +
+                              half.tcp + u" ok SW3 0->1 charset 0->12\n"_s + zephyr.tcp +
+                              u" failed: model \"ZEPHYR-550\" is not the backup's \"KV-4100\"\n"_s +
+                              silent.tcp + u" failed: no answer\n2 ok, 2 unchanged, 2 failed\n"_s);
+    QVERIFY(
+        restore.err.endsWith(u"After writed software switch, please re-power on printer!!\n"_s));
+
+    const PrinterSettings restored = source.emulator.snapshot().settings;
+    for (Rig *rig : {&fresh, &half}) {
+        const PrinterSnapshot held = rig->emulator.snapshot();
+        QCOMPARE(held.settings, restored);
+        QVERIFY(held.locked);
+    }
+    QCOMPARE(zephyr.emulator.snapshot().settings, kZephyr);
+    // The refused printer got the communication test's queries only.
+    QCOMPARE(zephyr.emulator.received().toHex(' '), (kIdentity + kSW2 + kSW1).toHex(' '));
+}
+
+void TestCli::scan()
+{
+    // A port free on 127.0.0.1, on which two emulators listen at other loopback addresses.
+    QTcpServer probe;
+    QVERIFY(probe.listen(QHostAddress(u"127.0.0.1"_s), 0));
+    const QString port = QString::number(probe.serverPort());
+    probe.close();
+    QProcess kv;
+    QProcess zephyr;
+    QVERIFY(startEmulator(kv, u"127.0.0.2:"_s + port));
+    QVERIFY(startEmulator(zephyr, u"127.0.0.5:"_s + port, {u"--model"_s, u"ZEPHYR-550"_s}));
+
+    const Run result = run({u"scan"_s, u"127.0.0.1-127.0.0.8"_s, u"--tcp-port"_s, port, u"--jobs"_s,
+                            u"4"_s, u"--timeout"_s, u"200"_s});
+    QCOMPARE(result.exit, 0);
+    QCOMPARE(result.out, u"tcp:127.0.0.2:%1 NORVANTA KV-4100\n"
+                         "tcp:127.0.0.5:%1 NORVANTA ZEPHYR-550\n"
+                         "2 printers found in 8 addresses\n"_s.arg(port));
+    QCOMPARE(result.err, QString());
+    for (QProcess *emulator : {&kv, &zephyr}) {
+        emulator->terminate();
+        QVERIFY(emulator->waitForFinished(kWaitMs));
+    }
+}
+
+void TestCli::selftest()
+{
+    Rig printer(kKv);
+    const Run result = run({u"selftest"_s, u"--port"_s, printer.tcp});
+    QCOMPARE(result.exit, 0);
+    QCOMPARE(result.out, u"self test started\n"_s);
+    QCOMPARE(printer.emulator.received().toHex(' '),
+             (kIdentity + kSW2 + kSW3 + hex("1D2841 0200 0002")).toHex(' '));
+    QCOMPARE(printer.emulator.snapshot().selfTests, 1);
+}
+
+void TestCli::ports()
+{
+    const Run result =
+        run({u"ports"_s}, {{2, u"/dev/pts/7"_s}, {16, u"/dev/ttyUSB0"_s}}, u"/dev/usb/lp0"_s);
+    QCOMPARE(result.exit, 0);
+    QString expected = u"COM1   no device\nCOM2   /dev/pts/7\n"_s;
+    for (int number = 3; number <= 15; ++number)
+        expected += u"COM%1"_s.arg(number).leftJustified(7) + u"no device\n"_s;
+    expected += u"COM16  /dev/ttyUSB0\nLPT1   /dev/usb/lp0\n"_s;
+    QCOMPARE(result.out, expected);
+}
+
+void TestCli::ranges_data()
+{
+    QTest::addColumn<QString>("range");
+    QTest::addColumn<QString>("first"); // empty: refused
+    QTest::addColumn<QString>("last");
+    QTest::addColumn<qint64>("count");
+
+    QTest::newRow("/30: its two hosts")
+        << u"127.0.0.5/30"_s << u"127.0.0.5"_s << u"127.0.0.6"_s << qint64(2);
+    QTest::newRow("/31: both addresses")
+        << u"127.0.0.4/31"_s << u"127.0.0.4"_s << u"127.0.0.5"_s << qint64(2);
+    QTest::newRow("/32: the one") << u"127.0.0.9/32"_s << u"127.0.0.9"_s << u"127.0.0.9"_s
+                                  << qint64(1);
+    QTest::newRow("/20: 4094 hosts, within 4096")
+        << u"127.1.0.0/20"_s << u"127.1.0.1"_s << u"127.1.15.254"_s << qint64(4094);
+    QTest::newRow("range of exactly 4096")
+        << u"127.0.0.0-127.0.15.255"_s << u"127.0.0.0"_s << u"127.0.15.255"_s << qint64(4096);
+    QTest::newRow("4097 addresses: refused")
+        << u"127.0.0.0-127.0.16.0"_s << QString() << QString() << qint64(0);
+    QTest::newRow("/19: refused") << u"127.0.0.0/19"_s << QString() << QString() << qint64(0);
+    QTest::newRow("higher address first: refused")
+        << u"127.0.0.9-127.0.0.1"_s << QString() << QString() << qint64(0);
+    QTest::newRow("no address: refused") << u"127.0.0/24"_s << QString() << QString() << qint64(0);
+}
+
+void TestCli::ranges()
+{
+    QFETCH(QString, range);
+    QFETCH(QString, first);
+    QFETCH(QString, last);
+    QFETCH(qint64, count);
+
+    QString error;
+    const std::optional<AddressRange> parsed = AddressRange::parse(range, &error);
+    QCOMPARE(parsed.has_value(), !first.isEmpty());
+    QCOMPARE(error.isEmpty(), parsed.has_value());
+    if (parsed) {
+        QCOMPARE(parsed->address(0), first);
+        QCOMPARE(parsed->address(parsed->count() - 1), last);
+        QCOMPARE(parsed->count(), count);
+    }
+}
+
+void TestCli::usage_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // FILE: a backup that is no backup
+    QTest::addColumn<QString>("error");
+
+    const auto row = [](const char *name, const QStringList &arguments, const QString &error) {
+        QTest::newRow(name) << arguments << error;
+    };
+    row("nothing", {}, u"the command comes first: printer-switch COMMAND [OPTIONS]"_s);
+    row("unknown command", {u"reset"_s}, u"unknown command \"reset\""_s);
+    row("info without a port", {u"info"_s, u"--json"_s}, u"info needs --port"_s);
+    row("two ports for info", {u"info"_s, u"--port"_s, u"COM1"_s, u"--port=COM2"_s},
+        u"info takes one --port"_s);
+    row("COM17 is not in the list", {u"backup"_s, u"--port"_s, u"COM17"_s},
+        u"--port \"COM17\" is not in the port list (COM1 to COM16)"_s);
+    row("TCP port out of range", {u"info"_s, u"--port"_s, u"tcp:127.0.0.1:70000"_s},
+        u"--port \"70000\" is no TCP port (1 to 65535)"_s);
+    row("an option of another command", {u"info"_s, u"--port"_s, u"LPT1"_s, u"--dry-run"_s},
+        u"--dry-run is no option of info"_s);
+    row("unknown option", {u"set"_s, u"--port"_s, u"LPT1"_s, u"--force"_s, u"SW2=1"_s},
+        u"unknown option --force"_s);
+    row("baud rate not offered", {u"info"_s, u"--port"_s, u"COM1"_s, u"--baud"_s, u"4800"_s},
+        u"--baud is 115200, 38400, 19200 or 9600"_s);
+    row("set without settings", {u"set"_s, u"--port"_s, u"LPT1"_s}, u"set needs SETTING"_s);
+    row("switch byte over 255", {u"set"_s, u"--port"_s, u"LPT1"_s, u"SW2=256"_s},
+        u"SW2=256: a switch byte is a number from 0 to 255"_s);
+    row("switch 9", {u"set"_s, u"--port"_s, u"LPT1"_s, u"SW2.9=ON"_s},
+        u"SW2.9=ON: a setting is SW1=N, SW2=N, SW3=N, SWn.k=ON|OFF, codepage=N or charset=N"_s);
+    row("switch neither ON nor OFF", {u"set"_s, u"--port"_s, u"LPT1"_s, u"SW2.1=1"_s},
+        u"SW2.1=1: a switch is ON or OFF"_s);
+    row("jobs 0", {u"scan"_s, u"127.0.0.1/32"_s, u"--jobs"_s, u"0"_s},
+        u"--jobs is a number from 1 to 256"_s);
+    row("range too large", {u"scan"_s, u"127.0.0.0/19"_s},
+        u"127.0.0.0/19 holds 8190 addresses; at most 4096 are scanned at a time"_s);
+    row("backup that is not there",
+        {u"restore"_s, u"/nonexistent/kv.json"_s, u"--port"_s, u"LPT1"_s},
+        u"/nonexistent/kv.json: No such file or directory"_s);
+    row("backup without switches", {u"restore"_s, u"FILE"_s, u"--port"_s, u"LPT1"_s},
+        u"FILE: a backup is an object with \"maker\" and \"model\" texts and \"switches\""_s);
+}
+
+void TestCli::usage()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, error);
+
+    QTemporaryDir dir;
+    QFile file(dir.filePath(u"backup.json"_s));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(R"({"maker": "NORVANTA"})") > 0);
+    file.close();
+    arguments.replaceInStrings(u"FILE"_s, file.fileName());
+
+    const Run result = run(arguments);
+    QCOMPARE(result.exit, 2);
+    QCOMPARE(result.out, QString());
+    QCOMPARE(result.err.section(u'\n', 0, 0),
+             u"printer-switch: "_s + error.replace(u"FILE"_s, file.fileName()));
+}
+
+void TestCli::program()
+{
+    // The installed program: its version, a result on standard output, and its exit statuses.
+    const QString binary = qEnvironmentVariable("PSU_BINARY_DIR") + u"/bin/printer-switch"_s;
+    const auto execute = [&binary](const QStringList &arguments) {
+        QProcess program;
+        program.start(binary, arguments);
+        program.waitForFinished(kWaitMs);
+        return Run{program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1,
+                   QString::fromUtf8(program.readAllStandardOutput()),
+                   QString::fromUtf8(program.readAllStandardError())};
+    };
+    QCOMPARE(execute({u"--version"_s}).out,
+             u"printer-switch "_s + QLatin1String(PSU_VERSION) + u'\n');
+    const Run help = execute({u"restore"_s, u"--help"_s});
+    QCOMPARE(help.exit, 0);
+    QVERIFY(help.out.startsWith(u"Usage: printer-switch restore FILE --port P"_s));
+
+    Rig printer(kZephyr);
+    const Run info = execute({u"info"_s, u"--port"_s, printer.tcp, u"--json"_s});
+    QCOMPARE(info.exit, 0);
+    QCOMPARE(QJsonDocument::fromJson(info.out.toUtf8())[u"model"_s].toString(), u"ZEPHYR-550"_s);
+    const Run refused = execute({u"set"_s, u"--port"_s, printer.tcp, u"SW3=1"_s});
+    QCOMPARE(refused.exit, 1);
+    QCOMPARE(refused.err, printer.tcp + u": refused: model \"ZEPHYR-550\" has no SW3; nothing was "
+                                        "written\n"_s);
+    QCOMPARE(execute({u"set"_s, u"--port"_s, printer.tcp, u"SW3"_s}).exit, 2);
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"

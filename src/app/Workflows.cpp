@@ -5,11 +5,11 @@
 #include "CommunicationView.h"
 #include "LinkControl.h"
 #include "NumberText.h"
+#include "PrinterCommands.h"
 #include "PrinterModels.h"
 #include "Prompter.h"
 #include "WorkflowView.h"
 
-#include <array>
 #include <optional>
 
 namespace {
@@ -20,11 +20,6 @@ const QString kCrLf = QStringLiteral("\r\n");
 QString nothingChanged()
 {
     return QStringLiteral("There is no data changed...");
-}
-
-QString powerCycle()
-{
-    return QStringLiteral("After writed software switch, please re-power on printer!!");
 }
 
 QString switchReadFailed()
@@ -62,15 +57,6 @@ constexpr int kLogPage = 4;
 bool isSwitchPage(int tab)
 {
     return tab == kSwitchPage1 || tab == kSwitchPage2;
-}
-
-// The query and the write of each switch byte, SW1 to SW3.
-constexpr std::array kSwitchQueries{&CommandSet::getSW1, &CommandSet::getSW2, &CommandSet::getSW3};
-constexpr std::array kSwitchWrites{&CommandSet::setSW1, &CommandSet::setSW2, &CommandSet::setSW3};
-
-std::size_t indexOf(SwitchByte sw)
-{
-    return static_cast<std::size_t>(sw);
 }
 
 // The serial settings text ends in a comma, the parity letter and ",8,1".
@@ -191,7 +177,7 @@ void Workflows::ReadTab(int tab)
     // A read that fails leaves the page showing what it showed before, which is not what the
     // printer holds: the user is told.
     if (const auto sw = PrinterModels::switchOfPage(m_view.modelName(), tab);
-        sw && !(m_commands.*kSwitchQueries[indexOf(*sw)])())
+        sw && !getSwitch(m_commands, *sw))
         m_prompter.inform(switchReadFailed(), appTitle());
 }
 
@@ -212,7 +198,7 @@ bool Workflows::WriteTab(int tab)
     WriteResult result = WriteResult::Written;
     if (isSwitchPage(tab)) {
         if (const auto sw = PrinterModels::switchOfPage(m_view.modelName(), tab))
-            result = (m_commands.*kSwitchWrites[indexOf(*sw)])();
+            result = setSwitch(m_commands, *sw);
     } else if (tab == kLanguagePage) {
         result = m_commands.setLanguage();
     } else {
@@ -228,7 +214,7 @@ bool Workflows::WriteTab(int tab)
         m_view.setDataChanged(true);
         return true;
     }
-    m_prompter.inform(powerCycle(), appTitle());
+    m_prompter.inform(PrinterCommands::powerCycleReminder(), appTitle());
     if (writeCutsLink(tab)) {
         m_view.exitProgram();
         return false;

@@ -105,11 +105,11 @@ QString plural(qsizetype count, const char *one, const char *many)
     return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
 }
 
-// The description of a port where the system has one. The resolver gives none yet; this is the
-// one place that will take it from there.
-QString portDescription(const DeviceResolver &, const QString &)
+// What the window shows for a port beside its device: nothing when that is the device alone.
+QString descriptionBeside(const QString &device, const QString &description)
 {
-    return {};
+    return description == device || description == QLatin1String("no device") ? QString()
+                                                                              : description;
 }
 
 // "COM16" and two blanks.
@@ -177,16 +177,19 @@ PrinterSession::Options PrinterSwitch::sessionOptions(const CliArguments &argume
 int PrinterSwitch::ports()
 {
     const std::unique_ptr<DeviceResolver> resolver = m_resolvers();
+    // The window's entries but "TCP/IP", as the window describes them.
+    QStringList entries = PortChoice::portList();
+    entries.removeAll(QStringLiteral("TCP/IP"));
+    entries.move(entries.indexOf(QStringLiteral("LPT1")), entries.size() - 1);
+    const QStringList descriptions = describePorts(*resolver, entries);
     QList<QStringList> rows;
-    for (const QString &entry : PortChoice::portList()) {
-        const PortChoice choice = PortChoice::fromName(entry);
-        if (choice.kind != PortKind::Serial)
-            continue;
-        rows << QStringList{entry, resolver->serialPortName(choice.comNumber),
-                            portDescription(*resolver, entry)};
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const PortChoice choice = PortChoice::fromName(entries.at(i));
+        const QString device = choice.kind == PortKind::Serial
+                                   ? resolver->serialPortName(choice.comNumber)
+                                   : resolver->lptDeviceName();
+        rows << QStringList{entries.at(i), device, descriptionBeside(device, descriptions.at(i))};
     }
-    rows << QStringList{QStringLiteral("LPT1"), resolver->lptDeviceName(),
-                        portDescription(*resolver, QStringLiteral("LPT1"))};
     qsizetype deviceWidth = 0;
     for (QStringList &row : rows) {
         if (row[1].isEmpty())

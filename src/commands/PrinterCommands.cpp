@@ -114,8 +114,8 @@ WriteResult PrinterCommands::writeUnlocked(std::initializer_list<QByteArray> set
     bool delivered = unlocked;
     for (const QByteArray &command : settings)
         delivered = write(command) && delivered;
-    const bool locked = unlocked ? m_channel.SendClosingCommand(CommandBytes::lock())
-                                 : write(CommandBytes::lock());
+    const bool locked =
+        unlocked ? m_channel.SendClosingCommand(CommandBytes::lock()) : write(CommandBytes::lock());
     return delivered && locked ? WriteResult::Written : WriteResult::Failed;
 }
 

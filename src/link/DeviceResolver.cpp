@@ -1,6 +1,9 @@
 #include "DeviceResolver.h"
 
 #include "LinkMessages.h"
+#include "PortChoice.h"
+
+#include <algorithm>
 
 QStringList DeviceResolver::serialPortDescriptions(int count) const
 {
@@ -16,4 +19,30 @@ QString DeviceResolver::lptDescription() const
 {
     const QString device = lptDeviceName();
     return device.isEmpty() ? LinkMessages::noDevice() : device;
+}
+
+QStringList describePorts(const DeviceResolver &resolver, const QStringList &portNames)
+{
+    int comCount = 0;
+    for (const QString &name : portNames)
+        comCount = std::max(comCount, PortChoice::fromName(name).comNumber);
+    const QStringList serial = resolver.serialPortDescriptions(comCount);
+    QStringList descriptions;
+    for (const QString &name : portNames) {
+        const PortChoice port = PortChoice::fromName(name);
+        switch (port.kind) {
+        case PortKind::Serial:
+            descriptions.append(port.comNumber >= 1 && port.comNumber <= serial.size()
+                                    ? serial.at(port.comNumber - 1)
+                                    : LinkMessages::noDevice());
+            break;
+        case PortKind::PrinterDevice:
+            descriptions.append(resolver.lptDescription());
+            break;
+        case PortKind::Tcp:
+            descriptions.append(QString());
+            break;
+        }
+    }
+    return descriptions;
 }

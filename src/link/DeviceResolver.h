@@ -22,3 +22,7 @@ public:
     // Which printer device "LPT1" opens, or that there is none.
     virtual QString lptDescription() const;
 };
+
+// What each of the given port-list entries stands for, for the user: the device it opens and what
+// the system knows of it, "no device" where there is none, nothing for "TCP/IP".
+QStringList describePorts(const DeviceResolver &resolver, const QStringList &portNames);

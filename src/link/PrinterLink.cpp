@@ -98,29 +98,7 @@ QString PrinterLink::PortName() const
 
 QStringList PrinterLink::describePorts(const QStringList &portNames) const
 {
-    int comCount = 0;
-    for (const QString &name : portNames)
-        comCount = std::max(comCount, PortChoice::fromName(name).comNumber);
-    const DeviceResolver &resolver = *d->devices.resolver;
-    const QStringList serial = resolver.serialPortDescriptions(comCount);
-    QStringList descriptions;
-    for (const QString &name : portNames) {
-        const PortChoice port = PortChoice::fromName(name);
-        switch (port.kind) {
-        case PortKind::Serial:
-            descriptions.append(port.comNumber >= 1 && port.comNumber <= serial.size()
-                                    ? serial.at(port.comNumber - 1)
-                                    : LinkMessages::noDevice());
-            break;
-        case PortKind::PrinterDevice:
-            descriptions.append(resolver.lptDescription());
-            break;
-        case PortKind::Tcp:
-            descriptions.append(QString());
-            break;
-        }
-    }
-    return descriptions;
+    return ::describePorts(*d->devices.resolver, portNames);
 }
 
 void PrinterLink::refreshStatus()

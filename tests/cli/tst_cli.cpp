@@ -59,9 +59,18 @@ class TestResolver : public DeviceResolver
 public:
     QString serialPortName(int number) const override { return serial.value(number); }
     QString lptDeviceName() const override { return lpt; }
+    // What the window shows for a port, where the system tells more than its device.
+    QStringList serialPortDescriptions(int count) const override
+    {
+        QStringList shown = DeviceResolver::serialPortDescriptions(count);
+        for (auto it = descriptions.cbegin(); it != descriptions.cend(); ++it)
+            shown[it.key() - 1] = it.value();
+        return shown;
+    }
 
     QMap<int, QString> serial;
     QString lpt;
+    QMap<int, QString> descriptions;
 };
 
 struct Run
@@ -73,17 +82,18 @@ struct Run
 
 // printer-switch in this process, with COMn and LPT1 as given.
 Run run(const QStringList &arguments, const QMap<int, QString> &serial = {},
-        const QString &lpt = {})
+        const QString &lpt = {}, const QMap<int, QString> &descriptions = {})
 {
     QBuffer out;
     QBuffer err;
     out.open(QIODevice::WriteOnly);
     err.open(QIODevice::WriteOnly);
     Console console(out, err);
-    const auto resolvers = [serial, lpt] {
+    const auto resolvers = [serial, lpt, descriptions] {
         auto resolver = std::make_unique<TestResolver>();
         resolver->serial = serial;
         resolver->lpt = lpt;
+        resolver->descriptions = descriptions;
         return std::unique_ptr<DeviceResolver>(std::move(resolver));
     };
     const int exit = PrinterSwitch(console, resolvers).run(arguments);
@@ -349,7 +359,8 @@ void TestCli::infoWithoutAnswer()
     const Run result = run({u"info"_s, u"--port"_s, u"LPT1"_s, u"--json"_s});
     QCOMPARE(result.exit, 1);
     QCOMPARE(result.out, QString());
-    QCOMPARE(result.err, u"LPT1: Error no  2: No such file or directory\n"
+    QCOMPARE(result.err, u"LPT1: Error no  2: No such file or directory\n\n"
+                         "No device behind LPT1.\n"
                          "LPT1: Please connected NORVANTA POS printer before test.\n"
                          "LPT1: no answer\n"_s);
 }
@@ -513,13 +524,16 @@ void TestCli::selftest()
 
 void TestCli::ports()
 {
+    // Each port as the window describes it: the device, and beside it what else the system tells.
+    const QString adapter = u"/dev/ttyUSB0 \u2014 FTDI FT232R USB UART (A10K3XYZ)"_s;
     const Run result =
-        run({u"ports"_s}, {{2, u"/dev/pts/7"_s}, {16, u"/dev/ttyUSB0"_s}}, u"/dev/usb/lp0"_s);
+        run({u"ports"_s}, {{2, u"/dev/pts/7"_s}, {16, u"/dev/ttyUSB0"_s}}, u"/dev/usb/lp0"_s,
+            {{2, u"printer emulator (/dev/pts/7)"_s}, {16, adapter}});
     QCOMPARE(result.exit, 0);
-    QString expected = u"COM1   no device\nCOM2   /dev/pts/7\n"_s;
+    QString expected = u"COM1   no device\nCOM2   /dev/pts/7    printer emulator (/dev/pts/7)\n"_s;
     for (int number = 3; number <= 15; ++number)
         expected += u"COM%1"_s.arg(number).leftJustified(7) + u"no device\n"_s;
-    expected += u"COM16  /dev/ttyUSB0\nLPT1   /dev/usb/lp0\n"_s;
+    expected += u"COM16  /dev/ttyUSB0  "_s + adapter + u"\nLPT1   /dev/usb/lp0\n"_s;
     QCOMPARE(result.out, expected);
 }
 

@@ -73,7 +73,7 @@ inline QStringList informationOf(const PrinterSettings &held)
 inline QString expectedLog(const PrinterSettings &held, const QList<int> &read)
 {
     QString log = u"getMakerInfo-->"_s + held.maker + u"\r\n"_s;
-                  const QStringList info = informationOf(held);
+    const QStringList info = informationOf(held);
     for (int i = 0; i < 8; ++i)
         log +=
             (i < 4 ? u"getPrinterInfo%1-->"_s.arg(i + 1) : u"getLanguageInfo%1-->"_s.arg(i - 3)) +

@@ -102,8 +102,10 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
        "parallel printer device or TCP/IP, starts their self-test print and logs their\n"
        "replies.\n"
        "\n"
-       "Comes with printer-emulator, a printer of this maker in software, for trying\n"
-       "the utility without hardware.")
+       "Comes with printer-switch, the same on the command line for scripts and fleets\n"
+       "of printers (backup, restore to many printers at once, network search), and\n"
+       "printer-emulator, a printer of this maker in software, for trying the utility\n"
+       "without hardware.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -73,8 +73,8 @@ int main(int argc, char *argv[])
         printLine(stdout, CommandLine::versionText());
         return 0;
     case CommandLine::Outcome::Error:
-        printLine(stderr, QStringLiteral("printer-emulator: %1\nTry printer-emulator --help.")
-                              .arg(commandLine.error));
+        printLine(stderr,
+                  QStringLiteral("printer-emulator: %1 (try --help)").arg(commandLine.error));
         return 2;
     case CommandLine::Outcome::Run:
         break;

@@ -1012,7 +1012,7 @@ void TestEmulator::commandLine()
                  QStringLiteral("printer-emulator: %1\n").arg(output));
     else
         QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()),
-                 QStringLiteral("printer-emulator: %1\nTry printer-emulator --help.\n")
+                 QStringLiteral("printer-emulator: %1 (try --help)\n")
                      .arg(output.replace(QStringLiteral("STATE"), file.fileName())));
 }
 

@@ -4,9 +4,9 @@
 
 #include "AddressRange.h"
 #include "Console.h"
-#include "DeviceResolver.h"
 #include "EmulatorThread.h"
 #include "PrinterSwitch.h"
+#include "TestDevices.h"
 
 #include <QBuffer>
 #include <QDeadlineTimer>
@@ -54,11 +54,9 @@ QByteArray languageWrite(const char *codePage, const char *name, const char *cha
 }
 
 // COMn and LPT1 lead where the test says; there is no other device.
-class TestResolver : public DeviceResolver
+class TestResolver : public FixedDeviceResolver
 {
 public:
-    QString serialPortName(int number) const override { return serial.value(number); }
-    QString lptDeviceName() const override { return lpt; }
     // What the window shows for a port, where the system tells more than its device.
     QStringList serialPortDescriptions(int count) const override
     {
@@ -68,8 +66,6 @@ public:
         return shown;
     }
 
-    QMap<int, QString> serial;
-    QString lpt;
     QMap<int, QString> descriptions;
 };
 
@@ -91,8 +87,8 @@ Run run(const QStringList &arguments, const QMap<int, QString> &serial = {},
     Console console(out, err);
     const auto resolvers = [serial, lpt, descriptions] {
         auto resolver = std::make_unique<TestResolver>();
-        resolver->serial = serial;
-        resolver->lpt = lpt;
+        resolver->serialPorts = serial;
+        resolver->lptDevice = lpt;
         resolver->descriptions = descriptions;
         return std::unique_ptr<DeviceResolver>(std::move(resolver));
     };

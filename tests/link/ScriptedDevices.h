@@ -4,7 +4,6 @@
 // script of arrivals, and every wait of the link moves the clock instead of sleeping, so that a
 // row about a reply 999 ms late runs at once and always the same way.
 
-#include "DeviceResolver.h"
 #include "EventPump.h"
 #include "LptDevice.h"
 #include "SerialDevice.h"
@@ -256,18 +255,6 @@ public:
 
     QStringList journal;
     bool refusesWrite = false;
-};
-
-// COMn is "/dev/ttyFAKEn" up to COM4; LPT1 is "/dev/usb/lp0".
-class FakeResolver : public DeviceResolver
-{
-public:
-    QString serialPortName(int number) const override
-    {
-        return number >= 1 && number <= 4 ? QStringLiteral("/dev/ttyFAKE%1").arg(number)
-                                          : QString();
-    }
-    QString lptDeviceName() const override { return QStringLiteral("/dev/usb/lp0"); }
 };
 
 // A byte stream that is open and receiving from the start, for the reply reader on its own.

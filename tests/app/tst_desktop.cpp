@@ -314,7 +314,6 @@ private Q_SLOTS:
         QTest::newRow("log history") << View::Log << 7;
         QTest::newRow("status Disconnect, red") << View::Status << 0;
         QTest::newRow("status Connecting..., black") << View::Status << 6;
-        QTest::newRow("status unknown, black") << View::Status << 4;
     }
 
     void readableOnDarkPalette()

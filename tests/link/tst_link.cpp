@@ -470,8 +470,6 @@ void LinkTest::waitUntilReady_data()
     QTest::addColumn<milliseconds>("waited");
     QTest::addColumn<QStringList>("shown");
 
-    QTest::newRow("COM3: ready once open")
-        << u"COM3"_s << Connection::AtOnce << true << 0ms << QStringList();
     QTest::newRow("TCP/IP: connected at once")
         << u"TCP/IP"_s << Connection::AtOnce << true << 0ms << QStringList();
     QTest::newRow("TCP/IP: refused, the socket's error shown at once")

@@ -4,7 +4,6 @@
 // script of arrivals, and every wait of the link moves the clock instead of sleeping, so that a
 // row about a reply 999 ms late runs at once and always the same way.
 
-#include "DeviceResolver.h"
 #include "EventPump.h"
 #include "LptDevice.h"
 #include "SerialDevice.h"
@@ -62,16 +61,10 @@ public:
 
     // Arrivals, their times counted from the moment the next command reaches the printer.
     void answer(QList<Arrival> arrivals) { m_answer = std::move(arrivals); }
-    // Brings the device up to the clock: held bytes the printer now takes, arrivals now due.
-    virtual void catchUp() = 0;
 
     // What reached the printer.
     QByteArray written;
     bool writeFails = false;
-    // The printer holds what is written up until this moment (as with XOFF), then takes it.
-    std::optional<milliseconds> holdsOutputUntil;
-    // Bytes that arrived while the device was not receiving, and were dropped.
-    qint64 droppedWhileIdle = 0;
 
 protected:
     QList<Arrival> m_answer;
@@ -90,26 +83,14 @@ public:
     {
         if (!m_open || writeFails)
             return false;
-        m_held += bytes;
-        release();
+        written += bytes;
+        for (const Arrival &arrival : std::exchange(m_answer, {}))
+            m_script.append({m_clock.now + arrival.at, arrival.bytes});
         return true;
     }
-    qint64 bytesToWrite() const override
-    {
-        release();
-        return m_held.size();
-    }
-    void waitForBytesWritten(milliseconds timeout) override
-    {
-        m_clock.now += timeout;
-        release();
-    }
-    void discardOutput() override { m_held.clear(); }
-    void catchUp() override
-    {
-        release();
-        deliver();
-    }
+    qint64 bytesToWrite() const override { return 0; }
+    void waitForBytesWritten(milliseconds timeout) override { m_clock.now += timeout; }
+    void discardOutput() override {}
     void setReceiving(bool receiving) override
     {
         deliver();
@@ -148,33 +129,19 @@ protected:
     void setOpen(bool open) { m_open = open; }
 
 private:
-    // Hands held bytes to the printer once it takes them, and schedules its answer.
-    void release() const
-    {
-        if (m_held.isEmpty() || (holdsOutputUntil && m_clock.now < *holdsOutputUntil))
-            return;
-        auto &self = const_cast<Scripted &>(*this);
-        self.written += std::exchange(m_held, {});
-        for (const Arrival &arrival : std::exchange(self.m_answer, {}))
-            m_script.append({m_clock.now + arrival.at, arrival.bytes});
-    }
+    // Arrivals now due; what comes while the device is not receiving is lost.
     void deliver() const
     {
         while (!m_script.isEmpty() && m_script.first().at <= m_clock.now) {
             const Arrival arrival = m_script.takeFirst();
             if (arrival.bytes.isEmpty())
                 m_open = false;
-            else if (!m_open)
-                continue;
-            else if (m_receiving)
+            else if (m_open && m_receiving)
                 m_buffer += arrival.bytes;
-            else
-                const_cast<Scripted &>(*this).droppedWhileIdle += arrival.bytes.size();
         }
     }
 
     VirtualClock &m_clock;
-    mutable QByteArray m_held;
     mutable QList<Arrival> m_script;
     mutable QByteArray m_buffer;
     mutable bool m_open = false;
@@ -288,18 +255,6 @@ public:
 
     QStringList journal;
     bool refusesWrite = false;
-};
-
-// COMn is "/dev/ttyFAKEn" up to COM4; LPT1 is "/dev/usb/lp0".
-class FakeResolver : public DeviceResolver
-{
-public:
-    QString serialPortName(int number) const override
-    {
-        return number >= 1 && number <= 4 ? QStringLiteral("/dev/ttyFAKE%1").arg(number)
-                                          : QString();
-    }
-    QString lptDeviceName() const override { return QStringLiteral("/dev/usb/lp0"); }
 };
 
 // A byte stream that is open and receiving from the start, for the reply reader on its own.

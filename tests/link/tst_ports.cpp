@@ -9,6 +9,7 @@
 #include "QtSerialDevice.h"
 #include "SystemDeviceResolver.h"
 #include "SystemEventPump.h"
+#include "TestDevices.h"
 
 #include <QDir>
 #include <QFile>
@@ -104,14 +105,6 @@ struct Window : LinkView, LinkReporter
     void report(const LinkProblem &problem) override { shown << problem.text; }
 
     QStringList shown;
-};
-
-// COM3 and LPT1 lead to one path; every other port has no device.
-struct OnePathResolver : DeviceResolver
-{
-    QString serialPortName(int number) const override { return number == 3 ? path : QString(); }
-    QString lptDeviceName() const override { return path; }
-    QString path;
 };
 
 SystemSerialPort port(const QString &name, const QString &maker = {}, const QString &product = {},
@@ -347,25 +340,27 @@ private Q_SLOTS:
         QFETCH(OpenRow, row);
         const Pty pty;
         QTemporaryDir folder;
-        auto resolver = std::make_unique<OnePathResolver>();
+        QString device; // COM3 and LPT1 lead here
         switch (row.device) {
         case Device::None:
             break;
         case Device::Missing:
-            resolver->path = u"/dev/ttyUSB-unplugged"_s;
+            device = u"/dev/ttyUSB-unplugged"_s;
             break;
         case Device::PlainFile:
             // In a folder that every user may pass through.
             QCOMPARE(::chmod(QFile::encodeName(folder.path()).constData(), 0755), 0);
-            resolver->path = folder.filePath(u"ttyS0"_s);
-            QVERIFY(QFile(resolver->path).open(QIODevice::WriteOnly));
+            device = folder.filePath(u"ttyS0"_s);
+            QVERIFY(QFile(device).open(QIODevice::WriteOnly));
             break;
         case Device::Pty:
-            resolver->path = pty.path;
+            device = pty.path;
             QCOMPARE(::chmod(QFile::encodeName(pty.path).constData(), row.mode), 0);
             break;
         }
-        const QString device = resolver->path;
+        auto resolver = std::make_unique<FixedDeviceResolver>();
+        resolver->serialPorts.insert(3, device);
+        resolver->lptDevice = device;
         std::optional<Holder> holder;
         if (row.held) {
             holder.emplace(device);

@@ -2,16 +2,6 @@
 
 #include <utility>
 
-QString FixedDeviceResolver::serialPortName(int number) const
-{
-    return serialPorts.value(number);
-}
-
-QString FixedDeviceResolver::lptDeviceName() const
-{
-    return lptDevice;
-}
-
 PrinterLink::Devices testDevices(std::unique_ptr<DeviceResolver> resolver,
                                  std::unique_ptr<TcpClient> tcp)
 {

@@ -8,13 +8,13 @@
 
 #include <memory>
 
-// Points the port names of the window at devices of the test's choosing (pseudo-terminals,
-// pipes); every other port has no device.
+// Points the port names at devices of the test's choosing (pseudo-terminals, pipes, made-up
+// paths); every other port has no device.
 class FixedDeviceResolver : public DeviceResolver
 {
 public:
-    QString serialPortName(int number) const override;
-    QString lptDeviceName() const override;
+    QString serialPortName(int number) const override { return serialPorts.value(number); }
+    QString lptDeviceName() const override { return lptDevice; }
 
     QMap<int, QString> serialPorts; // COM number -> device path
     QString lptDevice;

@@ -18,33 +18,11 @@ namespace {
 const QString kCheckPort = u"Please check the port setting of your printer."_s;
 const QString kPowerCycle = u"After writed software switch, please re-power on printer!!"_s;
 
-// The printer and the window before a workflow runs, as a row gives them.
-struct Setup
-{
-    QString model = u"KV-4100"_s;
-    PortKind port = PortKind::Serial;
-    int tab = 1;
-    bool changed = true;                            // bDataChanged
-    QString baudRateText = u"Baud Rate = 115200"_s; // the meaning of SW1 switches 1 and 2
-    BaudRate portRate = BaudRate::Baud115200;       // of the open serial port
-    QSet<QString> failing{};                        // the calls that get no answer
-    WriteResult writeResult = WriteResult::Written;
-    QStringList captions = {u"Software_switch 2"_s, u"Software_switch 3"_s}; // of tabs 1 and 2
-};
-
 // The printer and the window as the workflows see them. Queries and writes succeed unless named
-// in `failing`, every question is answered Yes; every call is written to `journal`.
-class Desk : public Setup,
-             public WorkflowView,
-             public LinkControl,
-             public CommandSet,
-             public Prompter
+// in `failing`; every call is written to `journal`.
+class Desk : public WorkflowView, public LinkControl, public CommandSet, public Prompter
 {
 public:
-    explicit Desk(const Setup &setup = {})
-        : Setup(setup)
-    {}
-
     // WorkflowView
     QString modelName() const override { return model; }
     void setButtonEnabled(WindowButton button, bool on) override { enabled[int(button)] = on; }
@@ -56,21 +34,17 @@ public:
         if (workflows)
             workflows->tabChanged(previous);
     }
-    QString tabCaption(int index) const override { return captions.value(index - 1); }
-    void setTabCaption(int index, const QString &caption) override
-    {
-        captions[index - 1] = caption;
-    }
+    QString tabCaption(int index) const override { return captions.value(index); }
+    void setTabCaption(int index, const QString &caption) override { captions[index] = caption; }
     void setTabsVisible(bool visible) override { tabsVisible = visible; }
     void setLanguageFrameVisible(bool visible) override { languageFrame = visible; }
     void setSwitchFrameVisible(SwitchByte sw, bool visible) override
     {
         switchFrames[int(sw)] = visible;
     }
-    // SW2 switch 1 is ON: a ZEPHYR-550 uses its software switches.
     bool isSwitchOn(SwitchByte sw, int index) const override
     {
-        return sw == SwitchByte::SW2 && index == 0;
+        return sw == SwitchByte::SW2 && index == 0 && zephyrSoftwareSwitches;
     }
     QString switchMeaningText(SwitchByte sw, int labelIndex) const override
     {
@@ -89,12 +63,7 @@ public:
     // LinkControl
     bool OpenPort(bool open) override { return call(open ? u"open"_s : u"close"_s); }
     PortKind portKind() const override { return port; }
-    SerialSettings serialSettings() const override
-    {
-        SerialSettings settings;
-        settings.baudRate = portRate;
-        return settings;
-    }
+    SerialSettings serialSettings() const override { return serial; }
 
     // CommandSet
     bool getMakerInfo() override { return call(u"getMakerInfo"_s); }
@@ -122,11 +91,23 @@ public:
     bool ask(const QString &text, const QString &title) override
     {
         journal << title + u"? "_s + text;
-        return true;
+        return answerYes;
     }
 
     bool isEnabled(WindowButton button) const { return enabled[int(button)]; }
 
+    // The printer and the window before the workflow runs.
+    QString model = u"KV-4100"_s;
+    bool zephyrSoftwareSwitches = true; // SW2 switch 1 ON
+    QString baudRateText = u"Baud Rate = 115200"_s;
+    PortKind port = PortKind::Serial;
+    SerialSettings serial;
+    QSet<QString> failing;
+    WriteResult writeResult = WriteResult::Written;
+    bool answerYes = true;
+    int tab = 0;
+    bool changed = false;
+    QMap<int, QString> captions{{1, u"Software_switch 2"_s}, {2, u"Software_switch 3"_s}};
     Workflows *workflows = nullptr;
 
     // What the workflows did.
@@ -169,15 +150,26 @@ const QStringList kIdentity{u"open"_s,
 
 struct CommunicationRow
 {
-    Setup given{};
+    QString model = u"KV-4100"_s;
+    bool zephyrSoftwareSwitches = true;
+    PortKind port = PortKind::Serial;
+    QSet<QString> failing{};
     QStringList journal{};
     bool passed = true;
+    QStringList captions{}; // of tabs 1 and 2 afterwards
+    QStringList disabled{}; // name prefixes of the controls disabled
 };
 Q_DECLARE_METATYPE(CommunicationRow)
 
 struct WriteRow
 {
-    Setup given{};
+    QString model = u"KV-4100"_s;
+    PortKind port = PortKind::Serial;
+    int tab = 1;
+    bool changed = true;
+    QString baudRateText = u"Baud Rate = 115200"_s;
+    BaudRate portRate = BaudRate::Baud115200;
+    WriteResult result = WriteResult::Written;
     QStringList journal{};
     bool changedAfter = false;
 };
@@ -185,16 +177,22 @@ Q_DECLARE_METATYPE(WriteRow)
 
 struct ReadRow
 {
-    Setup given{};
+    QString model = u"KV-4100"_s;
+    int tab = 1;
+    QSet<QString> failing{};
     QStringList journal{};
 };
 Q_DECLARE_METATYPE(ReadRow)
 
-// From the tab given to tab `to`.
 struct TabRow
 {
-    Setup given{};
+    QString model = u"KV-4100"_s;
+    QStringList captions = {u"Software_switch 2"_s, u"Software_switch 3"_s}; // of tabs 1 and 2
+    int from = 1;
     int to = 4;
+    bool changed = true;
+    bool answerYes = true;
+    QSet<QString> failing{};
     QStringList journal{};
     int tabAfter = 4;
     bool changedAfter = false;
@@ -224,31 +222,54 @@ void TestWorkflows::communicationTest_data()
 
     const QStringList kv = QStringList(kIdentity) << u"getSW2"_s << u"getSW3"_s;
     const QString title = u"KV_SW_Utility: "_s;
-    // The models' own switch bytes, captions and frozen options: see the end-to-end tests.
+    QTest::newRow("KV-4100 over COM: SW2 and SW3 read, serial options frozen")
+        << CommunicationRow{.journal = kv,
+                            .captions = {u"Software_switch 2"_s, u"Software_switch 3"_s},
+                            .disabled = {u"com_"_s}};
+    QTest::newRow("ZEPHYR-550 with software switches over TCP: SW2, then SW1")
+        << CommunicationRow{.model = u"ZEPHYR-550"_s,
+                            .port = PortKind::Tcp,
+                            .journal = QStringList(kIdentity) << u"getSW2"_s << u"getSW1"_s,
+                            .captions = {u"Software_switch 1"_s, u"Software_switch 2"_s},
+                            .disabled = {u"tcp"_s}};
+    QTest::newRow("ZEPHYR-550 with hardware switches over LPT: SW2 only, nothing frozen")
+        << CommunicationRow{.model = u"ZEPHYR-550"_s,
+                            .zephyrSoftwareSwitches = false,
+                            .port = PortKind::PrinterDevice,
+                            .journal = QStringList(kIdentity) << u"getSW2"_s,
+                            .captions = {u"Software_switch 1"_s, u"Software_switch 2"_s}};
     QTest::newRow("another model: no switch byte, captions kept")
-        << CommunicationRow{.given = {.model = u"KV-4100 "_s}, .journal = kIdentity};
+        << CommunicationRow{.model = u"KV-4100 "_s,
+                            .journal = kIdentity,
+                            .captions = {u"Software_switch 2"_s, u"Software_switch 3"_s},
+                            .disabled = {u"com_"_s}};
     QTest::newRow("switch bytes unreadable: the test passes all the same")
-        << CommunicationRow{.given = {.failing = {u"getSW2"_s, u"getSW3"_s}}, .journal = kv};
+        << CommunicationRow{.failing = {u"getSW2"_s, u"getSW3"_s},
+                            .journal = kv,
+                            .captions = {u"Software_switch 2"_s, u"Software_switch 3"_s},
+                            .disabled = {u"com_"_s}};
     QTest::newRow("language 2 to 4 unanswered: the test goes on") << CommunicationRow{
-        .given = {.failing = {u"getLanguageInfo2"_s, u"getLanguageInfo3"_s, u"getLanguageInfo4"_s}},
-        .journal = kv};
+        .failing = {u"getLanguageInfo2"_s, u"getLanguageInfo3"_s, u"getLanguageInfo4"_s},
+        .journal = kv,
+        .captions = {u"Software_switch 2"_s, u"Software_switch 3"_s},
+        .disabled = {u"com_"_s}};
     QTest::newRow("port cannot be opened: Communication test error!!") << CommunicationRow{
-        .given = {.failing = {u"open"_s}},
+        .failing = {u"open"_s},
         .journal = {u"open"_s, title + u"Communication test error!!\r\n"_s + kCheckPort},
         .passed = false};
     QTest::newRow("another maker: no further query") << CommunicationRow{
-        .given = {.failing = {u"getMakerInfo"_s}},
+        .failing = {u"getMakerInfo"_s},
         .journal = {u"open"_s, u"getMakerInfo"_s,
                     title + u"Please connected NORVANTA POS printer before test."_s},
         .passed = false};
     QTest::newRow("printer information 3 unanswered: blank line before the advice")
-        << CommunicationRow{.given = {.failing = {u"getPrinterInfo3"_s}},
+        << CommunicationRow{.failing = {u"getPrinterInfo3"_s},
                             .journal = QStringList(kIdentity.mid(0, 5))
                                        << title + u"Read printer information3 error!!\r\n\r\n"_s +
                                               kCheckPort,
                             .passed = false};
     QTest::newRow("language information 1 unanswered: no blank line") << CommunicationRow{
-        .given = {.failing = {u"getLanguageInfo1"_s}},
+        .failing = {u"getLanguageInfo1"_s},
         .journal = QStringList(kIdentity.mid(0, 7))
                    << title + u"Read language information1 error!!\r\n"_s + kCheckPort,
         .passed = false};
@@ -258,7 +279,11 @@ void TestWorkflows::communicationTest()
 {
     QFETCH(CommunicationRow, row);
 
-    Desk desk(row.given);
+    Desk desk;
+    desk.model = row.model;
+    desk.zephyrSoftwareSwitches = row.zephyrSoftwareSwitches;
+    desk.port = row.port;
+    desk.failing = row.failing;
     Workflows workflows(desk, desk, desk, desk);
     workflows.communicationTest();
 
@@ -270,9 +295,9 @@ void TestWorkflows::communicationTest()
     QCOMPARE(desk.portChoiceEnabled, !row.passed);
     QCOMPARE(desk.isEnabled(WindowButton::SelfTest), row.passed);
     QVERIFY(desk.isEnabled(WindowButton::Communicate));
-    // A KV-4100's captions (or those of another model, kept); the serial options frozen.
-    QCOMPARE(desk.captions, row.given.captions);
-    QCOMPARE(desk.disabled, row.passed ? QStringList{u"com_"_s} : QStringList());
+    if (row.passed)
+        QCOMPARE((QStringList{desk.captions[1], desk.captions[2]}), row.captions);
+    QCOMPARE(desk.disabled, row.disabled);
 }
 
 void TestWorkflows::writeSettings_data()
@@ -280,40 +305,74 @@ void TestWorkflows::writeSettings_data()
     QTest::addColumn<WriteRow>("row");
 
     const QString power = u"KV_SW_Utility: "_s + kPowerCycle;
-    QTest::newRow("nothing changed: nothing sent") << WriteRow{
-        .given = {.changed = false}, .journal = {u"KV_SW_Utility: There is no data changed..."_s}};
-    // Writes that run on or end the program by page and port, and writes that fail: see the
-    // end-to-end tests. The rows here are the cases those do not reach.
+    QTest::newRow("nothing changed: nothing sent")
+        << WriteRow{.changed = false, .journal = {u"KV_SW_Utility: There is no data changed..."_s}};
+    QTest::newRow("KV-4100 page 1 over COM: SW2, power cycle, runs on")
+        << WriteRow{.journal = {u"setSW2"_s, power}};
+    QTest::newRow("KV-4100 page 2 over TCP: SW3, then the program ends")
+        << WriteRow{.port = PortKind::Tcp, .tab = 2, .journal = {u"setSW3"_s, power, u"exit"_s}};
+    QTest::newRow("language page over LPT: runs on") << WriteRow{
+        .port = PortKind::PrinterDevice, .tab = 3, .journal = {u"setLanguage"_s, power}};
+    QTest::newRow("ZEPHYR-550 page 1 over COM, same baud rate: runs on")
+        << WriteRow{.model = u"ZEPHYR-550"_s, .journal = {u"setSW1"_s, power}};
+    QTest::newRow("ZEPHYR-550 page 1 over COM, 115200 to 9600: the program ends")
+        << WriteRow{.model = u"ZEPHYR-550"_s,
+                    .baudRateText = u"Baud Rate = 9600  "_s,
+                    .journal = {u"setSW1"_s, power, u"exit"_s}};
     QTest::newRow("ZEPHYR-550 page 1, port at 9600 and 9600 chosen: runs on")
-        << WriteRow{.given = {.model = u"ZEPHYR-550"_s,
-                              .baudRateText = u"Baud Rate = 9600  "_s,
-                              .portRate = BaudRate::Baud9600},
+        << WriteRow{.model = u"ZEPHYR-550"_s,
+                    .baudRateText = u"Baud Rate = 9600  "_s,
+                    .portRate = BaudRate::Baud9600,
                     .journal = {u"setSW1"_s, power}};
     QTest::newRow("ZEPHYR-550 page 1, baud rate Unknown: the program ends")
-        << WriteRow{.given = {.model = u"ZEPHYR-550"_s, .baudRateText = u"Unknown "_s},
+        << WriteRow{.model = u"ZEPHYR-550"_s,
+                    .baudRateText = u"Unknown "_s,
                     .journal = {u"setSW1"_s, power, u"exit"_s}};
-    QTest::newRow("ZEPHYR-550 page 2 over COM: SW2, no baud-rate test") << WriteRow{
-        .given = {.model = u"ZEPHYR-550"_s, .tab = 2, .baudRateText = u"Baud Rate = 9600  "_s},
-        .journal = {u"setSW2"_s, power}};
+    QTest::newRow("ZEPHYR-550 page 2 over COM: SW2, no baud-rate test")
+        << WriteRow{.model = u"ZEPHYR-550"_s,
+                    .tab = 2,
+                    .baudRateText = u"Baud Rate = 9600  "_s,
+                    .journal = {u"setSW2"_s, power}};
     QTest::newRow("ZEPHYR-550 page 1 over LPT, new baud rate: runs on")
-        << WriteRow{.given = {.model = u"ZEPHYR-550"_s,
-                              .port = PortKind::PrinterDevice,
-                              .baudRateText = u"Baud Rate = 9600  "_s},
+        << WriteRow{.model = u"ZEPHYR-550"_s,
+                    .port = PortKind::PrinterDevice,
+                    .baudRateText = u"Baud Rate = 9600  "_s,
                     .journal = {u"setSW1"_s, power}};
-    QTest::newRow("another model page 1 over TCP: nothing sent, still ends") << WriteRow{
-        .given = {.model = u"KV-4100 "_s, .port = PortKind::Tcp}, .journal = {power, u"exit"_s}};
+    QTest::newRow("another model page 1 over TCP: nothing sent, still ends")
+        << WriteRow{.model = u"KV-4100 "_s, .port = PortKind::Tcp, .journal = {power, u"exit"_s}};
+    QTest::newRow("write not delivered: told so, change kept, runs on") << WriteRow{
+        .port = PortKind::Tcp,
+        .result = WriteResult::Failed,
+        .journal = {u"setSW2"_s, u"KV_SW_Utility: The settings could not be written to the "
+                                 "printer.\r\nPlease check the printer and its cable, then write "
+                                 "again."_s},
+        .changedAfter = true};
+    QTest::newRow("switch byte never read: told so, nothing sent, change kept") << WriteRow{
+        .port = PortKind::Tcp,
+        .result = WriteResult::NotRead,
+        .journal = {u"setSW2"_s, u"KV_SW_Utility: The switch settings of this page could not be "
+                                 "read from the printer.\r\nNothing was written to the printer."_s},
+        .changedAfter = true};
     QTest::newRow("language write refused: change kept, nothing more said")
-        << WriteRow{.given = {.tab = 3, .writeResult = WriteResult::Refused},
+        << WriteRow{.tab = 3,
+                    .result = WriteResult::Refused,
                     .journal = {u"setLanguage"_s},
                     .changedAfter = true};
-    QTest::newRow("log page: nothing") << WriteRow{.given = {.tab = 4}};
+    QTest::newRow("log page: nothing") << WriteRow{.tab = 4};
 }
 
 void TestWorkflows::writeSettings()
 {
     QFETCH(WriteRow, row);
 
-    Desk desk(row.given);
+    Desk desk;
+    desk.model = row.model;
+    desk.port = row.port;
+    desk.tab = row.tab;
+    desk.changed = row.changed;
+    desk.baudRateText = row.baudRateText;
+    desk.serial.baudRate = row.portRate;
+    desk.writeResult = row.result;
     desk.enabled[int(WindowButton::Write)] = true;
     Workflows workflows(desk, desk, desk, desk);
     workflows.writeSettings();
@@ -330,29 +389,40 @@ void TestWorkflows::readSettings_data()
 
     const QStringList language{u"getLanguageInfo1"_s, u"getLanguageInfo2"_s, u"getLanguageInfo3"_s,
                                u"getLanguageInfo4"_s, u"ShowCodePage"_s,     u"ShowInterChars"_s};
+    QTest::newRow("KV-4100 page 1: SW2") << ReadRow{.journal = {u"getSW2"_s}};
+    QTest::newRow("KV-4100 page 2: SW3") << ReadRow{.tab = 2, .journal = {u"getSW3"_s}};
     QTest::newRow("ZEPHYR-550 page 1: SW1")
-        << ReadRow{.given = {.model = u"ZEPHYR-550"_s}, .journal = {u"getSW1"_s}};
+        << ReadRow{.model = u"ZEPHYR-550"_s, .journal = {u"getSW1"_s}};
+    QTest::newRow("ZEPHYR-550 page 2: SW2")
+        << ReadRow{.model = u"ZEPHYR-550"_s, .tab = 2, .journal = {u"getSW2"_s}};
     // A page whose byte could not be read still shows what it showed before: the user is told.
     QTest::newRow("KV-4100 page 2, SW3 unanswered: told so")
-        << ReadRow{.given = {.tab = 2, .failing = {u"getSW3"_s}},
+        << ReadRow{.tab = 2,
+                   .failing = {u"getSW3"_s},
                    .journal = {u"getSW3"_s,
                                u"KV_SW_Utility: Read software switch error!!\r\n"_s + kCheckPort}};
-    QTest::newRow("model in lower case, page 1: nothing")
-        << ReadRow{.given = {.model = u"kv-4100"_s}};
+    QTest::newRow("model in lower case, page 1: nothing") << ReadRow{.model = u"kv-4100"_s};
     QTest::newRow("another model, language page: read all the same")
-        << ReadRow{.given = {.model = u" "_s, .tab = 3}, .journal = language};
+        << ReadRow{.model = u" "_s, .tab = 3, .journal = language};
     QTest::newRow("language model unanswered: told so, nothing more read") << ReadRow{
-        .given = {.tab = 3, .failing = {u"getLanguageInfo1"_s}},
+        .tab = 3,
+        .failing = {u"getLanguageInfo1"_s},
         .journal = {u"getLanguageInfo1"_s,
                     u"KV_SW_Utility: Read language information1 error!!\r\n"_s + kCheckPort}};
-    QTest::newRow("printer information page: nothing") << ReadRow{.given = {.tab = 0}};
+    QTest::newRow("code page unanswered: the rest still read")
+        << ReadRow{.tab = 3, .failing = {u"getLanguageInfo3"_s}, .journal = language};
+    QTest::newRow("printer information page: nothing") << ReadRow{.tab = 0};
 }
 
 void TestWorkflows::readSettings()
 {
     QFETCH(ReadRow, row);
 
-    Desk desk(row.given);
+    Desk desk;
+    desk.model = row.model;
+    desk.tab = row.tab;
+    desk.failing = row.failing;
+    desk.changed = true;
     Workflows workflows(desk, desk, desk, desk);
     workflows.readSettings();
 
@@ -367,27 +437,46 @@ void TestWorkflows::tabChange_data()
     QTest::addColumn<TabRow>("row");
 
     const QString title = u"Switch Change confirm? "_s;
-    QTest::newRow("no change: no question") << TabRow{.given = {.changed = false}};
+    QTest::newRow("no change: no question") << TabRow{.changed = false, .changedAfter = false};
+    QTest::newRow("change on KV-4100 page 1, Yes: SW2 read back, new page stays")
+        << TabRow{.journal = {title + u"Are you sure to ignore <SW2> settings?"_s, u"getSW2"_s}};
     QTest::newRow("change on ZEPHYR-550 page 2, Yes: SW2 named after the caption, read back")
-        << TabRow{.given = {.model = u"ZEPHYR-550"_s,
-                            .tab = 2,
-                            .captions = {u"Software_switch 1"_s, u"Software_switch 2"_s}},
+        << TabRow{.model = u"ZEPHYR-550"_s,
+                  .captions = {u"Software_switch 1"_s, u"Software_switch 2"_s},
+                  .from = 2,
                   .to = 0,
                   .journal = {title + u"Are you sure to ignore <SW2> settings?"_s, u"getSW2"_s},
                   .tabAfter = 0};
+    QTest::newRow("change on KV-4100 page 1, Yes, SW2 unanswered: told so")
+        << TabRow{.failing = {u"getSW2"_s},
+                  .journal = {title + u"Are you sure to ignore <SW2> settings?"_s, u"getSW2"_s,
+                              u"KV_SW_Utility: Read software switch error!!\r\n"_s + kCheckPort}};
+    QTest::newRow("change on the language page, No: back on it, asked once") << TabRow{
+        .from = 3,
+        .to = 1,
+        .answerYes = false,
+        .journal = {title + u"Are you sure to ignore <Additional Switch> settings?"_s, u"tab 3"_s},
+        .tabAfter = 3,
+        .changedAfter = true};
     QTest::newRow("leaving the log page: no question")
-        << TabRow{.given = {.tab = 4}, .to = 1, .tabAfter = 1, .changedAfter = true};
+        << TabRow{.from = 4, .to = 1, .tabAfter = 1, .changedAfter = true};
 }
 
 void TestWorkflows::tabChange()
 {
     QFETCH(TabRow, row);
 
-    Desk desk(row.given);
+    Desk desk;
+    desk.model = row.model;
+    desk.captions = {{1, row.captions.at(0)}, {2, row.captions.at(1)}};
+    desk.changed = row.changed;
+    desk.answerYes = row.answerYes;
+    desk.failing = row.failing;
+    desk.tab = row.from;
     Workflows workflows(desk, desk, desk, desk);
     desk.workflows = &workflows;
     desk.tab = row.to;
-    workflows.tabChanged(row.given.tab);
+    workflows.tabChanged(row.from);
 
     QCOMPARE(desk.journal, row.journal);
     QCOMPARE(desk.tab, row.tabAfter);
@@ -397,29 +486,39 @@ void TestWorkflows::tabChange()
 void TestWorkflows::tabView_data()
 {
     QTest::addColumn<QString>("model");
+    QTest::addColumn<bool>("zephyrSoftwareSwitches");
     QTest::addColumn<int>("tab");
     // Language frame, switch frame (0: none), then Communicate, Self test, Read and Write enabled.
-    // The frame each model shows on its switch pages: see the end-to-end tests.
     QTest::addColumn<QList<int>>("shown");
 
-    const auto row = [](const char *name, const char *model, int tab, QList<int> shown) {
-        QTest::newRow(name) << QString::fromLatin1(model) << tab << shown;
+    const auto row = [](const char *name, const QString &model, bool softwareSwitches, int tab,
+                        QList<int> shown) {
+        QTest::newRow(name) << model << softwareSwitches << tab << shown;
     };
-    row("printer information", "KV-4100", 0, {1, 0, 1, 1, 0, 0});
-    row("KV-4100 page 1: SW2", "KV-4100", 1, {0, 2, 0, 1, 1, 1});
-    row("language page", "KV-4100", 3, {1, 0, 0, 1, 1, 1});
-    row("log page: every button off", "KV-4100", 4, {0, 0, 0, 0, 0, 0});
-    row("another model page 1: no frame", "KV-4100X", 1, {0, 0, 0, 1, 1, 1});
+    const QString kv = u"KV-4100"_s, zephyr = u"ZEPHYR-550"_s;
+    row("printer information", kv, true, 0, {1, 0, 1, 1, 0, 0});
+    row("KV-4100 page 1: SW2", kv, true, 1, {0, 2, 0, 1, 1, 1});
+    row("KV-4100 page 2: SW3", kv, true, 2, {0, 3, 0, 1, 1, 1});
+    row("language page", kv, true, 3, {1, 0, 0, 1, 1, 1});
+    row("log page: every button off", kv, true, 4, {0, 0, 0, 0, 0, 0});
+    row("ZEPHYR-550 page 1: SW1", zephyr, true, 1, {0, 1, 0, 1, 1, 1});
+    row("ZEPHYR-550 hardware switches page 1: no frame", zephyr, false, 1, {0, 0, 0, 1, 1, 1});
+    row("ZEPHYR-550 page 2: SW2", zephyr, false, 2, {0, 2, 0, 1, 1, 1});
+    row("another model page 1: no frame", u"KV-4100X"_s, true, 1, {0, 0, 0, 1, 1, 1});
 }
 
 void TestWorkflows::tabView()
 {
     QFETCH(QString, model);
+    QFETCH(bool, zephyrSoftwareSwitches);
     QFETCH(int, tab);
     QFETCH(QList<int>, shown);
 
-    Desk desk({.model = model, .tab = tab});
+    Desk desk;
+    desk.model = model;
+    desk.zephyrSoftwareSwitches = zephyrSoftwareSwitches;
     desk.switchFrames = {true, true, true};
+    desk.tab = tab;
     Workflows workflows(desk, desk, desk, desk);
     workflows.tabChanged(0);
     int frame = 0;

@@ -61,10 +61,16 @@ public:
 
     // Arrivals, their times counted from the moment the next command reaches the printer.
     void answer(QList<Arrival> arrivals) { m_answer = std::move(arrivals); }
+    // Brings the device up to the clock: held bytes the printer now takes, arrivals now due.
+    virtual void catchUp() = 0;
 
     // What reached the printer.
     QByteArray written;
     bool writeFails = false;
+    // The printer holds what it is sent up until this moment (as with XOFF), then takes it.
+    std::optional<milliseconds> holdsOutputUntil;
+    // Bytes that arrived while the device was not receiving, and were dropped.
+    qint64 droppedWhileIdle = 0;
 
 protected:
     QList<Arrival> m_answer;
@@ -83,14 +89,26 @@ public:
     {
         if (!m_open || writeFails)
             return false;
-        written += bytes;
-        for (const Arrival &arrival : std::exchange(m_answer, {}))
-            m_script.append({m_clock.now + arrival.at, arrival.bytes});
+        m_held += bytes;
+        release();
         return true;
     }
-    qint64 bytesToWrite() const override { return 0; }
-    void waitForBytesWritten(milliseconds timeout) override { m_clock.now += timeout; }
-    void discardOutput() override {}
+    qint64 bytesToWrite() const override
+    {
+        release();
+        return m_held.size();
+    }
+    void waitForBytesWritten(milliseconds timeout) override
+    {
+        m_clock.now += timeout;
+        release();
+    }
+    void discardOutput() override { m_held.clear(); }
+    void catchUp() override
+    {
+        release();
+        deliver();
+    }
     void setReceiving(bool receiving) override
     {
         deliver();
@@ -129,7 +147,22 @@ protected:
     void setOpen(bool open) { m_open = open; }
 
 private:
-    // Arrivals now due; what comes while the device is not receiving is lost.
+    // Hands held bytes to the printer once it takes them, and schedules its answer.
+    void release() const
+    {
+        if (m_held.isEmpty() || (holdsOutputUntil && m_clock.now < *holdsOutputUntil))
+            return;
+        auto &self = const_cast<Scripted &>(*this);
+        self.written += std::exchange(m_held, {});
+        // The script stays in the order of time, whatever order the answers were given in.
+        for (const Arrival &arrival : std::exchange(self.m_answer, {})) {
+            const Arrival due{m_clock.now + arrival.at, arrival.bytes};
+            const auto later = std::find_if(m_script.begin(), m_script.end(),
+                                            [&due](const Arrival &a) { return a.at > due.at; });
+            m_script.insert(later, due);
+        }
+    }
+    // Arrivals now due; what comes while the device is not receiving is dropped.
     void deliver() const
     {
         while (!m_script.isEmpty() && m_script.first().at <= m_clock.now) {
@@ -138,10 +171,13 @@ private:
                 m_open = false;
             else if (m_open && m_receiving)
                 m_buffer += arrival.bytes;
+            else if (m_open)
+                const_cast<Scripted &>(*this).droppedWhileIdle += arrival.bytes.size();
         }
     }
 
     VirtualClock &m_clock;
+    mutable QByteArray m_held;
     mutable QList<Arrival> m_script;
     mutable QByteArray m_buffer;
     mutable bool m_open = false;

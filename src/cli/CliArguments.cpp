@@ -221,7 +221,7 @@ public:
         const QString which = QLatin1String(spec.name);
         QString error;
         if (which == QLatin1String("port")) {
-            const std::optional<PortSpec> port = PortSpec::parse(value, &error);
+            const std::optional<PortArgument> port = PortArgument::parse(value, &error);
             if (!port)
                 return fail(QStringLiteral("--port %1").arg(error));
             m_result.ports << *port;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "AddressRange.h"
-#include "PortSpec.h"
+#include "PortArgument.h"
 #include "SerialSettings.h"
 #include "SettingRequest.h"
 
@@ -20,7 +20,7 @@ struct CliArguments
     Outcome outcome = Outcome::Error;
     QString error;                     // Error: what is wrong
     QString command;                   // "ports", "info", "set", ...; empty before one is named
-    QList<PortSpec> ports;             // --port, in the order given
+    QList<PortArgument> ports;         // --port, in the order given
     SerialSettings serial;             // --baud, --parity, --handshake
     bool json = false;                 // info --json
     bool dryRun = false;               // set --dry-run

@@ -14,7 +14,7 @@ namespace {
 class PathResolver : public DeviceResolver
 {
 public:
-    PathResolver(std::unique_ptr<DeviceResolver> system, const PortSpec &port)
+    PathResolver(std::unique_ptr<DeviceResolver> system, const PortArgument &port)
         : m_system(std::move(system))
         , m_port(port)
     {}
@@ -34,14 +34,14 @@ public:
 
 private:
     std::unique_ptr<DeviceResolver> m_system;
-    PortSpec m_port;
+    PortArgument m_port;
 };
 
 constexpr int kPortListComPorts = 16;
 
 // The entry of the window's port list that reaches the port. A serial device given by its path
 // is the COM entry the system gives it, if any, so that the link's messages name that entry.
-QString portListEntry(const PortSpec &port, const DeviceResolver &system)
+QString portListEntry(const PortArgument &port, const DeviceResolver &system)
 {
     switch (port.kind) {
     case PortKind::Tcp:
@@ -62,7 +62,7 @@ QString portListEntry(const PortSpec &port, const DeviceResolver &system)
 
 } // namespace
 
-PrinterSession::PrinterSession(const PortSpec &port, const Options &options, Console &console,
+PrinterSession::PrinterSession(const PortArgument &port, const Options &options, Console &console,
                                const ResolverFactory &resolvers)
     : m_port(port)
     , m_options(options)
@@ -130,7 +130,7 @@ QString PrinterSession::stopReason(TestStop stop) const
     return {};
 }
 
-const PortSpec &PrinterSession::port() const
+const PortArgument &PrinterSession::port() const
 {
     return m_port;
 }

@@ -3,7 +3,7 @@
 #include "CommunicationTest.h"
 #include "LinkReporter.h"
 #include "LinkView.h"
-#include "PortSpec.h"
+#include "PortArgument.h"
 #include "PrinterRecord.h"
 #include "SerialSettings.h"
 
@@ -39,7 +39,7 @@ public:
         bool quiet = false;
     };
 
-    PrinterSession(const PortSpec &port, const Options &options, Console &console,
+    PrinterSession(const PortArgument &port, const Options &options, Console &console,
                    const ResolverFactory &resolvers);
     ~PrinterSession() override;
 
@@ -53,7 +53,7 @@ public:
     // Why a communication test stopped at `stop`, in a few words for a result line.
     QString stopReason(TestStop stop) const;
 
-    const PortSpec &port() const;
+    const PortArgument &port() const;
     PrinterCommands &commands();
     // The channel the command set sends through, which can hold writes back for a dry run.
     DryRunChannel &channel();
@@ -72,7 +72,7 @@ public:
     void report(const LinkProblem &problem) override;
 
 private:
-    PortSpec m_port;
+    PortArgument m_port;
     Options m_options;
     Console &m_console;
     PrinterRecord m_record;

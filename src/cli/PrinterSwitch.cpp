@@ -227,7 +227,7 @@ int PrinterSwitch::info(const CliArguments &arguments)
 
 int PrinterSwitch::set(const CliArguments &arguments)
 {
-    const PortSpec &port = arguments.ports.first();
+    const PortArgument &port = arguments.ports.first();
     // A number the lists do not have is refused before the printer is asked anything.
     if (const QString refusal = listRefusal(arguments.settings); !refusal.isEmpty()) {
         m_console.err(
@@ -373,7 +373,7 @@ int PrinterSwitch::scan(const CliArguments &arguments)
         PrinterSession::Options options;
         options.connectTimeout = arguments.timeout;
         options.quiet = true;
-        const PortSpec port = PortSpec::tcp(range.address(i), arguments.tcpPort);
+        const PortArgument port = PortArgument::tcp(range.address(i), arguments.tcpPort);
         PrinterSession session(port, options, m_console, m_resolvers);
         if (!session.open())
             return;

@@ -6,7 +6,7 @@
 
 class Console;
 struct CliArguments;
-struct PortSpec;
+struct PortArgument;
 
 // printer-switch: the command-line front end. Runs one command line and tells how it went.
 class PrinterSwitch

@@ -1,4 +1,4 @@
-#include "PortSpec.h"
+#include "PortArgument.h"
 
 namespace {
 
@@ -13,7 +13,7 @@ std::optional<quint16> portNumber(const QString &text)
     return quint16(number);
 }
 
-std::optional<PortSpec> tcpSpec(const QString &target, QString *error)
+std::optional<PortArgument> tcpSpec(const QString &target, QString *error)
 {
     QString host = target;
     QString port;
@@ -46,7 +46,7 @@ std::optional<PortSpec> tcpSpec(const QString &target, QString *error)
         *error = QStringLiteral("the printer's address is missing");
         return std::nullopt;
     }
-    quint16 number = PortSpec::kDefaultTcpPort;
+    quint16 number = PortArgument::kDefaultTcpPort;
     if (!port.isEmpty()) {
         const std::optional<quint16> given = portNumber(port);
         if (!given) {
@@ -55,7 +55,7 @@ std::optional<PortSpec> tcpSpec(const QString &target, QString *error)
         }
         number = *given;
     }
-    return PortSpec::tcp(host, number);
+    return PortArgument::tcp(host, number);
 }
 
 // Linux names its printer devices lp0, lp1 ... (/dev/lp0, /dev/usb/lp0).
@@ -67,20 +67,20 @@ bool isPrinterDevice(const QString &path)
 
 } // namespace
 
-PortSpec PortSpec::tcp(const QString &host, quint16 port)
+PortArgument PortArgument::tcp(const QString &host, quint16 port)
 {
-    PortSpec spec;
+    PortArgument spec;
     spec.kind = PortKind::Tcp;
     spec.host = host;
     spec.tcpPort = port;
     return spec;
 }
 
-std::optional<PortSpec> PortSpec::parse(const QString &text, QString *error)
+std::optional<PortArgument> PortArgument::parse(const QString &text, QString *error)
 {
     if (text.startsWith(QLatin1String("tcp:"), Qt::CaseInsensitive))
         return tcpSpec(text.mid(4), error);
-    PortSpec spec;
+    PortArgument spec;
     if (text.compare(QLatin1String("LPT1"), Qt::CaseInsensitive) == 0) {
         spec.kind = PortKind::PrinterDevice;
         return spec;
@@ -108,7 +108,7 @@ std::optional<PortSpec> PortSpec::parse(const QString &text, QString *error)
     return std::nullopt;
 }
 
-QString PortSpec::text() const
+QString PortArgument::text() const
 {
     switch (kind) {
     case PortKind::Tcp: {

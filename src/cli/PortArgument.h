@@ -10,7 +10,7 @@
 // A printer port as printer-switch is given it: "tcp:HOST[:PORT]", "COMn" (as in the window's
 // port list), a device path such as "/dev/ttyUSB0" (a serial port; "/dev/usb/lp0" or "/dev/lp0"
 // a printer device), or "LPT1".
-struct PortSpec
+struct PortArgument
 {
     PortKind kind = PortKind::Serial;
     QString host;           // TCP
@@ -21,8 +21,8 @@ struct PortSpec
     static constexpr quint16 kDefaultTcpPort = 9100;
 
     // Nothing, and `error` says why, when the text names no port.
-    static std::optional<PortSpec> parse(const QString &text, QString *error);
-    static PortSpec tcp(const QString &host, quint16 port);
+    static std::optional<PortArgument> parse(const QString &text, QString *error);
+    static PortArgument tcp(const QString &host, quint16 port);
 
     // The port written out in full, as results name it: "tcp:10.1.2.3:9100", "COM3", "LPT1".
     QString text() const;

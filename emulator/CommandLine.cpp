@@ -45,7 +45,8 @@ constexpr std::array<OptionSpec, 32> kOptions{{
      "of the code page)"},
     {"state", Takes::Value, "FILE",
      "keep SW1 to SW3, code page, character set and language model in this JSON file across "
-     "runs; values given on the command line win over the file"},
+     "runs (a regular file of 64 KiB at most, replaced as a whole: a symbolic link there is "
+     "replaced, not followed); values given on the command line win over the file"},
     {"print-log", Takes::Value, "FILE",
      "write the print-out to FILE (replaced at start) instead of standard error"},
     {"cover-open", Takes::Nothing, nullptr, "start with the cover open (off-line)"},
@@ -447,6 +448,9 @@ QString CommandLine::helpText()
         "for the groups set in n (1 drawer, 2 on-line/off-line and cover, 4 errors, 8 paper\n"
         "sensor): a 4-byte status block at once, and again on every change within an enabled\n"
         "group; each client starts with it off.\n"
+        "GS I n answers the printer IDs 1 (model), 2 (type: auto cutter as switch 7 of SW1\n"
+        "sets it), 3 (firmware), each as one byte (49 to 51 the same), 33 (type information)\n"
+        "and 65 to 69 (firmware, maker, model, serial number, font ROM) as blocks.\n"
         "A line on standard input changes the state while the emulator runs:\n"
         "  cover open, cover closed   the cover (open: off-line)\n"
         "  paper near end, paper end  the paper roll (paper end: off-line; the near-end sensor\n"
@@ -469,9 +473,11 @@ QString CommandLine::helpText()
         "  print-out        printed text as text lines, commands by name in brackets:\n"
         "                   [bold on], [align center], [cut partial], [barcode CODE128 \"123\"],\n"
         "                   [qr \"...\"], [image 384x120], [unknown 1B 7A]; bytes above 0x7F as\n"
-        "                   the code page in force shows them; no line longer than 200\n"
-        "                   characters; the self test prints the settings page. With\n"
-        "                   --print-log FILE it goes to FILE instead.\n"
+        "                   the code page in force shows them; a command the link ended\n"
+        "                   inside as [incomplete GS v 0: 18 of 1008 bytes]; no line longer\n"
+        "                   than 200 characters, a line cut there ends in \"\\\"; the self\n"
+        "                   test prints the settings page. With --print-log FILE it goes to\n"
+        "                   FILE instead.\n"
         "Setting changes need an unlock first; the printer starts locked.\n"
         "\nExit status: 0 after SIGINT or SIGTERM, 1 when it cannot listen or write the print\n"
         "log, 2 for a bad option.\n");

@@ -80,8 +80,10 @@ constexpr Spec kEscSpecs[] = {
     {'*', 0, 3, Data::Columns, PrintOp::BitImage},
     {'p', 0, 3, Data::None, PrintOp::DrawerPulse},
     {'=', 0, 1, Data::None, PrintOp::Peripheral},
-    {'c', '3', 1, Data::None, PrintOp::PaperSensors},
-    {'c', '4', 1, Data::None, PrintOp::PaperSensors},
+    {'c', '0', 1, Data::None, PrintOp::PaperSelect},
+    {'c', '1', 1, Data::None, PrintOp::PaperSelect},
+    {'c', '3', 1, Data::None, PrintOp::PaperSelect},
+    {'c', '4', 1, Data::None, PrintOp::PaperSelect},
     {'c', '5', 1, Data::None, PrintOp::PanelButtons},
     {'U', 0, 1, Data::None, PrintOp::Unidirectional},
     {'L', 0, 0, Data::None, PrintOp::PageMode},
@@ -95,8 +97,6 @@ constexpr Spec kEscSpecs[] = {
     {'%', 0, 1, Data::None, PrintOp::UserCharacters},
     {'&', 0, 3, Data::Characters, PrintOp::DefineCharacters},
     {'?', 0, 1, Data::None, PrintOp::CancelCharacter},
-    {'c', '0', 1, Data::None, PrintOp::PaperSelect},
-    {'c', '1', 1, Data::None, PrintOp::PaperSelect},
     {'Z', 0, 5, Data::Length16, PrintOp::SymbolPrint},
 };
 

@@ -54,7 +54,7 @@ enum class PrintOp {
     BitImage,           // ESC * m nL nH data
     DrawerPulse,        // ESC p m t1 t2
     Peripheral,         // ESC = n
-    PaperSensors,       // ESC c 3 n, ESC c 4 n
+    PaperSelect,        // ESC c 0 n, ESC c 1 n, ESC c 3 n, ESC c 4 n: paper and its sensors
     PanelButtons,       // ESC c 5 n
     Unidirectional,     // ESC U n
     PageMode,           // ESC L
@@ -67,7 +67,6 @@ enum class PrintOp {
     UserCharacters,     // ESC % n
     DefineCharacters,   // ESC & y c1 c2 [x d1 ... d(y * x)] ...
     CancelCharacter,    // ESC ? n
-    PaperSelect,        // ESC c 0 n, ESC c 1 n
     SymbolType,         // GS Z n
     SymbolPrint,        // ESC Z m n k dL dH d1 ... dk
     Size,               // GS ! n

@@ -343,11 +343,19 @@ void Receipt::printCommand(const ParsedCommand &command)
     case PrintOp::Peripheral:
         token = QStringLiteral("peripheral %1").arg(n);
         break;
-    case PrintOp::PaperSensors:
-        token = (command.bytes[2] == '3' ? QStringLiteral("paper end signals 0x%1")
-                                         : QStringLiteral("stop on paper sensors 0x%1"))
+    case PrintOp::PaperSelect: {
+        // ESC c 0, 1, 3, 4: the paper to print on and to set up, the sensors that count.
+        static constexpr std::pair<char, const char *> kNames[] = {{'0', "paper for printing"},
+                                                                   {'1', "paper for settings"},
+                                                                   {'3', "paper end signals"},
+                                                                   {'4', "stop on paper sensors"}};
+        const auto named = std::find_if(std::begin(kNames), std::end(kNames),
+                                        [&](const auto &e) { return e.first == command.bytes[2]; });
+        token = QStringLiteral("%1 0x%2")
+                    .arg(QLatin1String(named->second))
                     .arg(n, 2, 16, QLatin1Char('0'));
         break;
+    }
     case PrintOp::PanelButtons:
         token = QStringLiteral("panel buttons ") +
                 (n & 1 ? QStringLiteral("off") : QStringLiteral("on"));
@@ -392,11 +400,6 @@ void Receipt::printCommand(const ParsedCommand &command)
     case PrintOp::CancelCharacter:
         token = QStringLiteral("cancel user character ") +
                 (n >= 0x20 && n < 0x7F ? QString(QLatin1Char(char(n))) : QString());
-        break;
-    case PrintOp::PaperSelect:
-        token = (command.bytes[2] == '0' ? QStringLiteral("paper for printing 0x%1")
-                                         : QStringLiteral("paper for settings 0x%1"))
-                    .arg(n, 2, 16, QLatin1Char('0'));
         break;
     case PrintOp::SymbolType: {
         // GS Z n: 0 PDF417, 1 DataMatrix, 2 QR code, as symbol kinds of GS ( k.

@@ -1,6 +1,5 @@
 #include "StateFile.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>

@@ -2,7 +2,7 @@
 
 #include "StateFile.h"
 
-#include <QMap>
+#include <QCommandLineParser>
 
 #include <algorithm>
 #include <array>
@@ -22,7 +22,7 @@ struct OptionSpec
     const char *help;
 };
 
-constexpr std::array<OptionSpec, 34> kOptions{{
+constexpr std::array<OptionSpec, 32> kOptions{{
     {"tcp", Takes::Value, "[HOST:]PORT",
      "listen for TCP clients, one at a time (default 127.0.0.1:9100; port 0 picks a free one)"},
     {"pty", Takes::OptionalValue, "[LINK]",
@@ -45,7 +45,8 @@ constexpr std::array<OptionSpec, 34> kOptions{{
      "of the code page)"},
     {"state", Takes::Value, "FILE",
      "keep SW1 to SW3, code page, character set and language model in this JSON file across "
-     "runs; values given on the command line win over the file"},
+     "runs (a regular file of 64 KiB at most, replaced as a whole: a symbolic link there is "
+     "replaced, not followed); values given on the command line win over the file"},
     {"print-log", Takes::Value, "FILE",
      "write the print-out to FILE (replaced at start) instead of standard error"},
     {"cover-open", Takes::Nothing, nullptr, "start with the cover open (off-line)"},
@@ -84,8 +85,10 @@ constexpr std::array<OptionSpec, 34> kOptions{{
      "milliseconds (0 to 60000) later; pseudo-terminal only, ignored over TCP"},
     {"version", Takes::Nothing, nullptr, "show the version and exit"},
     {"help", Takes::Nothing, nullptr, "show this help"},
-    {"h", Takes::Nothing, nullptr, nullptr},
 }};
+
+// The link of --pty, which QCommandLineParser cannot take as an optional value of --pty.
+constexpr char kPtyLink[] = "pty-link";
 
 const OptionSpec *findOption(const QString &name)
 {
@@ -93,6 +96,64 @@ const OptionSpec *findOption(const QString &name)
         return name == QLatin1String(spec.name);
     });
     return it == kOptions.end() ? nullptr : &*it;
+}
+
+// The options as QCommandLineParser takes them; -h is --help.
+void addOptions(QCommandLineParser &parser)
+{
+    for (const OptionSpec &spec : kOptions) {
+        QStringList names{QLatin1String(spec.name)};
+        if (names.first() == QStringLiteral("help"))
+            names.prepend(QStringLiteral("h"));
+        parser.addOption(spec.takes == Takes::Value
+                             ? QCommandLineOption(names, {}, QLatin1String(spec.valueName))
+                             : QCommandLineOption(names));
+    }
+    parser.addOption(QCommandLineOption(QLatin1String(kPtyLink), {}, QStringLiteral("LINK")));
+}
+
+// "--pty LINK" and "--pty=LINK" become "--pty --pty-link=LINK"; a "--pty" followed by an option
+// or by nothing stays as it is.
+QStringList withPtyLink(const QStringList &arguments)
+{
+    QStringList result;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        const bool next = argument == QStringLiteral("--pty") && i + 1 < arguments.size() &&
+                          !arguments.at(i + 1).startsWith(QLatin1Char('-'));
+        if (next || argument.startsWith(QStringLiteral("--pty="))) {
+            result << QStringLiteral("--pty")
+                   << QStringLiteral("--%1=").arg(QLatin1String(kPtyLink)) +
+                          (next ? arguments.at(++i) : argument.mid(6));
+        } else {
+            result << argument;
+        }
+    }
+    return result;
+}
+
+// Says in the program's own words what QCommandLineParser refused.
+QString refusal(const QCommandLineParser &parser, const QStringList &arguments)
+{
+    if (!parser.unknownOptionNames().isEmpty()) {
+        const QString name = parser.unknownOptionNames().first();
+        return QStringLiteral("unknown option %1%2")
+            .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name);
+    }
+    // A value given to an option that takes none ("--silent=yes").
+    for (const QString &argument : arguments) {
+        const QString name = argument.section(QLatin1Char('='), 0, 0).mid(2);
+        const OptionSpec *spec = findOption(name);
+        if (argument.startsWith(QStringLiteral("--")) && argument.contains(QLatin1Char('=')) &&
+            spec && spec->takes == Takes::Nothing)
+            return QStringLiteral("--%1 takes no value").arg(name);
+    }
+    // Otherwise the last argument is an option without its value.
+    const OptionSpec *spec = findOption(arguments.last().mid(2));
+    if (spec && spec->valueName)
+        return QStringLiteral("--%1 needs a value %2")
+            .arg(QLatin1String(spec->name), QLatin1String(spec->valueName));
+    return parser.errorText();
 }
 
 // A plain decimal number: digits only, no sign, no blanks.
@@ -138,18 +199,14 @@ std::optional<std::pair<int, int>> pairOf(const QString &text)
 class Interpreter
 {
 public:
-    explicit Interpreter(const QMap<QString, QStringList> &values)
-        : m_values(values)
+    explicit Interpreter(const QCommandLineParser &parser)
+        : m_parser(parser)
     {}
 
-    bool has(const char *name) const { return m_values.contains(QLatin1String(name)); }
+    bool has(const char *name) const { return m_parser.isSet(QLatin1String(name)); }
     // The last value given for the option.
-    QString value(const char *name) const
-    {
-        return m_values.value(QLatin1String(name))
-            .value(m_values.value(QLatin1String(name)).size() - 1);
-    }
-    QStringList values(const char *name) const { return m_values.value(QLatin1String(name)); }
+    QString value(const char *name) const { return m_parser.value(QLatin1String(name)); }
+    QStringList values(const char *name) const { return m_parser.values(QLatin1String(name)); }
 
     // Sets `target` from option `name` when given and valid. Records the first error.
     void text(const char *name, QString &target, int maxLength)
@@ -188,7 +245,7 @@ public:
     QString error() const { return m_error; }
 
 private:
-    const QMap<QString, QStringList> &m_values;
+    const QCommandLineParser &m_parser;
     QString m_error;
 };
 
@@ -238,47 +295,29 @@ CommandLine failure(const QString &error)
 
 CommandLine CommandLine::parse(const QStringList &arguments)
 {
-    QMap<QString, QStringList> values; // option name -> values ("" for flags), in order given
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString &argument = arguments.at(i);
-        const QString dashes =
-            argument.startsWith(QStringLiteral("--")) ? QStringLiteral("--") : QStringLiteral("-");
-        if (!argument.startsWith(QLatin1Char('-')) || argument.size() <= dashes.size())
-            return failure(QStringLiteral("unexpected argument \"%1\"").arg(argument));
-        const qsizetype equals = argument.indexOf(QLatin1Char('='));
-        const QString name = argument.mid(dashes.size(), equals < 0 ? -1 : equals - dashes.size());
-        const OptionSpec *spec = findOption(name);
-        if (!spec || (dashes.size() == 1) != (name.size() == 1))
-            return failure(QStringLiteral("unknown option %1").arg(argument));
-        if (spec->takes == Takes::Nothing && equals >= 0)
-            return failure(QStringLiteral("--%1 takes no value").arg(name));
-        QString value;
-        if (equals >= 0) {
-            value = argument.mid(equals + 1);
-        } else if (spec->takes != Takes::Nothing) {
-            const bool nextIsValue =
-                i + 1 < arguments.size() &&
-                (spec->takes == Takes::Value || !arguments.at(i + 1).startsWith(QLatin1Char('-')));
-            if (nextIsValue)
-                value = arguments.at(++i);
-            else if (spec->takes == Takes::Value)
-                return failure(QStringLiteral("--%1 needs a value %2")
-                                   .arg(name, QLatin1String(spec->valueName)));
-        }
-        values[name].append(value);
-    }
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    addOptions(parser);
+    const QStringList given = withPtyLink(arguments);
+    if (!parser.parse(given))
+        return failure(refusal(parser, given));
+    if (given.contains(QStringLiteral("--"))) // every argument is an option: "--" ends nothing
+        return failure(QStringLiteral("unexpected argument \"--\""));
+    if (!parser.positionalArguments().isEmpty())
+        return failure(
+            QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first()));
 
     CommandLine result;
-    if (values.contains(QStringLiteral("help")) || values.contains(QStringLiteral("h"))) {
+    if (parser.isSet(QStringLiteral("help"))) {
         result.outcome = Outcome::Help;
         return result;
     }
-    if (values.contains(QStringLiteral("version"))) {
+    if (parser.isSet(QStringLiteral("version"))) {
         result.outcome = Outcome::Version;
         return result;
     }
 
-    Interpreter in(values);
+    Interpreter in(parser);
     ProgramOptions &options = result.options;
     PrinterSettings &printer = options.emulator.printer;
 
@@ -354,7 +393,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     options.printLog = in.value("print-log");
 
     options.pty = in.has("pty");
-    options.ptyLink = in.value("pty");
+    options.ptyLink = in.value(kPtyLink);
     options.emulator.announcePty = options.pty;
     options.tcp = in.has("tcp") || !options.pty;
     const auto listen = hostAndPort(in.has("tcp") ? in.value("tcp") : QStringLiteral("9100"));
@@ -409,6 +448,9 @@ QString CommandLine::helpText()
         "for the groups set in n (1 drawer, 2 on-line/off-line and cover, 4 errors, 8 paper\n"
         "sensor): a 4-byte status block at once, and again on every change within an enabled\n"
         "group; each client starts with it off.\n"
+        "GS I n answers the printer IDs 1 (model), 2 (type: auto cutter as switch 7 of SW1\n"
+        "sets it), 3 (firmware), each as one byte (49 to 51 the same), 33 (type information)\n"
+        "and 65 to 69 (firmware, maker, model, serial number, font ROM) as blocks.\n"
         "A line on standard input changes the state while the emulator runs:\n"
         "  cover open, cover closed   the cover (open: off-line)\n"
         "  paper near end, paper end  the paper roll (paper end: off-line; the near-end sensor\n"
@@ -431,9 +473,11 @@ QString CommandLine::helpText()
         "  print-out        printed text as text lines, commands by name in brackets:\n"
         "                   [bold on], [align center], [cut partial], [barcode CODE128 \"123\"],\n"
         "                   [qr \"...\"], [image 384x120], [unknown 1B 7A]; bytes above 0x7F as\n"
-        "                   the code page in force shows them; no line longer than 200\n"
-        "                   characters; the self test prints the settings page. With\n"
-        "                   --print-log FILE it goes to FILE instead.\n"
+        "                   the code page in force shows them; a command the link ended\n"
+        "                   inside as [incomplete GS v 0: 18 of 1008 bytes]; no line longer\n"
+        "                   than 200 characters, a line cut there ends in \"\\\"; the self\n"
+        "                   test prints the settings page. With --print-log FILE it goes to\n"
+        "                   FILE instead.\n"
         "Setting changes need an unlock first; the printer starts locked.\n"
         "\nExit status: 0 after SIGINT or SIGTERM, 1 when it cannot listen or write the print\n"
         "log, 2 for a bad option.\n");

@@ -27,15 +27,22 @@ constexpr QByteArrayView kSelfTestLength("\x02\x00", 2);
 constexpr QByteArrayView kSelfTestData("\x00\x02", 2);
 constexpr QByteArrayView kClearBuffers("\x01\x03\x14\x01\x06\x02\x08", 7);
 
+// User-defined characters: at most three bytes to a dot column (24 dots), and only the printable
+// characters may be replaced.
+constexpr int kMostColumnBytes = 3;
+constexpr int kFirstUserCharacter = 0x20;
+constexpr int kLastUserCharacter = 0x7E;
+
 // How the length of a command's data block follows from its parameters.
 enum class Data {
     None,
-    Length16, // pL pH
-    Length32, // p1 p2 p3 p4
-    Raster,   // m xL xH yL yH: (xL + 256 xH) bytes by (yL + 256 yH) rows
-    Columns,  // m nL nH: columns of 1 byte (m = 0, 1) or 3 bytes (m = 32, 33)
-    Define,   // x y: x * 8 by y * 8 dots
-    Nul,      // up to a NUL
+    Length16,   // the last two parameters, dL dH
+    Length32,   // p1 p2 p3 p4
+    Raster,     // m xL xH yL yH: (xL + 256 xH) bytes by (yL + 256 yH) rows
+    Columns,    // m nL nH: columns of 1 byte (m = 0, 1) or 3 bytes (m = 32, 33)
+    Define,     // x y: x * 8 by y * 8 dots
+    Nul,        // up to a NUL
+    Characters, // y c1 c2: for each character from c1 to c2 its width x, then y * x bytes
 };
 
 // A print command of fixed form: code byte(s), parameters, maybe a data block.
@@ -73,8 +80,10 @@ constexpr Spec kEscSpecs[] = {
     {'*', 0, 3, Data::Columns, PrintOp::BitImage},
     {'p', 0, 3, Data::None, PrintOp::DrawerPulse},
     {'=', 0, 1, Data::None, PrintOp::Peripheral},
-    {'c', '3', 1, Data::None, PrintOp::PaperSensors},
-    {'c', '4', 1, Data::None, PrintOp::PaperSensors},
+    {'c', '0', 1, Data::None, PrintOp::PaperSelect},
+    {'c', '1', 1, Data::None, PrintOp::PaperSelect},
+    {'c', '3', 1, Data::None, PrintOp::PaperSelect},
+    {'c', '4', 1, Data::None, PrintOp::PaperSelect},
     {'c', '5', 1, Data::None, PrintOp::PanelButtons},
     {'U', 0, 1, Data::None, PrintOp::Unidirectional},
     {'L', 0, 0, Data::None, PrintOp::PageMode},
@@ -86,6 +95,9 @@ constexpr Spec kEscSpecs[] = {
     {'i', 0, 0, Data::None, PrintOp::CutEsc},
     {'m', 0, 0, Data::None, PrintOp::CutEsc},
     {'%', 0, 1, Data::None, PrintOp::UserCharacters},
+    {'&', 0, 3, Data::Characters, PrintOp::DefineCharacters},
+    {'?', 0, 1, Data::None, PrintOp::CancelCharacter},
+    {'Z', 0, 5, Data::Length16, PrintOp::SymbolPrint},
 };
 
 constexpr Spec kGsSpecs[] = {
@@ -103,6 +115,7 @@ constexpr Spec kGsSpecs[] = {
     {'W', 0, 2, Data::None, PrintOp::PrintWidth},
     {'P', 0, 2, Data::None, PrintOp::MotionUnits},
     {'b', 0, 1, Data::None, PrintOp::Smoothing},
+    {'Z', 0, 1, Data::None, PrintOp::SymbolType},
 };
 
 constexpr Spec kFsSpecs[] = {
@@ -151,6 +164,18 @@ void CommandParser::clear()
     m_current = {};
     m_dataEnd = DataEnd::None;
     m_dataLeft = 0;
+    m_charactersLeft = 0;
+}
+
+void CommandParser::finish(const Sink &sink)
+{
+    if (!m_head.isEmpty()) {
+        sink({CommandKind::Unknown, {}, 0, {}, m_head, {}, m_head.size()});
+    } else if (m_dataEnd != DataEnd::None) {
+        m_current.kind = CommandKind::Incomplete;
+        sink(m_current);
+    }
+    clear();
 }
 
 QList<ParsedCommand> CommandParser::feed(QByteArrayView bytes)
@@ -204,6 +229,13 @@ void CommandParser::parseHead(const Sink &sink)
         m_current = std::move(command);
         m_dataEnd = head.dataEnd;
         m_dataLeft = head.dataLength;
+        if (head.dataEnd == DataEnd::Count)
+            m_current.declared = m_current.size + head.dataLength;
+        if (head.dataEnd == DataEnd::Characters) {
+            m_charactersLeft = int(head.dataLength);
+            m_columnBytes = at(m_current.value, 0);
+            m_dataLeft = 0;
+        }
         return;
     }
 
@@ -223,6 +255,23 @@ void CommandParser::parseHead(const Sink &sink)
 qsizetype CommandParser::takeData(QByteArrayView bytes, const Sink &sink)
 {
     qsizetype taken = 0;
+    if (m_dataEnd == DataEnd::Characters) {
+        // Nothing of it is kept: the print-out shows only which characters were defined.
+        while (taken < bytes.size() && (m_dataLeft > 0 || m_charactersLeft > 0)) {
+            if (m_dataLeft == 0) {
+                m_dataLeft = qint64(m_columnBytes) * at(bytes, taken++);
+                --m_charactersLeft;
+                continue;
+            }
+            const qsizetype step = qsizetype(std::min<qint64>(m_dataLeft, bytes.size() - taken));
+            taken += step;
+            m_dataLeft -= step;
+        }
+        m_current.size += taken;
+        if (m_dataLeft == 0 && m_charactersLeft == 0)
+            finishData(sink);
+        return taken;
+    }
     if (m_dataEnd == DataEnd::Count) {
         taken = qsizetype(std::min<qint64>(m_dataLeft, bytes.size()));
         m_dataLeft -= taken;
@@ -525,8 +574,19 @@ CommandParser::Head CommandParser::matchSpec(QByteArrayView head, ParsedCommand 
         return Head::complete(DataEnd::Count, qint64(at(parameters, 0)) * at(parameters, 1) * 8);
     case Data::Nul:
         return Head::complete(DataEnd::Nul, kMostTabStops + 1);
+    case Data::Characters: {
+        // y bytes to a dot column; characters c1 to c2, from the printable range.
+        const int y = at(parameters, 0);
+        const int first = at(parameters, 1);
+        const int last = at(parameters, 2);
+        if (y < 1 || y > kMostColumnBytes)
+            return Head::none(codeLength);
+        if (first < kFirstUserCharacter || last < first || last > kLastUserCharacter)
+            return Head::none(first < kFirstUserCharacter ? codeLength + 1 : codeLength + 2);
+        return Head::complete(DataEnd::Characters, last - first + 1);
+    }
     case Data::Length16:
         break;
     }
-    return Head::complete(DataEnd::Count, little16(parameters, 0));
+    return Head::complete(DataEnd::Count, little16(parameters, spec->parameters - 2));
 }

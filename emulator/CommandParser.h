@@ -8,7 +8,7 @@
 #include <functional>
 
 enum class CommandKind {
-    Identify,       // GS I n: firmware, maker, model, font ROM
+    Identify,       // GS I n: printer IDs, type information, firmware, maker, model, font ROM
     Read,           // GS g "4" n [NUL]
     Write,          // GS g "8" n value NUL
     Unlock,         // GS g "u" "n" "l" NUL
@@ -20,6 +20,7 @@ enum class CommandKind {
     Text,           // printable bytes: 0x20 to 0x7E and 0x80 to 0xFF
     Print,          // an ESC/POS command that prints or sets up printing, see `op`
     Unknown,        // bytes that start no known command
+    Incomplete,     // a command whose bytes stopped coming: the link ended inside it
 };
 
 // The ESC/POS commands of a receipt, by what they do.
@@ -53,7 +54,7 @@ enum class PrintOp {
     BitImage,           // ESC * m nL nH data
     DrawerPulse,        // ESC p m t1 t2
     Peripheral,         // ESC = n
-    PaperSensors,       // ESC c 3 n, ESC c 4 n
+    PaperSelect,        // ESC c 0 n, ESC c 1 n, ESC c 3 n, ESC c 4 n: paper and its sensors
     PanelButtons,       // ESC c 5 n
     Unidirectional,     // ESC U n
     PageMode,           // ESC L
@@ -64,6 +65,10 @@ enum class PrintOp {
     Beep,               // ESC B n t
     CutEsc,             // ESC i, ESC m
     UserCharacters,     // ESC % n
+    DefineCharacters,   // ESC & y c1 c2 [x d1 ... d(y * x)] ...
+    CancelCharacter,    // ESC ? n
+    SymbolType,         // GS Z n
+    SymbolPrint,        // ESC Z m n k dL dH d1 ... dk
     Size,               // GS ! n
     Reverse,            // GS B n
     Cut,                // GS V m [n]
@@ -95,11 +100,12 @@ struct ParsedCommand
 {
     CommandKind kind = CommandKind::Unknown;
     PrintOp op = PrintOp::LineFeed; // for CommandKind::Print
-    int number = 0;   // n of GS I n, GS g "4" n, GS g "8" n, DLE EOT n, GS r n and GS a n
-    QByteArray value; // the value field of a write; the parameter bytes of a print command
-    QByteArray bytes; // the command's bytes up to its data block; the text or the unknown bytes
-    QByteArray data;  // the start of the data block (barcode, QR code, image), kKeptData at most
-    qint64 size = 0;  // every byte the command took, its whole data block included
+    int number = 0;      // n of GS I n, GS g "4" n, GS g "8" n, DLE EOT n, GS r n and GS a n
+    QByteArray value;    // the value field of a write; the parameter bytes of a print command
+    QByteArray bytes;    // the command's bytes up to its data block; the text or the unknown bytes
+    QByteArray data;     // the start of the data block (barcode, QR code, image), kKeptData at most
+    qint64 size = 0;     // every byte the command took, its whole data block included
+    qint64 declared = 0; // for Incomplete: the bytes its parameters declared; 0 when not known
 };
 
 // Splits the byte stream of one client into the printer's commands: its own command set, the
@@ -122,6 +128,9 @@ public:
     void feed(QByteArrayView bytes, const Sink &sink);
     // The same, collected: for tests and small pieces.
     QList<ParsedCommand> feed(QByteArrayView bytes);
+    // The link ended: a command still coming is passed on as Incomplete (its head as Unknown),
+    // and the parser starts afresh.
+    void finish(const Sink &sink);
 
     // Bytes held back: the start of a command not yet complete, and the kept start of a data
     // block still coming.
@@ -129,7 +138,7 @@ public:
     void clear();
 
 private:
-    enum class DataEnd { None, Count, Nul };
+    enum class DataEnd { None, Count, Nul, Characters };
     struct Head;
 
     static Head match(QByteArrayView head, ParsedCommand &command);
@@ -147,4 +156,8 @@ private:
     ParsedCommand m_current; // the command whose data block is coming
     DataEnd m_dataEnd = DataEnd::None;
     qint64 m_dataLeft = 0; // bytes still to come, or for DataEnd::Nul the most before the NUL
+    // DataEnd::Characters: characters whose width byte is still to come, and the bytes of one
+    // dot column.
+    int m_charactersLeft = 0;
+    int m_columnBytes = 0;
 };

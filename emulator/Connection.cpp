@@ -269,6 +269,10 @@ void Connection::reset()
     m_timer.stop();
     m_outbox.clear();
     m_unasked.clear();
+    // A command the link ended inside shows in the print-out; after the last command of
+    // dropAfter nothing was looked at.
+    if (!m_dropping)
+        m_parser.finish([this](const ParsedCommand &command) { m_emulator.execute(command); });
     m_parser.clear();
     m_commands = 0;
     m_dropping = false;

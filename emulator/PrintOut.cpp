@@ -81,8 +81,8 @@ void PrintOut::text(QByteArrayView bytes)
     for (const char c : bytes) {
         const quint8 byte = quint8(c);
         if (byte < 0x80) {
-            if (m_line.size() >= kMaxLineLength)
-                finishLine();
+            if (m_line.size() >= kMaxLineLength - 1)
+                cutLine();
             m_line.append(QLatin1Char(c));
         } else {
             append(m_upperHalf[byte - 0x80]);
@@ -124,6 +124,10 @@ void PrintOut::lineFeed()
 
 void PrintOut::unknown(QByteArrayView start, qint64 size)
 {
+    // ESC, GS, FS and DLE start a command: an unknown one gets a bracket of its own.
+    static constexpr QByteArrayView kIntroducers("\x10\x1b\x1c\x1d", 4);
+    if (!start.isEmpty() && kIntroducers.contains(start.front()))
+        endUnknown();
     const qsizetype room = kShownUnknownBytes - m_unknownStart.size();
     if (room > 0)
         m_unknownStart.append(start.first(std::min(room, start.size())));
@@ -142,12 +146,13 @@ QStringList PrintOut::takeLines()
     return std::exchange(m_finished, {});
 }
 
-// Adds to the running line, wrapping before a piece that does not fit any more.
+// Adds to the running line, wrapping before a piece that does not fit any more. A piece is never
+// split; one longer than a line is cut short.
 void PrintOut::append(const QString &piece)
 {
-    if (!m_line.isEmpty() && m_line.size() + piece.size() > kMaxLineLength)
-        finishLine();
-    m_line += piece.left(kMaxLineLength);
+    if (!m_line.isEmpty() && m_line.size() + piece.size() > kMaxLineLength - 1)
+        cutLine();
+    m_line += piece.left(kMaxLineLength - 1);
 }
 
 void PrintOut::endUnknown()
@@ -162,6 +167,13 @@ void PrintOut::endUnknown()
     m_unknownStart.clear();
     m_unknownSize = 0;
     append(token);
+}
+
+// Ends a line that goes on in the next one: the mark tells it from a line feed.
+void PrintOut::cutLine()
+{
+    m_line += QLatin1Char('\\');
+    finishLine();
 }
 
 void PrintOut::finishLine()

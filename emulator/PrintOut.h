@@ -9,8 +9,9 @@
 
 // The paper as readable lines: printed text as text, commands as bracketed names in their place
 // ("Total [bold on]12.00[bold off]"), bytes above 0x7F as the code page in force shows them, and
-// runs of unknown bytes as one short "[unknown ...]". No line is longer than kMaxLineLength: longer
-// text wraps. Holds one unfinished line and the start of one unknown run, nothing more.
+// runs of unknown bytes as one short "[unknown ...]", a new one at each ESC, GS, FS or DLE. No line
+// is longer than kMaxLineLength: longer text wraps, and a line cut so ends in a backslash. Holds
+// one unfinished line and the start of one unknown run, nothing more.
 class PrintOut
 {
 public:
@@ -46,6 +47,7 @@ public:
 
 private:
     void append(const QString &piece);
+    void cutLine();
     void finishLine();
 
     std::array<QString, 128> m_upperHalf; // how bytes 0x80 to 0xFF show

@@ -2,10 +2,12 @@
 
 #include "SettingsPage.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <utility>
 
+using PrinterTables::IdentityKind;
 using PrinterTables::ValueKind;
 
 namespace {
@@ -39,6 +41,29 @@ bool inRange(ValueKind kind, int value)
 
 // Switch 8 of SW2 ON: a carriage return feeds a line.
 constexpr int kCrValidBit = 0x80;
+// Switch 7 of SW1 OFF: the auto cutter is fitted.
+constexpr int kAutoCutterBit = 0x40;
+// Bit 6 of the type information is always on.
+constexpr int kTypeInformationFixed = 0x40;
+
+// The type bits of GS I 2 and GS I 33: multi-byte characters (bit 0) when the font ROM holds
+// kanji, the auto cutter (bit 1); no customer display.
+int typeBits(const PrinterSettings &settings)
+{
+    return (settings.fontRom.contains(QStringLiteral("KANJI"), Qt::CaseInsensitive) ? 0x01 : 0) |
+           (settings.sw1 & kAutoCutterBit ? 0x02 : 0);
+}
+
+// The firmware ID of GS I 3, from the revision "major.minor...": the major number in bits 5 and
+// 6, the minor one in bits 0 to 3. Bits 4 and 7 stay off, which tells an ID from a status byte.
+int versionId(const QString &firmware)
+{
+    static const QRegularExpression kRevision(QStringLiteral("^(\\d{1,4})\\.(\\d{1,4})"));
+    const QRegularExpressionMatch match = kRevision.match(firmware);
+    if (!match.hasMatch())
+        return 0;
+    return ((match.captured(1).toInt() & 0x03) << 5) | (match.captured(2).toInt() & 0x0F);
+}
 
 } // namespace
 
@@ -60,7 +85,8 @@ Exchange Printer::execute(const ParsedCommand &command)
 
 Exchange Printer::run(const ParsedCommand &command)
 {
-    if (command.kind == CommandKind::Text || command.kind == CommandKind::Unknown) {
+    if (command.kind == CommandKind::Text || command.kind == CommandKind::Unknown ||
+        command.kind == CommandKind::Incomplete) {
         if (command.kind == CommandKind::Unknown)
             m_snapshot.skippedBytes += command.size;
         m_receipt.print(command);
@@ -98,6 +124,7 @@ Exchange Printer::run(const ParsedCommand &command)
         return {command.kind, {}, {}, false, {}};
     case CommandKind::Text:
     case CommandKind::Unknown:
+    case CommandKind::Incomplete:
         break;
     }
     return {};
@@ -151,10 +178,30 @@ QStringList Printer::finishJob()
 Exchange Printer::identify(int number) const
 {
     const PrinterTables::Identity &identity = *PrinterTables::findIdentity(number);
-    const QString &text = settings().*identity.field;
+    const PrinterSettings &s = settings();
+    QByteArray reply;
+    switch (identity.kind) {
+    case IdentityKind::ModelId:
+        reply = QByteArray(1, char(s.modelId));
+        break;
+    case IdentityKind::TypeId:
+        reply = QByteArray(1, char(typeBits(s)));
+        break;
+    case IdentityKind::VersionId:
+        reply = QByteArray(1, char(versionId(s.firmware)));
+        break;
+    case IdentityKind::TypeInformation: // "=", the number asked, the information, NUL
+        reply = QByteArray("=") + char(identity.number) +
+                char(kTypeInformationFixed | typeBits(s)) + '\0';
+        break;
+    case IdentityKind::Text:
+        reply = blockReply(s.*identity.field);
+        break;
+    }
+    const QString shown = identity.kind == IdentityKind::Text ? s.*identity.field : hexBytes(reply);
     return {CommandKind::Identify,
-            blockReply(text),
-            QStringLiteral("read %1 -> %2").arg(QLatin1String(identity.name), text),
+            reply,
+            QStringLiteral("read %1 -> %2").arg(QLatin1String(identity.name), shown),
             false,
             {}};
 }

@@ -70,12 +70,22 @@ constexpr std::array<Setting, 8> kSettings{{
      nullptr},
 }};
 
-constexpr std::array<Identity, 4> kIdentities{{
-    {65, "firmware", "firmware", &PrinterSettings::firmware},
-    {66, "maker name", "maker", &PrinterSettings::maker},
-    {67, "model name", "model", &PrinterSettings::model},
-    {69, "font ROM", "font-rom", &PrinterSettings::fontRom},
+using PrinterTables::IdentityKind;
+
+constexpr std::array<Identity, 9> kIdentities{{
+    {1, "model ID", nullptr, IdentityKind::ModelId, nullptr},
+    {2, "type ID", nullptr, IdentityKind::TypeId, nullptr},
+    {3, "firmware ID", nullptr, IdentityKind::VersionId, nullptr},
+    {33, "type information", nullptr, IdentityKind::TypeInformation, nullptr},
+    {65, "firmware", "firmware", IdentityKind::Text, &PrinterSettings::firmware},
+    {66, "maker name", "maker", IdentityKind::Text, &PrinterSettings::maker},
+    {67, "model name", "model", IdentityKind::Text, &PrinterSettings::model},
+    {68, "serial number", nullptr, IdentityKind::Text, &PrinterSettings::serialNumber},
+    {69, "font ROM", "font-rom", IdentityKind::Text, &PrinterSettings::fontRom},
 }};
+
+// GS I 49 to 51 are GS I 1 to 3 by their digits.
+constexpr int kDigitIdentities = 48;
 
 const CodePage *findCodePage(int number)
 {
@@ -121,6 +131,8 @@ PrinterSettings PrinterSettings::forModel(const QString &model)
         settings.sw2 = 238;
         settings.firmware = QStringLiteral("2.13.0");
         settings.fontRom = QStringLiteral("ANK 12x24");
+        settings.serialNumber = QStringLiteral("Z55D014207");
+        settings.modelId = 0x21;
         settings.hoursPowered = 342;
         settings.cutPaperCount = 9127;
     } else {
@@ -129,6 +141,7 @@ PrinterSettings PrinterSettings::forModel(const QString &model)
         settings.sw2 = 235;
         settings.firmware = QStringLiteral("1.07.02");
         settings.fontRom = QStringLiteral("ANK 12x24 9x17");
+        settings.modelId = 0x20; // no serial number: the KV-4100 keeps none
         settings.hoursPowered = 1283;
         settings.cutPaperCount = 48213;
     }
@@ -236,6 +249,8 @@ const Setting *findSetting(int number)
 
 const Identity *findIdentity(int number)
 {
+    if (number > kDigitIdentities && number <= kDigitIdentities + 3)
+        number -= kDigitIdentities;
     const auto it = std::find_if(kIdentities.begin(), kIdentities.end(),
                                  [number](const Identity &i) { return i.number == number; });
     return it == kIdentities.end() ? nullptr : &*it;

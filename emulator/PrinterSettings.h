@@ -24,6 +24,8 @@ struct PrinterSettings
     int charset = 0;
     int hoursPowered = 0;
     int cutPaperCount = 0;
+    int modelId = 0;      // the one-byte model ID of GS I 1
+    QString serialNumber; // empty for a model that keeps none
 
     // The factory settings of a model. "KV-4100" and "ZEPHYR-550" get their own switch bytes,
     // firmware, font ROM and counters; any other text gets those of "KV-4100" under its own name.
@@ -82,16 +84,22 @@ struct Setting
     QString PrinterSettings::*textField; // for Text
 };
 
+// What GS I n answers: one byte (1 to 3, or 49 to 51 for the same), a block "=" n byte NUL
+// (33), or a block "_" text NUL (65 to 69).
+enum class IdentityKind { ModelId, TypeId, VersionId, TypeInformation, Text };
+
 // One identification reply of GS I n.
 struct Identity
 {
     int number;
     const char *name;
-    const char *query; // the query's name for faults ("maker", "font-rom")
-    QString PrinterSettings::*field;
+    const char *query; // the query's name for faults ("maker", "font-rom"); nullptr for none
+    IdentityKind kind;
+    QString PrinterSettings::*field; // for IdentityKind::Text
 };
 
 const Setting *findSetting(int number);
+// 49 to 51 find the same as 1 to 3.
 const Identity *findIdentity(int number);
 
 } // namespace PrinterTables

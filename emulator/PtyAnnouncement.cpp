@@ -1,10 +1,10 @@
 #include "PtyAnnouncement.h"
 
+#include "EmulatorPorts.h"
+
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QSaveFile>
-#include <QStandardPaths>
 
 #include <atomic>
 #include <cerrno>
@@ -28,24 +28,26 @@ PtyAnnouncement::~PtyAnnouncement()
 
 QString PtyAnnouncement::folder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
-           QStringLiteral("/printer-emulator");
+    return EmulatorPorts::announcementFolder();
 }
 
 bool PtyAnnouncement::announce(const QString &slavePath, QString *error)
 {
-    if (QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation).isEmpty()) {
+    const QString dir = folder();
+    if (dir.isEmpty()) {
         *error = QStringLiteral("no runtime folder to announce the pseudo-terminal in");
         return false;
     }
-    const QString dir = folder();
-    // Created for the user alone; an existing folder is used as it is, inside a runtime folder
-    // that only the user can enter.
+    // Created for the user alone; an existing folder only while it is the user's own, as the
+    // utility reads it only then.
     if (::mkdir(QFile::encodeName(dir).constData(), 0700) != 0 && errno != EEXIST) {
         *error = QStringLiteral("cannot create %1: %2")
                      .arg(dir, QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
+    *error = EmulatorPorts::folderProblem(dir);
+    if (!error->isEmpty())
+        return false;
     const QString path = QStringLiteral("%1/%2-%3.pty")
                              .arg(dir)
                              .arg(QCoreApplication::applicationPid())

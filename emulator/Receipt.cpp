@@ -130,6 +130,26 @@ QString barcodeType(int m)
                                                     : QStringLiteral("type %1").arg(m);
 }
 
+// A command by its code bytes, as references write it: "GS v 0", "ESC *", "GS k 4".
+QString mnemonic(const ParsedCommand &command)
+{
+    static constexpr std::pair<char, const char *> kIntroducers[] = {
+        {0x10, "DLE"}, {0x1B, "ESC"}, {0x1C, "FS"}, {0x1D, "GS"}};
+    const QByteArray code = command.bytes.first(command.bytes.size() - command.value.size());
+    QStringList parts;
+    for (const char c : code) {
+        const auto named = std::find_if(std::begin(kIntroducers), std::end(kIntroducers),
+                                        [c](const auto &entry) { return entry.first == c; });
+        if (parts.isEmpty() && named != std::end(kIntroducers))
+            parts << QLatin1String(named->second);
+        else if (quint8(c) > 0x20 && quint8(c) < 0x7F)
+            parts << QString(QLatin1Char(c));
+        else
+            parts << QString::number(quint8(c));
+    }
+    return parts.join(QLatin1Char(' '));
+}
+
 QString symbolName(int kind)
 {
     static constexpr std::array<const char *, 7> kNames{
@@ -161,6 +181,15 @@ void Receipt::print(const ParsedCommand &command)
     case CommandKind::Print:
         printCommand(command);
         return;
+    case CommandKind::Incomplete: {
+        // Cut off by the end of the link: how much of it came.
+        const QString came =
+            command.declared > 0
+                ? QStringLiteral("%1 of %2 bytes").arg(command.size).arg(command.declared)
+                : plural(int(command.size), "byte");
+        m_out.lineToken(bracket(QStringLiteral("incomplete %1: %2").arg(mnemonic(command), came)));
+        return;
+    }
     default:
         return;
     }
@@ -314,11 +343,19 @@ void Receipt::printCommand(const ParsedCommand &command)
     case PrintOp::Peripheral:
         token = QStringLiteral("peripheral %1").arg(n);
         break;
-    case PrintOp::PaperSensors:
-        token = (command.bytes[2] == '3' ? QStringLiteral("paper end signals 0x%1")
-                                         : QStringLiteral("stop on paper sensors 0x%1"))
+    case PrintOp::PaperSelect: {
+        // ESC c 0, 1, 3, 4: the paper to print on and to set up, the sensors that count.
+        static constexpr std::pair<char, const char *> kNames[] = {{'0', "paper for printing"},
+                                                                   {'1', "paper for settings"},
+                                                                   {'3', "paper end signals"},
+                                                                   {'4', "stop on paper sensors"}};
+        const auto named = std::find_if(std::begin(kNames), std::end(kNames),
+                                        [&](const auto &e) { return e.first == command.bytes[2]; });
+        token = QStringLiteral("%1 0x%2")
+                    .arg(QLatin1String(named->second))
                     .arg(n, 2, 16, QLatin1Char('0'));
         break;
+    }
     case PrintOp::PanelButtons:
         token = QStringLiteral("panel buttons ") +
                 (n & 1 ? QStringLiteral("off") : QStringLiteral("on"));
@@ -355,6 +392,34 @@ void Receipt::printCommand(const ParsedCommand &command)
     case PrintOp::UserCharacters:
         token = QStringLiteral("user characters ") + onOff(n);
         break;
+    case PrintOp::DefineCharacters:
+        token =
+            QStringLiteral("define characters %1..%2")
+                .arg(QString(QLatin1Char(char(at(p, 1)))), QString(QLatin1Char(char(at(p, 2)))));
+        break;
+    case PrintOp::CancelCharacter:
+        token = QStringLiteral("cancel user character ") +
+                (n >= 0x20 && n < 0x7F ? QString(QLatin1Char(char(n))) : QString());
+        break;
+    case PrintOp::SymbolType: {
+        // GS Z n: 0 PDF417, 1 DataMatrix, 2 QR code, as symbol kinds of GS ( k.
+        static constexpr int kKinds[] = {0, 6, 1};
+        const int index = n >= '0' ? n - '0' : n;
+        token = QStringLiteral("2D code type ");
+        if (index >= 0 && index < int(std::size(kKinds))) {
+            m_symbolType = kKinds[index];
+            token += symbolName(m_symbolType);
+        }
+        break;
+    }
+    case PrintOp::SymbolPrint: {
+        const qint64 size = command.size - command.bytes.size();
+        token = QStringLiteral("2D code %1 %2")
+                    .arg(symbolName(m_symbolType),
+                         quoted(readable(command.data), size, command.data.size() == size));
+        ownLine = true;
+        break;
+    }
     case PrintOp::Size:
         token = QStringLiteral("size %1x%2").arg(((n >> 4) & 7) + 1).arg((n & 7) + 1);
         break;

@@ -11,7 +11,8 @@
 
 // What the printer puts on paper: the text and the ESC/POS commands of a receipt, turned into
 // readable print-out lines. Keeps the state that decides what a later command prints: the code
-// page chosen by ESC t, and the data stored for a QR code or another two-dimensional code.
+// page chosen by ESC t, the data stored for a QR code or another two-dimensional code, and the
+// kind of code GS Z chose.
 class Receipt
 {
 public:
@@ -53,4 +54,5 @@ private:
     int m_codePage;
     bool m_crFeeds;
     std::array<StoredSymbol, kSymbolKinds> m_symbols;
+    int m_symbolType = 0; // the kind GS Z chose for ESC Z, PDF417 until then
 };

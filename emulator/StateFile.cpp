@@ -1,11 +1,20 @@
 #include "StateFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
+#include <QTemporaryFile>
 
 #include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -26,21 +35,56 @@ constexpr std::array<NumberKey, 5> kNumberKeys{{
 
 constexpr char kLanguageModelKey[] = "languageModel";
 
+// A state file holds a few numbers and a name; anything larger is not one.
+constexpr qint64 kMaxStateBytes = 64 * 1024;
+
+QString systemError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// The file's bytes, when it is a regular file of kMaxStateBytes at most; nullopt for a missing
+// file. Opened without blocking, so that a FIFO does not hold the program up.
+std::optional<QByteArray> readRegularFile(const QString &path, QString *error)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno != ENOENT)
+            *error = QStringLiteral("cannot read %1: %2").arg(path, systemError());
+        return std::nullopt;
+    }
+    QFile file;
+    struct stat info = {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+        *error = QStringLiteral("cannot read %1: not a regular file").arg(path);
+    else if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        *error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+    if (!file.isOpen()) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    QByteArray bytes = file.read(kMaxStateBytes + 1);
+    if (bytes.size() > kMaxStateBytes) {
+        *error = QStringLiteral("cannot read %1: larger than %2 KiB")
+                     .arg(path)
+                     .arg(kMaxStateBytes / 1024);
+        return std::nullopt;
+    }
+    return bytes;
+}
+
 } // namespace
 
 namespace StateFile {
 
 bool load(const QString &path, PrinterSettings &settings, QString *error)
 {
-    QFile file(path);
-    if (!file.exists())
-        return true;
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
-        return false;
-    }
+    error->clear();
+    const std::optional<QByteArray> bytes = readRegularFile(path, error);
+    if (!bytes)
+        return error->isEmpty(); // a missing file is no error
     QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
+    const QJsonDocument document = QJsonDocument::fromJson(*bytes, &parseError);
     if (!document.isObject()) {
         *error = QStringLiteral("%1 is not a JSON object: %2").arg(path, parseError.errorString());
         return false;
@@ -79,12 +123,20 @@ bool save(const QString &path, const PrinterSettings &settings, QString *error)
         object.insert(QLatin1String(entry.key), settings.*entry.field);
     object.insert(QLatin1String(kLanguageModelKey), settings.languageModel);
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(object).toJson()) < 0 ||
-        !file.commit()) {
+    // A new file beside it takes its place: a symbolic link there is replaced, never written
+    // through. (QSaveFile would write to the link's target.)
+    QTemporaryFile file(QFileInfo(path).absoluteFilePath() + QStringLiteral(".XXXXXX"));
+    if (!file.open() || file.write(QJsonDocument(object).toJson()) < 0 || !file.flush() ||
+        ::fsync(file.handle()) != 0) {
         *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
         return false;
     }
+    if (std::rename(QFile::encodeName(file.fileName()).constData(),
+                    QFile::encodeName(path).constData()) != 0) {
+        *error = QStringLiteral("cannot write %1: %2").arg(path, systemError());
+        return false;
+    }
+    file.setAutoRemove(false); // it is the state file now
     return true;
 }
 

@@ -21,6 +21,7 @@
 #include <optional>
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/ioctl.h>
@@ -118,8 +119,8 @@ bool announce(const QString &file, const QByteArray &content)
 {
     const QDir folder(EmulatorPorts::announcementFolder());
     QFile announcement(folder.filePath(file));
-    return folder.mkpath(u"."_s) && announcement.open(QIODevice::WriteOnly) &&
-           announcement.write(content) == content.size();
+    return (folder.exists() || ::mkdir(QFile::encodeName(folder.path()).constData(), 0700) == 0) &&
+           announcement.open(QIODevice::WriteOnly) && announcement.write(content) == content.size();
 }
 
 // A process id that no process has: a child that has ended and been reaped.
@@ -142,12 +143,17 @@ struct OrderRow
 };
 Q_DECLARE_METATYPE(OrderRow)
 
+// How the announcement folder came to be.
+enum class Folder { Own, Link, OpenToOthers, OtherUser };
+
 // Announcements in the runtime folder; `<pty>` and `<pty2>` stand for two live pseudo-terminals,
-// `<pid>` for this process, `<ended>` for a process that has ended.
+// `<pid>` for this process, `<ended>` for a process that has ended, `<folder>` for the folder.
 struct AnnouncementRow
 {
     QList<std::pair<QString, QString>> files{}; // name, content
     QStringList listed{};                       // the paths of COM2, COM3 ... after ttyS0
+    Folder folder = Folder::Own;
+    QString warning{}; // on standard error, for a folder that is not used
 };
 Q_DECLARE_METATYPE(AnnouncementRow)
 
@@ -179,7 +185,12 @@ private Q_SLOTS:
         QVERIFY(m_runtime.isValid());
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
     }
-    void cleanup() { QDir(EmulatorPorts::announcementFolder()).removeRecursively(); }
+    void cleanup()
+    {
+        QFile::remove(EmulatorPorts::announcementFolder()); // a symbolic link in some rows
+        QDir(EmulatorPorts::announcementFolder()).removeRecursively();
+        QDir(m_runtime.filePath(u"elsewhere"_s)).removeRecursively();
+    }
 
     void numbering_data()
     {
@@ -236,14 +247,27 @@ private Q_SLOTS:
             .listed = {u"<pty2>"_s}};
         QTest::newRow("pseudo-terminal gone: passed over")
             << AnnouncementRow{.files = {live("<pid>-1.pty", "/dev/pts/999999\n")}};
-        QTest::newRow("path that is no device: passed over")
-            << AnnouncementRow{.files = {live("<pid>-1.pty", "<folder>/<pid>-1.pty\n")}};
+        QTest::newRow(
+            "paths that are no pseudo-terminal (a file, /dev/null, /dev/tty): passed over")
+            << AnnouncementRow{.files = {live("<pid>-1.pty", "<folder>/<pid>-1.pty\n"),
+                                         live("<pid>-2.pty", "/dev/null\n"),
+                                         live("<pid>-3.pty", "/dev/tty\n")}};
         QTest::newRow("announcement not yet complete, other names: passed over") << AnnouncementRow{
             .files = {live("<pid>-1.pty", "<pty>"), live("printer.pty", "<pty2>\n"),
                       live("<pid>-2.txt", "<pty2>\n")}};
         QTest::newRow("one path announced twice: listed once") << AnnouncementRow{
             .files = {live("<pid>-1.pty", "<pty>\n"), live("<pid>-2.pty", "<pty>\n")},
             .listed = {u"<pty>"_s}};
+        // Anyone could plant announcements there: the folder is not used, and the user is told.
+        const auto untrusted = [&](const char *name, Folder folder, const char *why) {
+            QTest::newRow(name) << AnnouncementRow{.files = {live("<pid>-1.pty", "<pty>\n")},
+                                                   .folder = folder,
+                                                   .warning = u"ignoring <folder>: "_s +
+                                                              QLatin1String(why)};
+        };
+        untrusted("folder a symbolic link: not used", Folder::Link, "a symbolic link");
+        untrusted("folder open to others: not used", Folder::OpenToOthers, "mode 0755, not 0700");
+        untrusted("folder of another user: not used", Folder::OtherUser, "owned by another user");
     }
 
     void emulatorPorts()
@@ -257,9 +281,22 @@ private Q_SLOTS:
                 .replace(u"<pid>"_s, QString::number(QCoreApplication::applicationPid()))
                 .replace(u"<folder>"_s, folder);
         };
+        const QByteArray encoded = QFile::encodeName(folder);
+        const QString elsewhere = m_runtime.filePath(u"elsewhere"_s);
+        if (row.folder == Folder::OtherUser && ::geteuid() != 0)
+            QSKIP("only root can give a folder to another user");
+        if (row.folder == Folder::Link)
+            QVERIFY(QDir().mkpath(elsewhere) && QFile::link(elsewhere, folder));
+        else
+            QVERIFY(::mkdir(encoded.constData(),
+                            row.folder == Folder::OpenToOthers ? 0755 : 0700) == 0);
         const QString ended = QString::number(endedProcess());
         for (const auto &[name, content] : std::as_const(row.files))
             QVERIFY(announce(filled(name).replace(u"<ended>"_s, ended), filled(content).toUtf8()));
+        if (row.folder == Folder::OtherUser)
+            QVERIFY(::chown(encoded.constData(), kNobody, kNobody) == 0);
+        if (!row.warning.isEmpty())
+            QTest::ignoreMessage(QtWarningMsg, qPrintable(filled(row.warning)));
         QStringList described{u"/dev/ttyS0"_s};
         for (const QString &path : std::as_const(row.listed))
             described.append(u"printer emulator (%1)"_s.arg(filled(path)));
@@ -272,10 +309,34 @@ private Q_SLOTS:
             QCOMPARE(resolver.serialPortName(number), filled(row.listed.value(number - 2)));
 
         // The emulators end and take their announcements with them: no COM port leads there.
+        if (row.folder != Folder::Own)
+            return;
         QVERIFY(QDir(folder).removeRecursively());
         QCOMPARE(resolver.serialPortDescriptions(2),
                  (QStringList{u"/dev/ttyS0"_s, u"no device"_s}));
         QCOMPARE(resolver.serialPortName(2), QString());
+    }
+
+    // Qt trusts neither XDG_RUNTIME_DIR (a symbolic link) nor its own fallback in TMPDIR (a file
+    // in its place): there is no announcement folder, never one at the root of the file system.
+    void runtimeFolderRefused()
+    {
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        const std::optional<QByteArray> tmp =
+            qEnvironmentVariableIsSet("TMPDIR") ? std::optional(qgetenv("TMPDIR")) : std::nullopt;
+        const auto restore = qScopeGuard([&] {
+            qputenv("XDG_RUNTIME_DIR", runtime);
+            tmp ? qputenv("TMPDIR", *tmp) : qunsetenv("TMPDIR");
+        });
+        QTemporaryDir other;
+        QFile fallback(other.filePath(u"runtime-"_s +
+                                      QString::fromLocal8Bit(::getpwuid(::geteuid())->pw_name)));
+        QVERIFY(QFile::link(m_runtime.path(), other.filePath(u"runtime"_s)) &&
+                fallback.open(QIODevice::WriteOnly));
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(other.filePath(u"runtime"_s)));
+        qputenv("TMPDIR", QFile::encodeName(other.path()));
+        QCOMPARE(EmulatorPorts::announcementFolder(), QString());
+        QCOMPARE(EmulatorPorts().livePorts(), QStringList());
     }
 
     void openFailure_data()

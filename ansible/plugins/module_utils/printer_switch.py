@@ -120,8 +120,8 @@ def parse_backup(port, rc, stdout, stderr):
 
 
 def parse_set(port, rc, stdout, stderr):
-    """The one result line of `set --json` for one printer: its result and its changes as
-    {setting, from, to}. PrinterSwitchError with printer-switch's message when the printer failed,
+    """The one result line of `set --json` for one printer: its result, its changes as
+    {setting, from, to} and printer-switch's messages about it. PrinterSwitchError with printer-switch's message when the printer failed,
     refused or was interrupted."""
     results = []
     for line in stdout.splitlines():
@@ -135,12 +135,17 @@ def parse_set(port, rc, stdout, stderr):
         raise PrinterSwitchError(_failure(port, _last_line(stderr) or
                                           "printer-switch set ended with status %d" % rc))
     result = results[0]
+    # printer-switch names the port in its own spelling ("tcp:10.1.2.3:9100").
+    port = result.get("port") or port
     if result.get("result") not in GOOD_RESULTS or rc != 0:
         raise PrinterSwitchError(_failure(port, result.get("error") or _last_line(stderr) or
                                           "%s" % result.get("result")))
     changes = [{"setting": change["setting"], "from": change["from"], "to": change["to"]}
                for change in result.get("changes") or []]
-    return {"result": result["result"], "changes": changes}
+    # What printer-switch tells the user about this printer, the power-cycle reminder after a
+    # write; its summary of the run is left out.
+    messages = [line for line in stderr.splitlines() if line.startswith(port + ":")]
+    return {"result": result["result"], "changes": changes, "messages": messages}
 
 
 def describe(info, changes):
@@ -191,8 +196,5 @@ class PrinterSwitch:
         return parse_backup(self._port, *self._run("backup", []))
 
     def set(self, settings, dry_run):
-        rc, stdout, stderr = self._run("set", ["--json"] + (["--dry-run"] if dry_run else []) +
-                                       settings)
-        outcome = parse_set(self._port, rc, stdout, stderr)
-        outcome["messages"] = [line for line in stderr.splitlines() if line.strip()]
-        return outcome
+        return parse_set(self._port, *self._run("set", ["--json"] +
+                                                (["--dry-run"] if dry_run else []) + settings))

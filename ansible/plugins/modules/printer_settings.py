@@ -138,7 +138,8 @@ def main():
         before = printer_switch.info() if expected_model or module._diff else None
         if expected_model and before.get("model") != expected_model:
             raise PrinterSwitchError('%s: refused: model "%s" is not the expected "%s"; nothing '
-                                     'was written' % (port, before.get("model"), expected_model))
+                                     'was written' % (before.get("port") or port, before.get("model"),
+                                                      expected_model))
         outcome = printer_switch.set(settings, dry_run=module.check_mode)
         changed = outcome["result"] == "ok"
         after = None

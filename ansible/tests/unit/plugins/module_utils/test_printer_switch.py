@@ -52,17 +52,20 @@ class SettingArguments(unittest.TestCase):
 class ParseSet(unittest.TestCase):
     def test_good_results(self):
         rows = [
-            ("written: changes without the written flag", 0,
+            ("written: changes without the written flag, the reminder without the summary", 0,
              '{"port": "%s", "result": "ok", "changes": [{"setting": "SW2", "from": 37, '
              '"to": 45, "written": true}], "error": null}\n' % PORT,
-             {"result": "ok", "changes": [{"setting": "SW2", "from": 37, "to": 45}]}),
+             "%s: After writed software switch, please re-power on printer!!\n1 ok\n" % PORT,
+             {"result": "ok", "changes": [{"setting": "SW2", "from": 37, "to": 45}],
+              "messages": ["%s: After writed software switch, please re-power on printer!!"
+                           % PORT]}),
             ("already held: no change", 0,
              '{"port": "%s", "result": "unchanged", "changes": [], "error": null}\n' % PORT,
-             {"result": "unchanged", "changes": []}),
+             "1 unchanged\n", {"result": "unchanged", "changes": [], "messages": []}),
         ]
-        for name, rc, stdout, expected in rows:
+        for name, rc, stdout, stderr, expected in rows:
             with self.subTest(name):
-                self.assertEqual(parse_set(PORT, rc, stdout, ""), expected)
+                self.assertEqual(parse_set("tcp:127.0.0.1", rc, stdout, stderr), expected)
 
     def test_failures_carry_printer_switch_message(self):
         rows = [

@@ -15,25 +15,8 @@ description:
     one printer, and returns what the printer is and holds, and its backup document.
   - Changes nothing on the printer; runs in check mode too.
   - Needs the package C(printer-switch-utility) on the managed host.
-options:
-  port:
-    description:
-      - The printer's port as printer-switch takes it, C(tcp:HOST[:PORT]) (port 9100 when left
-        out), C(COMn), a device path such as C(/dev/ttyUSB0), or C(LPT1).
-    type: str
-    required: true
-  baud:
-    description: The serial baud rate (printer-switch's default is 115200).
-    type: int
-    choices: [115200, 38400, 19200, 9600]
-  parity:
-    description: The serial parity (printer-switch's default is none).
-    type: str
-    choices: [none, even]
-  handshake:
-    description: The serial handshake, C(dtr) for DTR/DSR (the default) or C(xon) for XON/XOFF.
-    type: str
-    choices: [dtr, xon]
+extends_documentation_fragment:
+  - printerswitch.norvanta.printer_port
 author:
   - Printer Software Switch Utility developers
 notes:
@@ -70,23 +53,24 @@ printer:
   sample:
     maker: NORVANTA
     model: KV-4100
-    firmware: "1.04"
-    hoursPowered: "120"
-    cutCount: "3150"
-    language: {model: "ANK", fontRom: "FR-1", codePage: 0, charset: 0}
+    firmware: "1.07.02"
+    hoursPowered: "1283"
+    cutCount: "48213"
+    language: {model: STANDARD, fontRom: "ANK 12x24 9x17", codePage: 0, charset: 0}
     switches:
       SW2:
-        value: 37
+        value: 235
         switches:
-          - {number: 1, "on": false, meaning: "Auto cutter enabled"}
+          - {number: 1, "on": false, meaning: "Print Density = NORMAL"}
+          - {number: 4, "on": false, meaning: "Partial cut paper."}
 backup:
   description:
     - The backup document of C(printer-switch backup), which C(printer-switch restore) and the
       C(settings) option of M(printerswitch.norvanta.printer_settings) take as it is.
   returned: success
   type: dict
-  sample: {maker: NORVANTA, model: KV-4100, switches: {SW1: 0, SW2: 37, SW3: 0},
-           codePage: 0, charset: 0}
+  sample: {maker: NORVANTA, model: KV-4100, switches: {SW2: 235, SW3: 0}, codePage: 0,
+           charset: 0}
 """
 
 from ansible.module_utils.basic import AnsibleModule

@@ -22,24 +22,6 @@ description:
     only the new values are shown.
   - Needs the package C(printer-switch-utility) on the managed host.
 options:
-  port:
-    description:
-      - The printer's port as printer-switch takes it, C(tcp:HOST[:PORT]) (port 9100 when left
-        out), C(COMn), a device path such as C(/dev/ttyUSB0), or C(LPT1).
-    type: str
-    required: true
-  baud:
-    description: The serial baud rate (printer-switch's default is 115200).
-    type: int
-    choices: [115200, 38400, 19200, 9600]
-  parity:
-    description: The serial parity (printer-switch's default is none).
-    type: str
-    choices: [none, even]
-  handshake:
-    description: The serial handshake, C(dtr) for DTR/DSR (the default) or C(xon) for XON/XOFF.
-    type: str
-    choices: [dtr, xon]
   settings:
     description:
       - The settings the printer is to hold, with printer-switch's names, in any number and
@@ -60,6 +42,8 @@ options:
         C(ZEPHYR-550)). A backup document in C(settings) sets it to the backup's model unless
         it is given.
     type: str
+extends_documentation_fragment:
+  - printerswitch.norvanta.printer_port
 author:
   - Printer Software Switch Utility developers
 notes:
@@ -105,7 +89,7 @@ changes:
   returned: success
   type: list
   elements: dict
-  sample: [{setting: SW2, from: 37, to: 45}, {setting: codepage, from: 0, to: 17}]
+  sample: [{setting: SW2, from: 235, to: 227}, {setting: codepage, from: 0, to: 17}]
 result:
   description: printer-switch's result for the printer, C(ok) or C(unchanged).
   returned: success

@@ -18,7 +18,8 @@ GOOD_RESULTS = ("ok", "unchanged")
 
 # A setting name goes to printer-switch as NAME=VALUE, so it may not look like an option or carry
 # a second "=".
-_SETTING_NAME = re.compile(r"^[A-Za-z][A-Za-z0-9.]*$")
+_SETTING_NAME = re.compile(r"[A-Za-z][A-Za-z0-9.]*")
+_DIGITS = re.compile(r"[0-9]+")
 
 # The options every module takes to reach one printer.
 PORT_ARGUMENT_SPEC = dict(
@@ -64,7 +65,7 @@ def setting_arguments(settings):
         raise PrinterSwitchError("settings: no setting given")
     arguments = []
     for name, value in pairs:
-        if not isinstance(name, str) or not _SETTING_NAME.match(name):
+        if not isinstance(name, str) or not _SETTING_NAME.fullmatch(name):
             raise PrinterSwitchError("settings: %r is no setting name" % (name,))
         arguments.append("%s=%s" % (name, _setting_value(name, value)))
     return arguments, model
@@ -74,7 +75,7 @@ def _setting_value(name, value):
     # A switch is true (ON) or false (OFF); a byte, code page or character set is a number.
     if isinstance(value, bool):
         return "ON" if value else "OFF"
-    if (isinstance(value, int) and value >= 0) or (isinstance(value, str) and value.isdigit()):
+    if (isinstance(value, int) and value >= 0) or (isinstance(value, str) and _DIGITS.fullmatch(value)):
         return str(int(value))
     raise PrinterSwitchError("settings: %s is true or false for a switch, or a whole number"
                              % name)

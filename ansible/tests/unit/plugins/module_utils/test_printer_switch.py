@@ -40,6 +40,8 @@ class SettingArguments(unittest.TestCase):
             ("nothing to set", {}, "no setting given"),
             ("a name that would be an option", {"--port": 1}, "is no setting name"),
             ("a second equals sign", {"SW2=1": 1}, "is no setting name"),
+            ("a line break after the name", {"SW2\n": 1}, "is no setting name"),
+            ("a digit that is no ASCII digit", {"SW2": "\u00b2"}, "SW2 is true or false"),
             ("a switch as text", {"SW2.4": "yes"}, "SW2.4 is true or false"),
             ("a negative byte", {"SW2": -1}, "SW2 is true or false"),
         ]

@@ -233,7 +233,9 @@ constexpr std::array kCommands{
                     "standard input) to every printer given, each as set would, up to N at once "
                     "(default 8; printers on TCP side by side, on one serial port one at a "
                     "time). A printer whose maker or model differs from the backup's is "
-                    "refused. One result line per printer, then N ok, N unchanged, N failed.",
+                    "refused. One result line per printer (with --json one JSON object per "
+                    "line, and the summary on standard error), then N ok, N unchanged, N "
+                    "failed, and the refused and interrupted ones where there are any.",
                 .options = kPort | kSerial | kJobs | kJson,
                 .minPorts = 1,
                 .maxPorts = -1,

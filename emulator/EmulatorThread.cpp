@@ -97,3 +97,11 @@ void EmulatorThread::setStatus(const PrinterStatus &status)
 {
     call([this, status] { m_emulator->setStatus(status); });
 }
+
+void EmulatorThread::onCommand(const std::function<void(const QString &)> &hook)
+{
+    call([this, hook] {
+        QObject::connect(m_emulator, &Emulator::commandReceived, m_emulator, hook,
+                         Qt::DirectConnection);
+    });
+}

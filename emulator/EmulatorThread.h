@@ -4,6 +4,7 @@
 
 #include <QThread>
 
+#include <functional>
 #include <type_traits>
 
 // Runs an Emulator in a thread of its own, so that a test can block its main thread (a window
@@ -36,6 +37,9 @@ public:
     void setFaults(const Faults &faults);
     // Changes the printer's sensors, as a line on the program's standard input does.
     void setStatus(const PrinterStatus &status);
+    // Calls `hook` in the emulator's thread with the readable line of every command the printer
+    // carries out ("unlock", "write SW2 = 129" ...), before its reply goes out.
+    void onCommand(const std::function<void(const QString &line)> &hook);
 
 private:
     template<typename Function> std::invoke_result_t<Function> call(Function function) const;

@@ -25,7 +25,11 @@ if(TARGET printer-emulator)
 endif()
 if(TARGET printer-switch)
   psu_install_program(printer-switch
-    SUMMARY "set up NORVANTA POS receipt printers from a shell or a script, one or a whole fleet")
+    SUMMARY "set up NORVANTA POS receipt printers from a shell or a script, one or a whole fleet"
+    INCLUDE ${CMAKE_CURRENT_LIST_DIR}/printer-switch.h2m)
+  # Completion of its commands, options and ports in bash, loaded when the command is first used.
+  install(FILES ${CMAKE_CURRENT_LIST_DIR}/printer-switch.bash-completion
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME printer-switch)
 endif()
 
 # The help file goes to the data folder, where the utility looks after the working directory

@@ -2,16 +2,11 @@
 
 #include "PrinterModels.h"
 #include "PrinterRecord.h"
+#include "SwitchBits.h"
 
 #include <array>
 
 namespace {
-
-QString fromTo(const QString &name, std::optional<int> from, int to)
-{
-    const QString before = from ? QString::number(*from) : QStringLiteral("?");
-    return QStringLiteral("%1 %2->%3").arg(name, before).arg(to);
-}
 
 // Why `sw` of the printer cannot be changed; empty when it can.
 QString switchRefusal(const PrinterRecord &printer, SwitchByte sw)
@@ -54,9 +49,9 @@ ChangePlan ChangePlan::make(const PrinterRecord &printer, const QList<SettingReq
             if (request.kind == SettingRequest::Kind::SwitchByte) {
                 value = request.value;
             } else {
-                // OFF is a set bit; switch 1 is bit 0.
-                const int bit = 1 << (request.number - 1);
-                value = request.off ? (*value | bit) : (*value & ~bit);
+                std::array<bool, 8> off = SwitchBits::offStates(*value);
+                off[std::size_t(request.number - 1)] = request.off;
+                value = SwitchBits::valueFromOffStates(off);
             }
             break;
         case SettingRequest::Kind::CodePage:
@@ -108,17 +103,33 @@ bool ChangePlan::isEmpty() const
     return switches.isEmpty() && !language;
 }
 
+QList<SettingChange> ChangePlan::changes() const
+{
+    QList<SettingChange> entries;
+    for (const SwitchChange &change : switches)
+        entries.append({switchName(change.sw), change.from, change.to, int(entries.size())});
+    if (language) {
+        const int step = int(switches.size());
+        if (language->codePageFrom != language->codePage)
+            entries.append(
+                {QStringLiteral("codepage"), language->codePageFrom, language->codePage, step});
+        if (language->charsetFrom != language->charset)
+            entries.append(
+                {QStringLiteral("charset"), language->charsetFrom, language->charset, step});
+    }
+    return entries;
+}
+
+QString ChangePlan::summary(const SettingChange &change)
+{
+    const QString before = change.from ? QString::number(*change.from) : QStringLiteral("?");
+    return QStringLiteral("%1 %2->%3").arg(change.setting, before).arg(change.to);
+}
+
 QStringList ChangePlan::summary() const
 {
     QStringList entries;
-    for (const SwitchChange &change : switches)
-        entries << fromTo(switchName(change.sw), change.from, change.to);
-    if (language) {
-        if (language->codePageFrom != language->codePage)
-            entries << fromTo(QStringLiteral("codepage"), language->codePageFrom,
-                              language->codePage);
-        if (language->charsetFrom != language->charset)
-            entries << fromTo(QStringLiteral("charset"), language->charsetFrom, language->charset);
-    }
+    for (const SettingChange &change : changes())
+        entries << summary(change);
     return entries;
 }

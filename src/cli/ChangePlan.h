@@ -29,6 +29,17 @@ struct LanguageChange
     int charset = 0;
 };
 
+// One setting a plan changes, as results name it: "SW2", "codepage" or "charset", what the
+// printer held (nothing when that was no number) and what it is to hold. `step` is the write
+// that carries it: the switch bytes one each in their order, then the language write.
+struct SettingChange
+{
+    QString setting;
+    std::optional<int> from;
+    int to = 0;
+    int step = 0;
+};
+
 // What the requests change on a printer whose communication test has run: the switch bytes in
 // the order the model reads them, then the language settings. A plan that is refused changes
 // nothing.
@@ -45,6 +56,9 @@ struct ChangePlan
     static ChangePlan make(const PrinterRecord &printer, const QList<SettingRequest> &requests);
 
     bool isEmpty() const;
+    // Every setting that changes, in the order of the writes.
+    QList<SettingChange> changes() const;
     // "SW2 37->45", "codepage 0->17", "charset 0->12": one entry per setting that changes.
     QStringList summary() const;
+    static QString summary(const SettingChange &change);
 };

@@ -2,6 +2,20 @@
 
 #include <QIODevice>
 
+namespace {
+
+// Line ends stay; every other control character becomes "?".
+QString printable(QString text)
+{
+    for (QChar &c : text) {
+        if (c != u'\n' && c.category() == QChar::Other_Control)
+            c = u'?';
+    }
+    return text;
+}
+
+} // namespace
+
 Console::Console(QIODevice &out, QIODevice &err)
     : m_out(out)
     , m_err(err)
@@ -9,7 +23,11 @@ Console::Console(QIODevice &out, QIODevice &err)
 
 void Console::out(const QString &line)
 {
-    write(m_out, line);
+    if (!write(m_out, line)) {
+        const QMutexLocker lock(&m_mutex);
+        if (m_outputError.isEmpty())
+            m_outputError = m_out.errorString();
+    }
 }
 
 void Console::err(const QString &text)
@@ -20,8 +38,16 @@ void Console::err(const QString &text)
     write(m_err, lines);
 }
 
-void Console::write(QIODevice &device, const QString &text)
+QString Console::outputError() const
 {
     const QMutexLocker lock(&m_mutex);
-    device.write((text + QLatin1Char('\n')).toUtf8());
+    return m_outputError;
+}
+
+bool Console::write(QIODevice &device, const QString &text)
+{
+    const QByteArray bytes = (printable(text) + QLatin1Char('\n')).toUtf8();
+    const QMutexLocker lock(&m_mutex);
+    // The devices are unbuffered: a line that was written has left.
+    return device.write(bytes) == bytes.size();
 }

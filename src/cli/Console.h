@@ -6,7 +6,8 @@
 class QIODevice;
 
 // Standard output and standard error of printer-switch, safe to use from every thread: each call
-// writes whole lines at once. Results go to `out`, messages to `err`.
+// writes whole lines at once. Results go to `out`, messages to `err`. Control characters that a
+// printer may send (ESC, OSC ...) are shown as "?", so that no text reaches the terminal raw.
 class Console
 {
 public:
@@ -17,10 +18,14 @@ public:
     // A message; the CR LF and CR line ends of the printer's messages become plain line ends.
     void err(const QString &text);
 
-private:
-    void write(QIODevice &device, const QString &text);
+    // Why a line of results did not reach standard output; empty while every one did.
+    QString outputError() const;
 
-    QMutex m_mutex;
+private:
+    bool write(QIODevice &device, const QString &text);
+
+    mutable QMutex m_mutex;
     QIODevice &m_out;
     QIODevice &m_err;
+    QString m_outputError;
 };

@@ -1,47 +1,60 @@
 #include "InterruptGuard.h"
 
+#include <array>
 #include <atomic>
 #include <csignal>
 
 namespace {
 
-std::atomic<bool> g_interrupted{false};
-struct sigaction g_previousInt = {};
-struct sigaction g_previousTerm = {};
-struct sigaction g_previousPipe = {};
-
-void onStopSignal(int)
+struct Handled
 {
-    g_interrupted = true;
-}
+    int signal;
+    const char *name;
+};
 
-void handle(int signal, void (*handler)(int), struct sigaction *previous)
+constexpr std::array kSignals{Handled{SIGHUP, "SIGHUP"}, Handled{SIGINT, "SIGINT"},
+                              Handled{SIGQUIT, "SIGQUIT"}, Handled{SIGTERM, "SIGTERM"},
+                              Handled{SIGPIPE, "SIGPIPE"}};
+
+std::atomic<int> g_signal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+std::array<struct sigaction, kSignals.size()> g_previous{};
+
+void onStopSignal(int signal)
 {
-    struct sigaction action = {};
-    action.sa_handler = handler;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    ::sigaction(signal, &action, previous);
+    int none = 0;
+    g_signal.compare_exchange_strong(none, signal);
 }
 
 } // namespace
 
 InterruptGuard::InterruptGuard()
 {
-    g_interrupted = false;
-    handle(SIGINT, onStopSignal, &g_previousInt);
-    handle(SIGTERM, onStopSignal, &g_previousTerm);
-    handle(SIGPIPE, SIG_IGN, &g_previousPipe);
+    g_signal = 0;
+    struct sigaction action = {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (std::size_t i = 0; i < kSignals.size(); ++i)
+        ::sigaction(kSignals[i].signal, &action, &g_previous[i]);
 }
 
 InterruptGuard::~InterruptGuard()
 {
-    ::sigaction(SIGINT, &g_previousInt, nullptr);
-    ::sigaction(SIGTERM, &g_previousTerm, nullptr);
-    ::sigaction(SIGPIPE, &g_previousPipe, nullptr);
+    for (std::size_t i = 0; i < kSignals.size(); ++i)
+        ::sigaction(kSignals[i].signal, &g_previous[i], nullptr);
 }
 
-bool InterruptGuard::interrupted()
+int InterruptGuard::signal()
 {
-    return g_interrupted;
+    return g_signal;
+}
+
+QString InterruptGuard::signalName(int signal)
+{
+    for (const Handled &handled : kSignals) {
+        if (handled.signal == signal)
+            return QLatin1String(handled.name);
+    }
+    return QStringLiteral("signal %1").arg(signal);
 }

@@ -1,10 +1,12 @@
 #pragma once
 
-// Ctrl-C, SIGTERM and a closed output pipe while printer-switch writes to printers: the printers
-// being written are finished, each with its lock, and no other printer is started. While a guard
-// lives, SIGINT and SIGTERM set a flag instead of ending the program, and SIGPIPE is ignored (an
-// output that has gone away costs the lines, not the printers); the previous handling comes back
-// when the guard ends.
+#include <QString>
+
+// Termination signals while printer-switch writes to printers: a printer being written is
+// finished, with its lock, and no other printer is started. While a guard lives, SIGHUP, SIGINT,
+// SIGQUIT, SIGTERM and SIGPIPE only note the signal instead of ending the program (a closed
+// output pipe costs the lines, not the printers); the previous handling comes back when the
+// guard ends.
 class InterruptGuard
 {
 public:
@@ -14,6 +16,9 @@ public:
     InterruptGuard(const InterruptGuard &) = delete;
     InterruptGuard &operator=(const InterruptGuard &) = delete;
 
-    // True once SIGINT or SIGTERM came while a guard lived.
-    static bool interrupted();
+    // The first signal that came while a guard lived; 0 for none.
+    static int signal();
+    static bool interrupted() { return signal() != 0; }
+    // "SIGINT", ...
+    static QString signalName(int signal);
 };

@@ -1,5 +1,13 @@
 #include "PortArgument.h"
 
+#include <QFile>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 constexpr int kLastComPort = 16;
@@ -122,4 +130,33 @@ QString PortArgument::text() const
         break;
     }
     return devicePath.isEmpty() ? QStringLiteral("COM%1").arg(comNumber) : devicePath;
+}
+
+QString PortArgument::deviceProblem() const
+{
+#ifdef Q_OS_UNIX
+    if (devicePath.isEmpty())
+        return {};
+    const QByteArray path = QFile::encodeName(devicePath);
+    struct stat status = {};
+    // A path that is not there, or not for this user, is left to the link, which says why.
+    if (::stat(path.constData(), &status) != 0)
+        return {};
+    const QString problem = kind == PortKind::Serial ? QStringLiteral("not a serial device")
+                                                     : QStringLiteral("not a printer device");
+    if (!S_ISCHR(status.st_mode))
+        return problem;
+    if (kind != PortKind::Serial)
+        return {};
+    // A character device that is no terminal (/dev/null, /dev/zero) is no serial port either.
+    // Opened without waiting for the modem lines and without becoming the controlling terminal.
+    const int fd = ::open(path.constData(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    const bool terminal = ::isatty(fd) == 1;
+    ::close(fd);
+    return terminal ? QString() : problem;
+#else
+    return {};
+#endif
 }

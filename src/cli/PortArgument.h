@@ -26,4 +26,7 @@ struct PortArgument
 
     // The port written out in full, as results name it: "tcp:10.1.2.3:9100", "COM3", "LPT1".
     QString text() const;
+    // Why the device given by its path cannot be the port, in a few words ("not a serial
+    // device"); empty when it may be, or when only opening it will tell.
+    QString deviceProblem() const;
 };

@@ -93,6 +93,10 @@ bool PrinterSession::open()
 
 TestStop PrinterSession::communicationTest()
 {
+    // A path that is no device of its kind gets one line, not the window's messages.
+    m_deviceProblem = m_port.deviceProblem();
+    if (!m_deviceProblem.isEmpty())
+        return TestStop::PortOpen;
     TestStop stop = TestStop::PortOpen;
     if (open()) {
         CommunicationTest test(*m_commands, m_record);
@@ -111,6 +115,8 @@ QString PrinterSession::stopReason(TestStop stop) const
     case TestStop::None:
         break;
     case TestStop::PortOpen:
+        if (!m_deviceProblem.isEmpty())
+            return m_deviceProblem;
         return m_port.kind == PortKind::Tcp ? QStringLiteral("no connection")
                                             : QStringLiteral("the port could not be opened");
     case TestStop::MakerInfo:

@@ -81,4 +81,5 @@ private:
     std::unique_ptr<DryRunChannel> m_channel;
     std::unique_ptr<PrinterCommands> m_commands;
     bool m_opened = false;
+    QString m_deviceProblem;
 };

@@ -8,10 +8,12 @@
 
 namespace {
 
-// The plan's writes through `commands`: false, with `failure` set, at the first that failed.
+// The plan's writes through `commands`: false, with `failure` set, at the first that failed;
+// `written` counts those that reached the printer.
 bool sendWrites(const ChangePlan &plan, CommandSet &commands, PrinterRecord &record,
-                QString &failure)
+                QString &failure, int &written)
 {
+    written = 0;
     for (const SwitchChange &change : plan.switches) {
         record.setSwitchToWrite(change.sw, change.to);
         const WriteResult result = setSwitch(commands, change.sw);
@@ -22,6 +24,7 @@ bool sendWrites(const ChangePlan &plan, CommandSet &commands, PrinterRecord &rec
             failure = failure.arg(switchName(change.sw));
             return false;
         }
+        ++written;
     }
     if (plan.language) {
         record.setLanguageToWrite(plan.language->codePage, plan.language->charset);
@@ -29,6 +32,7 @@ bool sendWrites(const ChangePlan &plan, CommandSet &commands, PrinterRecord &rec
             failure = QStringLiteral("the language settings could not be written");
             return false;
         }
+        ++written;
     }
     return true;
 }
@@ -48,7 +52,7 @@ SettingsWriter::SettingsWriter(PrinterSession &session)
 
 bool SettingsWriter::write(const ChangePlan &plan)
 {
-    return sendWrites(plan, m_session.commands(), m_session.record(), m_failure);
+    return sendWrites(plan, m_session.commands(), m_session.record(), m_failure, m_written);
 }
 
 QList<QByteArray> SettingsWriter::dryRun(const ChangePlan &plan)
@@ -56,7 +60,8 @@ QList<QByteArray> SettingsWriter::dryRun(const ChangePlan &plan)
     // The same command set that read the printer makes the commands; they are held, not sent.
     DryRunChannel &channel = m_session.channel();
     channel.holdWrites(true);
-    const bool made = sendWrites(plan, m_session.commands(), m_session.record(), m_failure);
+    int held = 0;
+    const bool made = sendWrites(plan, m_session.commands(), m_session.record(), m_failure, held);
     channel.holdWrites(false);
     const QList<QByteArray> commands = channel.takeHeld();
     return made ? commands : QList<QByteArray>();
@@ -94,4 +99,9 @@ bool SettingsWriter::readBack(const ChangePlan &plan)
 QString SettingsWriter::failure() const
 {
     return m_failure;
+}
+
+int SettingsWriter::written() const
+{
+    return m_written;
 }

@@ -26,8 +26,11 @@ public:
     QList<QByteArray> dryRun(const ChangePlan &plan);
 
     QString failure() const;
+    // How many of the plan's writes (ChangePlan::changes' steps) reached the printer.
+    int written() const;
 
 private:
     PrinterSession &m_session;
     QString m_failure;
+    int m_written = 0;
 };

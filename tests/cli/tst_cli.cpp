@@ -1,11 +1,12 @@
 // printer-switch against the printer emulator, over TCP loopback and pseudo-terminals: what each
-// command prints and returns and the bytes the printer received; a backup restored onto several
-// printers at once; a scan of a few 127.0.0.x addresses; bad usage; and the program itself.
+// command prints (in text and JSON) and returns and the bytes the printer received; a backup
+// restored onto several printers at once; termination signals in the middle of a write; a scan of
+// a few 127.0.0.x addresses; bad usage and bad input; and the program itself.
 
 #include "AddressRange.h"
+#include "CliApplication.h"
 #include "Console.h"
 #include "EmulatorThread.h"
-#include "PrinterSwitch.h"
 #include "TestDevices.h"
 
 #include <QBuffer>
@@ -20,6 +21,10 @@
 #include <QTest>
 
 #include <memory>
+
+#include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -92,7 +97,7 @@ Run run(const QStringList &arguments, const QMap<int, QString> &serial = {},
         resolver->descriptions = descriptions;
         return std::unique_ptr<DeviceResolver>(std::move(resolver));
     };
-    const int exit = PrinterSwitch(console, resolvers).run(arguments);
+    const int exit = CliApplication(console, resolvers).run(arguments);
     return {exit, QString::fromUtf8(out.data()), QString::fromUtf8(err.data())};
 }
 
@@ -181,6 +186,7 @@ struct InfoRow
     Via via = Via::Tcp;
     QByteArray queries{};
     QJsonObject json{};
+    QString error{}; // "error" of the JSON and the last line on standard error
     int exit = 0;
 };
 Q_DECLARE_METATYPE(InfoRow)
@@ -188,10 +194,11 @@ Q_DECLARE_METATYPE(InfoRow)
 struct SetRow
 {
     PrinterSettings printer = kKv;
+    Faults faults{};
     Via via = Via::Tcp;
     QStringList settings{};
     int exit = 0;
-    QString out{};
+    QString out{}; // PORT stands for the port
     QString err{}; // after the port and ": "
     QByteArray wire{};
 };
@@ -205,13 +212,16 @@ private Q_SLOTS:
     void info_data();
     void info();
     void infoText();
-    void infoWithoutAnswer();
     void set_data();
     void set();
     void backupAndRestore();
+    void stopSignals_data();
+    void stopSignals();
     void scan();
     void selftest();
     void ports();
+    void notADevice_data();
+    void notADevice();
     void ranges_data();
     void ranges();
     void usage_data();
@@ -253,7 +263,16 @@ void TestCli::info_data()
                                                         {u"codePage"_s, none},
                                                         {u"charset"_s, none}}},
                             {u"switches"_s, QJsonObject()}},
+                   .error = u"maker \"ACME\" is not NORVANTA"_s,
                    .exit = 1};
+    // Texts reach JSON escaped and the terminal with their control characters as "?".
+    PrinterSettings odd = kv;
+    odd.firmware = u"2.1 \"beta\" \\ \x1b]0;owned\x07 caf\u00e9"_s;
+    odd.fontRom = u"ANK\t12x24 \x1b[2J\u00fc"_s;
+    QTest::newRow("texts with quote, backslash, ESC, BEL and non-ASCII letters: carried whole")
+        << InfoRow{.printer = odd,
+                   .queries = kIdentity + kSW2 + kSW3,
+                   .json = information(odd, kvJson[u"switches"_s].toObject())};
 }
 
 void TestCli::info()
@@ -264,13 +283,22 @@ void TestCli::info()
     const QString port = row.via == Via::Tcp ? printer.tcp : u"LPT1"_s;
     const Run result = run({u"info"_s, u"--port"_s, port, u"--json"_s}, {}, printer.pty);
     QCOMPARE(result.exit, row.exit);
-    QCOMPARE(QJsonDocument::fromJson(result.out.toUtf8()).object(), row.json);
+    QJsonObject json = row.json;
+    json.insert(u"port"_s, port);
+    json.insert(u"error"_s, row.error.isEmpty() ? QJsonValue() : QJsonValue(row.error));
+    QCOMPARE(QJsonDocument::fromJson(result.out.toUtf8()).object(), json);
     QCOMPARE(printer.emulator.received().toHex(' '), row.queries.toHex(' '));
     if (row.exit != 0)
         QCOMPARE(result.err, port + u": Please connected NORVANTA POS printer before test.\n"_s +
-                                 port + u": maker \"ACME\" is not NORVANTA\n"_s);
+                                 port + u": "_s + row.error + u'\n');
     else
         QCOMPARE(result.err, QString());
+    // In text no control character but the line ends reaches the terminal.
+    const Run text = run({u"info"_s, u"--port"_s, port}, {}, printer.pty);
+    static const QRegularExpression control(u"[\\x00-\\x09\\x0b-\\x1f\\x7f-\\x9f]"_s);
+    QVERIFY(!(text.out + text.err).contains(control));
+    if (const QString firmware = row.printer.firmware; row.exit == 0)
+        QVERIFY(text.out.contains(QString(firmware).replace(control, u"?"_s)));
 }
 
 void TestCli::infoText()
@@ -310,18 +338,6 @@ SW1: 105
 )"_s);
 }
 
-void TestCli::infoWithoutAnswer()
-{
-    // LPT1 leads nowhere: the link says why, the maker query gets nothing, and nothing is shown.
-    const Run result = run({u"info"_s, u"--port"_s, u"LPT1"_s, u"--json"_s});
-    QCOMPARE(result.exit, 1);
-    QCOMPARE(result.out, QString());
-    QCOMPARE(result.err, u"LPT1: Error no  2: No such file or directory\n\n"
-                         "No device behind LPT1.\n"
-                         "LPT1: Please connected NORVANTA POS printer before test.\n"
-                         "LPT1: no answer\n"_s);
-}
-
 void TestCli::set_data()
 {
     QTest::addColumn<SetRow>("row");
@@ -355,6 +371,35 @@ void TestCli::set_data()
                          "  2: OFF  Baud Rate = 9600  \n"_s,
                   .err = powerCycle,
                   .wire = kIdentity + kSW2 + kSW1 + unlocked(hex("1D673827 31303600")) + kSW1};
+    QTest::newRow("--dry-run --json: the changes it would make, nothing written") << SetRow{
+        .settings = {u"SW3=1"_s, u"codepage=17"_s, u"--dry-run"_s, u"--json"_s},
+        .out = u"{\"changes\":[{\"from\":0,\"setting\":\"SW3\",\"to\":1,\"written\":false},"
+               "{\"from\":0,\"setting\":\"codepage\",\"to\":17,\"written\":false}],"
+               "\"error\":null,\"port\":\"PORT\",\"result\":\"ok\"}\n"_s,
+        .err = u"dry run: nothing was written"_s,
+        .wire = kvQueries};
+    QTest::newRow("--dry-run --json with nothing to change: unchanged")
+        << SetRow{.settings = {u"SW3=0"_s, u"--dry-run"_s, u"--json"_s},
+                  .out = u"{\"changes\":[],\"error\":null,\"port\":\"PORT\",\"result\":"
+                         "\"unchanged\"}\n"_s,
+                  .wire = kvQueries};
+    // The link ends after SW3's write: SW2 has changed on the printer, and the result says so.
+    for (const bool json : {false, true})
+        QTest::addRow("link dropped at the second lock%s: SW2 reported written",
+                      json ? " (JSON)" : "")
+            << SetRow{.faults = Faults{.dropAfter = 16},
+                      .settings = json ? QStringList{u"SW2=37"_s, u"SW3=1"_s, u"--json"_s}
+                                       : QStringList{u"SW2=37"_s, u"SW3=1"_s},
+                      .exit = 1,
+                      .out = json
+                                 ? u"{\"changes\":[{\"from\":235,\"setting\":\"SW2\",\"to\":37,"
+                                   "\"written\":true},{\"from\":0,\"setting\":\"SW3\",\"to\":1,"
+                                   "\"written\":false}],\"error\":\"SW2 235->37 written; SW3 could "
+                                   "not be written\",\"port\":\"PORT\",\"result\":\"failed\"}\n"_s
+                                 : QString(),
+                      .err = u"SW2 235->37 written; SW3 could not be written"_s,
+                      .wire = kvQueries + unlocked(hex("1D673828 33370000")) + kUnlock +
+                              hex("1D673829 31000000")};
     QTest::newRow("KV-4100 has no SW1: refused, nothing written")
         << SetRow{.settings = {u"SW2=1"_s, u"SW1=3"_s},
                   .exit = 1,
@@ -384,63 +429,137 @@ void TestCli::set()
 {
     QFETCH(SetRow, row);
 
-    Rig printer(row.printer);
+    Rig printer(row.printer, row.faults);
     const QString port = row.via == Via::Tcp ? printer.tcp : printer.pty;
     const Run result = run(QStringList{u"set"_s, u"--port"_s, port} + row.settings);
     QCOMPARE(result.exit, row.exit);
-    QCOMPARE(result.out, row.out);
-    // The first message on standard error, after the port.
-    QCOMPARE(result.err.section(u'\n', 0, 0),
+    QCOMPARE(result.out, QString(row.out).replace(u"PORT"_s, port));
+    // The printer's message on standard error, after the link's messages, with the port in front.
+    const QStringList messages = result.err.split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(messages.isEmpty() ? QString() : messages.filter(row.err).value(0, messages.first()),
              row.err.isEmpty() ? QString() : port + u": "_s + row.err);
     QCOMPARE(printer.emulator.received().toHex(' '), row.wire.toHex(' '));
-    QVERIFY(printer.emulator.snapshot().locked);
+    if (row.faults.dropAfter == 0)
+        QVERIFY(printer.emulator.snapshot().locked);
+}
+
+// A backup file as `backup` writes it for the printer `settings` describes.
+QString backupFile(const QTemporaryDir &dir, const PrinterSettings &settings)
+{
+    Rig source(settings);
+    const Run backup = run({u"backup"_s, u"--port"_s, source.tcp});
+    QFile file(dir.filePath(u"backup.json"_s));
+    if (backup.exit != 0 || !file.open(QIODevice::WriteOnly) || file.write(backup.out.toUtf8()) < 0)
+        return {};
+    return file.fileName();
 }
 
 void TestCli::backupAndRestore()
 {
-    Rig source(printerWith(u"KV-4100"_s, 37, 1, 17, 12));
-    const Run backup = run({u"backup"_s, u"--port"_s, source.tcp});
-    QCOMPARE(backup.exit, 0);
-    QCOMPARE(backup.out, uR"({
-  "maker": "NORVANTA",
-  "model": "KV-4100",
-  "switches": {"SW2": 37, "SW3": 1},
-  "codePage": 17,
-  "charset": 12
-}
-)"_s);
+    const PrinterSettings source = printerWith(u"KV-4100"_s, 37, 1, 17, 12);
     QTemporaryDir dir;
-    QFile file(dir.filePath(u"kv.json"_s));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(backup.out.toUtf8()) > 0);
-    file.close();
+    const QString backup = backupFile(dir, source);
+    QFile file(backup);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(QJsonDocument::fromJson(file.readAll()).object(),
+             (QJsonObject{{u"maker"_s, u"NORVANTA"_s},
+                          {u"model"_s, u"KV-4100"_s},
+                          {u"switches"_s, QJsonObject{{u"SW2"_s, 37}, {u"SW3"_s, 1}}},
+                          {u"codePage"_s, 17},
+                          {u"charset"_s, 12}}));
 
     // Five printers, one of them named twice: the second turn waits for the first on that port.
     Rig fresh(kKv);
-    Rig same(source.emulator.snapshot().settings);
+    Rig same(source);
     Rig half(printerWith(u"KV-4100"_s, 37, 0, 17, 0));
     Rig zephyr(kZephyr);
     Rig silent(kKv, Faults{.silent = true});
-    const Run restore = run({u"restore"_s, file.fileName(), u"--port"_s, fresh.tcp, u"--port"_s,
+    const Run restore = run({u"restore"_s, backup, u"--json"_s, u"--port"_s, fresh.tcp, u"--port"_s,
                              fresh.tcp, u"--port"_s, same.tcp, u"--port"_s, half.tcp, u"--port"_s,
                              zephyr.tcp, u"--port"_s, silent.tcp});
     QCOMPARE(restore.exit, 1);
-    QCOMPARE(restore.out, fresh.tcp + u" ok SW2 235->37 SW3 0->1 codepage 0->17 charset 0->12\n"_s +
-                              fresh.tcp + u" unchanged\n"_s + same.tcp + u" unchanged\n"_s +
-                              half.tcp + u" ok SW3 0->1 charset 0->12\n"_s + zephyr.tcp +
-                              u" failed: model \"ZEPHYR-550\" is not the backup's \"KV-4100\"\n"_s +
-                              silent.tcp + u" failed: no answer\n2 ok, 2 unchanged, 2 failed\n"_s);
-    QVERIFY(
-        restore.err.endsWith(u"After writed software switch, please re-power on printer!!\n"_s));
+    const auto line = [](const QString &port, const char *result, const QString &changes,
+                         const QString &error) {
+        return u"{\"changes\":[%1],\"error\":%2,\"port\":\"%3\",\"result\":\"%4\"}"_s.arg(
+            changes, error.isEmpty() ? u"null"_s : u'"' + error + u'"', port,
+            QLatin1String(result));
+    };
+    const auto change = [](const char *setting, int from, int to) {
+        return u"{\"from\":%2,\"setting\":\"%1\",\"to\":%3,\"written\":true}"_s
+            .arg(QLatin1String(setting))
+            .arg(from)
+            .arg(to);
+    };
+    const QStringList lines = restore.out.split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines,
+             (QStringList{
+                 line(fresh.tcp, "ok",
+                      QStringList{change("SW2", 235, 37), change("SW3", 0, 1),
+                                  change("codepage", 0, 17), change("charset", 0, 12)}
+                          .join(u','),
+                      {}),
+                 line(fresh.tcp, "unchanged", {}, {}), line(same.tcp, "unchanged", {}, {}),
+                 line(half.tcp, "ok", change("SW3", 0, 1) + u',' + change("charset", 0, 12), {}),
+                 line(zephyr.tcp, "refused", {},
+                      u"model \\\"ZEPHYR-550\\\" is not the backup's \\\"KV-4100\\\""_s),
+                 line(silent.tcp, "failed", {}, u"no answer"_s)}));
+    for (const QString &text : lines)
+        QVERIFY(QJsonDocument::fromJson(text.toUtf8()).isObject());
+    QVERIFY(restore.err.endsWith(u"2 ok, 2 unchanged, 1 failed, 1 refused\n"
+                                 "After writed software switch, please re-power on printer!!\n"_s));
 
-    const PrinterSettings restored = source.emulator.snapshot().settings;
     for (Rig *rig : {&fresh, &half}) {
         const PrinterSnapshot held = rig->emulator.snapshot();
-        QCOMPARE(held.settings, restored);
+        QCOMPARE(held.settings, source);
         QVERIFY(held.locked);
     }
     QCOMPARE(zephyr.emulator.snapshot().settings, kZephyr);
     // The refused printer got the communication test's queries only.
     QCOMPARE(zephyr.emulator.received().toHex(' '), (kIdentity + kSW2 + kSW1).toHex(' '));
+}
+
+void TestCli::stopSignals_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGHUP (a dropped ssh session)") << SIGHUP;
+    QTest::newRow("SIGINT (Ctrl-C)") << SIGINT;
+    QTest::newRow("SIGQUIT") << SIGQUIT;
+    QTest::newRow("SIGTERM") << SIGTERM;
+    QTest::newRow("SIGPIPE (the output pipe closed)") << SIGPIPE;
+}
+
+void TestCli::stopSignals()
+{
+    // The signal comes the moment the first printer takes its first unlock: that printer is
+    // finished and locked, the second is not started, and the run ends with 128 + the signal.
+    QFETCH(int, signal);
+    const PrinterSettings source = printerWith(u"KV-4100"_s, 37, 1, 17, 12);
+    QTemporaryDir dir;
+    const QString backup = backupFile(dir, source);
+    Rig first(kKv);
+    Rig second(kKv);
+    std::atomic<bool> sent = false;
+    first.emulator.onCommand([&sent, signal](const QString &line) {
+        if (line == u"unlock" && !sent.exchange(true))
+            ::kill(::getpid(), signal);
+    });
+    const Run result = run({u"restore"_s, backup, u"--jobs"_s, u"1"_s, u"--port"_s, first.tcp,
+                            u"--port"_s, second.tcp});
+    QCOMPARE(result.exit, 128 + signal);
+    QCOMPARE(result.out, first.tcp + u" ok SW2 235->37 SW3 0->1 codepage 0->17 charset 0->12\n"_s +
+                             second.tcp +
+                             u" interrupted: stopped before it was started\n"
+                             "1 ok, 0 unchanged, 0 failed, 1 interrupted\n"_s);
+    QVERIFY(
+        result.err.endsWith(u"printer-switch: stopped by %1; finished: %2; untouched: %3; no "
+                            "printer is left unlocked\n"_s.arg(
+                                QString::fromLatin1(QTest::currentDataTag()).section(u' ', 0, 0),
+                                first.tcp, second.tcp)));
+    const QByteArray log = first.emulator.received();
+    QCOMPARE(log.count(kLock), log.count(kUnlock));
+    QVERIFY(log.endsWith(kLock + kSW2 + kSW3 + kLanguageQueries));
+    QCOMPARE(first.emulator.snapshot().settings, source);
+    QCOMPARE(second.emulator.received(), QByteArray());
 }
 
 void TestCli::scan()
@@ -462,6 +581,13 @@ void TestCli::scan()
                          "tcp:127.0.0.5:%1 NORVANTA ZEPHYR-550\n"
                          "2 printers found in 8 addresses\n"_s.arg(port));
     QCOMPARE(result.err, QString());
+    const Run json = run({u"scan"_s, u"127.0.0.2-127.0.0.5"_s, u"--tcp-port"_s, port, u"--json"_s});
+    QCOMPARE(json.exit, 0);
+    const QString line = u"{\"changes\":[],\"error\":null,\"maker\":\"NORVANTA\",\"model\":\"%1\","
+                         "\"port\":\"tcp:127.0.0.%2:%3\",\"result\":\"ok\"}\n"_s;
+    QCOMPARE(json.out,
+             line.arg(u"KV-4100"_s).arg(2).arg(port) + line.arg(u"ZEPHYR-550"_s).arg(5).arg(port));
+    QCOMPARE(json.err, u"2 printers found in 4 addresses\n"_s);
     for (QProcess *emulator : {&kv, &zephyr}) {
         emulator->terminate();
         QVERIFY(emulator->waitForFinished(kWaitMs));
@@ -492,6 +618,25 @@ void TestCli::ports()
         expected += u"COM%1"_s.arg(number).leftJustified(7) + u"no device\n"_s;
     expected += u"COM16  /dev/ttyUSB0  "_s + adapter + u"\nLPT1   /dev/usb/lp0\n"_s;
     QCOMPARE(result.out, expected);
+}
+
+void TestCli::notADevice_data()
+{
+    QTest::addColumn<QString>("path"); // DIR: a directory
+    QTest::newRow("a regular file") << u"/etc/passwd"_s;
+    QTest::newRow("a directory") << u"DIR"_s;
+    QTest::newRow("a device that is no terminal") << u"/dev/null"_s;
+}
+
+void TestCli::notADevice()
+{
+    // One line naming the path, not the window's messages about COM ports.
+    QFETCH(QString, path);
+    const QTemporaryDir dir;
+    path.replace(u"DIR"_s, dir.path());
+    const Run result = run({u"info"_s, u"--port"_s, path});
+    QCOMPARE(result.exit, 1);
+    QCOMPARE(result.err, path + u": not a serial device\n"_s);
 }
 
 void TestCli::ranges_data()
@@ -538,11 +683,13 @@ void TestCli::ranges()
 
 void TestCli::usage_data()
 {
-    QTest::addColumn<QStringList>("arguments"); // FILE: a backup that is no backup
+    QTest::addColumn<QStringList>("arguments"); // FILE: a file holding `backup`; FIFO: a FIFO
     QTest::addColumn<QString>("error");
+    QTest::addColumn<QByteArray>("backup");
 
-    const auto row = [](const char *name, const QStringList &arguments, const QString &error) {
-        QTest::newRow(name) << arguments << error;
+    const auto row = [](const char *name, const QStringList &arguments, const QString &error,
+                        const QByteArray &backup = R"({"maker": "NORVANTA"})") {
+        QTest::newRow(name) << arguments << error << backup;
     };
     row("nothing", {}, u"the command comes first: printer-switch COMMAND [OPTIONS]"_s);
     row("unknown command", {u"reset"_s}, u"unknown command \"reset\""_s);
@@ -568,40 +715,68 @@ void TestCli::usage_data()
         u"SW2.1=1: a switch is ON or OFF"_s);
     row("jobs 0", {u"scan"_s, u"127.0.0.1/32"_s, u"--jobs"_s, u"0"_s},
         u"--jobs is a number from 1 to 256"_s);
-    row("range too large", {u"scan"_s, u"127.0.0.0/19"_s},
-        u"127.0.0.0/19 holds 8190 addresses; at most 4096 are scanned at a time"_s);
     row("backup that is not there",
         {u"restore"_s, u"/nonexistent/kv.json"_s, u"--port"_s, u"LPT1"_s},
         u"/nonexistent/kv.json: No such file or directory"_s);
     row("backup without switches", {u"restore"_s, u"FILE"_s, u"--port"_s, u"LPT1"_s},
         u"FILE: a backup is an object with \"maker\" and \"model\" texts and \"switches\""_s);
+    row("a member twice in the backup", {u"restore"_s, u"FILE"_s, u"--port"_s, u"LPT1"_s},
+        u"FILE: \"SW2\" is given twice"_s,
+        R"({"maker": "NORVANTA", "model": "KV-4100", "switches": {"SW2": 37, "SW2": 38}})");
+    row("a backup over 64 KiB", {u"restore"_s, u"FILE"_s, u"--port"_s, u"LPT1"_s},
+        u"FILE: a backup is at most 64 KiB"_s, QByteArray(65 * 1024, ' ') + "{}");
+    row("an endless device as backup", {u"restore"_s, u"/dev/zero"_s, u"--port"_s, u"LPT1"_s},
+        u"/dev/zero: not a regular file"_s);
+    row("a FIFO without a writer as backup", {u"restore"_s, u"FIFO"_s, u"--port"_s, u"LPT1"_s},
+        u"FIFO: not a regular file"_s);
+    row("the same switch twice", {u"set"_s, u"--port"_s, u"LPT1"_s, u"SW2=37"_s, u"SW2=38"_s},
+        u"SW2=38: the same setting is already given as SW2=37"_s);
+    row("a switch of a byte also given whole",
+        {u"set"_s, u"--port"_s, u"LPT1"_s, u"SW3=1"_s, u"SW3.2=ON"_s},
+        u"SW3.2=ON: the same setting is already given as SW3=1"_s);
+    row("serial settings for a TCP port",
+        {u"info"_s, u"--port"_s, u"tcp:127.0.0.1"_s, u"--parity"_s, u"even"_s},
+        u"--baud, --parity and --handshake set up a serial port; tcp:127.0.0.1:9100 is none"_s);
 }
 
 void TestCli::usage()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QString, error);
+    QFETCH(QByteArray, backup);
 
     QTemporaryDir dir;
     QFile file(dir.filePath(u"backup.json"_s));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(R"({"maker": "NORVANTA"})") > 0);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(backup) > 0);
     file.close();
-    arguments.replaceInStrings(u"FILE"_s, file.fileName());
+    const QString fifo = dir.filePath(u"fifo"_s);
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    arguments.replaceInStrings(u"FILE"_s, file.fileName()).replaceInStrings(u"FIFO"_s, fifo);
 
     const Run result = run(arguments);
     QCOMPARE(result.exit, 2);
     QCOMPARE(result.out, QString());
     QCOMPARE(result.err.section(u'\n', 0, 0),
-             u"printer-switch: "_s + error.replace(u"FILE"_s, file.fileName()));
+             u"printer-switch: "_s +
+                 error.replace(u"FILE"_s, file.fileName()).replace(u"FIFO"_s, fifo));
 }
 
 void TestCli::program()
 {
     // The installed program: its version, a result on standard output, and its exit statuses.
+    // Its messages are its own: Qt's notes about a missing desktop session stay out.
     const QString binary = qEnvironmentVariable("PSU_BINARY_DIR") + u"/bin/printer-switch"_s;
-    const auto execute = [&binary](const QStringList &arguments) {
+    const auto execute = [&binary](const QStringList &arguments, const QByteArray &input = {},
+                                   const QString &output = {}) {
         QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(u"XDG_RUNTIME_DIR"_s);
+        program.setProcessEnvironment(environment);
+        if (!output.isEmpty())
+            program.setStandardOutputFile(output);
         program.start(binary, arguments);
+        program.write(input);
+        program.closeWriteChannel();
         program.waitForFinished(kWaitMs);
         return Run{program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1,
                    QString::fromUtf8(program.readAllStandardOutput()),
@@ -611,7 +786,7 @@ void TestCli::program()
              u"printer-switch "_s + QLatin1String(PSU_VERSION) + u'\n');
     const Run help = execute({u"restore"_s, u"--help"_s});
     QCOMPARE(help.exit, 0);
-    QVERIFY(help.out.startsWith(u"Usage: printer-switch restore FILE --port P"_s));
+    QVERIFY(help.out.startsWith(u"Usage: printer-switch restore FILE|- --port P"_s));
 
     Rig printer(kZephyr);
     const Run info = execute({u"info"_s, u"--port"_s, printer.tcp, u"--json"_s});
@@ -622,6 +797,17 @@ void TestCli::program()
     QCOMPARE(refused.err, printer.tcp + u": refused: model \"ZEPHYR-550\" has no SW3; nothing was "
                                         "written\n"_s);
     QCOMPARE(execute({u"set"_s, u"--port"_s, printer.tcp, u"SW3"_s}).exit, 2);
+    QCOMPARE(execute({u"ports"_s}).err, QString());
+
+    // A backup that cannot be written is no backup; one read from standard input restores.
+    const Run full = execute({u"backup"_s, u"--port"_s, printer.tcp}, {}, u"/dev/full"_s);
+    QCOMPARE(full.exit, 1);
+    QCOMPARE(full.err, u"printer-switch: standard output: No space left on device\n"_s);
+    const QByteArray backup = execute({u"backup"_s, u"--port"_s, printer.tcp}).out.toUtf8();
+    const Run restore =
+        execute({u"restore"_s, u"-"_s, u"--port"_s, printer.tcp, u"--json"_s}, backup);
+    QCOMPARE(restore.exit, 0);
+    QCOMPARE(QJsonDocument::fromJson(restore.out.toUtf8())[u"result"_s], u"unchanged"_s);
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -1,0 +1,34 @@
+#include "CliArguments.h"
+#include "CliContext.h"
+#include "Commands.h"
+#include "Console.h"
+#include "ExitStatus.h"
+#include "PrinterReport.h"
+
+#include <QJsonDocument>
+
+int Commands::info(CliContext &context, const CliArguments &arguments)
+{
+    const PortArgument &port = arguments.ports.first();
+    PrinterSession session(port, CliContext::sessionOptions(arguments), context.console,
+                           context.resolvers);
+    const TestStop stop = session.communicationTest();
+    const QString error = stop == TestStop::None ? QString() : session.stopReason(stop);
+    if (!error.isEmpty())
+        session.tell(error);
+    if (arguments.json) {
+        // One object whatever happened, with what was read before the test stopped.
+        QJsonObject object = PrinterReport::info(session.maker(), session.record());
+        object.insert(QStringLiteral("port"), port.text());
+        object.insert(QStringLiteral("error"), error.isEmpty() ? QJsonValue() : error);
+        context.console.out(QString::fromUtf8(QJsonDocument(object).toJson()).trimmed());
+        return error.isEmpty() ? kExitOk : kExitFailure;
+    }
+    // Nothing to show without a port or an answer; what was read before the test stopped is shown
+    // all the same.
+    if (stop == TestStop::PortOpen || session.maker().isEmpty())
+        return kExitFailure;
+    for (const QString &line : PrinterReport::infoLines(session.maker(), session.record()))
+        context.console.out(line);
+    return stop == TestStop::None ? kExitOk : kExitFailure;
+}

@@ -1,0 +1,51 @@
+#include "CliContext.h"
+#include "Commands.h"
+#include "Console.h"
+#include "DeviceResolver.h"
+#include "ExitStatus.h"
+#include "PortChoice.h"
+
+namespace {
+
+// What the window shows for a port beside its device: nothing when that is the device alone.
+QString descriptionBeside(const QString &device, const QString &description)
+{
+    return description == device || description == QLatin1String("no device") ? QString()
+                                                                              : description;
+}
+
+// "COM16" and two blanks.
+constexpr qsizetype kPortNameWidth = 7;
+
+} // namespace
+
+int Commands::ports(CliContext &context, const CliArguments &)
+{
+    const std::unique_ptr<DeviceResolver> resolver = context.resolvers();
+    // The window's entries but "TCP/IP", as the window describes them.
+    QStringList entries = PortChoice::portList();
+    entries.removeAll(QStringLiteral("TCP/IP"));
+    entries.move(entries.indexOf(QStringLiteral("LPT1")), entries.size() - 1);
+    const QStringList descriptions = describePorts(*resolver, entries);
+    QList<QStringList> rows;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const PortChoice choice = PortChoice::fromName(entries.at(i));
+        const QString device = choice.kind == PortKind::Serial
+                                   ? resolver->serialPortName(choice.comNumber)
+                                   : resolver->lptDeviceName();
+        rows << QStringList{entries.at(i), device, descriptionBeside(device, descriptions.at(i))};
+    }
+    qsizetype deviceWidth = 0;
+    for (QStringList &row : rows) {
+        if (row[1].isEmpty())
+            row[1] = QStringLiteral("no device");
+        deviceWidth = std::max(deviceWidth, row[1].size());
+    }
+    for (const QStringList &row : rows) {
+        QString line = row[0].leftJustified(kPortNameWidth) + row[1];
+        if (!row[2].isEmpty())
+            line = line.leftJustified(kPortNameWidth + deviceWidth + 2) + row[2];
+        context.console.out(line);
+    }
+    return kExitOk;
+}

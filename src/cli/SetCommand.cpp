@@ -1,0 +1,113 @@
+#include "CliArguments.h"
+#include "CliContext.h"
+#include "Commands.h"
+#include "Console.h"
+#include "ExitStatus.h"
+#include "InterruptGuard.h"
+#include "LanguageTables.h"
+#include "PrinterCommands.h"
+#include "PrinterReport.h"
+#include "PrinterResult.h"
+#include "SwitchBits.h"
+
+#include <QJsonDocument>
+
+namespace {
+
+// What a plan changes: each switch byte with its changed switches and their new meanings, then
+// the code page and character set with their list entries.
+QStringList changeLines(const PrinterResult &result, const QString &model)
+{
+    QStringList lines;
+    for (const SettingChange &change : result.changes) {
+        const QString summary = ChangePlan::summary(change);
+        if (change.setting == QLatin1String("codepage")) {
+            const int entry = LanguageTables::findCodePage(QString::number(change.to));
+            lines << QStringLiteral("%1 (%2)").arg(summary,
+                                                   LanguageTables::codePageEntries().at(entry));
+        } else if (change.setting == QLatin1String("charset")) {
+            const int entry = LanguageTables::findInterChars(QString::number(change.to));
+            lines << QStringLiteral("%1 (%2)").arg(summary,
+                                                   LanguageTables::interCharsEntries().at(entry));
+        } else {
+            const std::array<bool, 8> from = SwitchBits::offStates(change.from.value_or(0));
+            const std::array<bool, 8> to = SwitchBits::offStates(change.to);
+            QList<int> changed;
+            for (std::size_t i = 0; i < from.size(); ++i) {
+                if (from[i] != to[i])
+                    changed << int(i + 1);
+            }
+            const auto sw = static_cast<SwitchByte>(change.setting.mid(2).toInt() - 1);
+            lines << summary << PrinterReport::switchLines(sw, model, change.to, changed);
+        }
+    }
+    return lines;
+}
+
+// Tells what became of the printer: in text the changes with their meanings (and the commands of
+// a dry run), or one JSON line; failures and reminders on standard error.
+int report(PrinterSession &session, Console &console, const PrinterResult &result, bool json,
+           bool dryRun)
+{
+    using Kind = PrinterResult::Kind;
+    if (json)
+        console.out(QString::fromUtf8(QJsonDocument(result.json()).toJson(QJsonDocument::Compact)));
+    switch (result.kind) {
+    case Kind::Unchanged:
+        if (!json)
+            console.out(QStringLiteral("unchanged"));
+        return kExitOk;
+    case Kind::Refused:
+        session.tell(QStringLiteral("refused: %1; nothing was written").arg(result.error));
+        return kExitFailure;
+    case Kind::Failed:
+    case Kind::Interrupted:
+        session.tell(result.writeStarted ? result.error
+                                         : result.error + QStringLiteral("; nothing was written"));
+        if (result.writeStarted)
+            session.tell(PrinterCommands::powerCycleReminder());
+        return kExitFailure;
+    case Kind::Ok:
+        break;
+    }
+    if (!json) {
+        for (const QString &line : changeLines(result, session.record().modelName()))
+            console.out(line);
+    }
+    if (dryRun) {
+        if (!json) {
+            for (const QByteArray &command : result.dryRun)
+                console.out(QString::fromLatin1(command.toHex(' ').toUpper()));
+        }
+        session.tell(QStringLiteral("dry run: nothing was written"));
+        return kExitOk;
+    }
+    session.tell(PrinterCommands::powerCycleReminder());
+    return kExitOk;
+}
+
+} // namespace
+
+int Commands::set(CliContext &context, const CliArguments &arguments)
+{
+    const PortArgument &port = arguments.ports.first();
+    const InterruptGuard guard;
+    PrinterSession session(port, CliContext::sessionOptions(arguments), context.console,
+                           context.resolvers);
+    PrinterResult result;
+    // A number the lists do not have is refused before the printer is asked anything.
+    if (const QString refusal = listRefusal(arguments.settings); !refusal.isEmpty()) {
+        result = PrinterResult::failed(port.text(), PrinterResult::Kind::Refused, refusal);
+    } else if (const TestStop stop = session.communicationTest(); stop != TestStop::None) {
+        result = PrinterResult::failed(port.text(), PrinterResult::Kind::Failed,
+                                       session.stopReason(stop));
+    } else {
+        result = applySettings(session, arguments.settings, arguments.dryRun);
+    }
+    const int status = report(session, context.console, result, arguments.json, arguments.dryRun);
+    if (const int signal = InterruptGuard::signal()) {
+        context.console.err(stopLine(signal, {result}));
+        return kExitSignal + signal;
+    }
+    return status;
+}

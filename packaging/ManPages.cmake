@@ -1,6 +1,7 @@
 # Man pages in section 1, made at build time by help2man from each program's own --help, so
 # that they never drift from what the program says. The version is given here rather than asked
-# of the program.
+# of the program. Sections that --help does not hold (EXAMPLES) come from packaging/<program>.h2m,
+# help2man's include file, where there is one.
 #
 #   psu_add_man_page(<executable target> SUMMARY <one line for the NAME section>)
 #   psu_install_program(<executable target> SUMMARY <...>)   the program and its man page
@@ -29,13 +30,21 @@ function(psu_add_man_page target)
   endif()
   set(page ${PROJECT_BINARY_DIR}/man/${target}.1)
   file(MAKE_DIRECTORY ${PROJECT_BINARY_DIR}/man)
+  set(include ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/${target}.h2m)
+  if(EXISTS ${include})
+    set(include_option --include=${include})
+  else()
+    unset(include)
+    unset(include_option)
+  endif()
   # gzip -n -9 as Debian compresses: no name or time stamp, so the same page gives the same file.
   add_custom_command(
     OUTPUT ${page}.gz
     COMMAND ${PSU_HELP2MAN} --no-info --section=1 --name=${ARG_SUMMARY}
-            --version-string=${PROJECT_VERSION} --output=${page} $<TARGET_FILE:${target}>
+            --version-string=${PROJECT_VERSION} ${include_option} --output=${page}
+            $<TARGET_FILE:${target}>
     COMMAND ${PSU_GZIP} -n -9 -f ${page}
-    DEPENDS ${target}
+    DEPENDS ${target} ${include}
     COMMENT "Man page ${target}(1) from ${target} --help"
     VERBATIM)
   add_custom_target(${target}-man-page ALL DEPENDS ${page}.gz)

@@ -83,13 +83,22 @@ add_custom_command(
   COMMENT "Debian changelog"
   VERBATIM)
 add_custom_target(debian-changelog ALL DEPENDS ${psu_changelog}.gz)
-install(FILES ${psu_changelog}.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The Debian changelog and lintian's overrides belong to the package alone, not to an
+# installation by `cmake --install`: they form a component of their own that only the package
+# takes.
+install(FILES ${psu_changelog}.gz DESTINATION ${CMAKE_INSTALL_DOCDIR}
+        COMPONENT debian EXCLUDE_FROM_ALL)
 
 # Tags that lintian raises for this package but that do not apply to it, with the reasons.
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/lintian-overrides
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME printer-switch-utility)
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME printer-switch-utility
+        COMPONENT debian EXCLUDE_FROM_ALL)
 
 set(CPACK_GENERATOR DEB)
+# Everything a local installation gets, and the package's own files besides.
+set(CPACK_INSTALL_CMAKE_PROJECTS
+    "${PROJECT_BINARY_DIR};${PROJECT_NAME};ALL;/"
+    "${PROJECT_BINARY_DIR};${PROJECT_NAME};debian;/")
 set(CPACK_PACKAGE_NAME printer-switch-utility)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "${PSU_MAINTAINER}")

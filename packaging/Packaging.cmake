@@ -95,9 +95,12 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/lintian-overrides
         COMPONENT debian EXCLUDE_FROM_ALL)
 
 set(CPACK_GENERATOR DEB)
-# Everything a local installation gets, and the package's own files besides.
+# Everything a local installation gets ("Unspecified", the install rules' default component),
+# and the package's own files besides. Named components also keep the package's installation
+# from writing build/install_manifest.txt, the list of a local installation's files that its
+# removal reads.
 set(CPACK_INSTALL_CMAKE_PROJECTS
-    "${PROJECT_BINARY_DIR};${PROJECT_NAME};ALL;/"
+    "${PROJECT_BINARY_DIR};${PROJECT_NAME};Unspecified;/"
     "${PROJECT_BINARY_DIR};${PROJECT_NAME};debian;/")
 set(CPACK_PACKAGE_NAME printer-switch-utility)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

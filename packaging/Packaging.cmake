@@ -18,10 +18,12 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 psu_install_program(printer-switch-utility
-  SUMMARY "read and change the software switches of NORVANTA POS receipt printers")
+  SUMMARY "read and change the software switches of NORVANTA POS receipt printers"
+  INCLUDE ${CMAKE_CURRENT_LIST_DIR}/printer-switch-utility.h2m)
 if(TARGET printer-emulator)
   psu_install_program(printer-emulator
-    SUMMARY "a NORVANTA POS receipt printer in software, over TCP or a pseudo-terminal")
+    SUMMARY "a NORVANTA POS receipt printer in software, over TCP or a pseudo-terminal"
+    INCLUDE ${CMAKE_CURRENT_LIST_DIR}/printer-emulator.h2m)
 endif()
 if(TARGET printer-switch)
   psu_install_program(printer-switch

@@ -18,10 +18,12 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 psu_install_program(printer-switch-utility
-  SUMMARY "read and change the software switches of NORVANTA POS receipt printers")
+  SUMMARY "read and change the software switches of NORVANTA POS receipt printers"
+  INCLUDE ${CMAKE_CURRENT_LIST_DIR}/printer-switch-utility.h2m)
 if(TARGET printer-emulator)
   psu_install_program(printer-emulator
-    SUMMARY "a NORVANTA POS receipt printer in software, over TCP or a pseudo-terminal")
+    SUMMARY "a NORVANTA POS receipt printer in software, over TCP or a pseudo-terminal"
+    INCLUDE ${CMAKE_CURRENT_LIST_DIR}/printer-emulator.h2m)
 endif()
 if(TARGET printer-switch)
   psu_install_program(printer-switch
@@ -87,13 +89,25 @@ add_custom_command(
   COMMENT "Debian changelog"
   VERBATIM)
 add_custom_target(debian-changelog ALL DEPENDS ${psu_changelog}.gz)
-install(FILES ${psu_changelog}.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The Debian changelog and lintian's overrides belong to the package alone, not to an
+# installation by `cmake --install`: they form a component of their own that only the package
+# takes.
+install(FILES ${psu_changelog}.gz DESTINATION ${CMAKE_INSTALL_DOCDIR}
+        COMPONENT debian EXCLUDE_FROM_ALL)
 
 # Tags that lintian raises for this package but that do not apply to it, with the reasons.
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/lintian-overrides
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME printer-switch-utility)
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME printer-switch-utility
+        COMPONENT debian EXCLUDE_FROM_ALL)
 
 set(CPACK_GENERATOR DEB)
+# Everything a local installation gets ("Unspecified", the install rules' default component),
+# and the package's own files besides. Named components also keep the package's installation
+# from writing build/install_manifest.txt, the list of a local installation's files that its
+# removal reads.
+set(CPACK_INSTALL_CMAKE_PROJECTS
+    "${PROJECT_BINARY_DIR};${PROJECT_NAME};Unspecified;/"
+    "${PROJECT_BINARY_DIR};${PROJECT_NAME};debian;/")
 set(CPACK_PACKAGE_NAME printer-switch-utility)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "${PSU_MAINTAINER}")

@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "AccessibleTabBar.h"
 #include "DesktopShell.h"
 #include "HelpLocator.h"
 #include "HelpViewer.h"
@@ -8,6 +9,7 @@
 #include "PrinterCommands.h"
 #include "Prompter.h"
 #include "ReadableColours.h"
+#include "ScreenFit.h"
 #include "SwitchPanel.h"
 #include "Workflows.h"
 #include "ui_MainWindow.h"
@@ -95,10 +97,12 @@ MainWindow::MainWindow(Prompter &prompter, DesktopShell &shell, EventPump &pump,
     , m_shell(shell)
 {
     Q_INIT_RESOURCE(app);
-    static const bool accessibleAsWindow = (QAccessible::installFactory(windowAccessible), true);
+    static const bool accessibleAsWindow =
+        (QAccessible::installFactory(windowAccessible),
+         QAccessible::installFactory(AccessibleTabBar::create), true);
     Q_UNUSED(accessibleAsWindow);
     m_ui->setupUi(this);
-    setFixedSize(size());
+    new ScreenFit(*this);
     m_colours = std::make_unique<ReadableColours>(*this);
     m_colours->apply();
     QIcon icon;

@@ -46,6 +46,11 @@ SwitchPanel::SwitchPanel(SwitchByte sw, const Buttons &on, const Buttons &off,
                     selectedByUser(i);
             });
         }
+        // Screen readers name each button by its byte and switch; the caption alone ("1: ON")
+        // is the same on every page.
+        const QString pair = QStringLiteral("SW%1 switch %2 ").arg(int(sw) + 1).arg(i + 1);
+        m_on[i]->setAccessibleName(pair + QStringLiteral("ON"));
+        m_off[i]->setAccessibleName(pair + QStringLiteral("OFF"));
     }
 }
 
@@ -73,10 +78,21 @@ void SwitchPanel::ShowMeaning(int index)
         return;
     emphasise(m_off[index]);
     emphasise(m_on[index]);
-    const std::optional<MeaningUpdate> update =
-        SwitchMeanings::meaning(m_sw, m_model(), index, pairs());
-    if (update && update->labelIndex >= 0 && update->labelIndex < m_labels.size())
-        m_labels[update->labelIndex]->setText(update->text);
+    const QString model = m_model();
+    const SwitchPairs states = pairs();
+    const std::optional<MeaningUpdate> update = SwitchMeanings::meaning(m_sw, model, index, states);
+    if (!update || update->labelIndex < 0 || update->labelIndex >= m_labels.size())
+        return;
+    m_labels[update->labelIndex]->setText(update->text);
+    // Both buttons of every switch that the text explains (two switches may share one text)
+    // carry it as their accessible description, which screen readers read with the button.
+    for (int i = 0; i < kPairCount; ++i) {
+        const std::optional<MeaningUpdate> shown = SwitchMeanings::meaning(m_sw, model, i, states);
+        if (shown && shown->labelIndex == update->labelIndex) {
+            m_on[i]->setAccessibleDescription(update->text);
+            m_off[i]->setAccessibleDescription(update->text);
+        }
+    }
 }
 
 void SwitchPanel::selectedByUser(int index)

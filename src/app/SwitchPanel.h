@@ -14,7 +14,9 @@ class QLabel;
 class QRadioButton;
 
 // One switch byte on the window: eight ON/OFF option pairs and the labels that say what each
-// switch does. The option buttons are the only store of the byte. One panel serves each of
+// switch does; to assistive technology each button is named by its byte and switch ("SW2
+// switch 1 ON") and described by the meaning shown. The option buttons are the only store of
+// the byte. One panel serves each of
 // SW1, SW2 and SW3.
 class SwitchPanel : public QObject
 {
@@ -34,8 +36,8 @@ public:
     void ShowValue(int value);
     // The digit codes of the value the pairs show.
     std::array<quint8, 3> GetDigits() const;
-    // Refreshes the emphasis of pair `index` and the text of its label; an index without a
-    // meaning is ignored.
+    // Refreshes the emphasis of pair `index`, the text of its label and the accessible
+    // description of the pairs that the text explains; an index without a meaning is ignored.
     void ShowMeaning(int index);
 
     // The user selected a button of pair `index`: the settings count as changed, and the pair

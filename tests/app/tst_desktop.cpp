@@ -23,9 +23,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QStyleOptionComboBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -112,13 +116,16 @@ double measuredContrast(const QImage &picture, const QWidget &window, QWidget *c
     return ReadableColours::contrastRatio(QColor(ink), QColor(paper));
 }
 
+const QByteArray kHelpText = "Printer Software Switch Utility v1.1 - help\n\xe2\x80\x94 the text\n";
+
 // Where copies of the help file lie: in the working directory (or a folder of its name there),
 // in the user's data folder, or nowhere.
 struct HelpFolder
 {
     enum Entry { Nothing, File, Folder };
 
-    explicit HelpFolder(Entry inWorkDir, bool inDataHome = false)
+    explicit HelpFolder(Entry inWorkDir, bool inDataHome = false,
+                        const QByteArray &text = kHelpText)
     {
         QDir::setCurrent(work.path());
         // Installed copies of the help file on this machine must not answer.
@@ -131,7 +138,7 @@ struct HelpFolder
                                     inDataHome ? dataHomeCopy() : QString()}) {
             QFile file(copy);
             if (!copy.isEmpty() && file.open(QIODevice::WriteOnly))
-                file.write("Printer Software Switch Utility v1.1 - help\n\xe2\x80\x94 the text\n");
+                file.write(text);
         }
     }
     ~HelpFolder() { QDir::setCurrent(previous); }
@@ -164,6 +171,9 @@ struct HelpRow
     bool desktopShows = true;
     HelpPress press = HelpPress::Button;
     bool ownViewer = false;
+    QByteArray text = kHelpText;
+    QString
+        refusal{}; // why the viewer refuses the file, after "The help file PATH cannot be read: "
 };
 Q_DECLARE_METATYPE(HelpRow)
 
@@ -213,12 +223,24 @@ private Q_SLOTS:
             << HelpRow{.inWorkDir = HelpFolder::Folder, .inDataHome = true};
         QTest::newRow("no help file, only a folder of its name: the folders it was looked for in")
             << HelpRow{.inWorkDir = HelpFolder::Folder, .desktopShows = false};
+        QTest::newRow("a line of 90 characters: the viewer as wide as it, nothing cut off")
+            << HelpRow{.desktopShows = false,
+                       .ownViewer = true,
+                       .text = "short\r\n" + QByteArray(89, 'W') + "M\r\nshort\r\n"};
+        QTest::newRow("1 MiB and one byte: refused, the message names the file")
+            << HelpRow{.desktopShows = false,
+                       .text = QByteArray(1024 * 1024 + 1, 'x'),
+                       .refusal = u"it is larger than 1 MiB."_s};
+        QTest::newRow("a NUL byte: refused as no text")
+            << HelpRow{.desktopShows = false,
+                       .text = QByteArray("help\0\x01", 6),
+                       .refusal = u"it is not a text file."_s};
     }
 
     void help()
     {
         QFETCH(HelpRow, row);
-        const HelpFolder folder(row.inWorkDir, row.inDataHome);
+        const HelpFolder folder(row.inWorkDir, row.inDataHome, row.text);
         const QString path = row.inWorkDir == HelpFolder::File ? folder.workDirCopy()
                              : row.inDataHome                  ? folder.dataHomeCopy()
                                                                : QString();
@@ -237,11 +259,19 @@ private Q_SLOTS:
         if (row.ownViewer) {
             QCOMPARE(viewer->windowTitle(), u"KV_SW_Help.txt"_s);
             auto *text = viewer->findChild<QPlainTextEdit *>();
+            QVERIFY(QTest::qWaitForWindowExposed(viewer));
             QVERIFY(text->isReadOnly());
-            QCOMPARE(text->toPlainText(),
-                     u"Printer Software Switch Utility v1.1 - help\n\u2014 the text\n"_s);
+            QCOMPARE(text->toPlainText(), QString::fromUtf8(row.text).remove(u'\r'));
+            // Every line whole, and the window free to be resized.
+            QCOMPARE(text->horizontalScrollBar()->maximum(), 0);
+            QVERIFY(viewer->minimumSize() != viewer->maximumSize());
         }
         const QStringList shown = t.prompter.texts();
+        if (!row.refusal.isEmpty()) {
+            QCOMPARE(shown,
+                     QStringList{u"The help file %1 cannot be read: %2"_s.arg(path, row.refusal)});
+            return;
+        }
         QCOMPARE(shown.size(), path.isEmpty() ? 1 : 0);
         if (path.isEmpty()) {
             const QStringList lines = shown.first().split(u"\r\n"_s);
@@ -472,6 +502,65 @@ private Q_SLOTS:
             if (a->role() == QAccessible::ComboBox || a->role() == QAccessible::EditableText)
                 QVERIFY2(!a->text(QAccessible::Description).isEmpty(), qPrintable(w->objectName()));
         }
+
+        // Only the control with the focus claims it: not the current tab of the hidden tabs, and
+        // that tab once the shown tab bar has the focus.
+        t.window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&t.window));
+        t.control<QPushButton>(u"cmdCommunicate"_s)->setFocus();
+        QTabBar *bar = t.control<QTabWidget>(u"SSTab1"_s)->tabBar();
+        const QAccessibleInterface *tabs = QAccessible::queryAccessibleInterface(bar);
+        const QAccessibleInterface *first = tabs->child(0);
+        QCOMPARE(first->role(), QAccessible::PageTab);
+        QCOMPARE(first->text(QAccessible::Name), u"Printer Infomation"_s);
+        QVERIFY(first->state().selected);
+        QVERIFY(!first->state().focused);
+        t.window.setTabsVisible(true);
+        bar->setFocus();
+        QTRY_VERIFY(first->state().focused);
+        QVERIFY(!tabs->child(1)->state().focused);
+        QCOMPARE(tabs->focusChild(), first);
+    }
+
+    // To a screen reader each switch button names its byte and switch and is described by the
+    // meaning shown for it: after a read of SW2 = 37 from a KV-4100, and after a click on switch 1
+    // ON, which changes the print density that switches 1 and 2 decide together.
+    void switchNamesAndMeanings()
+    {
+        TestWindow t;
+        t.window.setPrinterInfo(0, u"KV-4100"_s);
+        const auto heard = [&t] {
+            QStringList said;
+            for (int i = 0; i < 8; ++i) {
+                for (const QString &state : {u"ON"_s, u"OFF"_s}) {
+                    const QAccessibleInterface *button = QAccessible::queryAccessibleInterface(
+                        t.control<QRadioButton>(u"optSW2%1_%2"_s.arg(state).arg(i)));
+                    said.append(button->text(QAccessible::Name) + u": "_s +
+                                button->text(QAccessible::Description));
+                }
+            }
+            return said;
+        };
+        const QStringList meanings = {u"Unknown"_s,
+                                      u"Unknown"_s,
+                                      u"Don't cut paper when cover closed."_s,
+                                      u"Full cut paper"_s,
+                                      u"Raster bitmap print mode = Line printing"_s,
+                                      u"Parity check = NONE"_s,
+                                      u"Handshaking = XON/XOFF"_s,
+                                      u"<CR> Valid"_s};
+        QStringList expected;
+        for (int i = 0; i < 8; ++i) {
+            for (const QString &state : {u"ON"_s, u"OFF"_s})
+                expected.append(u"SW2 switch %1 %2: %3"_s.arg(i + 1).arg(state, meanings[i]));
+        }
+        t.window.ShowSW2Value(0x25);
+        QCOMPARE(heard(), expected);
+
+        t.control<QRadioButton>(u"optSW2ON_0"_s)->click();
+        for (const int i : {0, 1, 2, 3})
+            expected[i].replace(u"Unknown"_s, u"Print Density = LIGHT"_s);
+        QCOMPARE(heard(), expected);
     }
 
     // A switch changed through the accessibility action behaves as a click: the meaning is
@@ -513,6 +602,53 @@ private Q_SLOTS:
                  byMouse.window.switchMeaningText(sw, label));
         QVERIFY(byAction.window.switchMeaningText(sw, label) != before);
         QCOMPARE(target->font().bold(), true);
+    }
+
+    // The window lies inside the screen's available area, at its design size where that holds
+    // it, and Tab reaches every control, each then inside the part of the window shown. The suite
+    // runs this again on a screen that cannot hold the window: 1280x800 at a scale factor of 2.
+    void smallScreen()
+    {
+        TestWindow t;
+        // As after a communication test with a KV-4100, on its first switch page.
+        t.window.setTabsVisible(true);
+        t.window.setCurrentTab(1);
+        t.window.setSwitchFrameVisible(SwitchByte::SW2, true);
+        for (const WindowButton button : {WindowButton::Communicate, WindowButton::SelfTest,
+                                          WindowButton::Read, WindowButton::Write})
+            t.window.setButtonEnabled(button, true);
+        t.window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&t.window));
+        const QRect available = t.window.screen()->availableGeometry();
+        const QSize frame = t.window.frameGeometry().size() - t.window.size();
+        QVERIFY(available.contains(t.window.frameGeometry()));
+        QCOMPARE(t.window.size(), QSize(756, 512).boundedTo(available.size() - frame));
+
+        const QWidget *shown = t.window.findChild<QScrollArea *>()->viewport();
+        QStringList reached, outside;
+        for (QWidget *focused = QApplication::focusWidget();
+             focused != nullptr && !reached.contains(focused->objectName());
+             focused = QApplication::focusWidget()) {
+            reached << focused->objectName() << focused->parentWidget()->objectName();
+            // Of the tab bar, its current tab.
+            const auto *bar = qobject_cast<QTabBar *>(focused);
+            QRect box = bar != nullptr ? bar->tabRect(bar->currentIndex()) : focused->rect();
+            box.moveTopLeft(focused->mapTo(shown, box.topLeft()));
+            if (!shown->rect().contains(box))
+                outside.append(focused->objectName());
+            // A picture with the last button in view.
+            if (focused->objectName() == u"cmdHELP")
+                QVERIFY(t.window.grab().save(screenshotPath(
+                    u"small-screen-%1x%2.png"_s.arg(available.width()).arg(available.height()))));
+            QTest::keyClick(focused, Qt::Key_Tab);
+        }
+        QCOMPARE(outside, QStringList());
+        // Every button and list, and one option of every group (the group's frame stands for it).
+        for (const QString &name :
+             {u"Combo1"_s, u"frameCOM_0"_s, u"frameCOM_1"_s, u"frameCOM_2"_s,
+              u"qt_tabwidget_tabbar"_s, u"frameSW2m"_s, u"frameSW2_6"_s, u"cmdCommunicate"_s,
+              u"cmd0"_s, u"cmd1"_s, u"cmd2"_s, u"cmdEXIT"_s, u"cmdHELP"_s})
+            QVERIFY2(reached.contains(name), qPrintable(name));
     }
 
     void cleanupTestCase()

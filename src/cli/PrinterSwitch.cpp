@@ -222,7 +222,12 @@ int PrinterSwitch::info(const CliArguments &arguments)
         for (const QString &line : PrinterReport::infoLines(session.maker(), session.record()))
             m_console.out(line);
     }
-    return stop == TestStop::None ? 0 : 1;
+    if (stop != TestStop::None)
+        return 1;
+    const QStringList missing = PrinterReport::missingValues(session.record());
+    if (!missing.isEmpty())
+        session.tell(QStringLiteral("no reply for %1").arg(missing.join(QStringLiteral(", "))));
+    return missing.isEmpty() ? 0 : 1;
 }
 
 int PrinterSwitch::set(const CliArguments &arguments)

@@ -311,9 +311,6 @@ void LinkTest::replyReader_data()
         << endless << QByteArray(51, 'x') << QString(51, u'x');
     QTest::newRow("printer gone in the middle of a block: what came")
         << QList<Arrival>{{0ms, "_12"}, {20ms, {}}} << QByteArray("_12") << u"12"_s;
-    QTest::newRow("block still without its NUL after 2 s: what came")
-        << QList<Arrival>{{0ms, "_12"}, {1990ms, "3"}, {2010ms, QByteArray("4", 2)}}
-        << QByteArray("_123") << u"123"_s;
     QTest::newRow("silence") << QList<Arrival>() << QByteArray() << QString();
 }
 

@@ -13,7 +13,13 @@ int Commands::info(CliContext &context, const CliArguments &arguments)
     PrinterSession session(port, CliContext::sessionOptions(arguments), context.console,
                            context.resolvers);
     const TestStop stop = session.communicationTest();
-    const QString error = stop == TestStop::None ? QString() : session.stopReason(stop);
+    QString error = stop == TestStop::None ? QString() : session.stopReason(stop);
+    // A value the printer did not answer is no value: the run fails and names it.
+    if (error.isEmpty()) {
+        const QStringList missing = PrinterReport::missingValues(session.record());
+        if (!missing.isEmpty())
+            error = QStringLiteral("no reply for %1").arg(missing.join(QStringLiteral(", ")));
+    }
     if (!error.isEmpty())
         session.tell(error);
     if (arguments.json) {
@@ -30,5 +36,5 @@ int Commands::info(CliContext &context, const CliArguments &arguments)
         return kExitFailure;
     for (const QString &line : PrinterReport::infoLines(session.maker(), session.record()))
         context.console.out(line);
-    return stop == TestStop::None ? kExitOk : kExitFailure;
+    return error.isEmpty() ? kExitOk : kExitFailure;
 }

@@ -112,6 +112,28 @@ QJsonObject info(const QString &maker, const PrinterRecord &printer)
     };
 }
 
+QStringList missingValues(const PrinterRecord &printer)
+{
+    QStringList missing;
+    const auto caption = [](const char *text) { return QString::fromLatin1(text).chopped(1); };
+    for (std::size_t i = 0; i < kPrinterCaptions.size(); ++i) {
+        if (!printer.printerInfo(int(i)))
+            missing << caption(kPrinterCaptions[i]);
+    }
+    const std::array<bool, 4> language{
+        printer.languageInfo(0).has_value(), printer.languageInfo(1).has_value(),
+        printer.codePage().has_value(), printer.charset().has_value()};
+    for (std::size_t i = 0; i < language.size(); ++i) {
+        if (!language[i])
+            missing << caption(kLanguageCaptions[i]);
+    }
+    for (const SwitchByte sw : shownSwitches(printer)) {
+        if (!printer.switchValue(sw))
+            missing << switchName(sw);
+    }
+    return missing;
+}
+
 QStringList infoLines(const QString &maker, const PrinterRecord &printer)
 {
     QStringList lines{row("Maker:", maker.isEmpty() ? QStringLiteral("(no reply)") : maker)};

@@ -24,6 +24,9 @@ std::optional<QString> switchMeaning(SwitchByte sw, const QString &model, int va
 // no reply came, numbers null where the reply was no number, a switch byte null where it could
 // not be read.
 QJsonObject info(const QString &maker, const PrinterRecord &printer);
+// The values `info` shows that the printer did not give, by their captions ("Font ROM", "Code
+// Page", "SW3"...); a code page or character set that is no number counts as not given.
+QStringList missingValues(const PrinterRecord &printer);
 // `info`: the same as lines of text.
 QStringList infoLines(const QString &maker, const PrinterRecord &printer);
 // The eight switches of a byte, one line each, "  3: OFF  <meaning>"; only those in `numbers`

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <chrono>
+
 struct OpenFailure;
 struct SystemError;
 struct SystemSerialPort;
@@ -18,6 +20,9 @@ QString comBusy(int number);
 QString lanNotReady(int stateCode);
 // An error raised by the TCP client during an exchange.
 QString tcpError(const TcpError &error);
+// The printer's answers lag behind its questions and did not catch up within `bound`: the
+// command was not sent, nor will any other be until the port is opened again.
+QString notInStep(std::chrono::milliseconds bound);
 // The printer device could not be closed or opened.
 QString lptError(const SystemError &error);
 

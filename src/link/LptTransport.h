@@ -19,6 +19,7 @@ public:
     bool setOpen(bool open) override;
     bool exchange(const QByteArray &command, bool replyWanted, WhenHeld whenHeld,
                   QByteArray &received) override;
+    ReplyReader &reader() override { return m_reader; }
 
     // Closes the device and, with `open`, opens it again for `access`; a failure is reported
     // with the system's number and text, and the device stays closed.

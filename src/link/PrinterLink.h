@@ -65,6 +65,10 @@ public:
 
 private:
     bool transact(const QByteArray &command, bool replyWanted, WhenHeld whenHeld, QString &reply);
+    // After a query whose reply did not come whole in time, proves that the printer's answers are
+    // in step with the questions again before the next command goes out; false when it did not
+    // come back in step within a bound (reported) or a question could not be sent.
+    bool bringInStep();
 
     struct Private;
     std::unique_ptr<Private> d;

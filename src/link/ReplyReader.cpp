@@ -5,6 +5,7 @@
 #include "ReplyFramer.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -16,9 +17,6 @@ constexpr char kBlockEnd = '\0';
 // event loop gets its answer out at once; after that the waits block in short slices.
 constexpr int kSpinPasses = 16;
 constexpr milliseconds kSlice{1};
-// How long the line must be quiet before a link out of step sends again.
-constexpr milliseconds kSettleQuiet{150};
-constexpr milliseconds kSettleSlice{5};
 
 } // namespace
 
@@ -30,8 +28,6 @@ ReplyReader::ReplyReader(ByteChannel &channel, EventPump &pump, ReplyLimits limi
 
 void ReplyReader::prepare()
 {
-    if (m_unansweredSince)
-        settle();
     dropStaleInput();
 }
 
@@ -48,28 +44,55 @@ void ReplyReader::dropStaleInput()
     m_channel.discardInput();
 }
 
-void ReplyReader::settle()
+bool ReplyReader::isWhole() const
 {
+    return m_whole;
+}
+
+bool ReplyReader::isInStep() const
+{
+    return m_inStep;
+}
+
+void ReplyReader::setInStep()
+{
+    m_inStep = true;
+}
+
+void ReplyReader::awaitAnswer(const std::optional<QByteArray> &answer, milliseconds within)
+{
+    m_awaited = answer;
+    m_awaitedWithin = within;
+}
+
+// Reads and drops all that comes until the awaited answer has come whole. The printer answers in
+// the order it was asked, so whatever it still owed for earlier questions came before it.
+QByteArray ReplyReader::dropUntilAnswer()
+{
+    const QByteArray answer = std::exchange(m_awaited, std::nullopt).value();
     const milliseconds start = m_pump.now();
-    const milliseconds lateUntil = *m_unansweredSince + m_limits.total;
-    milliseconds quietSince = start;
-    while (m_channel.isOpen() && m_pump.now() - start < m_limits.total) {
+    QByteArray seen;
+    for (int pass = 0;; ++pass) {
         m_pump.processEvents();
-        if (m_channel.bytesAvailable() > 0) {
-            m_channel.discardInput();
-            quietSince = m_pump.now();
+        seen += m_channel.read(m_limits.maxBytes);
+        if (!answer.isEmpty() && seen.contains(answer)) {
+            m_inStep = true;
+            return answer;
         }
-        const milliseconds now = m_pump.now();
-        const milliseconds wait = std::max(lateUntil - now, kSettleQuiet - (now - quietSince));
-        if (wait <= milliseconds::zero())
-            break;
-        m_channel.waitForReadyRead(std::min(wait, kSettleSlice));
+        // Only the bytes that may start the answer are kept.
+        seen = seen.right(std::max<qsizetype>(answer.size() - 1, 0));
+        const milliseconds left = m_awaitedWithin - (m_pump.now() - start);
+        if (left <= milliseconds::zero() || !m_channel.isOpen())
+            return {};
+        m_channel.waitForReadyRead(
+            std::min(left, pass < kSpinPasses ? milliseconds::zero() : kSlice));
     }
-    m_unansweredSince.reset();
 }
 
 QByteArray ReplyReader::collect()
 {
+    if (m_awaited)
+        return dropUntilAnswer();
     const milliseconds start = m_pump.now();
     ReplyFramer framer(m_limits.maxBytes);
     milliseconds lastByteAt = start;
@@ -79,10 +102,11 @@ QByteArray ReplyReader::collect()
         framer.feed(m_channel.read(m_limits.maxBytes));
         if (framer.size() != before)
             lastByteAt = m_pump.now();
+        m_whole = !framer.isBlock() || (framer.isComplete() && !framer.isCut());
         if (framer.isComplete()) {
             // The rest of a reply too long to take is still coming.
             if (framer.isCut())
-                m_unansweredSince = start;
+                m_inStep = false;
             return framer.reply();
         }
         if (!m_channel.isOpen())
@@ -98,7 +122,7 @@ QByteArray ReplyReader::collect()
             // Only an unframed reply that fell quiet has ended for sure; anything else may still
             // be on its way.
             if (!framer.hasStarted() || framer.isBlock() || untilTotal <= milliseconds::zero())
-                m_unansweredSince = start;
+                m_inStep = false;
             return framer.reply();
         }
         m_channel.waitForReadyRead(

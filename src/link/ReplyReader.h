@@ -27,11 +27,7 @@ class ReplyReader
 public:
     ReplyReader(ByteChannel &channel, EventPump &pump, ReplyLimits limits = {});
 
-    // Before a command goes out: drops the bytes that wait on the line. After a query whose reply
-    // did not come whole in time, the link is out of step: the reply may still be on its way, so
-    // this first waits out the rest of that query's total bound and then until the line has been
-    // quiet for a moment, dropping all that comes, so that a late answer never becomes the next
-    // reply. A link in step pays nothing for this.
+    // Before a command goes out: drops the bytes that wait on the line.
     void prepare();
 
     // Reads the reply to the command just sent: a block up to its NUL, whatever pauses it holds;
@@ -39,17 +35,34 @@ public:
     // its own (status blocks, XON and XOFF) left out. Returns the bytes of the reply, at most
     // `maxBytes`; what lies beyond is dropped. When no byte comes in time it returns nothing, and
     // when the device goes away or the total bound ends first, what came so far.
+    // After awaitAnswer() it reads no reply but drops all that comes until the awaited answer has
+    // come, and returns that answer, or nothing when it did not come in time.
     QByteArray collect();
+    // The last reply read came whole: it is unframed, or a block that ended with its NUL. A block
+    // cut by the total bound, by the most bytes allowed or by the device's end is not whole.
+    bool isWhole() const;
+
+    // After a query whose reply did not come whole in time the link is out of step: that reply
+    // may still be on its way and would be taken for a later query's. It is in step again once the
+    // answer awaited after a question of known answer has come, or when told so.
+    bool isInStep() const;
+    void setInStep();
+    // Makes the next collect() wait at most `within` for `answer`, dropping all that comes before
+    // it; the link is in step once it has come. An empty answer drops all that comes for `within`.
+    // std::nullopt: the next collect() reads a reply again.
+    void awaitAnswer(const std::optional<QByteArray> &answer, std::chrono::milliseconds within);
 
 private:
     void dropStaleInput();
-    void settle();
+    QByteArray dropUntilAnswer();
 
     ByteChannel &m_channel;
     EventPump &m_pump;
     ReplyLimits m_limits;
-    // When the last query whose reply did not come whole in time went out.
-    std::optional<std::chrono::milliseconds> m_unansweredSince;
+    bool m_inStep = true;
+    bool m_whole = true;
+    std::optional<QByteArray> m_awaited;
+    std::chrono::milliseconds m_awaitedWithin{0};
 };
 
 // The reply text of the received bytes: one character per byte (byte value = character code),

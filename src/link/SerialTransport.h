@@ -26,6 +26,7 @@ public:
     bool setOpen(bool open) override;
     bool exchange(const QByteArray &command, bool replyWanted, WhenHeld whenHeld,
                   QByteArray &received) override;
+    ReplyReader &reader() override { return m_reader; }
 
 private:
     SerialDevice &m_port;

@@ -22,6 +22,7 @@ public:
     bool setOpen(bool open) override;
     bool exchange(const QByteArray &command, bool replyWanted, WhenHeld whenHeld,
                   QByteArray &received) override;
+    ReplyReader &reader() override { return m_reader; }
     // Waits until the connection that the open started is up; a connection that failed or did
     // not come up in time is reported.
     bool waitUntilReady(std::chrono::milliseconds timeout) override;

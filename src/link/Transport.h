@@ -6,6 +6,7 @@
 
 class ByteChannel;
 class EventPump;
+class ReplyReader;
 
 // What becomes of a command the printer does not take in time: it is dropped, so that nothing of
 // it reaches the printer later, or it is kept and leaves as soon as the printer takes data again.
@@ -28,6 +29,8 @@ public:
     // Waits at most `timeout` until the open port can carry a command. True at once for a port
     // that is ready when its open returns.
     virtual bool waitUntilReady(std::chrono::milliseconds timeout);
+    // Reads the replies of this port and knows whether they are in step with its questions.
+    virtual ReplyReader &reader() = 0;
 };
 
 // Writes the command one byte per write call, then waits, running passes of the event loop, until

@@ -30,6 +30,9 @@ struct FaultyPrinter
     QList<int> switchesRead{}; // the switch bytes read and logged, in order
     // Switch pages left as they were at start (all switches OFF): a change on them is not written.
     QList<int> unreadPages{};
+    QList<int> unreadInfo{}; // information labels left as they were, by index in informationOf()
+    QByteArray wire = kIdentityQueries + switchQuery(2) + switchQuery(3);
+    int written = 0; // the switch byte whose switch 1 is then changed and written
 };
 Q_DECLARE_METATYPE(FaultyPrinter)
 
@@ -50,11 +53,25 @@ void TestRealPrinters::communicationTest_data()
 {
     QTest::addColumn<FaultyPrinter>("printer");
 
+    // A late answer is no later query's: before the next query the window asks for the maker's
+    // name again and drops all that comes before that answer.
     QTest::newRow(
         "SW2 answered 1.2 s late over TCP: its page unread and not written, the rest right")
         << FaultyPrinter{.faults = {.lateReplies = {{u"sw2"_s, 1200}}},
                          .switchesRead = {3},
-                         .unreadPages = {2}};
+                         .unreadPages = {2},
+                         .wire = kIdentityQueries + switchQuery(2) + kMakerQuery + switchQuery(3)};
+    const QByteArray codePageLate = kIdentityQueries.chopped(4) + kMakerQuery +
+                                    kIdentityQueries.right(4) + switchQuery(2) + switchQuery(3);
+    for (const Port port : {Port::Tcp, Port::Com})
+        QTest::addRow("code page 2.1 s late over %s: unread, the rest right, SW3 written alone",
+                      kPortName[int(port)])
+            << FaultyPrinter{.port = port,
+                             .faults = {.lateReplies = {{u"code-page"_s, 2100}}},
+                             .switchesRead = {2, 3},
+                             .unreadInfo = {6},
+                             .wire = codePageLate,
+                             .written = 3};
     QTest::newRow("status blocks between replies over TCP: every value right")
         << FaultyPrinter{.faults = {.statusBlocks = true}, .switchesRead = {2, 3}};
     QTest::newRow("XOFF and XON between replies over COM without software handshake")
@@ -70,15 +87,20 @@ void TestRealPrinters::communicationTest()
     QFETCH(FaultyPrinter, printer);
 
     Rig rig(kKv, printer.faults);
+    QStringList labels = rig.informationLabels();
     rig.communicate(printer.port);
     QCOMPARE(rig.shown(), QStringList{kGreeting});
-    QCOMPARE(rig.emulator.received().toHex(' '),
-             (kIdentityQueries + switchQuery(2) + switchQuery(3)).toHex(' '));
+    QCOMPARE(rig.emulator.received().toHex(' '), printer.wire.toHex(' '));
     const PrinterSettings held = rig.emulator.snapshot().settings;
-    QCOMPARE(rig.informationLabels(), informationOf(held));
-    QCOMPARE(rig.control<QComboBox>("comboCodePage")->currentText(), u"0  - 437 Standard"_s);
+    for (int i = 0; i < labels.size(); ++i)
+        if (!printer.unreadInfo.contains(i))
+            labels[i] = informationOf(held).at(i);
+    QCOMPARE(rig.informationLabels(), labels);
+    // A code page that was not read is not chosen: a language write is refused until one is.
+    QCOMPARE(rig.control<QComboBox>("comboCodePage")->currentText(),
+             printer.unreadInfo.contains(6) ? QString() : u"0  - 437 Standard"_s);
     QCOMPARE(rig.control<QComboBox>("comboInterChars")->currentText(), u"0 - U.S.A."_s);
-    QCOMPARE(rig.window().logText(), expectedLog(held, printer.switchesRead));
+    QCOMPARE(rig.window().logText(), expectedLog(held, printer.switchesRead, printer.unreadInfo));
     for (const int sw : {2, 3}) {
         rig.chooseTab(sw - 1);
         QCOMPARE(rig.shownValue(sw), printer.unreadPages.contains(sw) ? 0xFF : held.*kSwitch[sw]);
@@ -94,6 +116,15 @@ void TestRealPrinters::communicationTest()
         QCOMPARE(rig.emulator.received(), QByteArray());
         QCOMPARE(rig.emulator.snapshot().settings.*kSwitch[sw], held.*kSwitch[sw]);
         QVERIFY(rig.window().dataChanged());
+    }
+    if (const int sw = printer.written; sw != 0) {
+        rig.chooseTab(sw - 1);
+        rig.option(sw, (held.*kSwitch[sw] & 1) == 0, 0)->click();
+        rig.clear();
+        rig.click("cmd2");
+        QTRY_COMPARE(rig.emulator.received().toHex(' '),
+                     (kUnlock + switchWrite(sw, held.*kSwitch[sw] ^ 1) + kLock).toHex(' '));
+        QCOMPARE(rig.shown(), QStringList{kPowerCycle});
     }
 }
 

@@ -61,6 +61,10 @@ public:
 
     // Arrivals, their times counted from the moment the next command reaches the printer.
     void answer(QList<Arrival> arrivals) { m_answer = std::move(arrivals); }
+    // The printer's answers by command, played whenever what reached it ends with that command.
+    // It answers in the order it was asked: the times count from when it has given the answers it
+    // owes for earlier commands.
+    QList<std::pair<QByteArray, QList<Arrival>>> answersTo;
     // Brings the device up to the clock: held bytes the printer now takes, arrivals now due.
     virtual void catchUp() = 0;
 
@@ -154,13 +158,23 @@ private:
             return;
         auto &self = const_cast<Scripted &>(*this);
         self.written += std::exchange(m_held, {});
-        // The script stays in the order of time, whatever order the answers were given in.
-        for (const Arrival &arrival : std::exchange(self.m_answer, {})) {
-            const Arrival due{m_clock.now + arrival.at, arrival.bytes};
-            const auto later = std::find_if(m_script.begin(), m_script.end(),
-                                            [&due](const Arrival &a) { return a.at > due.at; });
-            m_script.insert(later, due);
+        for (const Arrival &arrival : std::exchange(self.m_answer, {}))
+            schedule({m_clock.now + arrival.at, arrival.bytes});
+        for (const auto &[command, arrivals] : answersTo) {
+            if (!written.endsWith(command))
+                continue;
+            const milliseconds turn = std::max(m_clock.now, m_owedUntil);
+            for (const Arrival &arrival : arrivals)
+                m_owedUntil = schedule({turn + arrival.at, arrival.bytes});
         }
+    }
+    // Puts an arrival into the script, which stays in the order of time; returns its time.
+    milliseconds schedule(const Arrival &due) const
+    {
+        const auto later = std::find_if(m_script.begin(), m_script.end(),
+                                        [&due](const Arrival &a) { return a.at > due.at; });
+        m_script.insert(later, due);
+        return due.at;
     }
     // Arrivals now due; what comes while the device is not receiving is dropped.
     void deliver() const
@@ -178,6 +192,8 @@ private:
 
     VirtualClock &m_clock;
     mutable QByteArray m_held;
+    // When the printer has given every answer it owes.
+    mutable milliseconds m_owedUntil{0};
     mutable QList<Arrival> m_script;
     mutable QByteArray m_buffer;
     mutable bool m_open = false;

@@ -12,6 +12,7 @@
 #include "PrinterCommands.h"
 #include "PrinterReport.h"
 #include "SettingsWriter.h"
+#include "SwitchBits.h"
 #include "SystemDeviceResolver.h"
 
 #include <QFile>
@@ -71,15 +72,16 @@ QStringList changeLines(const ChangePlan &plan, const QString &model)
     for (const SwitchChange &change : plan.switches) {
         QList<int> changed;
         for (int number = 1; number <= 8; ++number) {
-            if (((change.from ^ change.to) >> (number - 1) & 1) != 0)
+            if (SwitchBits::isOff(change.from, number - 1) !=
+                SwitchBits::isOff(change.to, number - 1))
                 changed << number;
         }
         lines << summary.at(entry++)
               << PrinterReport::switchLines(change.sw, model, change.to, changed);
     }
     if (const auto &language = plan.language) {
-        const int codePage = LanguageTables::findCodePage(QString::number(language->codePage));
-        const int charset = LanguageTables::findInterChars(QString::number(language->charset));
+        const int codePage = LanguageTables::findCodePage(language->codePage);
+        const int charset = LanguageTables::findInterChars(language->charset);
         if (language->codePageFrom != language->codePage)
             lines << QStringLiteral("%1 (%2)").arg(summary.at(entry++),
                                                    LanguageTables::codePageEntries().at(codePage));
@@ -384,7 +386,7 @@ int PrinterSwitch::scan(const CliArguments &arguments)
         found[std::size_t(i)] =
             QStringLiteral("%1 %2 %3")
                 .arg(port.text(), printable(session.maker()),
-                     printable(session.record().printerInfo(0).value_or(QStringLiteral("?"))));
+                     printable(session.record().printerInfo[0].value_or(QStringLiteral("?"))));
     };
     qsizetype printers = 0;
     const auto done = [&](int i) {

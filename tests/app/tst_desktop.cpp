@@ -5,6 +5,7 @@
 
 #include "EmulatorThread.h"
 #include "HelpLocator.h"
+#include "LinkPanel.h"
 #include "LinkStatus.h"
 #include "QtDesktopShell.h"
 #include "ReadableColours.h"
@@ -343,7 +344,7 @@ private Q_SLOTS:
         const int tab = std::array{0, 0, 1, 2, 3, 4, 0}[std::size_t(view)];
         if (tabs->isVisible())
             tabs->setCurrentIndex(tab);
-        window.showLinkStatus(linkStatusStyle(statusCode));
+        window.findChild<LinkPanel *>(u"linkPanel"_s)->showLinkStatus(linkStatusStyle(statusCode));
 
         const QImage picture = window.grab().toImage();
         QVERIFY(picture.save(
@@ -493,14 +494,18 @@ private Q_SLOTS:
         // The same change by a mouse click, in a window of its own, says what to expect.
         TestWindow byMouse, byAction;
         for (TestWindow *t : {&byMouse, &byAction}) {
-            t->window.setPrinterInfo(0, u"KV-4100"_s);
-            t->window.ShowSW2Value(0xFF);
-            t->window.ShowSW3Value(0x00);
+            displayOf(t->window).model().printerInfo[0] = u"KV-4100"_s;
+            displayOf(t->window).ShowSW2Value(0xFF);
+            displayOf(t->window).ShowSW3Value(0x00);
         }
         const SwitchByte sw = button.startsWith(u"optSW3") ? SwitchByte::SW3 : SwitchByte::SW2;
         const int index = button.back().digitValue();
-        const int label = sw == SwitchByte::SW3 ? 0 : index;
-        const QString before = byAction.window.switchMeaningText(sw, label);
+        const QString label =
+            u"lbl%1Function_%2"_s.arg(switchName(sw)).arg(sw == SwitchByte::SW3 ? 0 : index);
+        const auto meaning = [&label](const TestWindow &t) {
+            return t.control<QLabel>(label)->text();
+        };
+        const QString before = meaning(byAction);
         byMouse.control<QRadioButton>(button)->click();
 
         auto *target = byAction.control<QRadioButton>(button);
@@ -508,10 +513,9 @@ private Q_SLOTS:
         QVERIFY(accessible->actionInterface() != nullptr);
         accessible->actionInterface()->doAction(action);
         QTRY_VERIFY(target->isChecked());
-        QTRY_VERIFY(byAction.window.dataChanged());
-        QCOMPARE(byAction.window.switchMeaningText(sw, label),
-                 byMouse.window.switchMeaningText(sw, label));
-        QVERIFY(byAction.window.switchMeaningText(sw, label) != before);
+        QTRY_VERIFY(displayOf(byAction.window).dataChanged());
+        QCOMPARE(meaning(byAction), meaning(byMouse));
+        QVERIFY(meaning(byAction) != before);
         QCOMPARE(target->font().bold(), true);
     }
 

@@ -1,5 +1,6 @@
 #include "QtTcpClient.h"
 #include "Screenshot.h"
+#include "SwitchPanel.h"
 #include "TestWindow.h"
 #include "WrappingPushButton.h"
 
@@ -235,15 +236,15 @@ private Q_SLOTS:
         t.window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&t.window));
         // From the opposite value, so that every pair has to move; every byte shows the value.
-        PrinterView &view = t.window;
-        for (const auto show :
-             {&PrinterView::ShowSW1Value, &PrinterView::ShowSW2Value, &PrinterView::ShowSW3Value}) {
+        PrinterDisplay &view = displayOf(t.window);
+        for (const auto show : {&PrinterDisplay::ShowSW1Value, &PrinterDisplay::ShowSW2Value,
+                                &PrinterDisplay::ShowSW3Value}) {
             (view.*show)(255 - row.value);
             (view.*show)(row.value);
         }
         // (What the switch pages give back to be written, the end-to-end tests see on the printer.)
         // A value shown by the program is no change of the user's.
-        QVERIFY(!t.window.dataChanged());
+        QVERIFY(!view.dataChanged());
 
         // The other button of the pair, then the selected one again, which leaves it selected.
         const bool clickable = sw != SwitchByte::SW3 || row.click == 0;
@@ -255,7 +256,10 @@ private Q_SLOTS:
         QTest::mouseClick(option(t, sw, clickOn, row.click), Qt::LeftButton);
         for (const SwitchByte each : kBytes)
             QCOMPARE(pattern(t, each), each == sw ? expected : row.offPattern);
-        QCOMPARE(t.window.dataChanged(), clickable);
+        QCOMPARE(view.dataChanged(), clickable);
+        // The value the user chose is the one the next write of the byte sends.
+        if (clickable)
+            QCOMPARE(view.model().switchesToWrite[std::size_t(sw)], view.switchPanel(sw).value());
         QCOMPARE(savedAndClipped(t.window), QStringList());
         // The selected button of a pair with a meaning stands out; of SW3 only switch 1 has one
         // and only it can be changed.
@@ -296,16 +300,22 @@ private Q_SLOTS:
         QFETCH(QString, shown);
         QFETCH(bool, changed);
         TestWindow t;
+        PrinterDisplay &view = displayOf(t.window);
+        auto *codePage = t.control<QComboBox>(QStringLiteral("comboCodePage"));
+        auto *charset = t.control<QComboBox>(QStringLiteral("comboInterChars"));
         // Code page 1 was reported before; it brings the Japanese character set.
-        t.window.setLanguageInfo(2, QStringLiteral("1"));
-        t.window.ShowCodePage();
-        t.window.setDataChanged(true);
-        t.window.setLanguageInfo(info, reported);
-        info == 2 ? t.window.ShowCodePage() : t.window.ShowInterChars();
-        QCOMPARE(t.window.codePageText() + u'|' + t.window.interCharsText(), shown);
+        view.model().languageInfo[2] = QStringLiteral("1");
+        view.ShowCodePage();
+        view.setDataChanged(true);
+        view.model().languageInfo[std::size_t(info)] = reported;
+        info == 2 ? view.ShowCodePage() : view.ShowInterChars();
+        QCOMPARE(codePage->currentText() + u'|' + charset->currentText(), shown);
         QCOMPARE(t.control<QComboBox>(QStringLiteral("comboCodePageName"))->currentIndex(),
-                 t.control<QComboBox>(QStringLiteral("comboCodePage"))->currentIndex());
-        QCOMPARE(t.window.dataChanged(), changed);
+                 codePage->currentIndex());
+        QCOMPARE(view.dataChanged(), changed);
+        // What the lists show is what the next language write sends.
+        QCOMPARE(view.model().codePageToWrite, codePage->currentData().toInt());
+        QCOMPARE(view.model().charsetToWrite, charset->currentData().toInt());
     }
 
     void logAppend_data()
@@ -328,14 +338,15 @@ private Q_SLOTS:
         // Each character tells where it stood.
         const QString old =
             QStringLiteral("0123456789").repeated(row.before / 10 + 1).left(row.before);
-        t.window.AppendLog(old);
+        PrinterDisplay &view = displayOf(t.window);
+        view.AppendLog(old);
         QTextCursor selection = box->textCursor();
         selection.setPosition(row.anchor);
         selection.setPosition(row.anchor > 0 ? 3 : 0, QTextCursor::KeepAnchor);
         box->setTextCursor(selection);
 
-        t.window.AppendLog(QStringLiteral("getSW2-->37\r\n"));
-        QCOMPARE(t.window.logText(), old.mid(row.keptFrom) + QStringLiteral("getSW2-->37\r\n"));
+        view.AppendLog(QStringLiteral("getSW2-->37\r\n"));
+        QCOMPARE(logOf(t.window), old.mid(row.keptFrom) + QStringLiteral("getSW2-->37\r\n"));
         QCOMPARE(box->toPlainText(), old.mid(row.keptFrom) + QStringLiteral("getSW2-->37\n"));
         QVERIFY(!box->textCursor().hasSelection());
         QVERIFY(box->textCursor().atEnd());

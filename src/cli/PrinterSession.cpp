@@ -37,8 +37,6 @@ private:
     PortArgument m_port;
 };
 
-constexpr int kPortListComPorts = 16;
-
 // The entry of the window's port list that reaches the port. A serial device given by its path
 // is the COM entry the system gives it, if any, so that the link's messages name that entry.
 QString portListEntry(const PortArgument &port, const DeviceResolver &system)
@@ -52,10 +50,10 @@ QString portListEntry(const PortArgument &port, const DeviceResolver &system)
         break;
     }
     if (port.devicePath.isEmpty())
-        return QStringLiteral("COM%1").arg(port.comNumber);
-    for (int number = 1; number <= kPortListComPorts; ++number) {
+        return PortChoice::comEntry(port.comNumber);
+    for (int number = 1; number <= PortChoice::kSerialPortCount; ++number) {
         if (system.serialPortName(number) == port.devicePath)
-            return QStringLiteral("COM%1").arg(number);
+            return PortChoice::comEntry(number);
     }
     return port.devicePath;
 }

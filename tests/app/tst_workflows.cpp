@@ -228,22 +228,8 @@ void TestWorkflows::communicationTest_data()
 
     const QStringList kv = QStringList(kIdentity) << u"getSW2"_s << u"getSW3"_s;
     const QString title = u"KV_SW_Utility: "_s;
-    QTest::newRow("KV-4100 over COM: SW2 and SW3 read, serial options frozen")
-        << CommunicationRow{.journal = kv,
-                            .captions = {u"Software_switch 2"_s, u"Software_switch 3"_s},
-                            .disabled = {u"com_"_s}};
-    QTest::newRow("ZEPHYR-550 with software switches over TCP: SW2, then SW1")
-        << CommunicationRow{.model = u"ZEPHYR-550"_s,
-                            .port = PortKind::Tcp,
-                            .journal = QStringList(kIdentity) << u"getSW2"_s << u"getSW1"_s,
-                            .captions = {u"Software_switch 1"_s, u"Software_switch 2"_s},
-                            .disabled = {u"tcp"_s}};
-    QTest::newRow("ZEPHYR-550 with hardware switches over LPT: SW2 only, nothing frozen")
-        << CommunicationRow{.model = u"ZEPHYR-550"_s,
-                            .zephyrSoftwareSwitches = false,
-                            .port = PortKind::PrinterDevice,
-                            .journal = QStringList(kIdentity) << u"getSW2"_s,
-                            .captions = {u"Software_switch 1"_s, u"Software_switch 2"_s}};
+    // (Each known model's switch bytes in their order, its captions and the frozen port options
+    // the end-to-end tests see over every kind of port.)
     QTest::newRow("another model: no switch byte, captions kept")
         << CommunicationRow{.model = u"KV-4100 "_s,
                             .journal = kIdentity,
@@ -311,18 +297,12 @@ void TestWorkflows::writeSettings_data()
     QTest::addColumn<WriteRow>("row");
 
     const QString power = u"KV_SW_Utility: "_s + kPowerCycle;
+    // (A KV-4100's writes over COM and TCP, and a ZEPHYR-550's that keeps or changes the baud
+    // rate, the end-to-end tests make on the emulator.)
     QTest::newRow("nothing changed: nothing sent")
         << WriteRow{.changed = false, .journal = {u"KV_SW_Utility: There is no data changed..."_s}};
-    QTest::newRow("KV-4100 page 1 over COM: SW2, power cycle, runs on")
-        << WriteRow{.journal = {u"setSW2"_s, power}};
-    QTest::newRow("KV-4100 page 2 over TCP: SW3, then the program ends")
-        << WriteRow{.port = PortKind::Tcp, .tab = 2, .journal = {u"setSW3"_s, power, u"exit"_s}};
     QTest::newRow("language page over LPT: runs on") << WriteRow{
         .port = PortKind::PrinterDevice, .tab = 3, .journal = {u"setLanguage"_s, power}};
-    QTest::newRow("ZEPHYR-550 page 1 over COM, same baud rate: runs on")
-        << WriteRow{.model = u"ZEPHYR-550"_s, .journal = {u"setSW1"_s, power}};
-    QTest::newRow("ZEPHYR-550 page 1 over COM, 115200 to 9600: the program ends") << WriteRow{
-        .model = u"ZEPHYR-550"_s, .sw1 = 0x02, .journal = {u"setSW1"_s, power, u"exit"_s}};
     QTest::newRow("ZEPHYR-550 page 1, port at 9600 and 9600 chosen: runs on")
         << WriteRow{.model = u"ZEPHYR-550"_s,
                     .sw1 = 0x02,
@@ -386,10 +366,6 @@ void TestWorkflows::readSettings_data()
 
     const QStringList language{u"getLanguageInfo1"_s, u"getLanguageInfo2"_s, u"getLanguageInfo3"_s,
                                u"getLanguageInfo4"_s, u"ShowCodePage"_s,     u"ShowInterChars"_s};
-    QTest::newRow("KV-4100 page 1: SW2") << ReadRow{.journal = {u"getSW2"_s}};
-    QTest::newRow("KV-4100 page 2: SW3") << ReadRow{.tab = 2, .journal = {u"getSW3"_s}};
-    QTest::newRow("ZEPHYR-550 page 1: SW1")
-        << ReadRow{.model = u"ZEPHYR-550"_s, .journal = {u"getSW1"_s}};
     QTest::newRow("ZEPHYR-550 page 2: SW2")
         << ReadRow{.model = u"ZEPHYR-550"_s, .tab = 2, .journal = {u"getSW2"_s}};
     // A page whose byte could not be read still shows what it showed before: the user is told.

@@ -38,7 +38,7 @@ public:
     WriteResult setSW1() override;
     WriteResult setSW2() override;
     WriteResult setSW3() override;
-    // Refused when the model holds no code page or character set to write.
+    // Refused when the model holds no code page of the list, or no character set, to write.
     WriteResult setLanguage() override;
 
     // Sends the self-test command; the printer prints and its reply says nothing.
@@ -50,12 +50,10 @@ public:
     // switched off and on.
     static QString powerCycleReminder();
 
-    // One transaction that expects a reply: every reply text the command set judges comes
-    // through here.
-    QString query(const QByteArray &command);
-
 private:
-    // One transaction that expects none.
+    // One transaction that expects a reply, through which every reply text the command set
+    // judges comes, and one that expects none.
+    QString query(const QByteArray &command);
     bool write(const QByteArray &command);
     WriteResult writeUnlocked(std::initializer_list<QByteArray> settings);
     bool getInfo(int row);

@@ -205,8 +205,11 @@ WriteResult PrinterCommands::setSwitch(SwitchByte sw)
 {
     if (!m_model.switchByte(sw))
         return WriteResult::NotRead;
+    static constexpr std::array digits{&PrinterCommands::GetSW1Digits,
+                                       &PrinterCommands::GetSW2Digits,
+                                       &PrinterCommands::GetSW3Digits};
     return writeUnlocked(
-        {CommandBytes::switchWrite(sw, SwitchBits::digitCodes(m_model.switchToWrite(sw)))});
+        {CommandBytes::switchWrite(sw, (this->*digits[static_cast<std::size_t>(sw)])())});
 }
 
 WriteResult PrinterCommands::setSW1()
@@ -239,6 +242,21 @@ WriteResult PrinterCommands::setLanguage()
         {CommandBytes::codePageWrite(LanguageTables::codePageDigits(*codePage)),
          CommandBytes::codePageNameWrite(*name),
          CommandBytes::interCharsWrite(LanguageTables::interCharsDigits(*charset))});
+}
+
+std::array<quint8, 3> PrinterCommands::GetSW1Digits() const
+{
+    return SwitchBits::digitCodes(m_model.switchesToWrite[0]);
+}
+
+std::array<quint8, 3> PrinterCommands::GetSW2Digits() const
+{
+    return SwitchBits::digitCodes(m_model.switchesToWrite[1]);
+}
+
+std::array<quint8, 3> PrinterCommands::GetSW3Digits() const
+{
+    return SwitchBits::digitCodes(m_model.switchesToWrite[2]);
 }
 
 QString PrinterCommands::greeting()

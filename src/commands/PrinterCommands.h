@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <array>
+
 #include <initializer_list>
 
 class CommandChannel;
@@ -40,6 +42,11 @@ public:
     WriteResult setSW3() override;
     // Refused when the model holds no code page of the list, or no character set, to write.
     WriteResult setLanguage() override;
+
+    // The digit codes of the switch byte the model holds to write: 37 gives '3', '7', 0.
+    std::array<quint8, 3> GetSW1Digits() const;
+    std::array<quint8, 3> GetSW2Digits() const;
+    std::array<quint8, 3> GetSW3Digits() const;
 
     // Sends the self-test command; the printer prints and its reply says nothing.
     void startSelfTest();

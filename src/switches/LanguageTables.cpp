@@ -63,6 +63,18 @@ QList<int> numbers(const QStringList &entries, qsizetype width)
     return result;
 }
 
+// The text with its leading and trailing blanks removed; other white space is kept.
+QString withoutBlanks(const QString &text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first) == u' ')
+        ++first;
+    while (last > first && text.at(last - 1) == u' ')
+        --last;
+    return text.mid(first, last - first);
+}
+
 // The character codes of a field, left-aligned in N codes and padded with 0. Longer fields are
 // cut to N characters.
 template<std::size_t N> std::array<quint8, N> fieldCodes(const QString &field)
@@ -108,17 +120,6 @@ QList<int> codePageNumbers()
 QList<int> interCharsNumbers()
 {
     return numbers(interCharsEntries(), kInterCharsNumberWidth);
-}
-
-QString withoutBlanks(const QString &text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == u' ')
-        ++first;
-    while (last > first && text.at(last - 1) == u' ')
-        --last;
-    return text.mid(first, last - first);
 }
 
 std::optional<int> reportedNumber(const QString &reply)

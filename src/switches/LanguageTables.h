@@ -21,9 +21,6 @@ QStringList interCharsEntries();   // 15 entries, "0 - U.S.A." ... "15- Ex-Yugos
 QList<int> codePageNumbers();
 QList<int> interCharsNumbers();
 
-// The text with its leading and trailing blanks removed; other white space is kept.
-QString withoutBlanks(const QString &text);
-
 // The number a code-page or character-set reply stands for: the reply without the blanks around
 // it, when that is a number written as the lists write theirs (decimal digits, no sign, no
 // leading zero); nothing otherwise. The window selects the list entry of this number and

@@ -276,16 +276,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("reported");
         QTest::addColumn<QString>("shown"); // code page|character set
         QTest::addColumn<bool>("changed");  // bDataChanged afterwards, from true
+        // (Which replies stand for which number, LanguageTables::reportedNumber's rows decide.)
         const char *const rows[][4] = {
             {"2", "25", "25 - 1254 Windows Turkish|0 - U.S.A.", "same"},
-            {"2", "250", "250-LITHUANIA|0 - U.S.A.", "same"},
             {"2", "1", "1  - Katakana Japanese|8 - Japan", "same"},
             // Blanks around the number still find the entry, which then differs from the report.
             {"2", " 25", "25 - 1254 Windows Turkish|0 - U.S.A.", "changed"},
-            {"2", "6", "1  - Katakana Japanese|8 - Japan", "changed"},
-            {"2", "", "1  - Katakana Japanese|8 - Japan", "changed"},
+            // A number without an entry changes nothing, the character set included.
+            {"2", "6", "1  - Katakana Japanese|15- Ex-Yugoslavia", "changed"},
             {"3", "15", "1  - Katakana Japanese|15- Ex-Yugoslavia", "same"},
-            {"3", "14", "1  - Katakana Japanese|8 - Japan", "changed"},
+            {"3", "14", "1  - Katakana Japanese|15- Ex-Yugoslavia", "changed"},
         };
         for (const auto &row : rows)
             QTest::addRow("%s '%s'", *row[0] == '2' ? "code page" : "character set", row[1])
@@ -303,9 +303,11 @@ private Q_SLOTS:
         PrinterDisplay &view = displayOf(t.window);
         auto *codePage = t.control<QComboBox>(QStringLiteral("comboCodePage"));
         auto *charset = t.control<QComboBox>(QStringLiteral("comboInterChars"));
-        // Code page 1 was reported before; it brings the Japanese character set.
+        // Code page 1 and character set 15 were reported before.
         view.model().languageInfo[2] = QStringLiteral("1");
+        view.model().languageInfo[3] = QStringLiteral("15");
         view.ShowCodePage();
+        view.ShowInterChars();
         view.setDataChanged(true);
         view.model().languageInfo[std::size_t(info)] = reported;
         info == 2 ? view.ShowCodePage() : view.ShowInterChars();

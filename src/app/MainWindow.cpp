@@ -191,11 +191,6 @@ void MainWindow::refreshPortDescriptions()
     label.setAccessibleName(device);
 }
 
-PrinterLink &MainWindow::link()
-{
-    return *m_link;
-}
-
 void MainWindow::cmdSTATUS_Click()
 {
     m_link->refreshStatus();

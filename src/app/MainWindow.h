@@ -34,9 +34,6 @@ public:
                PrinterLink::Devices devices, QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    // The printer link, for the window's tests.
-    PrinterLink &link();
-
 protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;

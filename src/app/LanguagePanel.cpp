@@ -1,74 +1,76 @@
 #include "LanguagePanel.h"
 
 #include "LanguageTables.h"
+#include "SettingsModel.h"
 
 #include <QComboBox>
-#include <QLabel>
 
 namespace {
 
-// The caption without the blanks around it; other white space is kept and so finds no entry.
-QString withoutSurroundingBlanks(const QString &text)
+void fill(QComboBox &list, const QStringList &entries, const QList<int> &numbers)
 {
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == QLatin1Char(' '))
-        ++first;
-    while (last > first && text.at(last - 1) == QLatin1Char(' '))
-        --last;
-    return text.mid(first, last - first);
+    for (qsizetype i = 0; i < entries.size(); ++i)
+        list.addItem(entries.at(i), numbers.at(i));
+}
+
+// Selects the entry of `number`; false when there is none.
+bool select(QComboBox &list, std::optional<int> number)
+{
+    const int index = number ? list.findData(*number) : -1;
+    if (index >= 0)
+        list.setCurrentIndex(index);
+    return index >= 0;
 }
 
 } // namespace
 
 LanguagePanel::LanguagePanel(QComboBox &comboCodePage, QComboBox &comboCodePageName,
-                             QComboBox &comboInterChars, const QLabel &reportedCodePage,
-                             const QLabel &reportedInterChars, QObject *parent)
+                             QComboBox &comboInterChars, SettingsModel &model, QObject *parent)
     : QObject(parent)
     , m_comboCodePage(comboCodePage)
     , m_comboCodePageName(comboCodePageName)
     , m_comboInterChars(comboInterChars)
-    , m_reportedCodePage(reportedCodePage)
-    , m_reportedInterChars(reportedInterChars)
+    , m_model(model)
 {
-    m_comboCodePage.addItems(LanguageTables::codePageEntries());
-    m_comboCodePageName.addItems(LanguageTables::codePageNameEntries());
-    m_comboInterChars.addItems(LanguageTables::interCharsEntries());
+    const QList<int> codePages = LanguageTables::codePageNumbers();
+    fill(m_comboCodePage, LanguageTables::codePageEntries(), codePages);
+    fill(m_comboCodePageName, LanguageTables::codePageNameEntries(), codePages);
+    fill(m_comboInterChars, LanguageTables::interCharsEntries(),
+         LanguageTables::interCharsNumbers());
     // The code page shows nothing until the printer has reported one or the user chooses.
     m_comboCodePage.setCurrentIndex(-1);
     m_comboCodePageName.setCurrentIndex(-1);
+    // The character set list shows its first entry, the one the model starts with.
+    m_comboInterChars.setCurrentIndex(0);
 }
 
 void LanguagePanel::ShowCodePage()
 {
-    const int index =
-        LanguageTables::findCodePage(withoutSurroundingBlanks(m_reportedCodePage.text()));
-    if (index < 0)
-        return;
-    m_comboCodePage.setCurrentIndex(index);
-    codePageChosen();
+    if (select(m_comboCodePage, m_model.codePage()))
+        codePageChosen();
 }
 
 void LanguagePanel::ShowInterChars()
 {
-    const int index =
-        LanguageTables::findInterChars(withoutSurroundingBlanks(m_reportedInterChars.text()));
-    if (index < 0)
-        return;
-    m_comboInterChars.setCurrentIndex(index);
-    interCharsChosen();
+    if (select(m_comboInterChars, m_model.charset()))
+        interCharsChosen();
 }
 
 void LanguagePanel::codePageChosen()
 {
-    const QString chosen = m_comboCodePage.currentText();
+    const int codePage = m_comboCodePage.currentData().toInt();
+    const int charset = LanguageTables::interCharsResetNumber(codePage);
     m_comboCodePageName.setCurrentIndex(m_comboCodePage.currentIndex());
-    m_comboInterChars.setCurrentIndex(LanguageTables::interCharsResetIndex(chosen));
-    Q_EMIT changeAssessed(m_reportedCodePage.text() != LanguageTables::codePageNumberText(chosen));
+    select(m_comboInterChars, charset);
+    m_model.codePageToWrite = codePage;
+    m_model.charsetToWrite = charset;
+    // The reply as the printer sent it, blanks and all, against the number chosen.
+    Q_EMIT changeAssessed(m_model.codePageText() != QString::number(codePage));
 }
 
 void LanguagePanel::interCharsChosen()
 {
-    Q_EMIT changeAssessed(m_reportedInterChars.text() !=
-                          LanguageTables::interCharsNumberText(m_comboInterChars.currentText()));
+    const int charset = m_comboInterChars.currentData().toInt();
+    m_model.charsetToWrite = charset;
+    Q_EMIT changeAssessed(m_model.charsetText() != QString::number(charset));
 }

@@ -3,21 +3,19 @@
 #include <QObject>
 
 class QComboBox;
-class QLabel;
+struct SettingsModel;
 
 // The default-language page: the code-page list with its name list that follows it, and the
 // international character set list, tied to the code page and character set the printer
-// reported.
+// reported. Each entry carries its number; the numbers chosen go into the settings model.
 class LanguagePanel : public QObject
 {
     Q_OBJECT
 
 public:
-    // Fills the three lists. `reportedCodePage` and `reportedInterChars` are the labels the
-    // language queries fill (lblLANG_INFO(2) and (3)).
+    // Fills the three lists.
     LanguagePanel(QComboBox &comboCodePage, QComboBox &comboCodePageName,
-                  QComboBox &comboInterChars, const QLabel &reportedCodePage,
-                  const QLabel &reportedInterChars, QObject *parent = nullptr);
+                  QComboBox &comboInterChars, SettingsModel &model, QObject *parent = nullptr);
 
     // Selects the entry of the reported code page (character set) and handles it as a choice;
     // a number without an entry changes nothing.
@@ -37,6 +35,5 @@ private:
     QComboBox &m_comboCodePage;
     QComboBox &m_comboCodePageName;
     QComboBox &m_comboInterChars;
-    const QLabel &m_reportedCodePage;
-    const QLabel &m_reportedInterChars;
+    SettingsModel &m_model;
 };

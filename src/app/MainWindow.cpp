@@ -5,12 +5,15 @@
 #include "HelpLocator.h"
 #include "HelpViewer.h"
 #include "LanguagePanel.h"
+#include "LinkPanel.h"
 #include "LogHistory.h"
 #include "PrinterCommands.h"
+#include "PrinterDisplay.h"
 #include "Prompter.h"
 #include "ReadableColours.h"
 #include "ScreenFit.h"
 #include "SwitchPanel.h"
+#include "WindowPages.h"
 #include "Workflows.h"
 #include "ui_MainWindow.h"
 
@@ -20,51 +23,6 @@
 #include <QShortcut>
 
 namespace {
-
-constexpr int kInfoRows = 4;
-
-QString memberName(const QString &arrayName, int index)
-{
-    return arrayName + QLatin1Char('_') + QString::number(index);
-}
-
-// The members first ... first + N - 1 of a control array, found by their object names
-// ("optSW1ON_0" ...).
-template<typename Control, std::size_t N>
-std::array<Control *, N> controlArray(const QWidget &window, const QString &arrayName,
-                                      int first = 0)
-{
-    std::array<Control *, N> controls{};
-    for (std::size_t i = 0; i < N; ++i) {
-        controls[i] = window.findChild<Control *>(memberName(arrayName, first + int(i)));
-        Q_ASSERT(controls[i] != nullptr);
-    }
-    return controls;
-}
-
-int panelIndex(SwitchByte sw)
-{
-    return static_cast<int>(sw);
-}
-
-QString switchName(SwitchByte sw)
-{
-    return QStringLiteral("SW") + QString::number(panelIndex(sw) + 1);
-}
-
-// The first selected button of a group, tested in the order given, decides the value; the
-// value stays as it was when none is selected.
-template<typename Value, std::size_t N>
-void takeSelected(const std::array<std::pair<const QRadioButton *, Value>, N> &options,
-                  Value &value)
-{
-    for (const auto &[button, option] : options) {
-        if (button->isChecked()) {
-            value = option;
-            return;
-        }
-    }
-}
 
 QString helpNotFound(const QStringList &folders)
 {
@@ -110,35 +68,16 @@ MainWindow::MainWindow(Prompter &prompter, DesktopShell &shell, EventPump &pump,
     icon.addFile(QStringLiteral(":/images/icon-32.png"), QSize(32, 32));
     setWindowIcon(icon);
 
-    m_lblKV_INFO = controlArray<QLabel, kInfoRows>(*this, QStringLiteral("lblKV_INFO"));
-    m_lblLANG_INFO = controlArray<QLabel, kInfoRows>(*this, QStringLiteral("lblLANG_INFO"));
-
-    const auto model = [this] { return modelName(); };
-    for (const SwitchByte sw : {SwitchByte::SW1, SwitchByte::SW2, SwitchByte::SW3}) {
-        const QString name = switchName(sw);
-        const auto on = controlArray<QRadioButton, 8>(*this, QStringLiteral("opt%1ON").arg(name));
-        const auto off = controlArray<QRadioButton, 8>(*this, QStringLiteral("opt%1OFF").arg(name));
-        const QString labelArray = QStringLiteral("lbl%1Function").arg(name);
-        QList<QLabel *> labels;
-        // SW3 has meaning labels 0 to 6; SW1 and SW2 one for each of their eight pairs.
-        const int labelCount = sw == SwitchByte::SW3 ? 7 : 8;
-        for (int i = 0; i < labelCount; ++i) {
-            labels.append(findChild<QLabel *>(memberName(labelArray, i)));
-            Q_ASSERT(labels.last() != nullptr);
-        }
-        m_switchPanels[panelIndex(sw)] = std::make_unique<SwitchPanel>(sw, on, off, labels, model);
-    }
-    m_languagePanel = std::make_unique<LanguagePanel>(
-        *m_ui->comboCodePage, *m_ui->comboCodePageName, *m_ui->comboInterChars, *m_lblLANG_INFO[2],
-        *m_lblLANG_INFO[3]);
-    m_log = std::make_unique<LogHistory>(*m_ui->txtLOG);
+    m_display = new PrinterDisplay(*this, *m_ui, m_model, prompter);
+    m_linkPanel = new LinkPanel(*this, *m_ui, *m_colours, prompter);
+    m_pages = std::make_unique<WindowPages>(*this, *m_ui, *m_display, [this] { cmdEXIT_Click(); });
 
     m_ui->Combo1->addItems(PortChoice::portList());
     m_ui->Combo1->setCurrentIndex(m_ui->Combo1->findText(QStringLiteral("COM1")));
 
-    m_link = std::make_unique<PrinterLink>(*this, *this, pump, std::move(devices));
-    m_commands = std::make_unique<PrinterCommands>(*m_link, *this);
-    m_workflow = std::make_unique<Workflows>(*this, *m_link, *m_commands, prompter);
+    m_link = std::make_unique<PrinterLink>(*m_linkPanel, *m_linkPanel, pump, std::move(devices));
+    m_commands = std::make_unique<PrinterCommands>(*m_link, m_model, *m_display);
+    m_workflow = std::make_unique<Workflows>(*m_pages, *m_link, *m_commands, prompter, m_model);
 
     connectControls();
     Form_Load();
@@ -173,28 +112,25 @@ void MainWindow::connectControls()
     // The click handling runs on the user's choices only (the panel also takes a selection by
     // the accessibility action, and a click here covers one on the button already selected);
     // values shown by the program refresh their meanings themselves.
-    for (const auto &panel : m_switchPanels) {
-        SwitchPanel *switches = panel.get();
+    for (const SwitchByte sw : {SwitchByte::SW1, SwitchByte::SW2, SwitchByte::SW3}) {
+        SwitchPanel *switches = &m_display->switchPanel(sw);
         for (int i = 0; i < 8; ++i) {
             const auto selected = [switches, i] { switches->selectedByUser(i); };
             connect(switches->onButton(i), &QRadioButton::clicked, switches, selected);
             connect(switches->offButton(i), &QRadioButton::clicked, switches, selected);
         }
-        connect(switches, &SwitchPanel::changedByUser, this, [this] { setDataChanged(true); });
     }
     connect(m_ui->comboCodePage, &QComboBox::activated, this, &MainWindow::comboCodePage_Click);
     connect(m_ui->comboInterChars, &QComboBox::activated, this, &MainWindow::comboInterChars_Click);
-    connect(m_languagePanel.get(), &LanguagePanel::changeAssessed, this,
-            &MainWindow::setDataChanged);
 }
 
 void MainWindow::Form_Load()
 {
-    // The port list shows its first choice, and the options frame of that kind is shown.
+    // The port list shows COM1, and the options frame of that kind is shown.
     Combo1_Click();
     cmdSTATUS_Click();
     m_ui->comboInterChars->setCurrentIndex(0);
-    bDataChanged = false;
+    m_display->setDataChanged(false);
 }
 
 void MainWindow::Form_Unload()
@@ -307,262 +243,17 @@ void MainWindow::SSTab1_Click(int previousTab)
 
 void MainWindow::comboCodePage_Click()
 {
-    m_languagePanel->codePageChosen();
+    m_display->languagePanel().codePageChosen();
 }
 
 void MainWindow::comboInterChars_Click()
 {
-    m_languagePanel->interCharsChosen();
+    m_display->languagePanel().interCharsChosen();
 }
 
 void MainWindow::cmdCLEARlst_Click()
 {
-    m_log->clear();
-}
-
-void MainWindow::ShowCodePage()
-{
-    m_languagePanel->ShowCodePage();
-}
-
-void MainWindow::ShowInterChars()
-{
-    m_languagePanel->ShowInterChars();
-}
-
-PrinterLink &MainWindow::link()
-{
-    return *m_link;
-}
-
-const QString &MainWindow::logText() const
-{
-    return m_log->text();
-}
-
-QString MainWindow::modelName() const
-{
-    return m_lblKV_INFO[0]->text();
-}
-
-SwitchPanel &MainWindow::switchPanel(SwitchByte sw) const
-{
-    return *m_switchPanels[panelIndex(sw)];
-}
-
-SerialSettings MainWindow::serialSettings() const
-{
-    using BaudRateOption = std::pair<const QRadioButton *, BaudRate>;
-    using ParityOption = std::pair<const QRadioButton *, Parity>;
-    using HandshakeOption = std::pair<const QRadioButton *, Handshake>;
-    SerialSettings settings;
-    takeSelected(std::array{BaudRateOption{m_ui->com_BR_115200, BaudRate::Baud115200},
-                            BaudRateOption{m_ui->com_BR_38400, BaudRate::Baud38400},
-                            BaudRateOption{m_ui->com_BR_19200, BaudRate::Baud19200},
-                            BaudRateOption{m_ui->com_BR_9600, BaudRate::Baud9600}},
-                 settings.baudRate);
-    takeSelected(std::array{ParityOption{m_ui->com_PK_NONE, Parity::None},
-                            ParityOption{m_ui->com_PK_EVEN, Parity::Even}},
-                 settings.parity);
-    takeSelected(std::array{HandshakeOption{m_ui->com_HS_HW, Handshake::DtrDsr},
-                            HandshakeOption{m_ui->com_HS_SW, Handshake::XonXoff}},
-                 settings.handshake);
-    return settings;
-}
-
-QString MainWindow::tcpAddress() const
-{
-    return m_ui->tcpIP->text();
-}
-
-QString MainWindow::tcpPort() const
-{
-    return m_ui->tcpListenPort->text();
-}
-
-void MainWindow::showLinkStatus(const LinkStatusStyle &style)
-{
-    m_colours->setColour(*m_ui->txtSTATUS, QPalette::Text,
-                         QColor(style.red, style.green, style.blue));
-    m_ui->txtSTATUS->setText(style.text);
-}
-
-void MainWindow::report(const LinkProblem &problem)
-{
-    const QString title =
-        problem.source == LinkProblem::Source::Socket ? QStringLiteral("Error") : appTitle();
-    m_prompter.inform(problem.text, title);
-}
-
-void MainWindow::ShowSW1Value(int value)
-{
-    switchPanel(SwitchByte::SW1).ShowValue(value);
-}
-
-void MainWindow::ShowSW2Value(int value)
-{
-    switchPanel(SwitchByte::SW2).ShowValue(value);
-}
-
-void MainWindow::ShowSW3Value(int value)
-{
-    switchPanel(SwitchByte::SW3).ShowValue(value);
-}
-
-std::array<quint8, 3> MainWindow::GetSW1Digits() const
-{
-    return switchPanel(SwitchByte::SW1).GetDigits();
-}
-
-std::array<quint8, 3> MainWindow::GetSW2Digits() const
-{
-    return switchPanel(SwitchByte::SW2).GetDigits();
-}
-
-std::array<quint8, 3> MainWindow::GetSW3Digits() const
-{
-    return switchPanel(SwitchByte::SW3).GetDigits();
-}
-
-void MainWindow::setPrinterInfo(int index, const QString &text)
-{
-    if (index >= 0 && index < kInfoRows)
-        m_lblKV_INFO[index]->setText(text);
-}
-
-void MainWindow::setLanguageInfo(int index, const QString &text)
-{
-    if (index >= 0 && index < kInfoRows)
-        m_lblLANG_INFO[index]->setText(text);
-}
-
-QString MainWindow::codePageText() const
-{
-    return m_ui->comboCodePage->currentText();
-}
-
-QString MainWindow::codePageNameText() const
-{
-    return m_ui->comboCodePageName->currentText();
-}
-
-QString MainWindow::interCharsText() const
-{
-    return m_ui->comboInterChars->currentText();
-}
-
-void MainWindow::setDataChanged(bool changed)
-{
-    bDataChanged = changed;
-}
-
-void MainWindow::AppendLog(const QString &text)
-{
-    m_log->AppendLog(text);
-}
-
-void MainWindow::showMessage(const QString &text)
-{
-    m_prompter.inform(text, appTitle());
-}
-
-void MainWindow::setButtonEnabled(WindowButton button, bool enabled)
-{
-    switch (button) {
-    case WindowButton::Communicate:
-        m_ui->cmdCommunicate->setEnabled(enabled);
-        break;
-    case WindowButton::SelfTest:
-        m_ui->cmd0->setEnabled(enabled);
-        break;
-    case WindowButton::Read:
-        m_ui->cmd1->setEnabled(enabled);
-        break;
-    case WindowButton::Write:
-        m_ui->cmd2->setEnabled(enabled);
-        break;
-    }
-}
-
-int MainWindow::currentTab() const
-{
-    return m_ui->SSTab1->currentIndex();
-}
-
-void MainWindow::setCurrentTab(int tab)
-{
-    m_ui->SSTab1->setCurrentIndex(tab);
-}
-
-QString MainWindow::tabCaption(int tab) const
-{
-    return m_ui->SSTab1->tabText(tab);
-}
-
-void MainWindow::setTabCaption(int tab, const QString &caption)
-{
-    m_ui->SSTab1->setTabText(tab, caption);
-}
-
-void MainWindow::setTabsVisible(bool visible)
-{
-    m_ui->SSTab1->setVisible(visible);
-}
-
-void MainWindow::setLanguageFrameVisible(bool visible)
-{
-    m_ui->frameLanguageInfo->setVisible(visible);
-}
-
-void MainWindow::setSwitchFrameVisible(SwitchByte sw, bool visible)
-{
-    QWidget *const frames[] = {m_ui->frameSW1m, m_ui->frameSW2m, m_ui->frameSW3m};
-    frames[panelIndex(sw)]->setVisible(visible);
-}
-
-bool MainWindow::isSwitchOn(SwitchByte sw, int index) const
-{
-    return switchPanel(sw).isOn(index);
-}
-
-QString MainWindow::switchMeaningText(SwitchByte sw, int labelIndex) const
-{
-    return switchPanel(sw).meaningText(labelIndex);
-}
-
-void MainWindow::disablePortChoice()
-{
-    m_ui->lblPORT->setEnabled(false);
-    m_ui->Combo1->setEnabled(false);
-}
-
-bool MainWindow::isSerialFrameVisible() const
-{
-    return m_ui->frameCOMm->isVisibleTo(this);
-}
-
-bool MainWindow::isTcpFrameVisible() const
-{
-    return m_ui->frameTCPIP->isVisibleTo(this);
-}
-
-void MainWindow::disableControlsWithPrefix(const QString &prefix)
-{
-    const QList<QWidget *> controls = findChildren<QWidget *>();
-    for (QWidget *control : controls) {
-        if (control->objectName().startsWith(prefix, Qt::CaseSensitive))
-            control->setEnabled(false);
-    }
-}
-
-bool MainWindow::dataChanged() const
-{
-    return bDataChanged;
-}
-
-void MainWindow::exitProgram()
-{
-    cmdEXIT_Click();
+    m_display->log().clear();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -64,12 +64,12 @@ void SwitchPanel::ShowValue(int value)
         ShowMeaning(i);
 }
 
-std::array<quint8, 3> SwitchPanel::GetDigits() const
+quint8 SwitchPanel::value() const
 {
     std::array<bool, 8> off{};
     for (int i = 0; i < kPairCount; ++i)
         off[i] = m_off[i]->isChecked();
-    return SwitchBits::digitCodes(SwitchBits::valueFromOffStates(off));
+    return quint8(SwitchBits::valueFromOffStates(off));
 }
 
 void SwitchPanel::ShowMeaning(int index)
@@ -137,9 +137,4 @@ bool SwitchPanel::hasEmphasis(int index) const
     if (m_sw == SwitchByte::SW3)
         return index == 0;
     return isPairIndex(index);
-}
-
-QString SwitchPanel::meaningText(int labelIndex) const
-{
-    return m_labels.value(labelIndex) != nullptr ? m_labels.at(labelIndex)->text() : QString();
 }

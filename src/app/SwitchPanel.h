@@ -15,9 +15,8 @@ class QRadioButton;
 
 // One switch byte on the window: eight ON/OFF option pairs and the labels that say what each
 // switch does; to assistive technology each button is named by its byte and switch ("SW2
-// switch 1 ON") and described by the meaning shown. The option buttons are the only store of
-// the byte. One panel serves each of
-// SW1, SW2 and SW3.
+// switch 1 ON") and described by the meaning shown. It shows a value of the settings model and
+// gives back the value the user chose. One panel serves each of SW1, SW2 and SW3.
 class SwitchPanel : public QObject
 {
     Q_OBJECT
@@ -34,8 +33,8 @@ public:
     // Selects OFF for every set bit and ON for every clear one, then refreshes all eight
     // meanings in index order.
     void ShowValue(int value);
-    // The digit codes of the value the pairs show.
-    std::array<quint8, 3> GetDigits() const;
+    // The value the pairs show: a set bit for each switch whose OFF button is selected.
+    quint8 value() const;
     // Refreshes the emphasis of pair `index`, the text of its label and the accessible
     // description of the pairs that the text explains; an index without a meaning is ignored.
     void ShowMeaning(int index);
@@ -46,9 +45,6 @@ public:
 
     // True when the ON button of the pair is selected.
     bool isOn(int index) const;
-    // The text of meaning label `labelIndex`.
-    QString meaningText(int labelIndex) const;
-
     QRadioButton *onButton(int index) const;
     QRadioButton *offButton(int index) const;
 

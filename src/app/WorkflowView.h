@@ -7,15 +7,12 @@
 // The buttons of the bottom row that the workflows switch on and off.
 enum class WindowButton { Communicate, SelfTest, Read, Write };
 
-// What the user workflows read and change on the window: the printer model, the tab control,
-// the laid-over frames, the buttons and the port choice. The main window implements it.
+// What the user workflows read and change on the window: the tab control, the laid-over frames,
+// the buttons and the port choice. The window's pages implement it.
 class WorkflowView
 {
 public:
     virtual ~WorkflowView() = default;
-
-    // The model name the printer reported (the first printer-information value).
-    virtual QString modelName() const = 0;
 
     virtual void setButtonEnabled(WindowButton button, bool enabled) = 0;
 
@@ -29,8 +26,6 @@ public:
     virtual void setSwitchFrameVisible(SwitchByte sw, bool visible) = 0;
     // True when the ON button of switch `index` (0 to 7) of `sw` is selected.
     virtual bool isSwitchOn(SwitchByte sw, int index) const = 0;
-    // The text of meaning label `labelIndex` of `sw`.
-    virtual QString switchMeaningText(SwitchByte sw, int labelIndex) const = 0;
 
     // Freezes the port choice: the port label and the port list are disabled.
     virtual void disablePortChoice() = 0;

@@ -1,20 +1,17 @@
 #include "Workflows.h"
 
 #include "CommandSet.h"
-#include "CommunicationTest.h"
-#include "CommunicationView.h"
 #include "LinkControl.h"
-#include "NumberText.h"
 #include "PrinterCommands.h"
 #include "PrinterModels.h"
+#include "PrinterSurvey.h"
 #include "Prompter.h"
+#include "SettingsModel.h"
+#include "SwitchMeanings.h"
 #include "WorkflowView.h"
-
-#include <optional>
 
 namespace {
 
-const QString kCheckPortSetting = QStringLiteral("Please check the port setting of your printer.");
 const QString kCrLf = QStringLiteral("\r\n");
 
 QString nothingChanged()
@@ -24,7 +21,8 @@ QString nothingChanged()
 
 QString switchReadFailed()
 {
-    return QStringLiteral("Read software switch error!!") + kCrLf + kCheckPortSetting;
+    return QStringLiteral("Read software switch error!!") + kCrLf +
+           PrinterSurvey::checkPortSetting();
 }
 
 QString switchesNotRead()
@@ -59,48 +57,22 @@ bool isSwitchPage(int tab)
     return tab == kSwitchPage1 || tab == kSwitchPage2;
 }
 
-// The serial settings text ends in a comma, the parity letter and ",8,1".
-constexpr int kSettingsTailLength = 6;
-
-// The window as the communication test reads it: the model label, the option buttons, and the
-// lists that take the code page and character set read.
-class WindowCommunicationView : public CommunicationView
-{
-public:
-    explicit WindowCommunicationView(WorkflowView &view)
-        : m_view(view)
-    {}
-
-    QString modelName() const override { return m_view.modelName(); }
-    bool isSwitchOn(SwitchByte sw, int index) const override
-    {
-        return m_view.isSwitchOn(sw, index);
-    }
-    void showLanguage() override
-    {
-        m_view.ShowCodePage();
-        m_view.ShowInterChars();
-    }
-
-private:
-    WorkflowView &m_view;
-};
-
 } // namespace
 
 Workflows::Workflows(WorkflowView &view, LinkControl &link, CommandSet &commands,
-                     Prompter &prompter)
+                     Prompter &prompter, const SettingsModel &model)
     : m_view(view)
     , m_link(link)
     , m_commands(commands)
     , m_prompter(prompter)
+    , m_model(model)
 {}
 
 void Workflows::communicationTest()
 {
     m_view.setButtonEnabled(WindowButton::Communicate, false);
     if (!m_link.OpenPort(true)) {
-        m_prompter.inform(CommunicationTest::message(TestStop::PortOpen), appTitle());
+        m_prompter.inform(PrinterSurvey::message(TestStop::PortOpen), appTitle());
         m_view.setButtonEnabled(WindowButton::Communicate, true);
         return;
     }
@@ -113,28 +85,32 @@ void Workflows::communicationTest()
 
 bool Workflows::identifyPrinter()
 {
-    WindowCommunicationView window(m_view);
-    const TestStop stop = CommunicationTest(m_commands, window).identifyPrinter();
-    if (stop == TestStop::MakerInfo)
-        m_view.setButtonEnabled(WindowButton::Communicate, true);
-    if (stop != TestStop::None)
-        m_prompter.inform(CommunicationTest::message(stop), appTitle());
-    return stop == TestStop::None;
+    const TestStop stop = PrinterSurvey(m_commands, m_model).identifyPrinter();
+    return shownLanguage(stop);
 }
 
 bool Workflows::readLanguage()
 {
-    WindowCommunicationView window(m_view);
-    const TestStop stop = CommunicationTest(m_commands, window).readLanguage();
-    if (stop != TestStop::None)
-        m_prompter.inform(CommunicationTest::message(stop), appTitle());
-    return stop == TestStop::None;
+    return shownLanguage(PrinterSurvey(m_commands, m_model).readLanguage());
+}
+
+bool Workflows::shownLanguage(TestStop stop)
+{
+    if (stop == TestStop::MakerInfo)
+        m_view.setButtonEnabled(WindowButton::Communicate, true);
+    if (stop != TestStop::None) {
+        m_prompter.inform(PrinterSurvey::message(stop), appTitle());
+        return false;
+    }
+    // The code page first: choosing it resets the character set, which is then selected.
+    m_view.ShowCodePage();
+    m_view.ShowInterChars();
+    return true;
 }
 
 void Workflows::readModelSwitches()
 {
-    WindowCommunicationView window(m_view);
-    CommunicationTest(m_commands, window).readModelSwitches();
+    PrinterSurvey(m_commands, m_model).readModelSwitches();
 }
 
 void Workflows::unlockWindow()
@@ -144,7 +120,7 @@ void Workflows::unlockWindow()
     m_view.disablePortChoice();
     m_view.setButtonEnabled(WindowButton::SelfTest, true);
 
-    const QString model = m_view.modelName();
+    const QString model = m_model.modelName();
     if (model == kModelKV4100) {
         m_view.setTabCaption(kSwitchPage1, QStringLiteral("Software_switch 2"));
         m_view.setTabCaption(kSwitchPage2, QStringLiteral("Software_switch 3"));
@@ -176,7 +152,7 @@ void Workflows::ReadTab(int tab)
     }
     // A read that fails leaves the page showing what it showed before, which is not what the
     // printer holds: the user is told.
-    if (const auto sw = PrinterModels::switchOfPage(m_view.modelName(), tab);
+    if (const auto sw = PrinterModels::switchOfPage(m_model.modelName(), tab);
         sw && !getSwitch(m_commands, *sw))
         m_prompter.inform(switchReadFailed(), appTitle());
 }
@@ -197,7 +173,7 @@ bool Workflows::WriteTab(int tab)
     m_view.setDataChanged(false);
     WriteResult result = WriteResult::Written;
     if (isSwitchPage(tab)) {
-        if (const auto sw = PrinterModels::switchOfPage(m_view.modelName(), tab))
+        if (const auto sw = PrinterModels::switchOfPage(m_model.modelName(), tab))
             result = setSwitch(m_commands, *sw);
     } else if (tab == kLanguagePage) {
         result = m_commands.setLanguage();
@@ -229,14 +205,11 @@ bool Workflows::writeCutsLink(int tab) const
         return true;
     // A ZEPHYR-550 keeps its serial baud rate in SW1 (page 1): a new rate cuts the link.
     if (tab != kSwitchPage1 || m_link.portKind() != PortKind::Serial ||
-        m_view.modelName() != kModelZephyr550)
+        m_model.modelName() != kModelZephyr550)
         return false;
-    const QString baudText = m_view.switchMeaningText(SwitchByte::SW1, 0);
-    const QString settings = settingsText(m_link.serialSettings());
-    const double newRate = NumberText::valueOf(baudText.right(kSettingsTailLength));
-    const double portRate =
-        NumberText::valueOf(settings.left(settings.size() - kSettingsTailLength));
-    return newRate != portRate;
+    const int newRate =
+        SwitchMeanings::sw1BaudRate(m_model.switchesToWrite[std::size_t(SwitchByte::SW1)]);
+    return newRate != int(m_link.serialSettings().baudRate);
 }
 
 void Workflows::tabChanged(int previousTab)
@@ -267,7 +240,7 @@ void Workflows::showTabView(int tab)
 
     m_view.setLanguageFrameVisible(tab == 0 || tab == kLanguagePage);
 
-    const QString model = m_view.modelName();
+    const QString model = m_model.modelName();
     if (const auto sw = PrinterModels::switchOfPage(model, tab);
         sw && PrinterModels::isInUse(model, *sw, m_view.isSwitchOn(SwitchByte::SW2, 0)))
         m_view.setSwitchFrameVisible(*sw, true);

@@ -1,16 +1,20 @@
 #pragma once
 
+#include "PrinterSurvey.h"
+
 class CommandSet;
 class LinkControl;
 class Prompter;
 class WorkflowView;
+struct SettingsModel;
 
 // The user's workflows on the main window: the communication test, reading and writing the
 // settings of a page, and the change of tabs with its question about unwritten changes.
 class Workflows
 {
 public:
-    Workflows(WorkflowView &view, LinkControl &link, CommandSet &commands, Prompter &prompter);
+    Workflows(WorkflowView &view, LinkControl &link, CommandSet &commands, Prompter &prompter,
+              const SettingsModel &model);
 
     // Opens the port, identifies the printer, reads everything its model has and opens up the
     // window.
@@ -33,6 +37,10 @@ private:
     bool identifyPrinter();
     void readModelSwitches();
     void unlockWindow();
+    // Tells the user where the communication test stopped, or shows the language read; true
+    // when it did not stop.
+    bool shownLanguage(TestStop stop);
+    // Reads the language information; the window then shows the code page and character set.
     bool readLanguage();
     // Whether the new settings cut the link, so that the program must end after a write.
     bool writeCutsLink(int tab) const;
@@ -42,6 +50,7 @@ private:
     LinkControl &m_link;
     CommandSet &m_commands;
     Prompter &m_prompter;
+    const SettingsModel &m_model;
     // True only while the tab control is being moved back to the page that was left.
     bool bRevertingTab = false;
 };

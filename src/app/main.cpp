@@ -5,11 +5,13 @@
 #include "SystemEventPump.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <string>
+#include <optional>
 #include <string_view>
 
 namespace {
@@ -36,51 +38,89 @@ constexpr std::string_view kHelp =
     "printer-emulator(1) stands in for a printer when none is at hand.\n";
 
 // Qt's own command-line options, which QApplication takes out of the arguments itself: those
-// followed by a value, those that may carry it after "=", and those that stand alone.
-constexpr std::array<std::string_view, 12> kQtOptionsWithValue = {
+// followed by a value, of which only the style options may carry it after "=", and those that
+// stand alone.
+constexpr std::array<const char *, 12> kQtOptionsWithValue = {
     "platform",        "platformpluginpath", "platformtheme", "plugin",
     "qwindowgeometry", "qwindowicon",        "qwindowtitle",  "session",
     "display",         "geometry",           "style",         "stylesheet"};
-constexpr std::array<std::string_view, 2> kQtOptionsWithEquals = {"style", "stylesheet"};
-constexpr std::array<std::string_view, 4> kQtFlags = {"reverse", "widgetcount", "nograb", "dograb"};
+constexpr std::array<const char *, 2> kQtOptionsWithEquals = {"style", "stylesheet"};
+constexpr std::array<const char *, 4> kQtFlags = {"reverse", "widgetcount", "nograb", "dograb"};
 
 enum class Request { Window, Help, Version, Error };
 
 struct CommandLine
 {
     Request request = Request::Window;
-    std::string error;
+    QString error;
 };
 
-bool contains(const auto &names, std::string_view name)
+QString quoted(const QString &text)
 {
-    return std::find(names.begin(), names.end(), name) != names.end();
+    return QLatin1Char('\'') + text + QLatin1Char('\'');
 }
+
+// The utility's options and Qt's, as one parser reads them: with one dash or two, Qt's way.
+struct OptionParser
+{
+    OptionParser()
+    {
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        parser.addOption(help);
+        parser.addOption(version);
+        for (const char *name : kQtOptionsWithValue)
+            parser.addOption({QString::fromLatin1(name), QString(), QStringLiteral("value")});
+        for (const char *name : kQtFlags)
+            parser.addOption({QString::fromLatin1(name), QString()});
+    }
+
+    // Why `argument` is refused after the arguments before it were taken: nothing when it is
+    // taken, or when it is an option whose value may follow.
+    std::optional<QString> refusal(const QStringList &upToArgument, bool isLast)
+    {
+        const QString &argument = upToArgument.last();
+        if (argument == QLatin1String("--"))
+            return QStringLiteral("unexpected argument ") + quoted(argument);
+        if (const qsizetype equals = argument.indexOf(u'='); equals > 0) {
+            const QString name =
+                argument.left(equals).remove(QRegularExpression(QStringLiteral("^--?")));
+            if (std::none_of(kQtOptionsWithEquals.begin(), kQtOptionsWithEquals.end(),
+                             [&name](const char *option) { return name == QLatin1String(option); }))
+                return QStringLiteral("unknown option ") + quoted(argument);
+        }
+        if (parser.parse(upToArgument)) {
+            if (!parser.positionalArguments().isEmpty())
+                return QStringLiteral("unexpected argument ") + quoted(argument);
+            return std::nullopt;
+        }
+        if (!parser.unknownOptionNames().isEmpty() || argument.contains(u'='))
+            return QStringLiteral("unknown option ") + quoted(argument);
+        // An option that takes a value, as the last argument so far.
+        if (isLast)
+            return QStringLiteral("option ") + quoted(argument) + QStringLiteral(" needs a value");
+        return std::nullopt;
+    }
+
+    QCommandLineParser parser;
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, QString()};
+    QCommandLineOption version{QStringLiteral("version"), QString()};
+};
 
 // Reads the arguments before any QApplication exists, so that --help, --version and mistakes
 // are answered without a display. Arguments are taken from left to right; the first of
 // --help, --version or a mistake decides.
 CommandLine readCommandLine(int argc, char *argv[])
 {
+    OptionParser options;
+    QStringList taken{QString::fromLocal8Bit(argv[0])};
     for (int i = 1; i < argc; ++i) {
-        const std::string_view argument = argv[i];
-        if (argument == "-h" || argument == "--help")
+        taken << QString::fromLocal8Bit(argv[i]);
+        if (const std::optional<QString> refusal = options.refusal(taken, i + 1 == argc))
+            return {Request::Error, *refusal};
+        if (options.parser.isSet(options.help))
             return {Request::Help, {}};
-        if (argument == "--version")
+        if (options.parser.isSet(options.version))
             return {Request::Version, {}};
-        if (!argument.starts_with('-') || argument == "-" || argument == "--")
-            return {Request::Error, "unexpected argument '" + std::string(argument) + "'"};
-        // Qt takes its options with one dash or two.
-        const std::string_view name = argument.substr(argument.starts_with("--") ? 2 : 1);
-        if (const auto equals = name.find('='); equals != std::string_view::npos) {
-            if (!contains(kQtOptionsWithEquals, name.substr(0, equals)))
-                return {Request::Error, "unknown option '" + std::string(argument) + "'"};
-        } else if (contains(kQtOptionsWithValue, name)) {
-            if (++i == argc)
-                return {Request::Error, "option '" + std::string(argument) + "' needs a value"};
-        } else if (!contains(kQtFlags, name)) {
-            return {Request::Error, "unknown option '" + std::string(argument) + "'"};
-        }
     }
     return {};
 }
@@ -98,7 +138,8 @@ int main(int argc, char *argv[])
         std::printf("%s %s\n", kProgram, PSU_VERSION);
         return std::fflush(stdout) == 0 ? 0 : 1;
     case Request::Error:
-        std::fprintf(stderr, "%s: %s (try --help)\n", kProgram, commandLine.error.c_str());
+        std::fprintf(stderr, "%s: %s (try --help)\n", kProgram,
+                     commandLine.error.toLocal8Bit().constData());
         return 2;
     case Request::Window:
         break;

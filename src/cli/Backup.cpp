@@ -1,7 +1,7 @@
 #include "Backup.h"
 
-#include "PrinterRecord.h"
 #include "PrinterReport.h"
+#include "SettingsModel.h"
 
 #include <QJsonDocument>
 #include <QJsonParseError>
@@ -27,12 +27,12 @@ std::optional<int> wholeNumber(const QJsonValue &value, int low, int high)
 
 } // namespace
 
-std::optional<QJsonObject> Backup::of(const QString &maker, const PrinterRecord &printer,
+std::optional<QJsonObject> Backup::of(const QString &maker, const SettingsModel &printer,
                                       QString *error)
 {
     QJsonObject switches;
     for (const SwitchByte sw : PrinterReport::shownSwitches(printer)) {
-        const std::optional<int> value = printer.switchValue(sw);
+        const std::optional<int> value = printer.switchByte(sw);
         if (!value) {
             *error = QStringLiteral("%1 could not be read").arg(switchName(sw));
             return std::nullopt;

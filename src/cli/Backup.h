@@ -9,7 +9,7 @@
 
 #include <optional>
 
-class PrinterRecord;
+struct SettingsModel;
 
 // A printer's settings saved by `backup` and applied by `restore`:
 // {"maker": ..., "model": ..., "switches": {"SW2": 37, ...}, "codePage": 17, "charset": 12}.
@@ -22,7 +22,7 @@ struct Backup
 
     // The backup of a printer whose communication test has run; nothing, and `error` says why,
     // when a setting it has could not be read.
-    static std::optional<QJsonObject> of(const QString &maker, const PrinterRecord &printer,
+    static std::optional<QJsonObject> of(const QString &maker, const SettingsModel &printer,
                                          QString *error);
     // A backup document as `backup` writes it; nothing, and `error` says why, when it is none.
     static std::optional<Backup> parse(const QByteArray &json, QString *error);

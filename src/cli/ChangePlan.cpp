@@ -1,7 +1,7 @@
 #include "ChangePlan.h"
 
 #include "PrinterModels.h"
-#include "PrinterRecord.h"
+#include "SettingsModel.h"
 #include "SwitchBits.h"
 
 #include <array>
@@ -9,7 +9,7 @@
 namespace {
 
 // Why `sw` of the printer cannot be changed; empty when it can.
-QString switchRefusal(const PrinterRecord &printer, SwitchByte sw)
+QString switchRefusal(const SettingsModel &printer, SwitchByte sw)
 {
     const QString model = printer.modelName();
     if (!PrinterModels::switchBytes(model).contains(sw))
@@ -17,14 +17,14 @@ QString switchRefusal(const PrinterRecord &printer, SwitchByte sw)
     if (!PrinterModels::isInUse(model, sw, printer.isSwitchOn(SwitchByte::SW2, 0)))
         return QStringLiteral("%1 is not in use on this %2 while switch 1 of SW2 is OFF")
             .arg(switchName(sw), model);
-    if (!printer.switchValue(sw))
+    if (!printer.switchByte(sw))
         return QStringLiteral("%1 could not be read").arg(switchName(sw));
     return {};
 }
 
 } // namespace
 
-ChangePlan ChangePlan::make(const PrinterRecord &printer, const QList<SettingRequest> &requests)
+ChangePlan ChangePlan::make(const SettingsModel &printer, const QList<SettingRequest> &requests)
 {
     ChangePlan plan;
     plan.refusal = listRefusal(requests);
@@ -45,14 +45,10 @@ ChangePlan ChangePlan::make(const PrinterRecord &printer, const QList<SettingReq
                 return plan;
             }
             if (!value)
-                value = printer.switchValue(request.sw);
-            if (request.kind == SettingRequest::Kind::SwitchByte) {
-                value = request.value;
-            } else {
-                std::array<bool, 8> off = SwitchBits::offStates(*value);
-                off[std::size_t(request.number - 1)] = request.off;
-                value = SwitchBits::valueFromOffStates(off);
-            }
+                value = printer.switchByte(request.sw);
+            value = request.kind == SettingRequest::Kind::SwitchByte
+                        ? request.value
+                        : SwitchBits::withSwitch(*value, request.number - 1, request.off);
             break;
         case SettingRequest::Kind::CodePage:
             codePage = request.value;
@@ -65,8 +61,8 @@ ChangePlan ChangePlan::make(const PrinterRecord &printer, const QList<SettingReq
 
     for (const SwitchByte sw : PrinterModels::switchBytes(printer.modelName())) {
         const std::optional<int> to = wanted[std::size_t(sw)];
-        if (to && *to != *printer.switchValue(sw))
-            plan.switches.append({sw, *printer.switchValue(sw), *to});
+        if (to && *to != *printer.switchByte(sw))
+            plan.switches.append({sw, *printer.switchByte(sw), *to});
     }
 
     if (codePage || charset) {

@@ -9,7 +9,7 @@
 
 #include <optional>
 
-class PrinterRecord;
+struct SettingsModel;
 
 // A switch byte to write: what the printer holds and what it is to hold.
 struct SwitchChange
@@ -53,7 +53,7 @@ struct ChangePlan
     // Refused when the model has no such switch byte, the byte is not in use (a ZEPHYR-550's SW1
     // while switch 1 of its SW2 is OFF), the byte could not be read, a code page or character
     // set is not in the lists, or the other half of the language settings is not known.
-    static ChangePlan make(const PrinterRecord &printer, const QList<SettingRequest> &requests);
+    static ChangePlan make(const SettingsModel &printer, const QList<SettingRequest> &requests);
 
     bool isEmpty() const;
     // Every setting that changes, in the order of the writes.

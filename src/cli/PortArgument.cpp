@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr int kLastComPort = 16;
-
 std::optional<quint16> portNumber(const QString &text)
 {
     bool ok = false;
@@ -99,15 +97,13 @@ std::optional<PortArgument> PortArgument::parse(const QString &text, QString *er
         return spec;
     }
     if (text.startsWith(QLatin1String("COM"), Qt::CaseInsensitive)) {
-        bool ok = false;
-        const int number = text.mid(3).toInt(&ok);
-        if (ok && number >= 1 && number <= kLastComPort && text.at(3).isDigit()) {
-            spec.comNumber = number;
+        if (const std::optional<int> number = PortChoice::comNumberOfEntry(text)) {
+            spec.comNumber = *number;
             return spec;
         }
         *error = QStringLiteral("\"%1\" is not in the port list (COM1 to COM%2)")
                      .arg(text)
-                     .arg(kLastComPort);
+                     .arg(PortChoice::kSerialPortCount);
         return std::nullopt;
     }
     *error = QStringLiteral("\"%1\" names no port: give tcp:HOST[:PORT], COMn, a device path or "
@@ -129,7 +125,7 @@ QString PortArgument::text() const
     case PortKind::Serial:
         break;
     }
-    return devicePath.isEmpty() ? QStringLiteral("COM%1").arg(comNumber) : devicePath;
+    return devicePath.isEmpty() ? PortChoice::comEntry(comNumber) : devicePath;
 }
 
 QString PortArgument::deviceProblem() const

@@ -2,8 +2,8 @@
 
 #include "LanguageTables.h"
 #include "PrinterModels.h"
-#include "PrinterRecord.h"
 #include "SettingRequest.h"
+#include "SettingsModel.h"
 #include "SwitchBits.h"
 #include "SwitchMeanings.h"
 
@@ -52,7 +52,7 @@ QString withEntry(const std::optional<QString> &reply, const QStringList &entrie
 
 } // namespace
 
-QList<SwitchByte> shownSwitches(const PrinterRecord &printer)
+QList<SwitchByte> shownSwitches(const SettingsModel &printer)
 {
     QList<SwitchByte> bytes;
     const QString model = printer.modelName();
@@ -65,21 +65,17 @@ QList<SwitchByte> shownSwitches(const PrinterRecord &printer)
 
 std::optional<QString> switchMeaning(SwitchByte sw, const QString &model, int value, int number)
 {
-    const std::array<bool, 8> off = SwitchBits::offStates(value);
-    SwitchPairs pairs{};
-    for (std::size_t i = 0; i < pairs.size(); ++i)
-        pairs[i] = off[i] ? PairState::Off : PairState::On;
     const std::optional<MeaningUpdate> meaning =
-        SwitchMeanings::meaning(sw, model, number - 1, pairs);
+        SwitchMeanings::meaning(sw, model, number - 1, value);
     return meaning ? std::optional<QString>(meaning->text) : std::nullopt;
 }
 
-QJsonObject info(const QString &maker, const PrinterRecord &printer)
+QJsonObject info(const QString &maker, const SettingsModel &printer)
 {
     const QString model = printer.modelName();
     QJsonObject switches;
     for (const SwitchByte sw : shownSwitches(printer)) {
-        const std::optional<int> value = printer.switchValue(sw);
+        const std::optional<int> value = printer.switchByte(sw);
         if (!value) {
             switches.insert(switchName(sw), QJsonValue::Null);
             continue;
@@ -97,14 +93,14 @@ QJsonObject info(const QString &maker, const PrinterRecord &printer)
     }
     return QJsonObject{
         {QStringLiteral("maker"), maker.isEmpty() ? QJsonValue(QJsonValue::Null) : maker},
-        {QStringLiteral("model"), textOrNull(printer.printerInfo(0))},
-        {QStringLiteral("firmware"), textOrNull(printer.printerInfo(1))},
-        {QStringLiteral("hoursPowered"), textOrNull(printer.printerInfo(2))},
-        {QStringLiteral("cutCount"), textOrNull(printer.printerInfo(3))},
+        {QStringLiteral("model"), textOrNull(printer.printerInfo[std::size_t(0)])},
+        {QStringLiteral("firmware"), textOrNull(printer.printerInfo[std::size_t(1)])},
+        {QStringLiteral("hoursPowered"), textOrNull(printer.printerInfo[std::size_t(2)])},
+        {QStringLiteral("cutCount"), textOrNull(printer.printerInfo[std::size_t(3)])},
         {QStringLiteral("language"),
          QJsonObject{
-             {QStringLiteral("model"), textOrNull(printer.languageInfo(0))},
-             {QStringLiteral("fontRom"), textOrNull(printer.languageInfo(1))},
+             {QStringLiteral("model"), textOrNull(printer.languageInfo[std::size_t(0)])},
+             {QStringLiteral("fontRom"), textOrNull(printer.languageInfo[std::size_t(1)])},
              {QStringLiteral("codePage"), numberOrNull(printer.codePage())},
              {QStringLiteral("charset"), numberOrNull(printer.charset())},
          }},
@@ -112,46 +108,48 @@ QJsonObject info(const QString &maker, const PrinterRecord &printer)
     };
 }
 
-QStringList missingValues(const PrinterRecord &printer)
+QStringList missingValues(const SettingsModel &printer)
 {
     QStringList missing;
     const auto caption = [](const char *text) { return QString::fromLatin1(text).chopped(1); };
     for (std::size_t i = 0; i < kPrinterCaptions.size(); ++i) {
-        if (!printer.printerInfo(int(i)))
+        if (!printer.printerInfo[i])
             missing << caption(kPrinterCaptions[i]);
     }
     const std::array<bool, 4> language{
-        printer.languageInfo(0).has_value(), printer.languageInfo(1).has_value(),
+        printer.languageInfo[0].has_value(), printer.languageInfo[1].has_value(),
         printer.codePage().has_value(), printer.charset().has_value()};
     for (std::size_t i = 0; i < language.size(); ++i) {
         if (!language[i])
             missing << caption(kLanguageCaptions[i]);
     }
     for (const SwitchByte sw : shownSwitches(printer)) {
-        if (!printer.switchValue(sw))
+        if (!printer.switchByte(sw))
             missing << switchName(sw);
     }
     return missing;
 }
 
-QStringList infoLines(const QString &maker, const PrinterRecord &printer)
+QStringList infoLines(const QString &maker, const SettingsModel &printer)
 {
     QStringList lines{row("Maker:", maker.isEmpty() ? QStringLiteral("(no reply)") : maker)};
     for (int i = 0; i < 4; ++i)
-        lines << row(kPrinterCaptions[std::size_t(i)], shown(printer.printerInfo(i)));
+        lines << row(kPrinterCaptions[std::size_t(i)], shown(printer.printerInfo[std::size_t(i)]));
     for (int i = 0; i < 2; ++i)
-        lines << row(kLanguageCaptions[std::size_t(i)], shown(printer.languageInfo(i)));
+        lines << row(kLanguageCaptions[std::size_t(i)],
+                     shown(printer.languageInfo[std::size_t(i)]));
     const std::optional<int> codePage = printer.codePage();
     const std::optional<int> charset = printer.charset();
-    lines
-        << row(kLanguageCaptions[kCodePageRow],
-               withEntry(printer.languageInfo(kCodePageRow), LanguageTables::codePageEntries(),
-                         codePage ? LanguageTables::findCodePage(QString::number(*codePage)) : -1))
-        << row(kLanguageCaptions[kCharsetRow],
-               withEntry(printer.languageInfo(kCharsetRow), LanguageTables::interCharsEntries(),
-                         charset ? LanguageTables::findInterChars(QString::number(*charset)) : -1));
+    lines << row(kLanguageCaptions[kCodePageRow],
+                 withEntry(printer.languageInfo[std::size_t(kCodePageRow)],
+                           LanguageTables::codePageEntries(),
+                           codePage ? LanguageTables::findCodePage(*codePage) : -1))
+          << row(kLanguageCaptions[kCharsetRow],
+                 withEntry(printer.languageInfo[std::size_t(kCharsetRow)],
+                           LanguageTables::interCharsEntries(),
+                           charset ? LanguageTables::findInterChars(*charset) : -1));
     for (const SwitchByte sw : shownSwitches(printer)) {
-        const std::optional<int> value = printer.switchValue(sw);
+        const std::optional<int> value = printer.switchByte(sw);
         if (!value) {
             lines << switchName(sw) + QStringLiteral(": (no reply)");
             continue;

@@ -6,14 +6,14 @@
 #include <QString>
 #include <QStringList>
 
-class PrinterRecord;
+struct SettingsModel;
 
 // What printer-switch prints about a printer whose communication test has run, as far as it got.
 namespace PrinterReport {
 
 // The switch bytes the window reads for the printer's model, in its order: SW2 and SW3 on a
 // KV-4100, SW2 and (while switch 1 of SW2 is ON) SW1 on a ZEPHYR-550, none on other models.
-QList<SwitchByte> shownSwitches(const PrinterRecord &printer);
+QList<SwitchByte> shownSwitches(const SettingsModel &printer);
 
 // The meaning of switch `number` (1 to 8) of a byte: the text the window shows beside it, or
 // nothing where the window shows none.
@@ -23,12 +23,12 @@ std::optional<QString> switchMeaning(SwitchByte sw, const QString &model, int va
 // codePage, charset} and the switch bytes with the meaning of every switch. Texts are null where
 // no reply came, numbers null where the reply was no number, a switch byte null where it could
 // not be read.
-QJsonObject info(const QString &maker, const PrinterRecord &printer);
+QJsonObject info(const QString &maker, const SettingsModel &printer);
 // The values `info` shows that the printer did not give, by their captions ("Font ROM", "Code
 // Page", "SW3"...); a code page or character set that is no number counts as not given.
-QStringList missingValues(const PrinterRecord &printer);
+QStringList missingValues(const SettingsModel &printer);
 // `info`: the same as lines of text.
-QStringList infoLines(const QString &maker, const PrinterRecord &printer);
+QStringList infoLines(const QString &maker, const SettingsModel &printer);
 // The eight switches of a byte, one line each, "  3: OFF  <meaning>"; only those in `numbers`
 // when given.
 QStringList switchLines(SwitchByte sw, const QString &model, int value,

@@ -37,8 +37,6 @@ private:
     PortArgument m_port;
 };
 
-constexpr int kPortListComPorts = 16;
-
 // The entry of the window's port list that reaches the port. A serial device given by its path
 // is the COM entry the system gives it, if any, so that the link's messages name that entry.
 QString portListEntry(const PortArgument &port, const DeviceResolver &system)
@@ -52,10 +50,10 @@ QString portListEntry(const PortArgument &port, const DeviceResolver &system)
         break;
     }
     if (port.devicePath.isEmpty())
-        return QStringLiteral("COM%1").arg(port.comNumber);
-    for (int number = 1; number <= kPortListComPorts; ++number) {
+        return PortChoice::comEntry(port.comNumber);
+    for (int number = 1; number <= PortChoice::kSerialPortCount; ++number) {
         if (system.serialPortName(number) == port.devicePath)
-            return QStringLiteral("COM%1").arg(number);
+            return PortChoice::comEntry(number);
     }
     return port.devicePath;
 }
@@ -67,7 +65,6 @@ PrinterSession::PrinterSession(const PortArgument &port, const Options &options,
     : m_port(port)
     , m_options(options)
     , m_console(console)
-    , m_record([this](const QString &text) { tell(text); })
     , m_pump(std::make_unique<SystemEventPump>())
 {
     PrinterLink::Devices devices = PrinterLink::systemDevices();
@@ -76,7 +73,7 @@ PrinterSession::PrinterSession(const PortArgument &port, const Options &options,
     m_link = std::make_unique<PrinterLink>(*this, *this, *m_pump, std::move(devices));
     m_link->selectPort(entry);
     m_channel = std::make_unique<DryRunChannel>(*m_link);
-    m_commands = std::make_unique<PrinterCommands>(*m_channel, m_record);
+    m_commands = std::make_unique<PrinterCommands>(*m_channel, m_record, *this);
 }
 
 PrinterSession::~PrinterSession()
@@ -99,13 +96,13 @@ TestStop PrinterSession::communicationTest()
         return TestStop::PortOpen;
     TestStop stop = TestStop::PortOpen;
     if (open()) {
-        CommunicationTest test(*m_commands, m_record);
+        PrinterSurvey test(*m_commands, m_record);
         stop = test.identifyPrinter();
         if (stop == TestStop::None)
             test.readModelSwitches();
     }
     if (stop != TestStop::None)
-        tell(CommunicationTest::message(stop));
+        tell(PrinterSurvey::message(stop));
     return stop;
 }
 
@@ -151,14 +148,14 @@ DryRunChannel &PrinterSession::channel()
     return *m_channel;
 }
 
-PrinterRecord &PrinterSession::record()
+SettingsModel &PrinterSession::record()
 {
     return m_record;
 }
 
 QString PrinterSession::maker() const
 {
-    const QString name = m_commands->MakerName();
+    const QString name = m_record.makerName;
     // "**" stands for a maker query not sent yet.
     return name == QLatin1String("**") ? QString() : name;
 }
@@ -192,4 +189,25 @@ void PrinterSession::showLinkStatus(const LinkStatusStyle &)
 void PrinterSession::report(const LinkProblem &problem)
 {
     tell(problem.text);
+}
+
+void PrinterSession::AppendLog(const QString &)
+{
+    // The replies are kept in the model; there is no log history.
+}
+
+void PrinterSession::showMessage(const QString &text)
+{
+    if (text != PrinterCommands::greeting())
+        tell(text);
+}
+
+void PrinterSession::switchQueried(SwitchByte, bool)
+{
+    // Nothing is shown while the commands run; the model is read when they have.
+}
+
+void PrinterSession::infoFilled(InfoGroup, int)
+{
+    // As for the switch bytes.
 }

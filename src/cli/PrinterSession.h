@@ -1,11 +1,12 @@
 #pragma once
 
-#include "CommunicationTest.h"
+#include "CommandReport.h"
 #include "LinkReporter.h"
 #include "LinkView.h"
 #include "PortArgument.h"
-#include "PrinterRecord.h"
+#include "PrinterSurvey.h"
 #include "SerialSettings.h"
+#include "SettingsModel.h"
 
 #include <QString>
 
@@ -24,10 +25,10 @@ class SystemEventPump;
 using ResolverFactory = std::function<std::unique_ptr<DeviceResolver>()>;
 
 // One printer as printer-switch reaches it: the link of its port, the command set over it and
-// the record of what the queries delivered. The link's messages go to standard error, each with
-// the port in front. A session lives in the thread that made it, from start to end, and closes
-// its port when it ends.
-class PrinterSession : public LinkView, public LinkReporter
+// the settings model the queries fill and the writes take their bytes from. The link's messages go
+// to standard error, each with the port in front. A session lives in the thread that made it, from
+// start to end, and closes its port when it ends.
+class PrinterSession : public LinkView, public LinkReporter, public CommandReport
 {
 public:
     struct Options
@@ -57,7 +58,7 @@ public:
     PrinterCommands &commands();
     // The channel the command set sends through, which can hold writes back for a dry run.
     DryRunChannel &channel();
-    PrinterRecord &record();
+    SettingsModel &record();
     // The maker's name as the printer gave it; empty without an answer.
     QString maker() const;
     // Shows a message on standard error, with the port in front.
@@ -70,12 +71,18 @@ public:
     void showLinkStatus(const LinkStatusStyle &style) override;
     // LinkReporter
     void report(const LinkProblem &problem) override;
+    // CommandReport: the command set's notices go to standard error, except the maker's
+    // greeting; there is no log history and nothing to show.
+    void AppendLog(const QString &text) override;
+    void showMessage(const QString &text) override;
+    void switchQueried(SwitchByte sw, bool read) override;
+    void infoFilled(InfoGroup group, int index) override;
 
 private:
     PortArgument m_port;
     Options m_options;
     Console &m_console;
-    PrinterRecord m_record;
+    SettingsModel m_record;
     std::unique_ptr<SystemEventPump> m_pump;
     std::unique_ptr<PrinterLink> m_link;
     std::unique_ptr<DryRunChannel> m_channel;

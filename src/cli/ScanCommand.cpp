@@ -40,7 +40,7 @@ int Commands::scan(CliContext &context, const CliArguments &arguments)
         PrinterResult result;
         result.port = port.text();
         result.kind = PrinterResult::Kind::Ok;
-        const std::optional<QString> model = session.record().printerInfo(0);
+        const std::optional<QString> model = session.record().printerInfo[0];
         result.more = {{QStringLiteral("maker"), session.maker()},
                        {QStringLiteral("model"), model ? QJsonValue(*model) : QJsonValue()}};
         found[i] = result;

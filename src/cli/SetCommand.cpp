@@ -22,11 +22,11 @@ QStringList changeLines(const PrinterResult &result, const QString &model)
     for (const SettingChange &change : result.changes) {
         const QString summary = ChangePlan::summary(change);
         if (change.setting == QLatin1String("codepage")) {
-            const int entry = LanguageTables::findCodePage(QString::number(change.to));
+            const int entry = LanguageTables::findCodePage(change.to);
             lines << QStringLiteral("%1 (%2)").arg(summary,
                                                    LanguageTables::codePageEntries().at(entry));
         } else if (change.setting == QLatin1String("charset")) {
-            const int entry = LanguageTables::findInterChars(QString::number(change.to));
+            const int entry = LanguageTables::findInterChars(change.to);
             lines << QStringLiteral("%1 (%2)").arg(summary,
                                                    LanguageTables::interCharsEntries().at(entry));
         } else {

@@ -79,18 +79,13 @@ QString listRefusal(const QList<SettingRequest> &requests)
     for (const SettingRequest &request : requests) {
         const QString number = QString::number(request.value);
         if (request.kind == SettingRequest::Kind::CodePage &&
-            LanguageTables::findCodePage(number) < 0)
+            LanguageTables::findCodePage(request.value) < 0)
             return QStringLiteral("code page %1 is not in the list of code pages").arg(number);
         if (request.kind == SettingRequest::Kind::Charset &&
-            LanguageTables::findInterChars(number) < 0)
+            LanguageTables::findInterChars(request.value) < 0)
             return QStringLiteral("character set %1 is not in the list of international "
                                   "character sets")
                 .arg(number);
     }
     return {};
-}
-
-QString switchName(SwitchByte sw)
-{
-    return QStringLiteral("SW%1").arg(int(sw) + 1);
 }

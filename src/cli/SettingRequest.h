@@ -31,6 +31,3 @@ struct SettingRequest
 // Why the requests cannot be written whatever the printer holds: a code page or character set
 // that the window's lists do not have. Empty when there is none.
 QString listRefusal(const QList<SettingRequest> &requests);
-
-// "SW1", "SW2", "SW3".
-QString switchName(SwitchByte sw);

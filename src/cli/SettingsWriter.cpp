@@ -1,21 +1,21 @@
 #include "SettingsWriter.h"
 
 #include "CommandSet.h"
-#include "CommunicationTest.h"
 #include "DryRunChannel.h"
 #include "PrinterCommands.h"
 #include "PrinterSession.h"
+#include "PrinterSurvey.h"
 
 namespace {
 
 // The plan's writes through `commands`: false, with `failure` set, at the first that failed;
 // `written` counts those that reached the printer.
-bool sendWrites(const ChangePlan &plan, CommandSet &commands, PrinterRecord &record,
+bool sendWrites(const ChangePlan &plan, CommandSet &commands, SettingsModel &record,
                 QString &failure, int &written)
 {
     written = 0;
     for (const SwitchChange &change : plan.switches) {
-        record.setSwitchToWrite(change.sw, change.to);
+        record.switchToWrite(change.sw) = quint8(change.to);
         const WriteResult result = setSwitch(commands, change.sw);
         if (result != WriteResult::Written) {
             failure = result == WriteResult::NotRead
@@ -27,7 +27,8 @@ bool sendWrites(const ChangePlan &plan, CommandSet &commands, PrinterRecord &rec
         ++written;
     }
     if (plan.language) {
-        record.setLanguageToWrite(plan.language->codePage, plan.language->charset);
+        record.codePageToWrite = plan.language->codePage;
+        record.charsetToWrite = plan.language->charset;
         if (commands.setLanguage() != WriteResult::Written) {
             failure = QStringLiteral("the language settings could not be written");
             return false;
@@ -69,19 +70,18 @@ QList<QByteArray> SettingsWriter::dryRun(const ChangePlan &plan)
 
 bool SettingsWriter::readBack(const ChangePlan &plan)
 {
-    PrinterRecord &record = m_session.record();
+    SettingsModel &record = m_session.record();
     for (const SwitchChange &change : plan.switches) {
-        record.forgetSwitch(change.sw);
         getSwitch(m_session.commands(), change.sw);
-        if (record.switchValue(change.sw) != change.to) {
+        if (record.switchByte(change.sw) != change.to) {
             m_failure =
-                readBackFailure(switchName(change.sw), record.switchValue(change.sw), change.to);
+                readBackFailure(switchName(change.sw), record.switchByte(change.sw), change.to);
             return false;
         }
     }
     if (plan.language) {
-        record.forgetLanguage();
-        CommunicationTest(m_session.commands(), record).readLanguage();
+        record.languageInfo = {};
+        PrinterSurvey(m_session.commands(), record).readLanguage();
         if (record.codePage() != plan.language->codePage) {
             m_failure = readBackFailure(QStringLiteral("codepage"), record.codePage(),
                                         plan.language->codePage);

@@ -2,9 +2,10 @@
 
 #include "CommandBytes.h"
 #include "CommandChannel.h"
+#include "CommandReport.h"
 #include "LanguageTables.h"
 #include "NumberText.h"
-#include "PrinterView.h"
+#include "SwitchBits.h"
 
 #include <array>
 #include <cmath>
@@ -19,54 +20,34 @@ const QString kLanguageFieldMissing =
     QStringLiteral("Please select a code page and an international character set before "
                    "writing.\r\nNothing was written to the printer.");
 
-// Where an information reply is shown.
-enum class InfoTarget { Language, Printer };
-
 // An information query: its command family (GS g "4" n or GS I n) and number, the tag of its
-// log line and the label that shows the reply.
+// log line and the row of the model that takes the reply.
 struct InfoQuery
 {
     QByteArray (*command)(quint8);
     quint8 number;
     const char *tag;
-    InfoTarget target;
-    int label;
+    InfoGroup group;
+    int row;
 };
 
 // Rows 0 to 3 are getLanguageInfo1 to 4, rows 4 to 7 getPrinterInfo1 to 4.
 using namespace CommandBytes;
 constexpr std::array<InfoQuery, 8> kInfoQueries{{
-    {&settingQuery, kCodePageNameSetting, "getLanguageInfo1-->", InfoTarget::Language, 0},
-    {&printerId, kFontTypeId, "getLanguageInfo2-->", InfoTarget::Language, 1},
-    {&settingQuery, kCodePageSetting, "getLanguageInfo3-->", InfoTarget::Language, 2},
-    {&settingQuery, kInterCharsSetting, "getLanguageInfo4-->", InfoTarget::Language, 3},
-    {&printerId, kModelId, "getPrinterInfo1-->", InfoTarget::Printer, 0},
-    {&printerId, kFirmwareId, "getPrinterInfo2-->", InfoTarget::Printer, 1},
-    {&settingQuery, kHoursPoweredSetting, "getPrinterInfo3-->", InfoTarget::Printer, 2},
-    {&settingQuery, kCutCountSetting, "getPrinterInfo4-->", InfoTarget::Printer, 3},
+    {&settingQuery, kCodePageNameSetting, "getLanguageInfo1-->", InfoGroup::Language, 0},
+    {&printerId, kFontTypeId, "getLanguageInfo2-->", InfoGroup::Language, 1},
+    {&settingQuery, kCodePageSetting, "getLanguageInfo3-->", InfoGroup::Language, 2},
+    {&settingQuery, kInterCharsSetting, "getLanguageInfo4-->", InfoGroup::Language, 3},
+    {&printerId, kModelId, "getPrinterInfo1-->", InfoGroup::Printer, 0},
+    {&printerId, kFirmwareId, "getPrinterInfo2-->", InfoGroup::Printer, 1},
+    {&settingQuery, kHoursPoweredSetting, "getPrinterInfo3-->", InfoGroup::Printer, 2},
+    {&settingQuery, kCutCountSetting, "getPrinterInfo4-->", InfoGroup::Printer, 3},
 }};
 constexpr int kFirstPrinterInfoRow = 4;
 
 constexpr QLatin1String kMakerTag{"getMakerInfo-->"};
 
-// How the window shows a switch byte and gives its digits back, and the tag of its log line.
-struct SwitchAccess
-{
-    void (PrinterView::*show)(int);
-    std::array<quint8, 3> (PrinterView::*digits)() const;
-    const char *tag;
-};
-
-constexpr std::array<SwitchAccess, 3> kSwitchAccess{{
-    {&PrinterView::ShowSW1Value, &PrinterView::GetSW1Digits, "getSW1-->"},
-    {&PrinterView::ShowSW2Value, &PrinterView::GetSW2Digits, "getSW2-->"},
-    {&PrinterView::ShowSW3Value, &PrinterView::GetSW3Digits, "getSW3-->"},
-}};
-
-const SwitchAccess &accessOf(SwitchByte sw)
-{
-    return kSwitchAccess[static_cast<std::size_t>(sw)];
-}
+constexpr std::array<const char *, 3> kSwitchTags{"getSW1-->", "getSW2-->", "getSW3-->"};
 
 // The nearest integer, a tie going to the even neighbour (2.5 -> 2, 3.5 -> 4).
 int roundHalfEven(double value)
@@ -89,9 +70,11 @@ std::optional<int> switchValue(const QString &reply)
 
 } // namespace
 
-PrinterCommands::PrinterCommands(CommandChannel &channel, PrinterView &view)
+PrinterCommands::PrinterCommands(CommandChannel &channel, SettingsModel &model,
+                                 CommandReport &report)
     : m_channel(channel)
-    , m_view(view)
+    , m_model(model)
+    , m_report(report)
 {}
 
 QString PrinterCommands::query(const QByteArray &command)
@@ -121,16 +104,17 @@ WriteResult PrinterCommands::writeUnlocked(std::initializer_list<QByteArray> set
 
 bool PrinterCommands::getSwitch(SwitchByte sw)
 {
-    const SwitchAccess &access = accessOf(sw);
     const QString reply = query(CommandBytes::switchQuery(sw));
     const std::optional<int> value = switchValue(reply);
-    m_switchRead[static_cast<std::size_t>(sw)] = value.has_value();
+    std::optional<quint8> &held = m_model.switchByte(sw);
+    held.reset();
     if (value) {
-        m_view.AppendLog(QLatin1String(access.tag) + reply + kLineEnd);
-        (m_view.*access.show)(*value);
+        m_report.AppendLog(QLatin1String(kSwitchTags[static_cast<std::size_t>(sw)]) + reply +
+                           kLineEnd);
+        held = quint8(*value);
+        m_model.switchToWrite(sw) = quint8(*value);
     }
-    // A byte just read counts as unchanged, whatever was changed on its page before.
-    m_view.setDataChanged(false);
+    m_report.switchQueried(sw, value.has_value());
     return value.has_value();
 }
 
@@ -140,11 +124,9 @@ bool PrinterCommands::getInfo(int row)
     const QString reply = query(info.command(info.number));
     if (reply.isEmpty())
         return false;
-    m_view.AppendLog(QLatin1String(info.tag) + reply + kLineEnd);
-    if (info.target == InfoTarget::Language)
-        m_view.setLanguageInfo(info.label, reply);
-    else
-        m_view.setPrinterInfo(info.label, reply);
+    m_report.AppendLog(QLatin1String(info.tag) + reply + kLineEnd);
+    m_model.info(info.group, info.row) = reply;
+    m_report.infoFilled(info.group, info.row);
     return true;
 }
 
@@ -206,11 +188,11 @@ bool PrinterCommands::getPrinterInfo4()
 bool PrinterCommands::getMakerInfo()
 {
     const QString reply = query(CommandBytes::printerId(CommandBytes::kMakerId));
-    m_view.AppendLog(kMakerTag + reply + kLineEnd);
-    m_makerName = reply;
-    if (m_makerName != kMaker)
+    m_report.AppendLog(kMakerTag + reply + kLineEnd);
+    m_model.makerName = reply;
+    if (reply != kMaker)
         return false;
-    m_view.showMessage(greeting());
+    m_report.showMessage(greeting());
     return true;
 }
 
@@ -221,9 +203,13 @@ void PrinterCommands::startSelfTest()
 
 WriteResult PrinterCommands::setSwitch(SwitchByte sw)
 {
-    if (!isSwitchRead(sw))
+    if (!m_model.switchByte(sw))
         return WriteResult::NotRead;
-    return writeUnlocked({CommandBytes::switchWrite(sw, (m_view.*accessOf(sw).digits)())});
+    static constexpr std::array digits{&PrinterCommands::GetSW1Digits,
+                                       &PrinterCommands::GetSW2Digits,
+                                       &PrinterCommands::GetSW3Digits};
+    return writeUnlocked(
+        {CommandBytes::switchWrite(sw, (this->*digits[static_cast<std::size_t>(sw)])())});
 }
 
 WriteResult PrinterCommands::setSW1()
@@ -245,26 +231,32 @@ WriteResult PrinterCommands::setLanguage()
 {
     // All three fields are taken before anything is sent, so that the printer never gets a
     // command with a missing value.
-    const auto codePage = LanguageTables::codePageDigits(m_view.codePageText());
-    const auto name = LanguageTables::codePageNameCodes(m_view.codePageNameText());
-    const auto interChars = LanguageTables::interCharsDigits(m_view.interCharsText());
-    if (!codePage || !name || !interChars) {
-        m_view.showMessage(kLanguageFieldMissing);
+    const std::optional<int> codePage = m_model.codePageToWrite;
+    const std::optional<int> charset = m_model.charsetToWrite;
+    const auto name = codePage ? LanguageTables::codePageNameCodes(*codePage) : std::nullopt;
+    if (!name || !charset) {
+        m_report.showMessage(kLanguageFieldMissing);
         return WriteResult::Refused;
     }
-    return writeUnlocked({CommandBytes::codePageWrite(*codePage),
-                          CommandBytes::codePageNameWrite(*name),
-                          CommandBytes::interCharsWrite(*interChars)});
+    return writeUnlocked(
+        {CommandBytes::codePageWrite(LanguageTables::codePageDigits(*codePage)),
+         CommandBytes::codePageNameWrite(*name),
+         CommandBytes::interCharsWrite(LanguageTables::interCharsDigits(*charset))});
 }
 
-QString PrinterCommands::MakerName() const
+std::array<quint8, 3> PrinterCommands::GetSW1Digits() const
 {
-    return m_makerName;
+    return SwitchBits::digitCodes(m_model.switchesToWrite[0]);
 }
 
-bool PrinterCommands::isSwitchRead(SwitchByte sw) const
+std::array<quint8, 3> PrinterCommands::GetSW2Digits() const
 {
-    return m_switchRead[static_cast<std::size_t>(sw)];
+    return SwitchBits::digitCodes(m_model.switchesToWrite[1]);
+}
+
+std::array<quint8, 3> PrinterCommands::GetSW3Digits() const
+{
+    return SwitchBits::digitCodes(m_model.switchesToWrite[2]);
 }
 
 QString PrinterCommands::greeting()

@@ -7,17 +7,19 @@
 #include <QString>
 
 #include <array>
+
 #include <initializer_list>
 
 class CommandChannel;
-class PrinterView;
+class CommandReport;
+struct SettingsModel;
 
-// The printer's command set: the queries that read and show a value, the switch and language
-// writes, and the self test.
+// The printer's command set: the queries that fill the settings model, the switch and language
+// writes that take their bytes from it, and the self test.
 class PrinterCommands : public CommandSet
 {
 public:
-    PrinterCommands(CommandChannel &channel, PrinterView &view);
+    PrinterCommands(CommandChannel &channel, SettingsModel &model, CommandReport &report);
 
     bool getMakerInfo() override;
     bool getPrinterInfo1() override;
@@ -38,16 +40,16 @@ public:
     WriteResult setSW1() override;
     WriteResult setSW2() override;
     WriteResult setSW3() override;
-    // Refused when a field it needs is empty.
+    // Refused when the model holds no code page of the list, or no character set, to write.
     WriteResult setLanguage() override;
+
+    // The digit codes of the switch byte the model holds to write: 37 gives '3', '7', 0.
+    std::array<quint8, 3> GetSW1Digits() const;
+    std::array<quint8, 3> GetSW2Digits() const;
+    std::array<quint8, 3> GetSW3Digits() const;
 
     // Sends the self-test command; the printer prints and its reply says nothing.
     void startSelfTest();
-
-    // The last maker-name reply, "**" before the first.
-    QString MakerName() const;
-    // Whether the last query of a switch byte succeeded.
-    bool isSwitchRead(SwitchByte sw) const;
 
     // The greeting a printer of the right maker gets from the maker query.
     static QString greeting();
@@ -56,7 +58,8 @@ public:
     static QString powerCycleReminder();
 
 private:
-    // One transaction that expects a reply, and one that expects none.
+    // One transaction that expects a reply, through which every reply text the command set
+    // judges comes, and one that expects none.
     QString query(const QByteArray &command);
     bool write(const QByteArray &command);
     WriteResult writeUnlocked(std::initializer_list<QByteArray> settings);
@@ -65,7 +68,6 @@ private:
     WriteResult setSwitch(SwitchByte sw);
 
     CommandChannel &m_channel;
-    PrinterView &m_view;
-    QString m_makerName = QStringLiteral("**");
-    std::array<bool, 3> m_switchRead{};
+    SettingsModel &m_model;
+    CommandReport &m_report;
 };

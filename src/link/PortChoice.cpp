@@ -2,8 +2,6 @@
 
 namespace {
 
-constexpr int kSerialPortCount = 16;
-
 int comNumberOf(const QString &name)
 {
     int number = 0;
@@ -31,6 +29,23 @@ QStringList PortChoice::portList()
 {
     QStringList ports{QStringLiteral("TCP/IP"), QStringLiteral("LPT1")};
     for (int number = 1; number <= kSerialPortCount; ++number)
-        ports.append(QStringLiteral("COM") + QString::number(number));
+        ports.append(comEntry(number));
     return ports;
+}
+
+QString PortChoice::comEntry(int number)
+{
+    return QStringLiteral("COM") + QString::number(number);
+}
+
+std::optional<int> PortChoice::comNumberOfEntry(const QString &text)
+{
+    if (!text.startsWith(QLatin1String("COM"), Qt::CaseInsensitive) || text.size() < 4 ||
+        !text.at(3).isDigit())
+        return std::nullopt;
+    bool ok = false;
+    const int number = text.mid(3).toInt(&ok);
+    if (!ok || number < 1 || number > kSerialPortCount)
+        return std::nullopt;
+    return number;
 }

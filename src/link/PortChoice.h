@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // The three kinds of port a printer hangs on.
 enum class PortKind { Serial, PrinterDevice, Tcp };
 
@@ -20,4 +22,12 @@ struct PortChoice
 
     // The entries of the port list, in order: "TCP/IP", "LPT1", "COM1" ... "COM16".
     static QStringList portList();
+
+    // The serial ports of the list: COM1 to COM16.
+    static constexpr int kSerialPortCount = 16;
+    // The entry of serial port `number`: "COM3".
+    static QString comEntry(int number);
+    // The number of a serial entry given as text: "COM" in any case and a number from 1 to 16;
+    // nothing for any other text.
+    static std::optional<int> comNumberOfEntry(const QString &text);
 };

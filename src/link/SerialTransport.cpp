@@ -5,6 +5,7 @@
 #include "LinkReporter.h"
 #include "LinkView.h"
 #include "OpenFailure.h"
+#include "PortChoice.h"
 #include "ReplyReader.h"
 #include "SerialDevice.h"
 
@@ -46,8 +47,8 @@ bool SerialTransport::setOpen(bool open)
         }
     }
     if (m_port.isOpen() != open) {
-        const QString reason = LinkMessages::openFailureReason(
-            QStringLiteral("COM") + QString::number(m_number), failure, QStringLiteral("dialout"));
+        const QString reason = LinkMessages::openFailureReason(PortChoice::comEntry(m_number),
+                                                               failure, QStringLiteral("dialout"));
         m_reporter.report(
             {LinkProblem::Source::Port,
              LinkMessages::withReason(LinkMessages::comCannot(m_number, open), reason)});

@@ -4,8 +4,6 @@
 
 #include <QByteArray>
 
-#include <algorithm>
-
 namespace LanguageTables {
 
 namespace {
@@ -51,41 +49,36 @@ constexpr std::array<const char *, 15> kInterChars{
 
 constexpr qsizetype kCodePageNumberWidth = 3;
 constexpr qsizetype kInterCharsNumberWidth = 2;
+constexpr qsizetype kNameLength = 20;
+constexpr qsizetype kMaxNumberDigits = 9;
 constexpr int kJapaneseCodePage = 1;
-constexpr int kJapanIndex = 8;
-constexpr int kUsaIndex = 0;
+constexpr int kJapan = 8;
+constexpr int kUsa = 0;
 
-QString withoutTrailingBlanks(QString text)
+QList<int> numbers(const QStringList &entries, qsizetype width)
 {
-    while (text.endsWith(u' '))
-        text.chop(1);
-    return text;
+    QList<int> result;
+    for (const QString &entry : entries)
+        result.append(int(NumberText::valueOf(entry.left(width))));
+    return result;
 }
 
-// The leading and trailing blanks of a field removed.
+// The text with its leading and trailing blanks removed; other white space is kept.
 QString withoutBlanks(const QString &text)
 {
-    qsizetype begin = 0;
-    while (begin < text.size() && text.at(begin) == u' ')
-        ++begin;
-    return withoutTrailingBlanks(text.mid(begin));
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first) == u' ')
+        ++first;
+    while (last > first && text.at(last - 1) == u' ')
+        --last;
+    return text.mid(first, last - first);
 }
 
-int findEntry(const QStringList &entries, qsizetype width, const QString &numberText)
+// The character codes of a field, left-aligned in N codes and padded with 0. Longer fields are
+// cut to N characters.
+template<std::size_t N> std::array<quint8, N> fieldCodes(const QString &field)
 {
-    for (qsizetype i = 0; i < entries.size(); ++i) {
-        if (withoutTrailingBlanks(entries.at(i).left(width)) == numberText)
-            return int(i);
-    }
-    return -1;
-}
-
-// The character codes of a field, left-aligned in N codes and padded with 0, or nothing for an
-// empty field. Longer fields are cut to N characters.
-template<std::size_t N> std::optional<std::array<quint8, N>> fieldCodes(const QString &field)
-{
-    if (field.isEmpty())
-        return std::nullopt;
     const QByteArray bytes = field.left(qsizetype(N)).toLatin1();
     std::array<quint8, N> codes{};
     for (qsizetype i = 0; i < bytes.size(); ++i)
@@ -119,48 +112,66 @@ QStringList interCharsEntries()
     return entries;
 }
 
-QString codePageNumberText(const QString &entry)
+QList<int> codePageNumbers()
 {
-    return withoutTrailingBlanks(entry.left(kCodePageNumberWidth));
+    return numbers(codePageEntries(), kCodePageNumberWidth);
 }
 
-QString interCharsNumberText(const QString &entry)
+QList<int> interCharsNumbers()
 {
-    return withoutTrailingBlanks(entry.left(kInterCharsNumberWidth));
+    return numbers(interCharsEntries(), kInterCharsNumberWidth);
 }
 
-int findCodePage(const QString &numberText)
+std::optional<int> reportedNumber(const QString &reply)
 {
-    return findEntry(codePageEntries(), kCodePageNumberWidth, numberText);
+    const QString digits = withoutBlanks(reply);
+    if (digits.isEmpty() || digits.size() > kMaxNumberDigits)
+        return std::nullopt;
+    for (const QChar c : digits) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+    }
+    const int number = digits.toInt();
+    // "017" is not how the lists write 17, so it stands for no entry.
+    if (QString::number(number) != digits)
+        return std::nullopt;
+    return number;
 }
 
-int findInterChars(const QString &numberText)
+int findCodePage(int number)
 {
-    return findEntry(interCharsEntries(), kInterCharsNumberWidth, numberText);
+    return int(codePageNumbers().indexOf(number));
 }
 
-int interCharsResetIndex(const QString &codePageText)
+int findInterChars(int number)
 {
-    const double number = NumberText::valueOf(codePageText.left(kCodePageNumberWidth));
-    return number == kJapaneseCodePage ? kJapanIndex : kUsaIndex;
+    return int(interCharsNumbers().indexOf(number));
 }
 
-std::optional<std::array<quint8, 3>> codePageDigits(const QString &codePageText)
+int interCharsResetNumber(int codePage)
 {
-    return fieldCodes<3>(withoutBlanks(codePageText.left(kCodePageNumberWidth)));
+    return codePage == kJapaneseCodePage ? kJapan : kUsa;
 }
 
-std::optional<std::array<quint8, 20>> codePageNameCodes(const QString &codePageNameText)
+std::array<quint8, 3> codePageDigits(int codePage)
 {
+    return fieldCodes<3>(QString::number(codePage));
+}
+
+std::optional<std::array<quint8, 20>> codePageNameCodes(int codePage)
+{
+    const int index = findCodePage(codePage);
+    if (index < 0)
+        return std::nullopt;
     // The name follows the "-" that ends the number part, whatever the width of the number.
-    const qsizetype separator = codePageNameText.indexOf(u'-');
-    const QString name = withoutBlanks(codePageNameText.mid(separator + 1));
-    return fieldCodes<20>(withoutTrailingBlanks(name.left(20)).toUpper());
+    const QString entry = codePageNameEntries().at(index);
+    const QString name = withoutBlanks(entry.mid(entry.indexOf(u'-') + 1));
+    return fieldCodes<20>(withoutBlanks(name.left(kNameLength)).toUpper());
 }
 
-std::optional<std::array<quint8, 2>> interCharsDigits(const QString &interCharsText)
+std::array<quint8, 2> interCharsDigits(int charset)
 {
-    return fieldCodes<2>(withoutBlanks(interCharsText.left(kInterCharsNumberWidth)));
+    return fieldCodes<2>(QString::number(charset));
 }
 
 } // namespace LanguageTables

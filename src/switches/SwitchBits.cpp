@@ -16,22 +16,30 @@ int toByte(int value)
 
 } // namespace
 
+bool isOff(int value, int index)
+{
+    return (toByte(value) >> index & 1) != 0;
+}
+
+int withSwitch(int value, int index, bool off)
+{
+    const int bit = 1 << index;
+    return off ? (value | bit) : (value & ~bit);
+}
+
 std::array<bool, 8> offStates(int value)
 {
-    const int byte = toByte(value);
     std::array<bool, 8> off{};
     for (int i = 0; i < 8; ++i)
-        off[i] = (byte >> i & 1) != 0;
+        off[i] = isOff(value, i);
     return off;
 }
 
 int valueFromOffStates(const std::array<bool, 8> &off)
 {
     int value = 0;
-    for (int i = 0; i < 8; ++i) {
-        if (off[i])
-            value |= 1 << i;
-    }
+    for (int i = 0; i < 8; ++i)
+        value = withSwitch(value, i, off[i]);
     return value;
 }
 

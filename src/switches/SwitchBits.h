@@ -13,6 +13,10 @@ namespace SwitchBits {
 // The OFF state of each switch for a value 0 to 255.
 std::array<bool, 8> offStates(int value);
 
+// Whether switch `index` (0 to 7) of a value is OFF, and the value with that switch set.
+bool isOff(int value, int index);
+int withSwitch(int value, int index, bool off);
+
 // The value whose set bits are the switches whose OFF button is selected.
 int valueFromOffStates(const std::array<bool, 8> &off);
 

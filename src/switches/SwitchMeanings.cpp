@@ -1,5 +1,7 @@
 #include "SwitchMeanings.h"
 
+#include "SwitchBits.h"
+
 #include <array>
 #include <span>
 
@@ -15,12 +17,13 @@ struct SwitchText
     const char *on;
 };
 
-// One combination of switches 1 and 2 and the text it shows.
+// One combination of switches 1 and 2, the text it shows and, for the baud rate, the rate.
 struct PairText
 {
     PairState switch1;
     PairState switch2;
     const char *text;
+    int rate = 0;
 };
 
 // Switches 1 and 2 decided together into label 0. When no row matches (a pair with neither
@@ -41,10 +44,10 @@ struct MeaningSet
 };
 
 constexpr PairRule kBaudRate{{{
-                                 {PairState::Off, PairState::Off, "Baud Rate = 19200 "},
-                                 {PairState::Off, PairState::On, "Baud Rate = 115200"},
-                                 {PairState::On, PairState::Off, "Baud Rate = 9600  "},
-                                 {PairState::On, PairState::On, "Baud Rate = 38400 "},
+                                 {PairState::Off, PairState::Off, "Baud Rate = 19200 ", 19200},
+                                 {PairState::Off, PairState::On, "Baud Rate = 115200", 115200},
+                                 {PairState::On, PairState::Off, "Baud Rate = 9600  ", 9600},
+                                 {PairState::On, PairState::On, "Baud Rate = 38400 ", 38400},
                              }},
                              "Unknown "};
 
@@ -132,7 +135,30 @@ std::optional<MeaningUpdate> pairMeaning(const PairRule &rule, const SwitchPairs
     return MeaningUpdate{0, QString::fromLatin1(rule.fallback)};
 }
 
+SwitchPairs pairsOf(int value)
+{
+    SwitchPairs pairs{};
+    for (int i = 0; i < int(pairs.size()); ++i)
+        pairs[std::size_t(i)] = SwitchBits::isOff(value, i) ? PairState::Off : PairState::On;
+    return pairs;
+}
+
 } // namespace
+
+std::optional<MeaningUpdate> meaning(SwitchByte sw, const QString &model, int index, int value)
+{
+    return meaning(sw, model, index, pairsOf(value));
+}
+
+int sw1BaudRate(int value)
+{
+    const SwitchPairs pairs = pairsOf(value);
+    for (const PairText &row : kBaudRate.rows) {
+        if (row.switch1 == pairs[0] && row.switch2 == pairs[1])
+            return row.rate;
+    }
+    return 0;
+}
 
 std::optional<MeaningUpdate> meaning(SwitchByte sw, const QString &model, int index,
                                      const SwitchPairs &pairs)

@@ -23,4 +23,10 @@ namespace SwitchMeanings {
 std::optional<MeaningUpdate> meaning(SwitchByte sw, const QString &model, int index,
                                      const SwitchPairs &pairs);
 
+// The same for a switch byte read as a value 0 to 255.
+std::optional<MeaningUpdate> meaning(SwitchByte sw, const QString &model, int index, int value);
+
+// The serial baud rate an SW1 value chooses on a ZEPHYR-550 (switches 1 and 2).
+int sw1BaudRate(int value);
+
 } // namespace SwitchMeanings

@@ -1,11 +1,18 @@
 #pragma once
 
 #include <QLatin1String>
+#include <QString>
 
 #include <array>
 
 // The three software switch bytes of the printer.
 enum class SwitchByte { SW1, SW2, SW3 };
+
+// "SW1", "SW2", "SW3".
+inline QString switchName(SwitchByte sw)
+{
+    return QStringLiteral("SW%1").arg(static_cast<int>(sw) + 1);
+}
 
 // The state of one ON/OFF option pair.
 enum class PairState { On, Off, None };

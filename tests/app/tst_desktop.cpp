@@ -5,6 +5,7 @@
 
 #include "EmulatorThread.h"
 #include "HelpLocator.h"
+#include "LinkPanel.h"
 #include "LinkStatus.h"
 #include "QtDesktopShell.h"
 #include "ReadableColours.h"
@@ -373,7 +374,7 @@ private Q_SLOTS:
         const int tab = std::array{0, 0, 1, 2, 3, 4, 0}[std::size_t(view)];
         if (tabs->isVisible())
             tabs->setCurrentIndex(tab);
-        window.showLinkStatus(linkStatusStyle(statusCode));
+        window.findChild<LinkPanel *>(u"linkPanel"_s)->showLinkStatus(linkStatusStyle(statusCode));
 
         const QImage picture = window.grab().toImage();
         QVERIFY(picture.save(
@@ -515,7 +516,7 @@ private Q_SLOTS:
         QCOMPARE(first->text(QAccessible::Name), u"Printer Infomation"_s);
         QVERIFY(first->state().selected);
         QVERIFY(!first->state().focused);
-        t.window.setTabsVisible(true);
+        t.control<QTabWidget>(u"SSTab1"_s)->setVisible(true);
         bar->setFocus();
         QTRY_VERIFY(first->state().focused);
         QVERIFY(!tabs->child(1)->state().focused);
@@ -528,7 +529,7 @@ private Q_SLOTS:
     void switchNamesAndMeanings()
     {
         TestWindow t;
-        t.window.setPrinterInfo(0, u"KV-4100"_s);
+        displayOf(t.window).model().printerInfo[0] = u"KV-4100"_s;
         const auto heard = [&t] {
             QStringList said;
             for (int i = 0; i < 8; ++i) {
@@ -554,7 +555,7 @@ private Q_SLOTS:
             for (const QString &state : {u"ON"_s, u"OFF"_s})
                 expected.append(u"SW2 switch %1 %2: %3"_s.arg(i + 1).arg(state, meanings[i]));
         }
-        t.window.ShowSW2Value(0x25);
+        displayOf(t.window).ShowSW2Value(0x25);
         QCOMPARE(heard(), expected);
 
         t.control<QRadioButton>(u"optSW2ON_0"_s)->click();
@@ -582,14 +583,18 @@ private Q_SLOTS:
         // The same change by a mouse click, in a window of its own, says what to expect.
         TestWindow byMouse, byAction;
         for (TestWindow *t : {&byMouse, &byAction}) {
-            t->window.setPrinterInfo(0, u"KV-4100"_s);
-            t->window.ShowSW2Value(0xFF);
-            t->window.ShowSW3Value(0x00);
+            displayOf(t->window).model().printerInfo[0] = u"KV-4100"_s;
+            displayOf(t->window).ShowSW2Value(0xFF);
+            displayOf(t->window).ShowSW3Value(0x00);
         }
         const SwitchByte sw = button.startsWith(u"optSW3") ? SwitchByte::SW3 : SwitchByte::SW2;
         const int index = button.back().digitValue();
-        const int label = sw == SwitchByte::SW3 ? 0 : index;
-        const QString before = byAction.window.switchMeaningText(sw, label);
+        const QString label =
+            u"lbl%1Function_%2"_s.arg(switchName(sw)).arg(sw == SwitchByte::SW3 ? 0 : index);
+        const auto meaning = [&label](const TestWindow &t) {
+            return t.control<QLabel>(label)->text();
+        };
+        const QString before = meaning(byAction);
         byMouse.control<QRadioButton>(button)->click();
 
         auto *target = byAction.control<QRadioButton>(button);
@@ -597,10 +602,9 @@ private Q_SLOTS:
         QVERIFY(accessible->actionInterface() != nullptr);
         accessible->actionInterface()->doAction(action);
         QTRY_VERIFY(target->isChecked());
-        QTRY_VERIFY(byAction.window.dataChanged());
-        QCOMPARE(byAction.window.switchMeaningText(sw, label),
-                 byMouse.window.switchMeaningText(sw, label));
-        QVERIFY(byAction.window.switchMeaningText(sw, label) != before);
+        QTRY_VERIFY(displayOf(byAction.window).dataChanged());
+        QCOMPARE(meaning(byAction), meaning(byMouse));
+        QVERIFY(meaning(byAction) != before);
         QCOMPARE(target->font().bold(), true);
     }
 
@@ -611,12 +615,12 @@ private Q_SLOTS:
     {
         TestWindow t;
         // As after a communication test with a KV-4100, on its first switch page.
-        t.window.setTabsVisible(true);
-        t.window.setCurrentTab(1);
-        t.window.setSwitchFrameVisible(SwitchByte::SW2, true);
-        for (const WindowButton button : {WindowButton::Communicate, WindowButton::SelfTest,
-                                          WindowButton::Read, WindowButton::Write})
-            t.window.setButtonEnabled(button, true);
+        auto *tabs = t.control<QTabWidget>(u"SSTab1"_s);
+        tabs->setVisible(true);
+        tabs->setCurrentIndex(1);
+        t.control<QWidget>(u"frameSW2m"_s)->setVisible(true);
+        for (const QString &button : {u"cmdCommunicate"_s, u"cmd0"_s, u"cmd1"_s, u"cmd2"_s})
+            t.control<QPushButton>(button)->setEnabled(true);
         t.window.show();
         QVERIFY(QTest::qWaitForWindowActive(&t.window));
         const QRect available = t.window.screen()->availableGeometry();

@@ -1,9 +1,11 @@
-// The printer's command set against a stand-in for the channel and the window: the bytes of every
-// command, how each reply is judged and shown, and the writes under the lock.
+// The printer's command set against a stand-in for the channel and a plain settings model: the
+// bytes of every command, how each reply is judged and put into the model, and the writes under
+// the lock that take their bytes from it.
 
 #include "CommandChannel.h"
+#include "CommandReport.h"
 #include "PrinterCommands.h"
-#include "PrinterView.h"
+#include "SettingsModel.h"
 
 #include <QTest>
 
@@ -16,9 +18,9 @@ using Write = WriteResult (PrinterCommands::*)();
 
 namespace {
 
-// Channel and window in one journal, in order: commands (mode, bytes in hex), all that is shown
-// and the message boxes. Queries get `replies`; the command numbered `undeliverable` is not sent.
-class Journal : public CommandChannel, public PrinterView
+// Channel and report in one journal, in order: commands (mode, bytes in hex), log lines and
+// message boxes. Queries get `replies`; the command numbered `undeliverable` is not sent.
+class Journal : public CommandChannel, public CommandReport
 {
 public:
     bool SendCommand(const QByteArray &command, QString &reply) override
@@ -33,37 +35,18 @@ public:
         entries << u"closing "_s + QString::fromLatin1(command.toHex(' '));
         return sent++ != undeliverable;
     }
-    void ShowSW1Value(int value) override { show(1, value); }
-    void ShowSW2Value(int value) override { show(2, value); }
-    void ShowSW3Value(int value) override { show(3, value); }
-    std::array<quint8, 3> GetSW1Digits() const override { return {}; }
-    std::array<quint8, 3> GetSW2Digits() const override { return {}; }
-    std::array<quint8, 3> GetSW3Digits() const override { return {}; }
-    void setPrinterInfo(int i, const QString &text) override
-    {
-        entries << u"printer info %1: "_s.arg(i) + text;
-    }
-    void setLanguageInfo(int i, const QString &text) override
-    {
-        entries << u"language info %1: "_s.arg(i) + text;
-    }
-    QString codePageText() const override { return languageFields.value(0); }
-    QString codePageNameText() const override { return languageFields.value(1); }
-    QString interCharsText() const override { return languageFields.value(2); }
-    void setDataChanged(bool changed) override
-    {
-        entries << (changed ? u"changed"_s : u"unchanged"_s);
-    }
     void AppendLog(const QString &text) override { entries << u"log "_s + text; }
     void showMessage(const QString &text) override { entries << u"message: "_s + text; }
+    void switchQueried(SwitchByte sw, bool read) override
+    {
+        entries << u"queried %1 %2"_s.arg(switchName(sw), read ? u"read"_s : u"unread"_s);
+    }
+    void infoFilled(InfoGroup, int index) override { entries << u"filled %1"_s.arg(index); }
 
     QStringList entries, replies;
     int sent = 0, undeliverable = -1;
-    QStringList languageFields; // code page, code-page name, character set
-    PrinterCommands commands{*this, *this};
-
-private:
-    void show(int sw, int value) { entries << u"show SW%1 %2"_s.arg(sw).arg(value); }
+    SettingsModel model;
+    PrinterCommands commands{*this, model, *this};
 };
 
 const QString kUnlock = u"W 1d 67 75 6e 6c 00"_s;
@@ -97,8 +80,9 @@ Q_DECLARE_METATYPE(SwitchReply)
 struct SettingWrite
 {
     Write write = nullptr;
-    Query readFirst = nullptr; // the switch query answered before the write
-    QStringList languageFields{};
+    Query readFirst = nullptr;     // the switch query answered before the write
+    std::optional<int> codePage{}; // to write
+    std::optional<int> charset = 0;
     QString readReply{};
     int undeliverable = -1; // the command not sent, counted from 0
     WriteResult result = WriteResult::Written;
@@ -152,10 +136,19 @@ void TestCommands::switchQuery()
     QCOMPARE((journal.commands.*row.query)(), row.shown.has_value());
     QStringList expected{row.command};
     if (row.shown) // the reply is logged as it came
-        expected << u"log get"_s + row.name + u"-->"_s + row.reply + u"\r\n"_s
-                 << u"show %1 %2"_s.arg(row.name).arg(*row.shown);
-    // A byte just read, or not read, counts as unchanged.
-    QCOMPARE(journal.entries, expected << u"unchanged"_s);
+        expected << u"log get"_s + row.name + u"-->"_s + row.reply + u"\r\n"_s;
+    QCOMPARE(journal.entries,
+             expected << u"queried %1 %2"_s.arg(row.name, row.shown ? u"read"_s : u"unread"_s));
+    const std::optional<quint8> held =
+        journal.model.switches.at(std::size_t(row.name.back().digitValue() - 1));
+    QCOMPARE(held.has_value(), row.shown.has_value());
+    if (row.shown) {
+        QCOMPARE(int(*held), *row.shown);
+        // A byte read is what the next write of it sends, until the user changes it.
+        QCOMPARE(
+            int(journal.model.switchesToWrite.at(std::size_t(row.name.back().digitValue() - 1))),
+            *row.shown);
+    }
 }
 
 void TestCommands::infoQuery()
@@ -170,7 +163,9 @@ void TestCommands::infoQuery()
     QVERIFY(!journal.commands.getPrinterInfo1());
     QCOMPARE(journal.entries,
              (QStringList{u"R 1d 49 43"_s, u"log getPrinterInfo1-->"_s + reply + u"\r\n"_s,
-                          u"printer info 0: "_s + reply, u"R 1d 49 43"_s}));
+                          u"filled 0"_s, u"R 1d 49 43"_s}));
+    QCOMPARE(journal.model.printerInfo[0], reply);
+    QCOMPARE(journal.model.modelName(), reply);
 }
 
 void TestCommands::makerQuery()
@@ -179,9 +174,9 @@ void TestCommands::makerQuery()
     Journal journal;
     journal.replies = {u"norvanta"_s, u"NORVANTA"_s};
     QVERIFY(!journal.commands.getMakerInfo());
-    QCOMPARE(journal.commands.MakerName(), u"norvanta"_s);
+    QCOMPARE(journal.model.makerName, u"norvanta"_s);
     QVERIFY(journal.commands.getMakerInfo());
-    QCOMPARE(journal.commands.MakerName(), u"NORVANTA"_s);
+    QCOMPARE(journal.model.makerName, u"NORVANTA"_s);
     QCOMPARE(journal.entries, (QStringList{u"R 1d 49 42"_s, u"log getMakerInfo-->norvanta\r\n"_s,
                                            u"R 1d 49 42"_s, u"log getMakerInfo-->NORVANTA\r\n"_s,
                                            u"message: Welcome to NORVANTA world.\r\n\r\n"
@@ -210,39 +205,40 @@ void TestCommands::writes_data()
                         .readReply = u"abc"_s,
                         .result = WriteResult::NotRead};
 
-    const QStringList cyrillic{u"17 - 866 Cyrillic"_s, u"1  - abcdefghijklmnopqrs uvw"_s,
-                               u"0 - U.S.A."_s};
-    // The name is cut at 20 characters, trimmed and sent in capitals.
-    const QStringList cyrillicWrite =
-        languageWrite("31 37 00 00", "ABCDEFGHIJKLMNOPQRS", "30 00 00");
+    const QStringList cyrillicWrite = languageWrite("31 37 00 00", "CYRILLIC", "30 00 00");
     QStringList unlockLost = cyrillicWrite;
     unlockLost.last() = kPlainLock;
-    QTest::newRow("language: code page 17, name cut at 20 characters")
-        << SettingWrite{.write = &PrinterCommands::setLanguage,
-                        .languageFields = cyrillic,
-                        .journal = cyrillicWrite};
+    // A name of exactly 20 characters fills its field; the number goes as digit characters.
+    QTest::newRow("language: code page 2, name of 20 characters") << SettingWrite{
+        .write = &PrinterCommands::setLanguage,
+        .codePage = 2,
+        .journal = languageWrite("32 00 00 00", "MULTILINGUAL(LATINI)", "30 00 00")};
     // The name after a three-digit number is the whole name.
-    QTest::newRow("language: 250-LITHUANIA sends LITHUANIA") << SettingWrite{
-        .write = &PrinterCommands::setLanguage,
-        .languageFields = {u"250-LITHUANIA"_s, u"250-LITHUANIA"_s, u"12- Latin America"_s},
-        .journal = languageWrite("32 35 30 00", "LITHUANIA", "31 32 00")};
-    // A field that is empty once trimmed: nothing is sent, and the user is told.
-    QTest::newRow("language: blank code page, nothing sent") << SettingWrite{
-        .write = &PrinterCommands::setLanguage,
-        .languageFields = {u"   - 437"_s, u"17 - Cyrillic"_s, u"0 - U.S.A."_s},
-        .result = WriteResult::Refused,
-        .journal = {u"message: Please select a code page and an international character set "
-                    "before writing.\r\nNothing was written to the printer."_s}};
+    QTest::newRow("language: 250-LITHUANIA sends LITHUANIA")
+        << SettingWrite{.write = &PrinterCommands::setLanguage,
+                        .codePage = 250,
+                        .charset = 12,
+                        .journal = languageWrite("32 35 30 00", "LITHUANIA", "31 32 00")};
+    // No code page chosen, or one without an entry: nothing is sent, and the user is told.
+    const QStringList refusal{u"message: Please select a code page and an international character "
+                              "set before writing.\r\nNothing was written to the printer."_s};
+    QTest::newRow("language: no code page, nothing sent") << SettingWrite{
+        .write = &PrinterCommands::setLanguage, .result = WriteResult::Refused, .journal = refusal};
+    QTest::newRow("language: code page 6 has no entry, nothing sent")
+        << SettingWrite{.write = &PrinterCommands::setLanguage,
+                        .codePage = 6,
+                        .result = WriteResult::Refused,
+                        .journal = refusal};
     // A command not sent fails the write; the ones after it, the lock above all, are sent.
     QTest::newRow("language: unlock lost, the rest still sent")
         << SettingWrite{.write = &PrinterCommands::setLanguage,
-                        .languageFields = cyrillic,
+                        .codePage = 17,
                         .undeliverable = 0,
                         .result = WriteResult::Failed,
                         .journal = unlockLost};
     QTest::newRow("language: name lost, the lock still follows")
         << SettingWrite{.write = &PrinterCommands::setLanguage,
-                        .languageFields = cyrillic,
+                        .codePage = 17,
                         .undeliverable = 2,
                         .result = WriteResult::Failed,
                         .journal = cyrillicWrite};
@@ -259,7 +255,8 @@ void TestCommands::writes()
         journal.entries.clear();
         journal.sent = 0;
     }
-    journal.languageFields = row.languageFields;
+    journal.model.codePageToWrite = row.codePage;
+    journal.model.charsetToWrite = row.charset;
     journal.undeliverable = row.undeliverable;
     QCOMPARE((journal.commands.*row.write)(), row.result);
     QCOMPARE(journal.entries, row.journal);

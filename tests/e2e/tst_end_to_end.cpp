@@ -139,7 +139,7 @@ void TestEndToEnd::communicationTest()
         return;
 
     const int runs = session.faults != Faults() ? 2 : 1;
-    QCOMPARE(rig.window().logText(), expectedLog(held, session.switchesRead).repeated(runs));
+    QCOMPARE(logOf(rig.window()), expectedLog(held, session.switchesRead).repeated(runs));
     QCOMPARE(rig.control<QWidget>("tcpIP")->isEnabled(), session.port != Port::Tcp);
     QCOMPARE(rig.control<QWidget>("com_BR_9600")->isEnabled(), session.port != Port::Com);
     QCOMPARE(rig.informationLabels(), informationOf(held));
@@ -214,7 +214,7 @@ void TestEndToEnd::writeSwitch()
                                    ? QStringList{kNotSent, kNotSent, kNotSent, kWriteFailed}
                                    : QStringList{kWriteFailed};
     QCOMPARE(rig.shown(), write.vanished ? failed : QStringList{kPowerCycle});
-    QCOMPARE(rig.window().dataChanged(), write.vanished);
+    QCOMPARE(displayOf(rig.window()).dataChanged(), write.vanished);
 }
 
 void TestEndToEnd::writeLanguage()
@@ -258,7 +258,7 @@ void TestEndToEnd::readAndLeave()
 {
     Rig rig(kKv);
     rig.communicate(Port::Tcp);
-    MainWindow &w = rig.window();
+    const PrinterDisplay &w = displayOf(rig.window());
     const int held = rig.emulator.snapshot().settings.sw2;
 
     // No: back on the page, the change still on screen, nothing read.
@@ -289,7 +289,7 @@ void TestEndToEnd::readAndLeave()
     QCOMPARE(rig.emulator.received().toHex(' '), switchQuery(2).toHex(' '));
     QCOMPARE(rig.shownValue(2), held);
     QVERIFY(!w.dataChanged());
-    QCOMPARE(rig.window().logText().count(u"getSW2-->"_s), 3);
+    QCOMPARE(logOf(rig.window()).count(u"getSW2-->"_s), 3);
 }
 
 QTEST_MAIN(TestEndToEnd)

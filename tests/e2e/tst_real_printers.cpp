@@ -100,7 +100,7 @@ void TestRealPrinters::communicationTest()
     QCOMPARE(rig.control<QComboBox>("comboCodePage")->currentText(),
              printer.unreadInfo.contains(6) ? QString() : u"0  - 437 Standard"_s);
     QCOMPARE(rig.control<QComboBox>("comboInterChars")->currentText(), u"0 - U.S.A."_s);
-    QCOMPARE(rig.window().logText(), expectedLog(held, printer.switchesRead, printer.unreadInfo));
+    QCOMPARE(logOf(rig.window()), expectedLog(held, printer.switchesRead, printer.unreadInfo));
     for (const int sw : {2, 3}) {
         rig.chooseTab(sw - 1);
         QCOMPARE(rig.shownValue(sw), printer.unreadPages.contains(sw) ? 0xFF : held.*kSwitch[sw]);
@@ -115,7 +115,7 @@ void TestRealPrinters::communicationTest()
                              "the printer.\r\nNothing was written to the printer."_s});
         QCOMPARE(rig.emulator.received(), QByteArray());
         QCOMPARE(rig.emulator.snapshot().settings.*kSwitch[sw], held.*kSwitch[sw]);
-        QVERIFY(rig.window().dataChanged());
+        QVERIFY(displayOf(rig.window()).dataChanged());
     }
     if (const int sw = printer.written; sw != 0) {
         rig.chooseTab(sw - 1);
@@ -147,7 +147,7 @@ void TestRealPrinters::xoffHeldDuringWrite()
     rig.click("cmd2");
     QCOMPARE(rig.shown(), QStringList{kWriteFailed});
     QVERIFY(ticks > 10);
-    QVERIFY(rig.window().dataChanged());
+    QVERIFY(displayOf(rig.window()).dataChanged());
 
     rig.click("cmd1"); // once XON has come, the next command goes alone
     QCOMPARE(rig.emulator.received().toHex(' '), switchQuery(2).toHex(' '));

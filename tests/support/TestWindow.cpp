@@ -1,5 +1,7 @@
 #include "TestWindow.h"
 
+#include "LogHistory.h"
+
 #include <QComboBox>
 #include <QTest>
 
@@ -12,6 +14,19 @@ TestWindow::TestWindow(std::unique_ptr<DeviceResolver> resolver, std::unique_ptr
 void TestWindow::missingControl(const QString &name)
 {
     qFatal("The window has no control named %s", qPrintable(name));
+}
+
+PrinterDisplay &displayOf(const MainWindow &window)
+{
+    auto *display = window.findChild<PrinterDisplay *>(QStringLiteral("printerDisplay"));
+    if (display == nullptr)
+        qFatal("The window has no printer display");
+    return *display;
+}
+
+QString logOf(const MainWindow &window)
+{
+    return displayOf(window).log().text();
 }
 
 void chooseEntry(QComboBox *combo, int index)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MainWindow.h"
+#include "PrinterDisplay.h"
 #include "RecordingPrompter.h"
 #include "RecordingShell.h"
 #include "SystemEventPump.h"
@@ -37,6 +38,11 @@ struct TestWindow
 private:
     static void missingControl(const QString &name);
 };
+
+// The window's view of the settings model, found by its object name.
+PrinterDisplay &displayOf(const MainWindow &window);
+// The log history as it was appended, CR LF included.
+QString logOf(const MainWindow &window);
 
 // Picks entry `index` of a list with the keyboard, as a user would.
 void chooseEntry(QComboBox *combo, int index);

@@ -35,6 +35,8 @@ private Q_SLOTS:
     void meaning_data();
     void meaning();
     void languageLists();
+    void reportedNumber_data();
+    void reportedNumber();
     void leadingNumber_data();
     void leadingNumber();
 };
@@ -122,29 +124,43 @@ void TestSwitches::meaning()
 
 void TestSwitches::languageLists()
 {
-    // Index and number are tied only through the number text: every entry is found again by its
-    // own number, and both code-page lists carry the same number on each index.
-    const QStringList codePages = LanguageTables::codePageEntries();
-    const QStringList names = LanguageTables::codePageNameEntries();
-    QCOMPARE(names.size(), codePages.size());
-    for (int i = 0; i < codePages.size(); ++i) {
-        const QString number = LanguageTables::codePageNumberText(codePages.at(i));
-        QCOMPARE(LanguageTables::findCodePage(number), i);
-        QCOMPARE(LanguageTables::codePageNumberText(names.at(i)), number);
-    }
-    const QStringList interChars = LanguageTables::interCharsEntries();
-    for (int i = 0; i < interChars.size(); ++i)
-        QCOMPARE(
-            LanguageTables::findInterChars(LanguageTables::interCharsNumberText(interChars.at(i))),
-            i);
-    // A text that is no entry's whole number finds nothing.
-    for (const char *number : {"", " 25", "25 ", "6", "2500"})
-        QCOMPARE(LanguageTables::findCodePage(QString::fromLatin1(number)), -1);
-    QCOMPARE(LanguageTables::findInterChars(u"14"_s), -1);
-    QCOMPARE(interChars.at(LanguageTables::interCharsResetIndex(u"1  - Katakana Japanese"_s)),
-             u"8 - Japan"_s);
-    QCOMPARE(interChars.at(LanguageTables::interCharsResetIndex(u"17 - 866 Cyrillic"_s)),
-             u"0 - U.S.A."_s);
+    // Each entry carries the number its text begins with; both code-page lists carry the same
+    // number on each index.
+    QCOMPARE(LanguageTables::codePageNumbers(),
+             (QList<int>{0,  1,  2,  3,  4,  5,  17, 18, 19, 21, 22, 24,
+                         25, 26, 27, 28, 29, 31, 33, 34, 36, 37, 250}));
+    QCOMPARE(LanguageTables::codePageNameEntries().size(),
+             LanguageTables::codePageNumbers().size());
+    QCOMPARE(LanguageTables::interCharsNumbers(),
+             (QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15}));
+    QCOMPARE(LanguageTables::findCodePage(6), -1);
+    QCOMPARE(LanguageTables::findInterChars(14), -1);
+    QCOMPARE(LanguageTables::interCharsResetNumber(1), 8);
+    QCOMPARE(LanguageTables::interCharsResetNumber(17), 0);
+}
+
+void TestSwitches::reportedNumber_data()
+{
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<int>("number"); // -1: none
+
+    QTest::newRow("17") << u"17"_s << 17;
+    QTest::newRow("blanks around: 25") << u" 25 "_s << 25;
+    QTest::newRow("0") << u"0"_s << 0;
+    // The window finds no entry for a number written otherwise than the lists write it, and
+    // printer-switch reports none.
+    QTest::newRow("leading zero: none") << u"017"_s << -1;
+    QTest::newRow("blank inside: none") << u"1 7"_s << -1;
+    QTest::newRow("sign: none") << u"+1"_s << -1;
+    QTest::newRow("line end: none") << u"17\r\n"_s << -1;
+    QTest::newRow("empty: none") << u""_s << -1;
+}
+
+void TestSwitches::reportedNumber()
+{
+    QFETCH(QString, reply);
+    QFETCH(int, number);
+    QCOMPARE(LanguageTables::reportedNumber(reply).value_or(-1), number);
 }
 
 void TestSwitches::leadingNumber_data()

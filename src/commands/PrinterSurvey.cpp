@@ -1,14 +1,13 @@
-#include "CommunicationTest.h"
+#include "PrinterSurvey.h"
 
 #include "CommandSet.h"
-#include "CommunicationView.h"
 #include "PrinterModels.h"
+#include "SettingsModel.h"
 
 #include <array>
 
 namespace {
 
-const QString kCheckPortSetting = QStringLiteral("Please check the port setting of your printer.");
 const QString kCrLf = QStringLiteral("\r\n");
 
 // Printer information 1 to 4 and the stop each one makes when it fails.
@@ -27,12 +26,12 @@ constexpr std::array kPrinterInfoSteps{
 
 } // namespace
 
-CommunicationTest::CommunicationTest(CommandSet &commands, CommunicationView &view)
+PrinterSurvey::PrinterSurvey(CommandSet &commands, const SettingsModel &model)
     : m_commands(commands)
-    , m_view(view)
+    , m_model(model)
 {}
 
-TestStop CommunicationTest::identifyPrinter()
+TestStop PrinterSurvey::identifyPrinter()
 {
     if (!m_commands.getMakerInfo())
         return TestStop::MakerInfo;
@@ -43,7 +42,7 @@ TestStop CommunicationTest::identifyPrinter()
     return readLanguage();
 }
 
-TestStop CommunicationTest::readLanguage()
+TestStop PrinterSurvey::readLanguage()
 {
     if (!m_commands.getLanguageInfo1())
         return TestStop::LanguageInfo1;
@@ -51,27 +50,26 @@ TestStop CommunicationTest::readLanguage()
     m_commands.getLanguageInfo2();
     m_commands.getLanguageInfo3();
     m_commands.getLanguageInfo4();
-    m_view.showLanguage();
     return TestStop::None;
 }
 
-void CommunicationTest::readModelSwitches()
+void PrinterSurvey::readModelSwitches()
 {
-    const QString model = m_view.modelName();
+    const QString model = m_model.modelName();
     // A byte is read once the bytes before it are shown, so that SW2 decides about SW1.
     for (const SwitchByte sw : PrinterModels::switchBytes(model)) {
-        if (PrinterModels::isInUse(model, sw, m_view.isSwitchOn(SwitchByte::SW2, 0)))
+        if (PrinterModels::isInUse(model, sw, m_model.isSwitchOn(SwitchByte::SW2, 0)))
             getSwitch(m_commands, sw);
     }
 }
 
-QString CommunicationTest::message(TestStop stop)
+QString PrinterSurvey::message(TestStop stop)
 {
     switch (stop) {
     case TestStop::None:
         break;
     case TestStop::PortOpen:
-        return QStringLiteral("Communication test error!!") + kCrLf + kCheckPortSetting;
+        return QStringLiteral("Communication test error!!") + kCrLf + checkPortSetting();
     case TestStop::MakerInfo:
         return QStringLiteral("Please connected NORVANTA POS printer before test.");
     case TestStop::PrinterInfo1:
@@ -81,10 +79,15 @@ QString CommunicationTest::message(TestStop stop)
         // Printer information errors stand apart from their advice by a blank line.
         const int query = int(stop) - int(TestStop::PrinterInfo1) + 1;
         return QStringLiteral("Read printer information%1 error!!").arg(query) + kCrLf + kCrLf +
-               kCheckPortSetting;
+               checkPortSetting();
     }
     case TestStop::LanguageInfo1:
-        return QStringLiteral("Read language information1 error!!") + kCrLf + kCheckPortSetting;
+        return QStringLiteral("Read language information1 error!!") + kCrLf + checkPortSetting();
     }
     return {};
+}
+
+QString PrinterSurvey::checkPortSetting()
+{
+    return QStringLiteral("Please check the port setting of your printer.");
 }

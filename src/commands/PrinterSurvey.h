@@ -3,7 +3,7 @@
 #include <QString>
 
 class CommandSet;
-class CommunicationView;
+struct SettingsModel;
 
 // Where a communication test stopped: nowhere, at the port, or at the query that failed.
 enum class TestStop {
@@ -21,16 +21,16 @@ enum class TestStop {
 // but NORVANTA, or none, stops it), printer information 1 to 4 and the language model (each stops
 // it when it gets no reply), then the font ROM, code page and character set, which do not, and
 // last the switch bytes of the model. The front ends open the port before and tell the user.
-class CommunicationTest
+class PrinterSurvey
 {
 public:
-    CommunicationTest(CommandSet &commands, CommunicationView &view);
+    PrinterSurvey(CommandSet &commands, const SettingsModel &model);
 
     // Maker, printer information 1 to 4 and the language information, in that order; the query
     // that stopped the test, or TestStop::None.
     TestStop identifyPrinter();
-    // Language information 1 to 4, then the view takes the code page and character set. Only a
-    // missing language model (TestStop::LanguageInfo1) stops it.
+    // Language information 1 to 4. Only a missing language model (TestStop::LanguageInfo1) stops
+    // it.
     TestStop readLanguage();
     // The switch bytes the reported model has, in its order: SW2 and SW3 on a KV-4100; SW2 and,
     // while switch 1 of that SW2 is ON, SW1 on a ZEPHYR-550; none on any other model. Their
@@ -39,8 +39,10 @@ public:
 
     // What the user is told when the test stops at `stop`; empty for TestStop::None.
     static QString message(TestStop stop);
+    // The advice that ends every message about a printer that does not answer.
+    static QString checkPortSetting();
 
 private:
     CommandSet &m_commands;
-    CommunicationView &m_view;
+    const SettingsModel &m_model;
 };

@@ -40,12 +40,19 @@ QByteArray blocks(const char *texts)
     return result;
 }
 
-// Replies, settings, unknown and held bytes of a printer with distinct values fed these pieces.
-using Outcome = std::tuple<QByteArray, PrinterSettings, qint64, qsizetype>;
-Outcome run(const QList<QByteArray> &pieces)
+// A printer with distinct values.
+PrinterSettings distinct()
 {
     const QStringList t = QStringLiteral("MAKER|MODEL-9|FW 3.1|ROM A|LANG").split(u'|');
-    Printer printer({t[0], t[1], t[2], t[3], t[4], 11, 22, 33, 17, 5, 4444, 5555, 0x20, t[0]});
+    return {t[0], t[1], t[2], t[3], t[4], 11, 22, 33, 17, 5, 4444, 5555, 0x20, t[0]};
+}
+
+// Replies, settings, unknown and held bytes of a printer fed these pieces.
+using Outcome = std::tuple<QByteArray, PrinterSettings, qint64, qsizetype>;
+Outcome run(const PrinterSettings &settings, const PrinterStatus &status,
+            const QList<QByteArray> &pieces)
+{
+    Printer printer(settings, status);
     CommandParser parser;
     QByteArray replies;
     for (const QByteArray &piece : pieces)
@@ -212,10 +219,6 @@ private Q_SLOTS:
     void exchanges_data();
     void exchanges();
     void parserStaysBounded();
-    void identity_data();
-    void identity();
-    void statusBytes_data();
-    void statusBytes();
     void stateLines_data();
     void stateLines();
     void automaticStatusBack_data();
@@ -241,12 +244,14 @@ private Q_SLOTS:
 
 void TestEmulator::exchanges_data()
 {
+    QTest::addColumn<PrinterSettings>("settings");
+    QTest::addColumn<PrinterStatus>("status");
     QTest::addColumn<QByteArray>("stream");
     QTest::addColumn<QByteArray>("replies");
     QTest::addColumn<qint64>("unknown");
 
     const auto row = [](const char *name, const QByteArray &in, const char *out, qint64 unknown) {
-        QTest::newRow(name) << in << blocks(out) << unknown;
+        QTest::newRow(name) << distinct() << PrinterStatus() << in << blocks(out) << unknown;
     };
     row("identify", hex("1D 49 41 1D 49 42 1D 49 43 1D 49 45"), "FW 3.1|MAKER|MODEL-9|ROM A", 0);
     row("read", kReads + hex("1D 67 34 10 1D 67 34 16"), "11|22|33|17|5|LANG|4444|5555", 0);
@@ -274,24 +279,59 @@ void TestEmulator::exchanges_data()
             hex("1D 67 38 28 31 32 39 58 1D 67 38 28") + kMaker + hex("78 1D 28 41 02 00 00 03") +
             kMaker,
         "MAKER|MAKER", 42);
+
+    // GS I 1, 2, 3, 33, 51 (3 by its digit), 68 of a model's printer.
+    const auto identity = [](const char *name, const PrinterSettings &settings,
+                             const QByteArray &out) {
+        QTest::newRow(name) << settings << PrinterStatus()
+                            << hex("1D 49 01 1D 49 02 1D 49 03 1D 49 21 1D 49 33 1D 49 44") << out
+                            << qint64(0);
+    };
+    identity("KV-4100: model 20, auto cutter, firmware 1.07, no serial number", kKv,
+             hex("20 02 27 3D 21 42 00 27 5F 00"));
+    identity("ZEPHYR-550: model 21, firmware 2.13, a serial number",
+             PrinterSettings::forModel(u"ZEPHYR-550"_s),
+             hex("21 02 4D 3D 21 42 00 4D") + blocks("Z55D014207"));
+    PrinterSettings kanji = kKv;
+    kanji.sw1 = 0x29; // switch 7 ON: without auto cutter
+    kanji.fontRom = u"KANJI 24x24"_s;
+    kanji.firmware = u"X1"_s;
+    identity("no cutter, kanji font ROM, firmware without a number", kanji,
+             hex("20 01 00 3D 21 41 00 00 5F 00"));
+
+    // DLE EOT 1-4, GS r 1, 2, 49, 50, then GS a 0F, with the sensors in a state.
+    const auto sensors = [](const char *name, PrinterStatus status, const char *replies) {
+        QTest::newRow(name) << kKv << status << kStatusQueries + hex("1D 61 0F") << hex(replies)
+                            << qint64(0);
+    };
+    sensors("ready", {}, "12 12 12 12 00 00 00 00  10 00 00 00");
+    sensors("cover open: off-line", {.coverOpen = true}, "1A 16 12 12 00 00 00 00  38 00 00 00");
+    sensors("paper near end: still on-line", {.paperNearEnd = true},
+            "12 12 12 1E 03 00 03 00  10 00 03 00");
+    sensors("paper end: off-line, near end too", {.paperEnd = true},
+            "1A 32 12 7E 0F 00 0F 00  18 00 0F 00");
+    sensors("off-line", {.offline = true}, "1A 12 12 12 00 00 00 00  18 00 00 00");
+    sensors("everything at once", {true, true, true, true}, "1A 36 12 7E 0F 00 0F 00  38 00 0F 00");
 }
 
 void TestEmulator::exchanges()
 {
+    QFETCH(PrinterSettings, settings);
+    QFETCH(PrinterStatus, status);
     QFETCH(QByteArray, stream);
     QFETCH(QByteArray, replies);
     QFETCH(qint64, unknown);
 
-    const Outcome outcome = run({stream});
-    QCOMPARE(std::get<0>(outcome), replies);
+    const Outcome outcome = run(settings, status, {stream});
+    QCOMPARE(std::get<0>(outcome).toHex(' '), replies.toHex(' '));
     QCOMPARE(std::get<2>(outcome), unknown);
     // The same stream split anywhere in two pieces, or byte by byte, has the same effect.
     QList<QByteArray> bytes;
     for (qsizetype at = 0; at < stream.size(); ++at) {
         bytes << stream.sliced(at, 1);
-        QVERIFY(run({stream.first(at), stream.sliced(at)}) == outcome);
+        QVERIFY(run(settings, status, {stream.first(at), stream.sliced(at)}) == outcome);
     }
-    QVERIFY(run(bytes) == outcome);
+    QVERIFY(run(settings, status, bytes) == outcome);
 }
 
 void TestEmulator::parserStaysBounded()
@@ -306,72 +346,6 @@ void TestEmulator::parserStaysBounded()
     // Whatever it held, a data block's worth of plain bytes ends it and the next query is found.
     parser.feed(QByteArray(1 << 17, 'x') + QByteArray(1 << 8, '\0'), [](const ParsedCommand &) {});
     QCOMPARE(parser.feed(kMaker).constLast().bytes, kMaker);
-}
-
-void TestEmulator::identity_data()
-{
-    QTest::addColumn<PrinterSettings>("settings");
-    QTest::addColumn<QByteArray>("replies"); // GS I 1, 2, 3, 33, 51 (3 by its digit), 68
-
-    const auto row = [](const char *name, const PrinterSettings &settings, const QByteArray &out) {
-        QTest::newRow(name) << settings << out;
-    };
-    row("KV-4100: model 20, auto cutter, firmware 1.07, no serial number", kKv,
-        hex("20 02 27 3D 21 42 00 27 5F 00"));
-    row("ZEPHYR-550: model 21, firmware 2.13, a serial number",
-        PrinterSettings::forModel(u"ZEPHYR-550"_s),
-        hex("21 02 4D 3D 21 42 00 4D") + blocks("Z55D014207"));
-    PrinterSettings kanji = kKv;
-    kanji.sw1 = 0x29; // switch 7 ON: without auto cutter
-    kanji.fontRom = u"KANJI 24x24"_s;
-    kanji.firmware = u"X1"_s;
-    row("no cutter, kanji font ROM, firmware without a number", kanji,
-        hex("20 01 00 3D 21 41 00 00 5F 00"));
-}
-
-void TestEmulator::identity()
-{
-    QFETCH(PrinterSettings, settings);
-    QFETCH(QByteArray, replies);
-
-    Printer printer(settings);
-    CommandParser parser;
-    QByteArray got;
-    for (const ParsedCommand &command :
-         parser.feed(hex("1D 49 01 1D 49 02 1D 49 03 1D 49 21 1D 49 33 1D 49 44")))
-        got += printer.execute(command).reply;
-    QCOMPARE(got.toHex(' '), replies.toHex(' '));
-}
-
-void TestEmulator::statusBytes_data()
-{
-    QTest::addColumn<PrinterStatus>("status");
-    QTest::addColumn<QByteArray>("replies"); // DLE EOT 1-4, GS r 1, 2, 49, 50, then GS a 0F
-
-    const auto row = [](const char *name, PrinterStatus status, const char *replies) {
-        QTest::newRow(name) << status << hex(replies);
-    };
-    row("ready", {}, "12 12 12 12 00 00 00 00  10 00 00 00");
-    row("cover open: off-line", {.coverOpen = true}, "1A 16 12 12 00 00 00 00  38 00 00 00");
-    row("paper near end: still on-line", {.paperNearEnd = true},
-        "12 12 12 1E 03 00 03 00  10 00 03 00");
-    row("paper end: off-line, near end too", {.paperEnd = true},
-        "1A 32 12 7E 0F 00 0F 00  18 00 0F 00");
-    row("off-line", {.offline = true}, "1A 12 12 12 00 00 00 00  18 00 00 00");
-    row("everything at once", {true, true, true, true}, "1A 36 12 7E 0F 00 0F 00  38 00 0F 00");
-}
-
-void TestEmulator::statusBytes()
-{
-    QFETCH(PrinterStatus, status);
-    QFETCH(QByteArray, replies);
-
-    Printer printer(kKv, status);
-    CommandParser parser;
-    QByteArray got;
-    for (const ParsedCommand &command : parser.feed(kStatusQueries + hex("1D 61 0F")))
-        got += printer.execute(command).reply;
-    QCOMPARE(got.toHex(' '), replies.toHex(' '));
 }
 
 void TestEmulator::stateLines_data()

@@ -32,10 +32,7 @@ namespace {
 
 constexpr int kWaitMs = 5000;
 
-QByteArray hex(const char *bytes)
-{
-    return QByteArray::fromHex(bytes);
-}
+const auto hex = [](const char *bytes) { return QByteArray::fromHex(bytes); };
 
 // The communication test's queries before the switch bytes, in the window's order.
 const QByteArray kLanguageQueries = hex("1D673424 1D4945 1D673421 1D673422");
@@ -46,10 +43,7 @@ const QByteArray kSW3 = hex("1D67342900");
 const QByteArray kUnlock = hex("1D67756E6C00");
 const QByteArray kLock = hex("1D676C636B00");
 
-QByteArray unlocked(const QByteArray &writes)
-{
-    return kUnlock + writes + kLock;
-}
+const auto unlocked = [](const QByteArray &writes) { return kUnlock + writes + kLock; };
 
 // The language write: code page, its name in 20 bytes, character set, between unlock and lock.
 QByteArray languageWrite(const char *codePage, const char *name, const char *charset)

@@ -482,39 +482,20 @@ void TestCli::backupAndRestore()
     Rig half(printerWith(u"KV-4100"_s, 37, 0, 17, 0));
     Rig zephyr(kZephyr);
     Rig silent(kKv, Faults{.silent = true});
-    const Run restore = run({u"restore"_s, backup, u"--json"_s, u"--port"_s, fresh.tcp, u"--port"_s,
-                             fresh.tcp, u"--port"_s, same.tcp, u"--port"_s, half.tcp, u"--port"_s,
-                             zephyr.tcp, u"--port"_s, silent.tcp});
+    const Run restore =
+        run({u"restore"_s, backup, u"--port"_s, fresh.tcp, u"--port"_s, fresh.tcp, u"--port"_s,
+             same.tcp, u"--port"_s, half.tcp, u"--port"_s, zephyr.tcp, u"--port"_s, silent.tcp});
     QCOMPARE(restore.exit, 1);
-    const auto line = [](const QString &port, const char *result, const QString &changes,
-                         const QString &error) {
-        return u"{\"changes\":[%1],\"error\":%2,\"port\":\"%3\",\"result\":\"%4\"}"_s.arg(
-            changes, error.isEmpty() ? u"null"_s : u'"' + error + u'"', port,
-            QLatin1String(result));
-    };
-    const auto change = [](const char *setting, int from, int to) {
-        return u"{\"from\":%2,\"setting\":\"%1\",\"to\":%3,\"written\":true}"_s
-            .arg(QLatin1String(setting))
-            .arg(from)
-            .arg(to);
-    };
-    const QStringList lines = restore.out.split(u'\n', Qt::SkipEmptyParts);
-    QCOMPARE(lines,
-             (QStringList{
-                 line(fresh.tcp, "ok",
-                      QStringList{change("SW2", 235, 37), change("SW3", 0, 1),
-                                  change("codepage", 0, 17), change("charset", 0, 12)}
-                          .join(u','),
-                      {}),
-                 line(fresh.tcp, "unchanged", {}, {}), line(same.tcp, "unchanged", {}, {}),
-                 line(half.tcp, "ok", change("SW3", 0, 1) + u',' + change("charset", 0, 12), {}),
-                 line(zephyr.tcp, "refused", {},
-                      u"model \\\"ZEPHYR-550\\\" is not the backup's \\\"KV-4100\\\""_s),
-                 line(silent.tcp, "failed", {}, u"no answer"_s)}));
-    for (const QString &text : lines)
-        QVERIFY(QJsonDocument::fromJson(text.toUtf8()).isObject());
-    QVERIFY(restore.err.endsWith(u"2 ok, 2 unchanged, 1 failed, 1 refused\n"
-                                 "After writed software switch, please re-power on printer!!\n"_s));
+    QCOMPARE(restore.out, uR"(%1 ok SW2 235->37 SW3 0->1 codepage 0->17 charset 0->12
+%1 unchanged
+%2 unchanged
+%3 ok SW3 0->1 charset 0->12
+%4 refused: model "ZEPHYR-550" is not the backup's "KV-4100"
+%5 failed: no answer
+2 ok, 2 unchanged, 1 failed, 1 refused
+)"_s.arg(fresh.tcp, same.tcp, half.tcp, zephyr.tcp, silent.tcp));
+    QVERIFY(
+        restore.err.endsWith(u"After writed software switch, please re-power on printer!!\n"_s));
 
     for (Rig *rig : {&fresh, &half}) {
         const PrinterSnapshot held = rig->emulator.snapshot();

@@ -227,8 +227,6 @@ private Q_SLOTS:
     void printOut();
     void largeJobStaysBounded_data();
     void largeJobStaysBounded();
-    void settingsPage_data();
-    void settingsPage();
     void faults_data();
     void faults();
     void streamLeavesRepliesWhole();
@@ -524,6 +522,95 @@ void TestEmulator::printOut_data()
     QTest::newRow("long text wraps, the cut lines marked")
         << kKv << QByteArray(450, 'x') + '\n'
         << QStringList{cut, cut, QString(56, u'x')};
+    // The self test's page follows the text before it on a line of its own, and the cut is
+    // counted after it.
+    const QString rule(48, u'=');
+    QTest::newRow("settings page of a KV-4100 as it comes, after the text before it")
+        << kKv << "before" + kSelfTest
+        << QStringList{
+               u"before"_s,
+               rule,
+               u"                   SELF TEST"_s,
+               rule,
+               u"Maker              NORVANTA"_s,
+               u"Model              KV-4100"_s,
+               u"Firmware revision  1.07.02"_s,
+               u"Font ROM           ANK 12x24 9x17"_s,
+               u"Hours powered      1283"_s,
+               u"Cut paper count    48213"_s,
+               u"Code page          0 (437 Standard)"_s,
+               u"Language model     STANDARD"_s,
+               u"Character set      0 (U.S.A.)"_s,
+               QString(48, u'-'),
+               u"SW1 105  0x69  bits 7-0: 0110 1001"_s,
+               u"  1 OFF 2 ON   Baud Rate = 115200"_s,
+               u"  3 ON         Cut Paper When cover closed."_s,
+               u"  4 OFF        Partial cut paper."_s,
+               u"  5 ON         Busy condition = When buffer full"_s,
+               u"  6 OFF        Paper Feed before cut paper = Enabled"_s,
+               u"  7 OFF        With Auto Cutter"_s,
+               u"  8 ON         Paper Feed Backward before print = Disabled"_s,
+               u"SW2 235  0xEB  bits 7-0: 1110 1011"_s,
+               u"  1 OFF 2 OFF  Print Density = NORMAL"_s,
+               u"  3 ON         Cut Paper When cover closed."_s,
+               u"  4 OFF        Partial cut paper."_s,
+               u"  5 ON         Raster bitmap print mode = Line printing"_s,
+               u"  6 OFF        Parity check = NONE"_s,
+               u"  7 OFF        Handshaking = DTR/DSR"_s,
+               u"  8 OFF        <CR> Invalid"_s,
+               u"SW3   0  0x00  bits 7-0: 0000 0000"_s,
+               u"  1 ON         Paper Feed Backward before print = Disabled"_s,
+               u"  2 ON 3 ON 4 ON 5 ON 6 ON 7 ON 8 ON  not used"_s,
+               rule,
+               u"[cut partial]"_s,
+           };
+    PrinterSettings zephyr = PrinterSettings::forModel(QStringLiteral("ZEPHYR-550"));
+    zephyr.sw1 = 0x02;
+    zephyr.sw2 = 0x00;
+    zephyr.sw3 = 0xFF;
+    zephyr.codePage = 250;
+    zephyr.charset = 14;
+    zephyr.languageModel = QStringLiteral("LITHUANIA");
+    QTest::newRow("settings page of a ZEPHYR-550 with other bytes, language without names")
+        << zephyr << kSelfTest
+        << QStringList{
+               rule,
+               u"                   SELF TEST"_s,
+               rule,
+               u"Maker              NORVANTA"_s,
+               u"Model              ZEPHYR-550"_s,
+               u"Firmware revision  2.13.0"_s,
+               u"Font ROM           ANK 12x24"_s,
+               u"Hours powered      342"_s,
+               u"Cut paper count    9127"_s,
+               u"Code page          250 (LITHUANIA)"_s,
+               u"Language model     LITHUANIA"_s,
+               u"Character set      14"_s,
+               QString(48, u'-'),
+               u"SW1   2  0x02  bits 7-0: 0000 0010"_s,
+               u"  1 ON 2 OFF   Baud Rate = 9600"_s,
+               u"  3 ON         Cut Paper When cover closed."_s,
+               u"  4 ON         Full cut paper"_s,
+               u"  5 ON         Busy condition = When buffer full"_s,
+               u"  6 ON         Paper Feed before cut paper = Disabled"_s,
+               u"  7 ON         Without Auto Cutter"_s,
+               u"  8 ON         Paper Feed Backward before print = Disabled"_s,
+               u"SW2   0  0x00  bits 7-0: 0000 0000"_s,
+               u"  1 ON         Hardware Switch1 = Invalid"_s,
+               u"               (Software switch instead of hardware switch)"_s,
+               u"  2 ON         Unknown"_s,
+               u"  3 ON         Unknown"_s,
+               u"  4 ON         Unknown"_s,
+               u"  5 ON         Raster bitmap print mode = Line printing"_s,
+               u"  6 ON         Parity check = EVEN"_s,
+               u"  7 ON         Handshaking = XON/XOFF"_s,
+               u"  8 ON         <CR> Valid"_s,
+               u"SW3 255  0xFF  bits 7-0: 1111 1111"_s,
+               u"  1 OFF        Paper Feed Backward before print = Enabled"_s,
+               u"  2 OFF 3 OFF 4 OFF 5 OFF 6 OFF 7 OFF 8 OFF  not used"_s,
+               rule,
+               u"[cut full]"_s,
+           };
 }
 
 void TestEmulator::printOut()
@@ -583,108 +670,6 @@ void TestEmulator::largeJobStaysBounded()
     for (const QString &line : printer.finishJob())
         QVERIFY(++lines && line.size() <= PrintOut::kMaxLineLength);
     QVERIFY2(lines <= mostLines, qPrintable(QString::number(lines)));
-}
-
-void TestEmulator::settingsPage_data()
-{
-    QTest::addColumn<PrinterSettings>("settings");
-    QTest::addColumn<QStringList>("page");
-
-    const QString rule(48, u'=');
-    QTest::newRow("KV-4100 as it comes")
-        << kKv
-        << QStringList{
-               rule,
-               u"                   SELF TEST"_s,
-               rule,
-               u"Maker              NORVANTA"_s,
-               u"Model              KV-4100"_s,
-               u"Firmware revision  1.07.02"_s,
-               u"Font ROM           ANK 12x24 9x17"_s,
-               u"Hours powered      1283"_s,
-               u"Cut paper count    48213"_s,
-               u"Code page          0 (437 Standard)"_s,
-               u"Language model     STANDARD"_s,
-               u"Character set      0 (U.S.A.)"_s,
-               QString(48, u'-'),
-               u"SW1 105  0x69  bits 7-0: 0110 1001"_s,
-               u"  1 OFF 2 ON   Baud Rate = 115200"_s,
-               u"  3 ON         Cut Paper When cover closed."_s,
-               u"  4 OFF        Partial cut paper."_s,
-               u"  5 ON         Busy condition = When buffer full"_s,
-               u"  6 OFF        Paper Feed before cut paper = Enabled"_s,
-               u"  7 OFF        With Auto Cutter"_s,
-               u"  8 ON         Paper Feed Backward before print = Disabled"_s,
-               u"SW2 235  0xEB  bits 7-0: 1110 1011"_s,
-               u"  1 OFF 2 OFF  Print Density = NORMAL"_s,
-               u"  3 ON         Cut Paper When cover closed."_s,
-               u"  4 OFF        Partial cut paper."_s,
-               u"  5 ON         Raster bitmap print mode = Line printing"_s,
-               u"  6 OFF        Parity check = NONE"_s,
-               u"  7 OFF        Handshaking = DTR/DSR"_s,
-               u"  8 OFF        <CR> Invalid"_s,
-               u"SW3   0  0x00  bits 7-0: 0000 0000"_s,
-               u"  1 ON         Paper Feed Backward before print = Disabled"_s,
-               u"  2 ON 3 ON 4 ON 5 ON 6 ON 7 ON 8 ON  not used"_s,
-               rule,
-               u"[cut partial]"_s,
-           };
-    PrinterSettings zephyr = PrinterSettings::forModel(QStringLiteral("ZEPHYR-550"));
-    zephyr.sw1 = 0x02;
-    zephyr.sw2 = 0x00;
-    zephyr.sw3 = 0xFF;
-    zephyr.codePage = 250;
-    zephyr.charset = 14;
-    zephyr.languageModel = QStringLiteral("LITHUANIA");
-    QTest::newRow("ZEPHYR-550 with other bytes, language without names")
-        << zephyr
-        << QStringList{
-               rule,
-               u"                   SELF TEST"_s,
-               rule,
-               u"Maker              NORVANTA"_s,
-               u"Model              ZEPHYR-550"_s,
-               u"Firmware revision  2.13.0"_s,
-               u"Font ROM           ANK 12x24"_s,
-               u"Hours powered      342"_s,
-               u"Cut paper count    9127"_s,
-               u"Code page          250 (LITHUANIA)"_s,
-               u"Language model     LITHUANIA"_s,
-               u"Character set      14"_s,
-               QString(48, u'-'),
-               u"SW1   2  0x02  bits 7-0: 0000 0010"_s,
-               u"  1 ON 2 OFF   Baud Rate = 9600"_s,
-               u"  3 ON         Cut Paper When cover closed."_s,
-               u"  4 ON         Full cut paper"_s,
-               u"  5 ON         Busy condition = When buffer full"_s,
-               u"  6 ON         Paper Feed before cut paper = Disabled"_s,
-               u"  7 ON         Without Auto Cutter"_s,
-               u"  8 ON         Paper Feed Backward before print = Disabled"_s,
-               u"SW2   0  0x00  bits 7-0: 0000 0000"_s,
-               u"  1 ON         Hardware Switch1 = Invalid"_s,
-               u"               (Software switch instead of hardware switch)"_s,
-               u"  2 ON         Unknown"_s,
-               u"  3 ON         Unknown"_s,
-               u"  4 ON         Unknown"_s,
-               u"  5 ON         Raster bitmap print mode = Line printing"_s,
-               u"  6 ON         Parity check = EVEN"_s,
-               u"  7 ON         Handshaking = XON/XOFF"_s,
-               u"  8 ON         <CR> Valid"_s,
-               u"SW3 255  0xFF  bits 7-0: 1111 1111"_s,
-               u"  1 OFF        Paper Feed Backward before print = Enabled"_s,
-               u"  2 OFF 3 OFF 4 OFF 5 OFF 6 OFF 7 OFF 8 OFF  not used"_s,
-               rule,
-               u"[cut full]"_s,
-           };
-}
-
-void TestEmulator::settingsPage()
-{
-    QFETCH(PrinterSettings, settings);
-    QFETCH(QStringList, page);
-
-    // The page follows the text before it on a line of its own, and the cut is counted after it.
-    QCOMPARE(::printOut({"before" + kSelfTest}, settings), QStringList{u"before"_s} + page);
 }
 
 void TestEmulator::faults_data()

@@ -207,7 +207,6 @@ class TestCli : public QObject
 private Q_SLOTS:
     void info_data();
     void info();
-    void infoText();
     void commands_data();
     void commands();
     void backupAndRestore();
@@ -236,12 +235,8 @@ void TestCli::info_data()
                               u"ON <CR> Valid"_s})},
              {u"SW3"_s, switchByte(1, {u"OFF Paper Feed Backward before print = Enabled"_s, u"ON"_s,
                                        u"ON"_s, u"ON"_s, u"ON"_s, u"ON"_s, u"ON"_s, u"ON"_s})}});
-    // LPT1 leads to the printer's pseudo-terminal.
-    for (const Via via : {Via::Tcp, Via::Lpt})
-        QTest::addRow("KV-4100 over %s: SW2 and SW3, every switch with its meaning",
-                      via == Via::Tcp ? "TCP" : "LPT1")
-            << InfoRow{
-                   .printer = kv, .via = via, .queries = kIdentity + kSW2 + kSW3, .json = kvJson};
+    QTest::newRow("KV-4100: SW2 and SW3, every switch with its meaning")
+        << InfoRow{.printer = kv, .queries = kIdentity + kSW2 + kSW3, .json = kvJson};
     // Asked for the maker's name again before the next query, the printer is back in step.
     QJsonObject codePageLate = kvJson;
     QJsonObject language = kvJson[u"language"_s].toObject();
@@ -278,8 +273,10 @@ void TestCli::info_data()
     PrinterSettings odd = kv;
     odd.firmware = u"2.1 \"beta\" \\ \x1b]0;owned\x07 caf\u00e9"_s;
     odd.fontRom = u"ANK\t12x24 \x1b[2J\u00fc"_s;
-    QTest::newRow("texts with quote, backslash, ESC, BEL and non-ASCII letters: carried whole")
+    // LPT1 leads to the printer's pseudo-terminal.
+    QTest::newRow("over LPT1, texts with quote, backslash, ESC, BEL and non-ASCII: carried whole")
         << InfoRow{.printer = odd,
+                   .via = Via::Lpt,
                    .queries = kIdentity + kSW2 + kSW3,
                    .json = information(odd, kvJson[u"switches"_s].toObject())};
 }
@@ -307,43 +304,6 @@ void TestCli::info()
     QVERIFY(!(text.out + text.err).contains(control));
     if (const QString firmware = row.printer.firmware; row.exit == 0)
         QVERIFY(text.out.contains(QString(firmware).replace(control, u"?"_s)));
-}
-
-void TestCli::infoText()
-{
-    // The two-line meaning of a ZEPHYR-550's SW2 switch 1 goes on under its first line.
-    Rig printer(kZephyr);
-    const Run result = run({u"info"_s, u"--port"_s, printer.tcp});
-    QCOMPARE(result.exit, 0);
-    QCOMPARE(result.out, uR"(Maker:                        NORVANTA
-Model Name:                   ZEPHYR-550
-Firmware Revision:            2.13.0
-Hours Powered:                342
-Cut Paper Count:              9127
-Language Model:               STANDARD
-Font ROM:                     ANK 12x24
-Code Page:                    0  - 437 Standard
-International Character Set:  0 - U.S.A.
-SW2: 238
-  1: ON   Hardware Switch1 = Invalid
-          (Software switch instead of hardware switch)
-  2: OFF  Fixed to OFF
-  3: OFF  Fixed to OFF
-  4: OFF  Fixed to OFF
-  5: ON   Raster bitmap print mode = Line printing
-  6: OFF  Parity check = NONE
-  7: OFF  Handshaking = DTR/DSR
-  8: OFF  <CR> Invalid
-SW1: 105
-  1: OFF  Baud Rate = 115200
-  2: ON   Baud Rate = 115200
-  3: ON   Cut Paper When cover closed.
-  4: OFF  Partial cut paper.
-  5: ON   Busy condition = When buffer full
-  6: OFF  Paper Feed before cut paper = Enabled
-  7: OFF  With Auto Cutter
-  8: ON   Paper Feed Backward before print = Disabled
-)"_s);
 }
 
 void TestCli::commands_data()
@@ -408,6 +368,40 @@ void TestCli::commands_data()
         << CommandRow{.command = u"selftest"_s,
                       .out = u"self test started\n"_s,
                       .wire = kvQueries + hex("1D2841 0200 0002")};
+    // The two-line meaning of a ZEPHYR-550's SW2 switch 1 goes on under its first line.
+    QTest::newRow("info in text: ZEPHYR-550, SW2 before SW1")
+        << CommandRow{.printer = kZephyr,
+                      .command = u"info"_s,
+                      .out = uR"(Maker:                        NORVANTA
+Model Name:                   ZEPHYR-550
+Firmware Revision:            2.13.0
+Hours Powered:                342
+Cut Paper Count:              9127
+Language Model:               STANDARD
+Font ROM:                     ANK 12x24
+Code Page:                    0  - 437 Standard
+International Character Set:  0 - U.S.A.
+SW2: 238
+  1: ON   Hardware Switch1 = Invalid
+          (Software switch instead of hardware switch)
+  2: OFF  Fixed to OFF
+  3: OFF  Fixed to OFF
+  4: OFF  Fixed to OFF
+  5: ON   Raster bitmap print mode = Line printing
+  6: OFF  Parity check = NONE
+  7: OFF  Handshaking = DTR/DSR
+  8: OFF  <CR> Invalid
+SW1: 105
+  1: OFF  Baud Rate = 115200
+  2: ON   Baud Rate = 115200
+  3: ON   Cut Paper When cover closed.
+  4: OFF  Partial cut paper.
+  5: ON   Busy condition = When buffer full
+  6: OFF  Paper Feed before cut paper = Enabled
+  7: OFF  With Auto Cutter
+  8: ON   Paper Feed Backward before print = Disabled
+)"_s,
+                      .wire = kIdentity + kSW2 + kSW1};
     QTest::newRow("KV-4100 has no SW1: refused, nothing written")
         << CommandRow{.command = u"set SW2=1 SW1=3"_s,
                       .exit = 1,

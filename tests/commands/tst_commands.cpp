@@ -122,7 +122,6 @@ void TestCommands::switchQuery_data()
     row("SW1 no reply: refused", 1, u""_s, std::nullopt);
     row("SW2 letters: refused", 2, u"abc"_s, std::nullopt);
     row("SW3 12.5: shown as 12", 3, u"12.5"_s, 12);
-    row("SW3 blanks and line end inside", 3, u" 2 55\r\n"_s, 255);
 }
 
 void TestCommands::switchQuery()

@@ -774,7 +774,6 @@ void TestEmulator::halfClosedClientGetsItsReply_data()
     QTest::addColumn<Faults>("faults");
     QTest::addColumn<bool>("queued"); // waits behind another client first
 
-    QTest::newRow("answered at once") << Faults() << false;
     QTest::newRow("answered late, in pieces")
         << Faults{.replyDelayMs = 30, .blockPauseMs = 20} << false;
     QTest::newRow("served after the client before it") << Faults() << true;

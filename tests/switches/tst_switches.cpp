@@ -171,7 +171,7 @@ void TestSwitches::leadingNumber_data()
 
     QTest::newRow("trailing letters") << u"37abc"_s << true << 37.0;
     QTest::newRow("empty") << u""_s << false << 0.0;
-    QTest::newRow("blanks inside") << u" -2 5\t5\n"_s << true << -255.0;
+    QTest::newRow("blanks inside") << u" -2 5\t\n5"_s << true << -255.0;
     QTest::newRow("carriage return stops") << u"12\r\n3"_s << true << 12.0;
     QTest::newRow("second point stops") << u"1.2.3"_s << true << 1.2;
     QTest::newRow("double sign") << u"--1"_s << false << 0.0;

@@ -45,13 +45,6 @@ const QByteArray kLock = hex("1D676C636B00");
 
 const auto unlocked = [](const QByteArray &writes) { return kUnlock + writes + kLock; };
 
-// The language write: code page, its name in 20 bytes, character set, between unlock and lock.
-QByteArray languageWrite(const char *codePage, const char *name, const char *charset)
-{
-    return unlocked(hex("1D673821") + hex(codePage) + hex("1D673824") +
-                    QByteArray(name).leftJustified(21, '\0') + hex("1D673822") + hex(charset));
-}
-
 // COMn and LPT1 lead where the test says; there is no other device.
 class TestResolver : public FixedDeviceResolver
 {
@@ -309,13 +302,17 @@ void TestCli::commands_data()
     const QString powerCycle = u"After writed software switch, please re-power on printer!!"_s;
     const QByteArray kvQueries = kIdentity + kSW2 + kSW3;
     QTest::newRow("KV-4100, switch 2 of SW2 ON and a new language: written, read back")
-        << CommandRow{
-               .command = u"set SW2.2=ON codepage=17 charset=12"_s,
-               .out = u"SW2 235->233\n  2: ON   Unknown\ncodepage 0->17 (17 - 866 Cyrillic)\n"
-                      "charset 0->12 (12- Latin America)\n"_s,
-               .err = powerCycle,
-               .wire = kvQueries + unlocked(hex("1D673828 32333300")) +
-                       languageWrite("31370000", "CYRILLIC", "313200") + kSW2 + kLanguageQueries};
+        << CommandRow{.command = u"set SW2.2=ON codepage=17 charset=12"_s,
+                      .out =
+                          u"SW2 235->233\n  2: ON   Unknown\ncodepage 0->17 (17 - 866 Cyrillic)\n"
+                          "charset 0->12 (12- Latin America)\n"_s,
+                      .err = powerCycle,
+                      // The language write: code page, its name in 20 bytes, character set.
+                      .wire = kvQueries + unlocked(hex("1D673828 32333300")) +
+                              unlocked(hex("1D673821 31370000 1D673824") +
+                                       QByteArray("CYRILLIC").leftJustified(21, '\0') +
+                                       hex("1D673822 313200")) +
+                              kSW2 + kLanguageQueries};
     QTest::newRow("SW2 as it is: unchanged, nothing written") << CommandRow{
         .command = u"set SW2=235 charset=0"_s, .out = u"unchanged\n"_s, .wire = kvQueries};
     QTest::newRow("dry run: the writes in hex, the character set alone keeps the code page")

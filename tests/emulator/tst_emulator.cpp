@@ -92,8 +92,6 @@ const QByteArray kSetSw2 = set(0x28, QByteArray("9\0\0", 3));
 const QByteArray kReads = kSw1 + kSw2 + hex("1D 67 34 29 00 1D 67 34 21 1D 67 34 22") + kName;
 const QByteArray kQueries = kMaker + kSw1 + kModel;
 const QByteArray kSelfTest = hex("1D 28 41 02 00 00 02");
-const QByteArray kStatusQueries = hex("10 04 01 10 04 02 10 04 03 10 04 04 1D 72 01 1D 72 02"
-                                      "1D 72 31 1D 72 32");
 const PrinterSettings kKv = PrinterSettings::forModel(QStringLiteral("KV-4100"));
 
 // A client of TCP `port` on 127.0.0.1, or of the pseudo-terminal at `pty` (kept raw).
@@ -289,8 +287,10 @@ void TestEmulator::exchanges_data()
 
     // DLE EOT 1-4, GS r 1, 2, 49, 50, then GS a 0F, with the sensors in a state.
     const auto sensors = [](const char *name, PrinterStatus status, const char *replies) {
-        QTest::newRow(name) << kKv << status << kStatusQueries + hex("1D 61 0F") << hex(replies)
-                            << qint64(0);
+        QTest::newRow(name) << kKv << status
+                            << hex("10 04 01 10 04 02 10 04 03 10 04 04 1D 72 01 1D 72 02 1D 72 31"
+                                   "1D 72 32 1D 61 0F")
+                            << hex(replies) << qint64(0);
     };
     sensors("ready", {}, "12 12 12 12 00 00 00 00  10 00 00 00");
     sensors("cover open: off-line", {.coverOpen = true}, "1A 16 12 12 00 00 00 00  38 00 00 00");

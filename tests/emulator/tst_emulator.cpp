@@ -374,8 +374,6 @@ void TestEmulator::automaticStatusBack_data()
     QTest::addColumn<QByteArray>("afterCoverOpens");
     QTest::addColumn<QByteArray>("afterPaperNearEnd");
 
-    QTest::newRow("all groups: a block at once and on each change")
-        << 0x0F << hex("10 00 00 00") << hex("38 00 00 00") << hex("38 00 03 00");
     QTest::newRow("paper group only: the cover does not count")
         << 0x08 << hex("10 00 00 00") << QByteArray() << hex("38 00 03 00");
     QTest::newRow("on-line group only: the paper does not count")

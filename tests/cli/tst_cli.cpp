@@ -32,10 +32,7 @@ namespace {
 
 constexpr int kWaitMs = 5000;
 
-QByteArray hex(const char *bytes)
-{
-    return QByteArray::fromHex(bytes);
-}
+const auto hex = [](const char *bytes) { return QByteArray::fromHex(bytes); };
 
 // The communication test's queries before the switch bytes, in the window's order.
 const QByteArray kLanguageQueries = hex("1D673424 1D4945 1D673421 1D673422");
@@ -46,17 +43,7 @@ const QByteArray kSW3 = hex("1D67342900");
 const QByteArray kUnlock = hex("1D67756E6C00");
 const QByteArray kLock = hex("1D676C636B00");
 
-QByteArray unlocked(const QByteArray &writes)
-{
-    return kUnlock + writes + kLock;
-}
-
-// The language write: code page, its name in 20 bytes, character set, between unlock and lock.
-QByteArray languageWrite(const char *codePage, const char *name, const char *charset)
-{
-    return unlocked(hex("1D673821") + hex(codePage) + hex("1D673824") +
-                    QByteArray(name).leftJustified(21, '\0') + hex("1D673822") + hex(charset));
-}
+const auto unlocked = [](const QByteArray &writes) { return kUnlock + writes + kLock; };
 
 // COMn and LPT1 lead where the test says; there is no other device.
 class TestResolver : public FixedDeviceResolver
@@ -193,18 +180,18 @@ struct InfoRow
 };
 Q_DECLARE_METATYPE(InfoRow)
 
-struct SetRow
+struct CommandRow
 {
     PrinterSettings printer = kKv;
     Faults faults{};
     Via via = Via::Tcp;
-    QStringList settings{};
+    QString command{}; // and its arguments but the port
     int exit = 0;
     QString out{}; // PORT stands for the port
     QString err{}; // after the port and ": "
     QByteArray wire{};
 };
-Q_DECLARE_METATYPE(SetRow)
+Q_DECLARE_METATYPE(CommandRow)
 
 class TestCli : public QObject
 {
@@ -213,21 +200,17 @@ class TestCli : public QObject
 private Q_SLOTS:
     void info_data();
     void info();
-    void infoText();
-    void set_data();
-    void set();
+    void commands_data();
+    void commands();
     void backupAndRestore();
     void stopSignals_data();
     void stopSignals();
     void scan();
-    void selftest();
     void ports();
-    void notADevice_data();
-    void notADevice();
     void ranges_data();
     void ranges();
-    void usage_data();
-    void usage();
+    void refusals_data();
+    void refusals();
     void program();
 };
 
@@ -235,7 +218,10 @@ void TestCli::info_data()
 {
     QTest::addColumn<InfoRow>("row");
 
-    const PrinterSettings kv = printerWith(u"KV-4100"_s, 37, 1, 17, 12);
+    // Texts reach JSON escaped and the terminal with their control characters as "?".
+    PrinterSettings kv = printerWith(u"KV-4100"_s, 37, 1, 17, 12);
+    kv.firmware = u"2.1 \"beta\" \\ \x1b]0;owned\x07 caf\u00e9"_s;
+    kv.fontRom = u"ANK\t12x24 \x1b[2J\u00fc"_s;
     const QJsonObject kvJson = information(
         kv, {{u"SW2"_s,
               switchByte(37, {u"OFF Unknown"_s, u"ON Unknown"_s,
@@ -245,12 +231,6 @@ void TestCli::info_data()
                               u"ON <CR> Valid"_s})},
              {u"SW3"_s, switchByte(1, {u"OFF Paper Feed Backward before print = Enabled"_s, u"ON"_s,
                                        u"ON"_s, u"ON"_s, u"ON"_s, u"ON"_s, u"ON"_s, u"ON"_s})}});
-    // LPT1 leads to the printer's pseudo-terminal.
-    for (const Via via : {Via::Tcp, Via::Lpt})
-        QTest::addRow("KV-4100 over %s: SW2 and SW3, every switch with its meaning",
-                      via == Via::Tcp ? "TCP" : "LPT1")
-            << InfoRow{
-                   .printer = kv, .via = via, .queries = kIdentity + kSW2 + kSW3, .json = kvJson};
     // Asked for the maker's name again before the next query, the printer is back in step.
     QJsonObject codePageLate = kvJson;
     QJsonObject language = kvJson[u"language"_s].toObject();
@@ -283,14 +263,11 @@ void TestCli::info_data()
                    .exit = 1,
                    .err = u"Please connected NORVANTA POS printer before test.\n"
                           "maker \"ACME\" is not NORVANTA"_s};
-    // Texts reach JSON escaped and the terminal with their control characters as "?".
-    PrinterSettings odd = kv;
-    odd.firmware = u"2.1 \"beta\" \\ \x1b]0;owned\x07 caf\u00e9"_s;
-    odd.fontRom = u"ANK\t12x24 \x1b[2J\u00fc"_s;
-    QTest::newRow("texts with quote, backslash, ESC, BEL and non-ASCII letters: carried whole")
-        << InfoRow{.printer = odd,
-                   .queries = kIdentity + kSW2 + kSW3,
-                   .json = information(odd, kvJson[u"switches"_s].toObject())};
+    // LPT1 leads to the printer's pseudo-terminal.
+    QTest::newRow("KV-4100 over LPT1: SW2 and SW3 with every meaning; texts with quote, backslash, "
+                  "ESC, BEL and non-ASCII carried whole")
+        << InfoRow{
+               .printer = kv, .via = Via::Lpt, .queries = kIdentity + kSW2 + kSW3, .json = kvJson};
 }
 
 void TestCli::info()
@@ -318,13 +295,77 @@ void TestCli::info()
         QVERIFY(text.out.contains(QString(firmware).replace(control, u"?"_s)));
 }
 
-void TestCli::infoText()
+void TestCli::commands_data()
 {
+    QTest::addColumn<CommandRow>("row");
+
+    const QString powerCycle = u"After writed software switch, please re-power on printer!!"_s;
+    const QByteArray kvQueries = kIdentity + kSW2 + kSW3;
+    QTest::newRow("KV-4100, switch 2 of SW2 ON and a new language: written, read back")
+        << CommandRow{.command = u"set SW2.2=ON codepage=17 charset=12"_s,
+                      .out =
+                          u"SW2 235->233\n  2: ON   Unknown\ncodepage 0->17 (17 - 866 Cyrillic)\n"
+                          "charset 0->12 (12- Latin America)\n"_s,
+                      .err = powerCycle,
+                      // The language write: code page, its name in 20 bytes, character set.
+                      .wire = kvQueries + unlocked(hex("1D673828 32333300")) +
+                              unlocked(hex("1D673821 31370000 1D673824") +
+                                       QByteArray("CYRILLIC").leftJustified(21, '\0') +
+                                       hex("1D673822 313200")) +
+                              kSW2 + kLanguageQueries};
+    QTest::newRow("SW2 as it is: unchanged, nothing written") << CommandRow{
+        .command = u"set SW2=235 charset=0"_s, .out = u"unchanged\n"_s, .wire = kvQueries};
+    QTest::newRow("dry run: the writes in hex, the character set alone keeps the code page")
+        << CommandRow{.command = u"set SW3.1=OFF charset=12 --dry-run"_s,
+                      .out = u"SW3 0->1\n  1: OFF  Paper Feed Backward before print = Enabled\n"
+                             "charset 0->12 (12- Latin America)\n"
+                             "1D 67 75 6E 6C 00\n1D 67 38 29 31 00 00 00\n1D 67 6C 63 6B 00\n"
+                             "1D 67 75 6E 6C 00\n1D 67 38 21 30 00 00 00\n"
+                             "1D 67 38 24 53 54 41 4E 44 41 52 44 00 00 00 00 00 00 00 00 00 00 "
+                             "00 00 00\n1D 67 38 22 31 32 00\n1D 67 6C 63 6B 00\n"_s,
+                      .err = u"dry run: nothing was written"_s,
+                      .wire = kvQueries};
+    QTest::newRow("ZEPHYR-550 over a device path: SW1 to 9600 baud, read back")
+        << CommandRow{.printer = kZephyr,
+                      .via = Via::DevicePath,
+                      .command = u"set SW1.1=ON SW1.2=OFF"_s,
+                      .out = u"SW1 105->106\n  1: ON   Baud Rate = 9600  \n"
+                             "  2: OFF  Baud Rate = 9600  \n"_s,
+                      .err = powerCycle,
+                      .wire = kIdentity + kSW2 + kSW1 + unlocked(hex("1D673827 31303600")) + kSW1};
+    QTest::newRow("--dry-run --json: the changes it would make, nothing written") << CommandRow{
+        .command = u"set SW3=1 codepage=17 --dry-run --json"_s,
+        .out = u"{\"changes\":[{\"from\":0,\"setting\":\"SW3\",\"to\":1,\"written\":false},"
+               "{\"from\":0,\"setting\":\"codepage\",\"to\":17,\"written\":false}],"
+               "\"error\":null,\"port\":\"PORT\",\"result\":\"ok\"}\n"_s,
+        .err = u"dry run: nothing was written"_s,
+        .wire = kvQueries};
+    QTest::newRow("--dry-run --json with nothing to change: unchanged")
+        << CommandRow{.command = u"set SW3=0 --dry-run --json"_s,
+                      .out = u"{\"changes\":[],\"error\":null,\"port\":\"PORT\",\"result\":"
+                             "\"unchanged\"}\n"_s,
+                      .wire = kvQueries};
+    // The link ends after SW3's write: SW2 has changed on the printer, and the result says so.
+    QTest::newRow("link dropped at the second lock: SW2 reported written")
+        << CommandRow{.faults = Faults{.dropAfter = 16},
+                      .command = u"set SW2=37 SW3=1 --json"_s,
+                      .exit = 1,
+                      .out = u"{\"changes\":[{\"from\":235,\"setting\":\"SW2\",\"to\":37,"
+                             "\"written\":true},{\"from\":0,\"setting\":\"SW3\",\"to\":1,"
+                             "\"written\":false}],\"error\":\"SW2 235->37 written; SW3 could "
+                             "not be written\",\"port\":\"PORT\",\"result\":\"failed\"}\n"_s,
+                      .err = u"SW2 235->37 written; SW3 could not be written"_s,
+                      .wire = kvQueries + unlocked(hex("1D673828 33370000")) + kUnlock +
+                              hex("1D673829 31000000")};
+    QTest::newRow("selftest: started after the communication test")
+        << CommandRow{.command = u"selftest"_s,
+                      .out = u"self test started\n"_s,
+                      .wire = kvQueries + hex("1D2841 0200 0002")};
     // The two-line meaning of a ZEPHYR-550's SW2 switch 1 goes on under its first line.
-    Rig printer(kZephyr);
-    const Run result = run({u"info"_s, u"--port"_s, printer.tcp});
-    QCOMPARE(result.exit, 0);
-    QCOMPARE(result.out, uR"(Maker:                        NORVANTA
+    QTest::newRow("info in text: ZEPHYR-550, SW2 before SW1")
+        << CommandRow{.printer = kZephyr,
+                      .command = u"info"_s,
+                      .out = uR"(Maker:                        NORVANTA
 Model Name:                   ZEPHYR-550
 Firmware Revision:            2.13.0
 Hours Powered:                342
@@ -352,103 +393,40 @@ SW1: 105
   6: OFF  Paper Feed before cut paper = Enabled
   7: OFF  With Auto Cutter
   8: ON   Paper Feed Backward before print = Disabled
-)"_s);
-}
-
-void TestCli::set_data()
-{
-    QTest::addColumn<SetRow>("row");
-
-    const QString powerCycle = u"After writed software switch, please re-power on printer!!"_s;
-    const QByteArray kvQueries = kIdentity + kSW2 + kSW3;
-    QTest::newRow("KV-4100, switch 2 of SW2 ON and a new language: written, read back") << SetRow{
-        .settings = {u"SW2.2=ON"_s, u"codepage=17"_s, u"charset=12"_s},
-        .out = u"SW2 235->233\n  2: ON   Unknown\ncodepage 0->17 (17 - 866 Cyrillic)\n"
-               "charset 0->12 (12- Latin America)\n"_s,
-        .err = powerCycle,
-        .wire = kvQueries + unlocked(hex("1D673828 32333300")) +
-                languageWrite("31370000", "CYRILLIC", "313200") + kSW2 + kLanguageQueries};
-    QTest::newRow("SW2 as it is: unchanged, nothing written") << SetRow{
-        .settings = {u"SW2=235"_s, u"charset=0"_s}, .out = u"unchanged\n"_s, .wire = kvQueries};
-    QTest::newRow("dry run: the writes in hex, the character set alone keeps the code page")
-        << SetRow{.settings = {u"SW3.1=OFF"_s, u"charset=12"_s, u"--dry-run"_s},
-                  .out = u"SW3 0->1\n  1: OFF  Paper Feed Backward before print = Enabled\n"
-                         "charset 0->12 (12- Latin America)\n"
-                         "1D 67 75 6E 6C 00\n1D 67 38 29 31 00 00 00\n1D 67 6C 63 6B 00\n"
-                         "1D 67 75 6E 6C 00\n1D 67 38 21 30 00 00 00\n"
-                         "1D 67 38 24 53 54 41 4E 44 41 52 44 00 00 00 00 00 00 00 00 00 00 "
-                         "00 00 00\n1D 67 38 22 31 32 00\n1D 67 6C 63 6B 00\n"_s,
-                  .err = u"dry run: nothing was written"_s,
-                  .wire = kvQueries};
-    QTest::newRow("ZEPHYR-550 over a device path: SW1 to 9600 baud, read back")
-        << SetRow{.printer = kZephyr,
-                  .via = Via::DevicePath,
-                  .settings = {u"SW1.1=ON"_s, u"SW1.2=OFF"_s},
-                  .out = u"SW1 105->106\n  1: ON   Baud Rate = 9600  \n"
-                         "  2: OFF  Baud Rate = 9600  \n"_s,
-                  .err = powerCycle,
-                  .wire = kIdentity + kSW2 + kSW1 + unlocked(hex("1D673827 31303600")) + kSW1};
-    QTest::newRow("--dry-run --json: the changes it would make, nothing written") << SetRow{
-        .settings = {u"SW3=1"_s, u"codepage=17"_s, u"--dry-run"_s, u"--json"_s},
-        .out = u"{\"changes\":[{\"from\":0,\"setting\":\"SW3\",\"to\":1,\"written\":false},"
-               "{\"from\":0,\"setting\":\"codepage\",\"to\":17,\"written\":false}],"
-               "\"error\":null,\"port\":\"PORT\",\"result\":\"ok\"}\n"_s,
-        .err = u"dry run: nothing was written"_s,
-        .wire = kvQueries};
-    QTest::newRow("--dry-run --json with nothing to change: unchanged")
-        << SetRow{.settings = {u"SW3=0"_s, u"--dry-run"_s, u"--json"_s},
-                  .out = u"{\"changes\":[],\"error\":null,\"port\":\"PORT\",\"result\":"
-                         "\"unchanged\"}\n"_s,
-                  .wire = kvQueries};
-    // The link ends after SW3's write: SW2 has changed on the printer, and the result says so.
-    for (const bool json : {false, true})
-        QTest::addRow("link dropped at the second lock%s: SW2 reported written",
-                      json ? " (JSON)" : "")
-            << SetRow{.faults = Faults{.dropAfter = 16},
-                      .settings = json ? QStringList{u"SW2=37"_s, u"SW3=1"_s, u"--json"_s}
-                                       : QStringList{u"SW2=37"_s, u"SW3=1"_s},
-                      .exit = 1,
-                      .out = json
-                                 ? u"{\"changes\":[{\"from\":235,\"setting\":\"SW2\",\"to\":37,"
-                                   "\"written\":true},{\"from\":0,\"setting\":\"SW3\",\"to\":1,"
-                                   "\"written\":false}],\"error\":\"SW2 235->37 written; SW3 could "
-                                   "not be written\",\"port\":\"PORT\",\"result\":\"failed\"}\n"_s
-                                 : QString(),
-                      .err = u"SW2 235->37 written; SW3 could not be written"_s,
-                      .wire = kvQueries + unlocked(hex("1D673828 33370000")) + kUnlock +
-                              hex("1D673829 31000000")};
+)"_s,
+                      .wire = kIdentity + kSW2 + kSW1};
     QTest::newRow("KV-4100 has no SW1: refused, nothing written")
-        << SetRow{.settings = {u"SW2=1"_s, u"SW1=3"_s},
-                  .exit = 1,
-                  .err = u"refused: model \"KV-4100\" has no SW1; nothing was written"_s,
-                  .wire = kvQueries};
+        << CommandRow{.command = u"set SW2=1 SW1=3"_s,
+                      .exit = 1,
+                      .err = u"refused: model \"KV-4100\" has no SW1; nothing was written"_s,
+                      .wire = kvQueries};
     QTest::newRow("ZEPHYR-550 with hardware switches: SW1 not in use, refused")
-        << SetRow{.printer = printerWith(u"ZEPHYR-550"_s, 239),
-                  .settings = {u"SW1=9"_s},
-                  .exit = 1,
-                  .err = u"refused: SW1 is not in use on this ZEPHYR-550 while switch 1 of SW2 "
-                         "is OFF; nothing was written"_s,
-                  .wire = kIdentity + kSW2};
+        << CommandRow{.printer = printerWith(u"ZEPHYR-550"_s, 239),
+                      .command = u"set SW1=9"_s,
+                      .exit = 1,
+                      .err = u"refused: SW1 is not in use on this ZEPHYR-550 while switch 1 of SW2 "
+                             "is OFF; nothing was written"_s,
+                      .wire = kIdentity + kSW2};
     QTest::newRow("code page 6 is in no list: refused before anything is sent")
-        << SetRow{.settings = {u"codepage=6"_s},
-                  .exit = 1,
-                  .err = u"refused: code page 6 is not in the list of code pages; nothing was "
-                         "written"_s};
+        << CommandRow{.command = u"set codepage=6"_s,
+                      .exit = 1,
+                      .err = u"refused: code page 6 is not in the list of code pages; nothing was "
+                             "written"_s};
     QTest::newRow("another maker: refused after the maker query")
-        << SetRow{.printer = withMaker(kKv, u"ACME"_s),
-                  .settings = {u"SW2=1"_s},
-                  .exit = 1,
-                  .err = u"Please connected NORVANTA POS printer before test."_s,
-                  .wire = hex("1D4942")};
+        << CommandRow{.printer = withMaker(kKv, u"ACME"_s),
+                      .command = u"set SW2=1"_s,
+                      .exit = 1,
+                      .err = u"Please connected NORVANTA POS printer before test."_s,
+                      .wire = hex("1D4942")};
 }
 
-void TestCli::set()
+void TestCli::commands()
 {
-    QFETCH(SetRow, row);
+    QFETCH(CommandRow, row);
 
     Rig printer(row.printer, row.faults);
     const QString port = row.via == Via::Tcp ? printer.tcp : printer.pty;
-    const Run result = run(QStringList{u"set"_s, u"--port"_s, port} + row.settings);
+    const Run result = run(row.command.split(u' ') + QStringList{u"--port"_s, port});
     QCOMPARE(result.exit, row.exit);
     QCOMPARE(result.out, QString(row.out).replace(u"PORT"_s, port));
     // The printer's message on standard error, after the link's messages, with the port in front.
@@ -491,39 +469,20 @@ void TestCli::backupAndRestore()
     Rig half(printerWith(u"KV-4100"_s, 37, 0, 17, 0));
     Rig zephyr(kZephyr);
     Rig silent(kKv, Faults{.silent = true});
-    const Run restore = run({u"restore"_s, backup, u"--json"_s, u"--port"_s, fresh.tcp, u"--port"_s,
-                             fresh.tcp, u"--port"_s, same.tcp, u"--port"_s, half.tcp, u"--port"_s,
-                             zephyr.tcp, u"--port"_s, silent.tcp});
+    const Run restore =
+        run({u"restore"_s, backup, u"--port"_s, fresh.tcp, u"--port"_s, fresh.tcp, u"--port"_s,
+             same.tcp, u"--port"_s, half.tcp, u"--port"_s, zephyr.tcp, u"--port"_s, silent.tcp});
     QCOMPARE(restore.exit, 1);
-    const auto line = [](const QString &port, const char *result, const QString &changes,
-                         const QString &error) {
-        return u"{\"changes\":[%1],\"error\":%2,\"port\":\"%3\",\"result\":\"%4\"}"_s.arg(
-            changes, error.isEmpty() ? u"null"_s : u'"' + error + u'"', port,
-            QLatin1String(result));
-    };
-    const auto change = [](const char *setting, int from, int to) {
-        return u"{\"from\":%2,\"setting\":\"%1\",\"to\":%3,\"written\":true}"_s
-            .arg(QLatin1String(setting))
-            .arg(from)
-            .arg(to);
-    };
-    const QStringList lines = restore.out.split(u'\n', Qt::SkipEmptyParts);
-    QCOMPARE(lines,
-             (QStringList{
-                 line(fresh.tcp, "ok",
-                      QStringList{change("SW2", 235, 37), change("SW3", 0, 1),
-                                  change("codepage", 0, 17), change("charset", 0, 12)}
-                          .join(u','),
-                      {}),
-                 line(fresh.tcp, "unchanged", {}, {}), line(same.tcp, "unchanged", {}, {}),
-                 line(half.tcp, "ok", change("SW3", 0, 1) + u',' + change("charset", 0, 12), {}),
-                 line(zephyr.tcp, "refused", {},
-                      u"model \\\"ZEPHYR-550\\\" is not the backup's \\\"KV-4100\\\""_s),
-                 line(silent.tcp, "failed", {}, u"no answer"_s)}));
-    for (const QString &text : lines)
-        QVERIFY(QJsonDocument::fromJson(text.toUtf8()).isObject());
-    QVERIFY(restore.err.endsWith(u"2 ok, 2 unchanged, 1 failed, 1 refused\n"
-                                 "After writed software switch, please re-power on printer!!\n"_s));
+    QCOMPARE(restore.out, uR"(%1 ok SW2 235->37 SW3 0->1 codepage 0->17 charset 0->12
+%1 unchanged
+%2 unchanged
+%3 ok SW3 0->1 charset 0->12
+%4 refused: model "ZEPHYR-550" is not the backup's "KV-4100"
+%5 failed: no answer
+2 ok, 2 unchanged, 1 failed, 1 refused
+)"_s.arg(fresh.tcp, same.tcp, half.tcp, zephyr.tcp, silent.tcp));
+    QVERIFY(
+        restore.err.endsWith(u"After writed software switch, please re-power on printer!!\n"_s));
 
     for (Rig *rig : {&fresh, &half}) {
         const PrinterSnapshot held = rig->emulator.snapshot();
@@ -611,17 +570,6 @@ void TestCli::scan()
     }
 }
 
-void TestCli::selftest()
-{
-    Rig printer(kKv);
-    const Run result = run({u"selftest"_s, u"--port"_s, printer.tcp});
-    QCOMPARE(result.exit, 0);
-    QCOMPARE(result.out, u"self test started\n"_s);
-    QCOMPARE(printer.emulator.received().toHex(' '),
-             (kIdentity + kSW2 + kSW3 + hex("1D2841 0200 0002")).toHex(' '));
-    QCOMPARE(printer.emulator.snapshot().selfTests, 1);
-}
-
 void TestCli::ports()
 {
     // Each port as the window describes it: the device, and beside it what else the system tells.
@@ -637,25 +585,6 @@ void TestCli::ports()
     QCOMPARE(result.out, expected);
 }
 
-void TestCli::notADevice_data()
-{
-    QTest::addColumn<QString>("path"); // DIR: a directory
-    QTest::newRow("a regular file") << u"/etc/passwd"_s;
-    QTest::newRow("a directory") << u"DIR"_s;
-    QTest::newRow("a device that is no terminal") << u"/dev/null"_s;
-}
-
-void TestCli::notADevice()
-{
-    // One line naming the path, not the window's messages about COM ports.
-    QFETCH(QString, path);
-    const QTemporaryDir dir;
-    path.replace(u"DIR"_s, dir.path());
-    const Run result = run({u"info"_s, u"--port"_s, path});
-    QCOMPARE(result.exit, 1);
-    QCOMPARE(result.err, path + u": not a serial device\n"_s);
-}
-
 void TestCli::ranges_data()
 {
     QTest::addColumn<QString>("range");
@@ -663,21 +592,19 @@ void TestCli::ranges_data()
     QTest::addColumn<QString>("last");
     QTest::addColumn<qint64>("count");
 
-    QTest::newRow("/30: its two hosts")
-        << u"127.0.0.5/30"_s << u"127.0.0.5"_s << u"127.0.0.6"_s << qint64(2);
-    QTest::newRow("/31: both addresses")
-        << u"127.0.0.4/31"_s << u"127.0.0.4"_s << u"127.0.0.5"_s << qint64(2);
-    QTest::newRow("/32: the one") << u"127.0.0.9/32"_s << u"127.0.0.9"_s << u"127.0.0.9"_s
-                                  << qint64(1);
-    QTest::newRow("/20: 4094 hosts, within 4096")
-        << u"127.1.0.0/20"_s << u"127.1.0.1"_s << u"127.1.15.254"_s << qint64(4094);
-    QTest::newRow("range of exactly 4096")
-        << u"127.0.0.0-127.0.15.255"_s << u"127.0.0.0"_s << u"127.0.15.255"_s << qint64(4096);
-    QTest::newRow("4097 addresses: refused")
-        << u"127.0.0.0-127.0.16.0"_s << QString() << QString() << qint64(0);
-    QTest::newRow("higher address first: refused")
-        << u"127.0.0.9-127.0.0.1"_s << QString() << QString() << qint64(0);
-    QTest::newRow("no address: refused") << u"127.0.0/24"_s << QString() << QString() << qint64(0);
+    const auto row = [](const char *name, const char *range, const char *first = "",
+                        const char *last = "", qint64 count = 0) {
+        QTest::newRow(name) << QString::fromLatin1(range) << QString::fromLatin1(first)
+                            << QString::fromLatin1(last) << count;
+    };
+    row("/30: its two hosts", "127.0.0.5/30", "127.0.0.5", "127.0.0.6", 2);
+    row("/31: both addresses", "127.0.0.4/31", "127.0.0.4", "127.0.0.5", 2);
+    row("/32: the one", "127.0.0.9/32", "127.0.0.9", "127.0.0.9", 1);
+    row("/20: 4094 hosts, within 4096", "127.1.0.0/20", "127.1.0.1", "127.1.15.254", 4094);
+    row("range of exactly 4096", "127.0.0.0-127.0.15.255", "127.0.0.0", "127.0.15.255", 4096);
+    row("4097 addresses: refused", "127.0.0.0-127.0.16.0");
+    row("higher address first: refused", "127.0.0.9-127.0.0.1");
+    row("no address: refused", "127.0.0/24");
 }
 
 void TestCli::ranges()
@@ -698,84 +625,89 @@ void TestCli::ranges()
     }
 }
 
-void TestCli::usage_data()
+void TestCli::refusals_data()
 {
-    QTest::addColumn<QStringList>("arguments"); // FILE: a file holding `backup`; FIFO: a FIFO
-    QTest::addColumn<QString>("error");
+    // FILE: a file holding `backup`; FIFO: a FIFO without a writer; DIR: a directory.
+    QTest::addColumn<QString>("arguments");
+    QTest::addColumn<int>("exit");
+    QTest::addColumn<QString>("error"); // standard error, without the hint that follows bad usage
     QTest::addColumn<QByteArray>("backup");
 
-    const auto row = [](const char *name, const QStringList &arguments, const QString &error,
+    // Bad usage: status 2 and the program's name in front.
+    const auto row = [](const char *name, const char *arguments, const char *error,
                         const QByteArray &backup = R"({"maker": "NORVANTA"})") {
-        QTest::newRow(name) << arguments << error << backup;
+        QTest::newRow(name) << QString::fromUtf8(arguments) << 2
+                            << u"printer-switch: "_s + QString::fromUtf8(error) << backup;
     };
-    row("nothing", {}, u"the command comes first: printer-switch COMMAND [OPTIONS]"_s);
-    row("unknown command", {u"reset"_s}, u"unknown command \"reset\""_s);
-    row("info without a port", {u"info"_s, u"--json"_s}, u"info needs --port"_s);
-    row("two ports for info", {u"info"_s, u"--port"_s, u"COM1"_s, u"--port=COM2"_s},
-        u"info takes one --port"_s);
-    row("COM17 is not in the list", {u"backup"_s, u"--port"_s, u"COM17"_s},
-        u"--port \"COM17\" is not in the port list (COM1 to COM16)"_s);
-    row("TCP port out of range", {u"info"_s, u"--port"_s, u"tcp:127.0.0.1:70000"_s},
-        u"--port \"70000\" is no TCP port (1 to 65535)"_s);
-    row("an option of another command", {u"info"_s, u"--port"_s, u"LPT1"_s, u"--dry-run"_s},
-        u"--dry-run is no option of info"_s);
-    row("unknown option", {u"set"_s, u"--port"_s, u"LPT1"_s, u"--force"_s, u"SW2=1"_s},
-        u"unknown option --force"_s);
-    row("baud rate not offered", {u"info"_s, u"--port"_s, u"COM1"_s, u"--baud"_s, u"4800"_s},
-        u"--baud is 115200, 38400, 19200 or 9600"_s);
-    row("set without settings", {u"set"_s, u"--port"_s, u"LPT1"_s}, u"set needs SETTING"_s);
-    row("switch byte over 255", {u"set"_s, u"--port"_s, u"LPT1"_s, u"SW2=256"_s},
-        u"SW2=256: a switch byte is a number from 0 to 255"_s);
-    row("switch 9", {u"set"_s, u"--port"_s, u"LPT1"_s, u"SW2.9=ON"_s},
-        u"SW2.9=ON: a setting is SW1=N, SW2=N, SW3=N, SWn.k=ON|OFF, codepage=N or charset=N"_s);
-    row("switch neither ON nor OFF", {u"set"_s, u"--port"_s, u"LPT1"_s, u"SW2.1=1"_s},
-        u"SW2.1=1: a switch is ON or OFF"_s);
-    row("jobs 0", {u"scan"_s, u"127.0.0.1/32"_s, u"--jobs"_s, u"0"_s},
-        u"--jobs is a number from 1 to 256"_s);
-    row("backup that is not there",
-        {u"restore"_s, u"/nonexistent/kv.json"_s, u"--port"_s, u"LPT1"_s},
-        u"/nonexistent/kv.json: No such file or directory"_s);
-    row("backup without switches", {u"restore"_s, u"FILE"_s, u"--port"_s, u"LPT1"_s},
-        u"FILE: a backup is an object with \"maker\" and \"model\" texts and \"switches\""_s);
-    row("a member twice in the backup", {u"restore"_s, u"FILE"_s, u"--port"_s, u"LPT1"_s},
-        u"FILE: \"SW2\" is given twice"_s,
+    row("nothing", "", "the command comes first: printer-switch COMMAND [OPTIONS]");
+    row("unknown command", "reset", "unknown command \"reset\"");
+    row("info without a port", "info --json", "info needs --port");
+    row("two ports for info", "info --port COM1 --port=COM2", "info takes one --port");
+    row("COM17 is not in the list", "backup --port COM17",
+        "--port \"COM17\" is not in the port list (COM1 to COM16)");
+    row("TCP port out of range", "info --port tcp:127.0.0.1:70000",
+        "--port \"70000\" is no TCP port (1 to 65535)");
+    row("an option of another command", "info --port LPT1 --dry-run",
+        "--dry-run is no option of info");
+    row("unknown option", "set --port LPT1 --force SW2=1", "unknown option --force");
+    row("baud rate not offered", "info --port COM1 --baud 4800",
+        "--baud is 115200, 38400, 19200 or 9600");
+    row("set without settings", "set --port LPT1", "set needs SETTING");
+    row("switch byte over 255", "set --port LPT1 SW2=256",
+        "SW2=256: a switch byte is a number from 0 to 255");
+    row("switch 9", "set --port LPT1 SW2.9=ON",
+        "SW2.9=ON: a setting is SW1=N, SW2=N, SW3=N, SWn.k=ON|OFF, codepage=N or charset=N");
+    row("switch neither ON nor OFF", "set --port LPT1 SW2.1=1", "SW2.1=1: a switch is ON or OFF");
+    row("jobs 0", "scan 127.0.0.1/32 --jobs 0", "--jobs is a number from 1 to 256");
+    row("backup that is not there", "restore /nonexistent/kv.json --port LPT1",
+        "/nonexistent/kv.json: No such file or directory");
+    row("backup without switches", "restore FILE --port LPT1",
+        "FILE: a backup is an object with \"maker\" and \"model\" texts and \"switches\"");
+    row("a member twice in the backup", "restore FILE --port LPT1", "FILE: \"SW2\" is given twice",
         R"({"maker": "NORVANTA", "model": "KV-4100", "switches": {"SW2": 37, "SW2": 38}})");
-    row("a backup over 64 KiB", {u"restore"_s, u"FILE"_s, u"--port"_s, u"LPT1"_s},
-        u"FILE: a backup is at most 64 KiB"_s, QByteArray(65 * 1024, ' ') + "{}");
-    row("an endless device as backup", {u"restore"_s, u"/dev/zero"_s, u"--port"_s, u"LPT1"_s},
-        u"/dev/zero: not a regular file"_s);
-    row("a FIFO without a writer as backup", {u"restore"_s, u"FIFO"_s, u"--port"_s, u"LPT1"_s},
-        u"FIFO: not a regular file"_s);
-    row("the same switch twice", {u"set"_s, u"--port"_s, u"LPT1"_s, u"SW2=37"_s, u"SW2=38"_s},
-        u"SW2=38: the same setting is already given as SW2=37"_s);
-    row("a switch of a byte also given whole",
-        {u"set"_s, u"--port"_s, u"LPT1"_s, u"SW3=1"_s, u"SW3.2=ON"_s},
-        u"SW3.2=ON: the same setting is already given as SW3=1"_s);
-    row("serial settings for a TCP port",
-        {u"info"_s, u"--port"_s, u"tcp:127.0.0.1"_s, u"--parity"_s, u"even"_s},
-        u"--baud, --parity and --handshake set up a serial port; tcp:127.0.0.1:9100 is none"_s);
+    row("a backup over 64 KiB", "restore FILE --port LPT1", "FILE: a backup is at most 64 KiB",
+        QByteArray(65 * 1024, ' ') + "{}");
+    row("an endless device as backup", "restore /dev/zero --port LPT1",
+        "/dev/zero: not a regular file");
+    row("a FIFO without a writer as backup", "restore FIFO --port LPT1",
+        "FIFO: not a regular file");
+    row("the same switch twice", "set --port LPT1 SW2=37 SW2=38",
+        "SW2=38: the same setting is already given as SW2=37");
+    row("a switch of a byte also given whole", "set --port LPT1 SW3=1 SW3.2=ON",
+        "SW3.2=ON: the same setting is already given as SW3=1");
+    row("serial settings for a TCP port", "info --port tcp:127.0.0.1 --parity even",
+        "--baud, --parity and --handshake set up a serial port; tcp:127.0.0.1:9100 is none");
+    // A port that is no serial device: one line naming it, not the window's messages about COM
+    // ports.
+    for (const char *path : {"/etc/passwd", "DIR", "/dev/null"})
+        QTest::addRow("not a serial device: %s", path)
+            << u"info --port "_s + QLatin1String(path) << 1
+            << QLatin1String(path) + u": not a serial device\n"_s << QByteArray();
 }
 
-void TestCli::usage()
+void TestCli::refusals()
 {
-    QFETCH(QStringList, arguments);
+    QFETCH(QString, arguments);
+    QFETCH(int, exit);
     QFETCH(QString, error);
     QFETCH(QByteArray, backup);
 
     QTemporaryDir dir;
     QFile file(dir.filePath(u"backup.json"_s));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(backup) > 0);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(backup) >= 0);
     file.close();
     const QString fifo = dir.filePath(u"fifo"_s);
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    arguments.replaceInStrings(u"FILE"_s, file.fileName()).replaceInStrings(u"FIFO"_s, fifo);
+    const auto named = [&](QString text) {
+        return text.replace(u"FILE"_s, file.fileName())
+            .replace(u"FIFO"_s, fifo)
+            .replace(u"DIR"_s, dir.path());
+    };
 
-    const Run result = run(arguments);
-    QCOMPARE(result.exit, 2);
+    const Run result = run(named(arguments).split(u' ', Qt::SkipEmptyParts));
+    QCOMPARE(result.exit, exit);
     QCOMPARE(result.out, QString());
-    QCOMPARE(result.err.section(u'\n', 0, 0),
-             u"printer-switch: "_s +
-                 error.replace(u"FILE"_s, file.fileName()).replace(u"FIFO"_s, fifo));
+    QCOMPARE(exit == 2 ? result.err.section(u'\n', 0, 0) : result.err, named(error));
 }
 
 void TestCli::program()

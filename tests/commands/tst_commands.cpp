@@ -108,23 +108,20 @@ void TestCommands::switchQuery_data()
 {
     QTest::addColumn<SwitchReply>("row");
 
-    const auto sw1 = [](const QString &reply, std::optional<int> shown) {
-        return SwitchReply{&PrinterCommands::getSW1, u"R 1d 67 34 27 00"_s, u"SW1"_s, reply, shown};
+    const auto row = [](const char *name, int sw, const QString &reply, std::optional<int> shown) {
+        constexpr Query kQueries[] = {&PrinterCommands::getSW1, &PrinterCommands::getSW2,
+                                      &PrinterCommands::getSW3};
+        QTest::newRow(name) << SwitchReply{kQueries[sw - 1],
+                                           u"R 1d 67 34 %1 00"_s.arg(0x26 + sw, 0, 16),
+                                           u"SW%1"_s.arg(sw), reply, shown};
     };
-    const auto sw2 = [](const QString &reply, std::optional<int> shown) {
-        return SwitchReply{&PrinterCommands::getSW2, u"R 1d 67 34 28 00"_s, u"SW2"_s, reply, shown};
-    };
-    const auto sw3 = [](const QString &reply, std::optional<int> shown) {
-        return SwitchReply{&PrinterCommands::getSW3, u"R 1d 67 34 29 00"_s, u"SW3"_s, reply, shown};
-    };
-    QTest::newRow("SW1 255: all OFF") << sw1(u"255"_s, 255);
-    QTest::newRow("SW3 256: refused") << sw3(u"256"_s, std::nullopt);
-    QTest::newRow("SW1 -1: refused") << sw1(u"-1"_s, std::nullopt);
+    row("SW1 255: all OFF", 1, u"255"_s, 255);
+    row("SW3 256: refused", 3, u"256"_s, std::nullopt);
+    row("SW1 -1: refused", 1, u"-1"_s, std::nullopt);
     // Nothing or no number is no switch byte, not a byte with every switch ON.
-    QTest::newRow("SW1 no reply: refused") << sw1(u""_s, std::nullopt);
-    QTest::newRow("SW2 letters: refused") << sw2(u"abc"_s, std::nullopt);
-    QTest::newRow("SW3 12.5: shown as 12") << sw3(u"12.5"_s, 12);
-    QTest::newRow("SW3 blanks and line end inside") << sw3(u" 2 55\r\n"_s, 255);
+    row("SW1 no reply: refused", 1, u""_s, std::nullopt);
+    row("SW2 letters: refused", 2, u"abc"_s, std::nullopt);
+    row("SW3 12.5: shown as 12", 3, u"12.5"_s, 12);
 }
 
 void TestCommands::switchQuery()

@@ -47,6 +47,7 @@ private Q_SLOTS:
     void writeSwitch_data();
     void writeSwitch();
     void writeLanguage();
+    void readAndLeave_data();
     void readAndLeave();
 };
 
@@ -58,6 +59,7 @@ void TestEndToEnd::communicationTest_data()
     hardware.sw2 |= 1; // SW2 switch 1 OFF: the hardware switches rule, SW1 is not in use
     PrinterSettings otherMaker = kKv;
     otherMaker.maker = u"norvanta"_s;
+    const PrinterSettings otherModel = PrinterSettings::forModel(u"kv-4100"_s);
 
     for (const Port port : {Port::Tcp, Port::Com, Port::Lpt})
         QTest::addRow("KV-4100 over %s: everything shown", kPortName[int(port)])
@@ -73,6 +75,8 @@ void TestEndToEnd::communicationTest_data()
                    .wire = kIdentityQueries + switchQuery(2),
                    .switchesRead = {2},
                    .pages = {0, 2}};
+    QTest::newRow("another model (kv-4100) over TCP: no switch byte, captions kept") << Session{
+        .printer = otherModel, .wire = kIdentityQueries, .switchesRead = {}, .pages = {0, 0}};
     QTest::newRow("another maker over TCP: one query")
         << Session{.printer = otherMaker, .wire = kMakerQuery, .messages = {kWrongMaker}};
     // Printers that are slow, answer in pieces, say nothing or talk nonsense.
@@ -92,6 +96,12 @@ void TestEndToEnd::communicationTest_data()
                    .wire = kMakerQuery + QByteArray::fromHex("1D4943 1D4941"),
                    .messages = {kGreeting, kNotSent,
                                 u"Read printer information3 error!!\r\n\r\n"
+                                "Please check the port setting of your printer."_s}};
+    QTest::newRow("printer gone before the language model over TCP: no blank line")
+        << Session{.faults = {.dropAfter = 5},
+                   .wire = kIdentityQueries.chopped(15),
+                   .messages = {kGreeting, kNotSent,
+                                u"Read language information1 error!!\r\n"
                                 "Please check the port setting of your printer."_s}};
     // The window manager's close is no user input: it reaches the window during an exchange, and
     // the port is closed once the exchange is over.
@@ -165,6 +175,10 @@ void TestEndToEnd::writeSwitch_data()
         << SwitchWrite{.printer = kZephyr, .rate = "com_BR_115200", .sw = 1, .value = 73};
     QTest::newRow("ZEPHYR-550 port at 9600, 9600 to 38400: ends") << SwitchWrite{
         .printer = zephyr9600, .rate = "com_BR_9600", .sw = 1, .value = 104, .ends = true};
+    QTest::newRow("ZEPHYR-550 115200 to 38400 over LPT: runs on")
+        << SwitchWrite{.printer = kZephyr, .port = Port::Lpt, .sw = 1, .value = 104};
+    QTest::newRow("ZEPHYR-550 SW2 with the port at 9600: no baud-rate test, runs on")
+        << SwitchWrite{.printer = kZephyr, .rate = "com_BR_9600", .tab = 2, .value = 110};
     for (const Port port : {Port::Com, Port::Lpt, Port::Tcp})
         QTest::addRow("printer vanished over %s: told, change kept", kPortName[int(port)])
             << SwitchWrite{.port = port, .value = 203, .vanished = true};
@@ -208,12 +222,14 @@ void TestEndToEnd::writeLanguage()
 {
     Rig rig(kKv);
     rig.communicate(Port::Com);
-    rig.chooseTab(3);
+    // The lists are on the first page too; leaving it, or the log page, asks nothing.
     rig.choose("comboCodePage", "17 - 866 Cyrillic");
+    rig.chooseTab(4);
+    rig.chooseTab(3);
     rig.choose("comboInterChars", "12- Latin America");
-    // Leaving the changed page asks about the additional switch; No stays.
+    // Leaving the changed page asks about the additional switch, once; No stays.
     rig.ui->prompter.answers = {false};
-    rig.chooseTab(0);
+    rig.chooseTab(1);
     QCOMPARE(rig.shown().mid(1),
              QStringList{u"Are you sure to ignore <Additional Switch> settings?"_s});
     QCOMPARE(rig.tabs()->currentIndex(), 3);
@@ -241,23 +257,56 @@ void TestEndToEnd::writeLanguage()
     QCOMPARE(rig.control<QComboBox>("comboInterChars")->currentText(), u"12- Latin America"_s);
 }
 
+void TestEndToEnd::readAndLeave_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<int>("tab");    // the page of SW2
+    QTest::addColumn<int>("change"); // the switch of SW2 turned ON, counted from 0
+
+    QTest::newRow("KV-4100 page 1") << u"KV-4100"_s << 1 << 0;
+    QTest::newRow("ZEPHYR-550 page 2: SW2 named after its caption") << u"ZEPHYR-550"_s << 2 << 7;
+}
+
 void TestEndToEnd::readAndLeave()
 {
-    Rig rig(kKv);
+    QFETCH(QString, model);
+    QFETCH(int, tab);
+    QFETCH(int, change);
+    Rig rig(PrinterSettings::forModel(model));
     rig.communicate(Port::Tcp);
     const PrinterDisplay &w = displayOf(rig.window());
     const int held = rig.emulator.snapshot().settings.sw2;
+    const QString button = u"optSW2ON_%1"_s.arg(change);
+
+    // Communicate on the first page only, Self Test on all but the log, Read and Write on the
+    // settings pages; the language lists on the first page and on the language page.
+    const QStringList usable[] = {{u"cmdCommunicate"_s, u"cmd0"_s, u"frameLanguageInfo"_s},
+                                  {u"cmd0"_s, u"cmd1"_s, u"cmd2"_s},
+                                  {u"cmd0"_s, u"cmd1"_s, u"cmd2"_s},
+                                  {u"cmd0"_s, u"cmd1"_s, u"cmd2"_s, u"frameLanguageInfo"_s},
+                                  {}};
+    for (int page = 0; page < 5; ++page) {
+        rig.chooseTab(page);
+        QCOMPARE(rig.usable(), usable[page]);
+    }
+    // Nothing changed: Write Settings sends nothing, and leaving the page asks nothing.
+    rig.chooseTab(tab);
+    rig.clear();
+    rig.click("cmd2");
+    rig.chooseTab(4);
+    QCOMPARE(rig.shown(), QStringList{u"There is no data changed..."_s});
+    QCOMPARE(rig.emulator.received(), QByteArray());
 
     // No: back on the page, the change still on screen, nothing read.
-    rig.chooseTab(1);
-    rig.click("optSW2ON_0");
+    rig.chooseTab(tab);
+    rig.click(button);
     rig.clear();
     rig.ui->prompter.answers = {false};
     rig.chooseTab(4);
     QCOMPARE(rig.shown(), QStringList{u"Are you sure to ignore <SW2> settings?"_s});
     QCOMPARE(rig.ui->prompter.shown.at(0).title, u"Switch Change confirm"_s);
-    QCOMPARE(rig.tabs()->currentIndex(), 1);
-    QCOMPARE(rig.shownValue(2), held ^ 1);
+    QCOMPARE(rig.tabs()->currentIndex(), tab);
+    QCOMPARE(rig.shownValue(2), held ^ 1 << change);
     QVERIFY(w.dataChanged());
     QCOMPARE(rig.emulator.received(), QByteArray());
 
@@ -268,7 +317,7 @@ void TestEndToEnd::readAndLeave()
     QVERIFY(!w.dataChanged());
 
     // Yes: the new page stays, the printer's value comes back and counts as unchanged.
-    rig.click("optSW2ON_0");
+    rig.click(button);
     rig.clear();
     rig.chooseTab(4);
     QCOMPARE(rig.ui->prompter.shown.size(), 1);

@@ -226,9 +226,13 @@ private Q_SLOTS:
         ports->hidePopup();
         QCOMPARE(t.control<QLabel>(u"lblDEVICE"_s)->text(), u"no device"_s);
         QTest::mouseClick(t.control<QPushButton>(u"cmdCommunicate"_s), Qt::LeftButton);
-        QCOMPARE(t.prompter.texts().value(0),
-                 u"The COM3 can not OPEN !!\r\rPlease check that whether <printer driver> or "
-                 "<other application> occupy it !\r\rNo device behind COM3."_s);
+        // The link says why, then the communication test that it could not run.
+        QCOMPARE(t.prompter.texts(),
+                 (QStringList{u"The COM3 can not OPEN !!\r\rPlease check that whether <printer "
+                              "driver> or <other application> occupy it !\r\rNo device behind "
+                              "COM3."_s,
+                              u"Communication test error!!\r\n"
+                              "Please check the port setting of your printer."_s}));
     }
 
 private:

@@ -72,6 +72,13 @@ void TestRealPrinters::communicationTest_data()
                              .unreadInfo = {6},
                              .wire = codePageLate,
                              .written = 3};
+    QTest::newRow("font ROM and character set 2.1 s late over TCP: unread, the rest right")
+        << FaultyPrinter{.faults = {.lateReplies = {{u"font-rom"_s, 2100}, {u"charset"_s, 2100}}},
+                         .switchesRead = {2, 3},
+                         .unreadInfo = {5, 7},
+                         .wire = kIdentityQueries.chopped(8) + kMakerQuery +
+                                 kIdentityQueries.right(8) + kMakerQuery + switchQuery(2) +
+                                 switchQuery(3)};
     QTest::newRow("status blocks between replies over TCP: every value right")
         << FaultyPrinter{.faults = {.statusBlocks = true}, .switchesRead = {2, 3}};
     QTest::newRow("XOFF and XON between replies over COM without software handshake")
@@ -116,6 +123,12 @@ void TestRealPrinters::communicationTest()
         QCOMPARE(rig.emulator.received(), QByteArray());
         QCOMPARE(rig.emulator.snapshot().settings.*kSwitch[sw], held.*kSwitch[sw]);
         QVERIFY(displayOf(rig.window()).dataChanged());
+        // Read Settings asks again and gets no answer in time either: the user is told.
+        rig.clear();
+        rig.click("cmd1");
+        QCOMPARE(rig.shown(), QStringList{u"Read software switch error!!\r\n"
+                                          "Please check the port setting of your printer."_s});
+        QVERIFY(!displayOf(rig.window()).dataChanged());
     }
     if (const int sw = printer.written; sw != 0) {
         rig.chooseTab(sw - 1);
@@ -125,6 +138,17 @@ void TestRealPrinters::communicationTest()
         QTRY_COMPARE(rig.emulator.received().toHex(' '),
                      (kUnlock + switchWrite(sw, held.*kSwitch[sw] ^ 1) + kLock).toHex(' '));
         QCOMPARE(rig.shown(), QStringList{kPowerCycle});
+    }
+    if (printer.unreadInfo.contains(6)) {
+        rig.chooseTab(3);
+        rig.choose("comboInterChars", "12- Latin America");
+        rig.clear();
+        rig.click("cmd2");
+        QCOMPARE(rig.shown(), QStringList{u"Please select a code page and an international "
+                                          "character set before writing.\r\n"
+                                          "Nothing was written to the printer."_s});
+        QCOMPARE(rig.emulator.received(), QByteArray());
+        QVERIFY(displayOf(rig.window()).dataChanged());
     }
 }
 

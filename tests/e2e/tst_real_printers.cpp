@@ -46,7 +46,6 @@ private Q_SLOTS:
     void xoffHeldDuringWrite();
     void clicksDuringAnExchange_data();
     void clicksDuringAnExchange();
-    void closedWhileGreeting();
 };
 
 void TestRealPrinters::communicationTest_data()
@@ -233,25 +232,6 @@ void TestRealPrinters::clicksDuringAnExchange()
     QTRY_VERIFY(button->isEnabled());
     QCOMPARE(rig.emulator.received().toHex(' '), row.wire.toHex(' '));
     QCOMPARE(rig.emulator.snapshot().selfTests, row.selfTests);
-}
-
-void TestRealPrinters::closedWhileGreeting()
-{
-    // The desktop asks the window to close while the greeting is on screen: the test goes on to
-    // its end, then the window closes and the port with it.
-    Rig rig(kKv);
-    rig.window().show();
-    QVERIFY(QTest::qWaitForWindowExposed(&rig.window()));
-    rig.ui->prompter.whileShown = [&rig](const QString &text) {
-        if (text == kGreeting)
-            rig.window().close();
-    };
-    rig.communicate(Port::Tcp);
-    QCOMPARE(rig.shown(), QStringList{kGreeting});
-    QCOMPARE(rig.emulator.received().toHex(' '),
-             (kIdentityQueries + switchQuery(2) + switchQuery(3)).toHex(' '));
-    QVERIFY(!rig.window().isVisible());
-    QCOMPARE(rig.control<QLineEdit>("txtSTATUS")->text(), u"Disconnect"_s);
 }
 
 QTEST_MAIN(TestRealPrinters)

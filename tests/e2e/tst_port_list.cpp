@@ -18,7 +18,6 @@
 #include <QFile>
 #include <QHelpEvent>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
@@ -64,26 +63,6 @@ QStringList accessibleEntries(QAbstractItemView *list)
         entries.append(table->child(i)->text(QAccessible::Name) + u" = "_s +
                        table->child(i)->text(QAccessible::Description));
     return entries;
-}
-
-// The window with its open port list and the tooltip shown, as they stand on the screen.
-QImage screenPicture(QWidget &window, QAbstractItemView *list)
-{
-    QList<QWidget *> shown{&window, list->window()};
-    const QWidgetList all = QApplication::topLevelWidgets();
-    for (QWidget *widget : all) {
-        if (widget->isVisible() && widget->inherits("QTipLabel"))
-            shown.append(widget);
-    }
-    QRect area;
-    for (const QWidget *widget : std::as_const(shown))
-        area |= QRect(widget->mapToGlobal(QPoint()), widget->size());
-    QImage picture(area.size(), QImage::Format_RGB32);
-    picture.fill(Qt::white);
-    QPainter painter(&picture);
-    for (QWidget *widget : std::as_const(shown))
-        painter.drawPixmap(widget->mapToGlobal(QPoint()) - area.topLeft(), widget->grab());
-    return picture;
 }
 
 } // namespace
@@ -182,7 +161,7 @@ private Q_SLOTS:
         QHelpEvent hover(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
         QApplication::sendEvent(list->viewport(), &hover);
         QTRY_COMPARE(QToolTip::text(), emulated);
-        QVERIFY(screenPicture(t.window, list).save(screenshotPath(u"port-list-open.png"_s)));
+        QVERIFY(list->window()->grab().save(screenshotPath(u"port-list-open.png"_s)));
 
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
         QTRY_VERIFY(!list->isVisible());

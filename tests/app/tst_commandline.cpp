@@ -6,13 +6,15 @@
 
 #include <sys/resource.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr int kWaitMs = 30000;
 
 // Platforms the program is run under: none chosen (and no display to find), and one that does
 // not exist. Neither can show a window.
-const QStringList kPlatformsWithoutDisplay = {QString(), QStringLiteral("no-such-platform")};
+const QStringList kPlatformsWithoutDisplay = {QString(), u"no-such-platform"_s};
 
 struct Finished
 {
@@ -28,7 +30,7 @@ Finished runUtility(const QStringList &arguments, const QString &platform)
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         environment.remove(QLatin1String(name));
     if (!platform.isEmpty())
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+        environment.insert(u"QT_QPA_PLATFORM"_s, platform);
 
     QProcess program;
     program.setProcessEnvironment(environment);
@@ -37,8 +39,7 @@ Finished runUtility(const QStringList &arguments, const QString &platform)
         const rlimit none{0, 0};
         ::setrlimit(RLIMIT_CORE, &none);
     });
-    program.start(qEnvironmentVariable("PSU_BINARY_DIR") +
-                      QStringLiteral("/bin/printer-switch-utility"),
+    program.start(qEnvironmentVariable("PSU_BINARY_DIR") + u"/bin/printer-switch-utility"_s,
                   arguments);
     if (!program.waitForFinished(kWaitMs)) {
         program.kill();
@@ -69,53 +70,33 @@ void TestCommandLine::answersWithoutDisplay_data()
     QTest::addColumn<QByteArray>("outputStart"); // standard output begins with this
     QTest::addColumn<QByteArray>("errorLine");   // the one line on standard error, if any
 
-    const QByteArray version = QByteArrayLiteral("printer-switch-utility " PSU_VERSION "\n");
-    const QByteArray usage = QByteArrayLiteral("Usage: printer-switch-utility [OPTION]...\n");
-    struct Row
-    {
-        const char *name;
-        QStringList arguments;
-        int exitCode = 0;
-        QByteArray outputStart = {};
-        QByteArray errorLine = {};
+    const QByteArray version = "printer-switch-utility " PSU_VERSION "\n";
+    const QByteArray usage = "Usage: printer-switch-utility [OPTION]...\n";
+    // Answered on standard output with status 0, or refused with one line and status 2.
+    const auto answered = [](const char *name, const QStringList &arguments,
+                             const QByteArray &output) {
+        QTest::newRow(name) << arguments << 0 << output << QByteArray();
     };
-    const Row rows[] = {
-        {.name = "--version: name and version, nothing else",
-         .arguments = {QStringLiteral("--version")},
-         .outputStart = version},
-        {.name = "--help: the usage",
-         .arguments = {QStringLiteral("--help")},
-         .outputStart = usage},
-        {.name = "-h: the usage", .arguments = {QStringLiteral("-h")}, .outputStart = usage},
-        {.name = "Qt options before --version are let through",
-         .arguments = {QStringLiteral("-style"), QStringLiteral("Fusion"),
-                       QStringLiteral("--style=Fusion"), QStringLiteral("-reverse"),
-                       QStringLiteral("--version")},
-         .outputStart = version},
-        {.name = "unknown option: one line naming it, status 2",
-         .arguments = {QStringLiteral("--frobnicate")},
-         .exitCode = 2,
-         .errorLine = "printer-switch-utility: unknown option '--frobnicate' (try --help)\n"},
-        {.name = "unknown option before --version still fails",
-         .arguments = {QStringLiteral("-x"), QStringLiteral("--version")},
-         .exitCode = 2,
-         .errorLine = "printer-switch-utility: unknown option '-x' (try --help)\n"},
-        {.name = "a value where none is taken: unknown option",
-         .arguments = {QStringLiteral("--version=2")},
-         .exitCode = 2,
-         .errorLine = "printer-switch-utility: unknown option '--version=2' (try --help)\n"},
-        {.name = "a word that is no option: unexpected argument",
-         .arguments = {QStringLiteral("COM1")},
-         .exitCode = 2,
-         .errorLine = "printer-switch-utility: unexpected argument 'COM1' (try --help)\n"},
-        {.name = "Qt option without its value: one line, status 2",
-         .arguments = {QStringLiteral("-platform")},
-         .exitCode = 2,
-         .errorLine = "printer-switch-utility: option '-platform' needs a value (try --help)\n"},
+    const auto refused = [](const char *name, const QStringList &arguments, const char *why) {
+        QTest::newRow(name) << arguments << 2 << QByteArray()
+                            << "printer-switch-utility: " + QByteArray(why) + " (try --help)\n";
     };
-    for (const Row &row : rows)
-        QTest::newRow(row.name) << row.arguments << row.exitCode << row.outputStart
-                                << row.errorLine;
+    answered("--version: name and version, nothing else", {u"--version"_s}, version);
+    answered("--help: the usage", {u"--help"_s}, usage);
+    answered("-h: the usage", {u"-h"_s}, usage);
+    answered("Qt options before --version are let through",
+             {u"-style"_s, u"Fusion"_s, u"--style=Fusion"_s, u"-reverse"_s, u"--version"_s},
+             version);
+    refused("unknown option: one line naming it, status 2", {u"--frobnicate"_s},
+            "unknown option '--frobnicate'");
+    refused("unknown option before --version still fails", {u"-x"_s, u"--version"_s},
+            "unknown option '-x'");
+    refused("a value where none is taken: unknown option", {u"--version=2"_s},
+            "unknown option '--version=2'");
+    refused("a word that is no option: unexpected argument", {u"COM1"_s},
+            "unexpected argument 'COM1'");
+    refused("Qt option without its value: one line, status 2", {u"-platform"_s},
+            "option '-platform' needs a value");
 }
 
 void TestCommandLine::answersWithoutDisplay()
@@ -144,10 +125,9 @@ void TestCommandLine::withoutOptionsStartsTheToolkit_data()
     QTest::addColumn<QString>("platform");
 
     QTest::newRow("no options, QT_QPA_PLATFORM names a missing platform")
-        << QStringList() << QStringLiteral("no-such-platform");
+        << QStringList() << u"no-such-platform"_s;
     QTest::newRow("-platform names a missing platform")
-        << QStringList{QStringLiteral("-platform"), QStringLiteral("no-such-platform")}
-        << QString();
+        << QStringList{u"-platform"_s, u"no-such-platform"_s} << QString();
 }
 
 // The window is what the program opens without options: here the toolkit refuses the missing

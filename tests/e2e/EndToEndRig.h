@@ -151,6 +151,17 @@ struct Rig
                 shown = shown == 0 ? sw : -1;
         return shown;
     }
+    // The buttons of the bottom row that are enabled, and the language lists if shown.
+    QStringList usable()
+    {
+        QStringList names;
+        for (const char *button : {"cmdCommunicate", "cmd0", "cmd1", "cmd2"})
+            if (control<QWidget>(button)->isEnabled())
+                names << QLatin1String(button);
+        if (control<QWidget>("frameLanguageInfo")->isVisibleTo(&window()))
+            names << u"frameLanguageInfo"_s;
+        return names;
+    }
     // The eight information labels: printer information, then language information.
     QStringList informationLabels()
     {

@@ -12,10 +12,13 @@ struct Session
     PrinterSettings printer = kKv;
     Port port = Port::Tcp;
     Faults faults{};
-    QByteArray wire{};            // what the printer received
-    QStringList messages{};       // what the user was shown
-    QList<int> switchesRead{};    // in order, when the test passed
-    QList<int> pages{};           // the switch byte shown on tabs 1 and 2, 0 for none
+    // What the printer received, and what the user was shown.
+    QByteArray wire = kIdentityQueries + switchQuery(2) + switchQuery(3);
+    QStringList messages = {kGreeting};
+    // When the test passed: the switch bytes read in order, and the one shown on tabs 1 and 2
+    // (0 for none).
+    QList<int> switchesRead = {2, 3};
+    QList<int> pages = {2, 3};
     bool closedMeanwhile = false; // the window is closed while the test waits for the printer
 };
 Q_DECLARE_METATYPE(Session)
@@ -44,6 +47,7 @@ private Q_SLOTS:
     void writeSwitch_data();
     void writeSwitch();
     void writeLanguage();
+    void readAndLeave_data();
     void readAndLeave();
 };
 
@@ -55,39 +59,31 @@ void TestEndToEnd::communicationTest_data()
     hardware.sw2 |= 1; // SW2 switch 1 OFF: the hardware switches rule, SW1 is not in use
     PrinterSettings otherMaker = kKv;
     otherMaker.maker = u"norvanta"_s;
-    const QByteArray kv = kIdentityQueries + switchQuery(2) + switchQuery(3);
-    const QByteArray zephyr = kIdentityQueries + switchQuery(2) + switchQuery(1);
-    const QStringList passed{kGreeting};
+    const PrinterSettings otherModel = PrinterSettings::forModel(u"kv-4100"_s);
 
     for (const Port port : {Port::Tcp, Port::Com, Port::Lpt})
-        QTest::addRow("KV-4100 over %s: everything shown", kPortName[int(port)]) << Session{
-            .port = port, .wire = kv, .messages = passed, .switchesRead = {2, 3}, .pages = {2, 3}};
-    QTest::newRow("ZEPHYR-550 over COM: SW2, then SW1") << Session{.printer = kZephyr,
-                                                                   .port = Port::Com,
-                                                                   .wire = zephyr,
-                                                                   .messages = passed,
-                                                                   .switchesRead = {2, 1},
-                                                                   .pages = {1, 2}};
+        QTest::addRow("KV-4100 over %s: everything shown", kPortName[int(port)])
+            << Session{.port = port};
+    QTest::newRow("ZEPHYR-550 over COM: SW2, then SW1")
+        << Session{.printer = kZephyr,
+                   .port = Port::Com,
+                   .wire = kIdentityQueries + switchQuery(2) + switchQuery(1),
+                   .switchesRead = {2, 1},
+                   .pages = {1, 2}};
     QTest::newRow("ZEPHYR-550 with hardware switches over TCP: no SW1")
         << Session{.printer = hardware,
                    .wire = kIdentityQueries + switchQuery(2),
-                   .messages = passed,
                    .switchesRead = {2},
                    .pages = {0, 2}};
+    QTest::newRow("another model (kv-4100) over TCP: no switch byte, captions kept") << Session{
+        .printer = otherModel, .wire = kIdentityQueries, .switchesRead = {}, .pages = {0, 0}};
     QTest::newRow("another maker over TCP: one query")
         << Session{.printer = otherMaker, .wire = kMakerQuery, .messages = {kWrongMaker}};
     // Printers that are slow, answer in pieces, say nothing or talk nonsense.
-    QTest::newRow("slow printer over COM: passes") << Session{.port = Port::Com,
-                                                              .faults = {.replyDelayMs = 150},
-                                                              .wire = kv,
-                                                              .messages = passed,
-                                                              .switchesRead = {2, 3},
-                                                              .pages = {2, 3}};
-    QTest::newRow("replies in pieces over TCP: passes") << Session{.faults = {.splitReplies = true},
-                                                                   .wire = kv,
-                                                                   .messages = passed,
-                                                                   .switchesRead = {2, 3},
-                                                                   .pages = {2, 3}};
+    QTest::newRow("slow printer over COM: passes")
+        << Session{.port = Port::Com, .faults = {.replyDelayMs = 150}};
+    QTest::newRow("replies in pieces over TCP: passes")
+        << Session{.faults = {.splitReplies = true}};
     QTest::newRow("silent printer over TCP: maker message")
         << Session{.faults = {.silent = true}, .wire = kMakerQuery, .messages = {kWrongMaker}};
     QTest::newRow("garbage replies over COM: maker message") << Session{.port = Port::Com,
@@ -101,15 +97,16 @@ void TestEndToEnd::communicationTest_data()
                    .messages = {kGreeting, kNotSent,
                                 u"Read printer information3 error!!\r\n\r\n"
                                 "Please check the port setting of your printer."_s}};
+    QTest::newRow("printer gone before the language model over TCP: no blank line")
+        << Session{.faults = {.dropAfter = 5},
+                   .wire = kIdentityQueries.chopped(15),
+                   .messages = {kGreeting, kNotSent,
+                                u"Read language information1 error!!\r\n"
+                                "Please check the port setting of your printer."_s}};
     // The window manager's close is no user input: it reaches the window during an exchange, and
     // the port is closed once the exchange is over.
     QTest::newRow("window closed during an exchange over TCP")
-        << Session{.faults = {.replyDelayMs = 100},
-                   .wire = kv,
-                   .messages = passed,
-                   .switchesRead = {2, 3},
-                   .pages = {2, 3},
-                   .closedMeanwhile = true};
+        << Session{.faults = {.replyDelayMs = 100}, .closedMeanwhile = true};
 }
 
 void TestEndToEnd::communicationTest()
@@ -135,7 +132,7 @@ void TestEndToEnd::communicationTest()
         rig.click("cmdCommunicate");
         QCOMPARE(rig.shown(), QStringList{kGreeting});
     }
-    if (session.switchesRead.isEmpty())
+    if (!passed)
         return;
 
     const int runs = session.faults != Faults() ? 2 : 1;
@@ -178,6 +175,10 @@ void TestEndToEnd::writeSwitch_data()
         << SwitchWrite{.printer = kZephyr, .rate = "com_BR_115200", .sw = 1, .value = 73};
     QTest::newRow("ZEPHYR-550 port at 9600, 9600 to 38400: ends") << SwitchWrite{
         .printer = zephyr9600, .rate = "com_BR_9600", .sw = 1, .value = 104, .ends = true};
+    QTest::newRow("ZEPHYR-550 115200 to 38400 over LPT: runs on")
+        << SwitchWrite{.printer = kZephyr, .port = Port::Lpt, .sw = 1, .value = 104};
+    QTest::newRow("ZEPHYR-550 SW2 with the port at 9600: no baud-rate test, runs on")
+        << SwitchWrite{.printer = kZephyr, .rate = "com_BR_9600", .tab = 2, .value = 110};
     for (const Port port : {Port::Com, Port::Lpt, Port::Tcp})
         QTest::addRow("printer vanished over %s: told, change kept", kPortName[int(port)])
             << SwitchWrite{.port = port, .value = 203, .vanished = true};
@@ -221,12 +222,14 @@ void TestEndToEnd::writeLanguage()
 {
     Rig rig(kKv);
     rig.communicate(Port::Com);
-    rig.chooseTab(3);
+    // The lists are on the first page too; leaving it, or the log page, asks nothing.
     rig.choose("comboCodePage", "17 - 866 Cyrillic");
+    rig.chooseTab(4);
+    rig.chooseTab(3);
     rig.choose("comboInterChars", "12- Latin America");
-    // Leaving the changed page asks about the additional switch; No stays.
+    // Leaving the changed page asks about the additional switch, once; No stays.
     rig.ui->prompter.answers = {false};
-    rig.chooseTab(0);
+    rig.chooseTab(1);
     QCOMPARE(rig.shown().mid(1),
              QStringList{u"Are you sure to ignore <Additional Switch> settings?"_s});
     QCOMPARE(rig.tabs()->currentIndex(), 3);
@@ -254,23 +257,56 @@ void TestEndToEnd::writeLanguage()
     QCOMPARE(rig.control<QComboBox>("comboInterChars")->currentText(), u"12- Latin America"_s);
 }
 
+void TestEndToEnd::readAndLeave_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<int>("tab");    // the page of SW2
+    QTest::addColumn<int>("change"); // the switch of SW2 turned ON, counted from 0
+
+    QTest::newRow("KV-4100 page 1") << u"KV-4100"_s << 1 << 0;
+    QTest::newRow("ZEPHYR-550 page 2: SW2 named after its caption") << u"ZEPHYR-550"_s << 2 << 7;
+}
+
 void TestEndToEnd::readAndLeave()
 {
-    Rig rig(kKv);
+    QFETCH(QString, model);
+    QFETCH(int, tab);
+    QFETCH(int, change);
+    Rig rig(PrinterSettings::forModel(model));
     rig.communicate(Port::Tcp);
     const PrinterDisplay &w = displayOf(rig.window());
     const int held = rig.emulator.snapshot().settings.sw2;
+    const QString button = u"optSW2ON_%1"_s.arg(change);
+
+    // Communicate on the first page only, Self Test on all but the log, Read and Write on the
+    // settings pages; the language lists on the first page and on the language page.
+    const QStringList usable[] = {{u"cmdCommunicate"_s, u"cmd0"_s, u"frameLanguageInfo"_s},
+                                  {u"cmd0"_s, u"cmd1"_s, u"cmd2"_s},
+                                  {u"cmd0"_s, u"cmd1"_s, u"cmd2"_s},
+                                  {u"cmd0"_s, u"cmd1"_s, u"cmd2"_s, u"frameLanguageInfo"_s},
+                                  {}};
+    for (int page = 0; page < 5; ++page) {
+        rig.chooseTab(page);
+        QCOMPARE(rig.usable(), usable[page]);
+    }
+    // Nothing changed: Write Settings sends nothing, and leaving the page asks nothing.
+    rig.chooseTab(tab);
+    rig.clear();
+    rig.click("cmd2");
+    rig.chooseTab(4);
+    QCOMPARE(rig.shown(), QStringList{u"There is no data changed..."_s});
+    QCOMPARE(rig.emulator.received(), QByteArray());
 
     // No: back on the page, the change still on screen, nothing read.
-    rig.chooseTab(1);
-    rig.click("optSW2ON_0");
+    rig.chooseTab(tab);
+    rig.click(button);
     rig.clear();
     rig.ui->prompter.answers = {false};
     rig.chooseTab(4);
     QCOMPARE(rig.shown(), QStringList{u"Are you sure to ignore <SW2> settings?"_s});
     QCOMPARE(rig.ui->prompter.shown.at(0).title, u"Switch Change confirm"_s);
-    QCOMPARE(rig.tabs()->currentIndex(), 1);
-    QCOMPARE(rig.shownValue(2), held ^ 1);
+    QCOMPARE(rig.tabs()->currentIndex(), tab);
+    QCOMPARE(rig.shownValue(2), held ^ 1 << change);
     QVERIFY(w.dataChanged());
     QCOMPARE(rig.emulator.received(), QByteArray());
 
@@ -281,7 +317,7 @@ void TestEndToEnd::readAndLeave()
     QVERIFY(!w.dataChanged());
 
     // Yes: the new page stays, the printer's value comes back and counts as unchanged.
-    rig.click("optSW2ON_0");
+    rig.click(button);
     rig.clear();
     rig.chooseTab(4);
     QCOMPARE(rig.ui->prompter.shown.size(), 1);

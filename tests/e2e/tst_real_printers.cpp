@@ -46,7 +46,6 @@ private Q_SLOTS:
     void xoffHeldDuringWrite();
     void clicksDuringAnExchange_data();
     void clicksDuringAnExchange();
-    void closedWhileGreeting();
 };
 
 void TestRealPrinters::communicationTest_data()
@@ -72,6 +71,13 @@ void TestRealPrinters::communicationTest_data()
                              .unreadInfo = {6},
                              .wire = codePageLate,
                              .written = 3};
+    QTest::newRow("font ROM and character set 2.1 s late over TCP: unread, the rest right")
+        << FaultyPrinter{.faults = {.lateReplies = {{u"font-rom"_s, 2100}, {u"charset"_s, 2100}}},
+                         .switchesRead = {2, 3},
+                         .unreadInfo = {5, 7},
+                         .wire = kIdentityQueries.chopped(8) + kMakerQuery +
+                                 kIdentityQueries.right(8) + kMakerQuery + switchQuery(2) +
+                                 switchQuery(3)};
     QTest::newRow("status blocks between replies over TCP: every value right")
         << FaultyPrinter{.faults = {.statusBlocks = true}, .switchesRead = {2, 3}};
     QTest::newRow("XOFF and XON between replies over COM without software handshake")
@@ -116,6 +122,12 @@ void TestRealPrinters::communicationTest()
         QCOMPARE(rig.emulator.received(), QByteArray());
         QCOMPARE(rig.emulator.snapshot().settings.*kSwitch[sw], held.*kSwitch[sw]);
         QVERIFY(displayOf(rig.window()).dataChanged());
+        // Read Settings asks again and gets no answer in time either: the user is told.
+        rig.clear();
+        rig.click("cmd1");
+        QCOMPARE(rig.shown(), QStringList{u"Read software switch error!!\r\n"
+                                          "Please check the port setting of your printer."_s});
+        QVERIFY(!displayOf(rig.window()).dataChanged());
     }
     if (const int sw = printer.written; sw != 0) {
         rig.chooseTab(sw - 1);
@@ -125,6 +137,17 @@ void TestRealPrinters::communicationTest()
         QTRY_COMPARE(rig.emulator.received().toHex(' '),
                      (kUnlock + switchWrite(sw, held.*kSwitch[sw] ^ 1) + kLock).toHex(' '));
         QCOMPARE(rig.shown(), QStringList{kPowerCycle});
+    }
+    if (printer.unreadInfo.contains(6)) {
+        rig.chooseTab(3);
+        rig.choose("comboInterChars", "12- Latin America");
+        rig.clear();
+        rig.click("cmd2");
+        QCOMPARE(rig.shown(), QStringList{u"Please select a code page and an international "
+                                          "character set before writing.\r\n"
+                                          "Nothing was written to the printer."_s});
+        QCOMPARE(rig.emulator.received(), QByteArray());
+        QVERIFY(displayOf(rig.window()).dataChanged());
     }
 }
 
@@ -209,25 +232,6 @@ void TestRealPrinters::clicksDuringAnExchange()
     QTRY_VERIFY(button->isEnabled());
     QCOMPARE(rig.emulator.received().toHex(' '), row.wire.toHex(' '));
     QCOMPARE(rig.emulator.snapshot().selfTests, row.selfTests);
-}
-
-void TestRealPrinters::closedWhileGreeting()
-{
-    // The desktop asks the window to close while the greeting is on screen: the test goes on to
-    // its end, then the window closes and the port with it.
-    Rig rig(kKv);
-    rig.window().show();
-    QVERIFY(QTest::qWaitForWindowExposed(&rig.window()));
-    rig.ui->prompter.whileShown = [&rig](const QString &text) {
-        if (text == kGreeting)
-            rig.window().close();
-    };
-    rig.communicate(Port::Tcp);
-    QCOMPARE(rig.shown(), QStringList{kGreeting});
-    QCOMPARE(rig.emulator.received().toHex(' '),
-             (kIdentityQueries + switchQuery(2) + switchQuery(3)).toHex(' '));
-    QVERIFY(!rig.window().isVisible());
-    QCOMPARE(rig.control<QLineEdit>("txtSTATUS")->text(), u"Disconnect"_s);
 }
 
 QTEST_MAIN(TestRealPrinters)

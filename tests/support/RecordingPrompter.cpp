@@ -2,17 +2,13 @@
 
 void RecordingPrompter::inform(const QString &text, const QString &title)
 {
-    shown.append({text, title, false});
-    if (whileShown)
-        whileShown(text);
+    shown.append({text, title});
 }
 
 bool RecordingPrompter::ask(const QString &text, const QString &title)
 {
-    shown.append({text, title, true});
-    if (whileShown)
-        whileShown(text);
-    return answers.isEmpty() ? defaultAnswer : answers.takeFirst();
+    shown.append({text, title});
+    return answers.isEmpty() || answers.takeFirst();
 }
 
 QStringList RecordingPrompter::texts() const

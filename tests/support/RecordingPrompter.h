@@ -5,10 +5,8 @@
 #include <QList>
 #include <QString>
 
-#include <functional>
-
 // Keeps every message box the program asks for, in order, and answers questions from a script;
-// once the script has run out, every question gets `defaultAnswer`.
+// once the script has run out, every question gets Yes.
 class RecordingPrompter : public Prompter
 {
 public:
@@ -16,7 +14,6 @@ public:
     {
         QString text;
         QString title;
-        bool question = false;
     };
 
     void inform(const QString &text, const QString &title) override;
@@ -27,7 +24,4 @@ public:
 
     QList<Shown> shown;
     QList<bool> answers;
-    bool defaultAnswer = true;
-    // Runs while each box is shown, as the user or the desktop may act meanwhile.
-    std::function<void(const QString &text)> whileShown;
 };

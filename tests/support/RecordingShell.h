@@ -9,8 +9,13 @@
 class RecordingShell : public DesktopShell
 {
 public:
-    void quit() override;
-    void openHelp(const QString &path, QObject *context, std::function<void()> cannotShow) override;
+    void quit() override { ++quitCount; }
+    void openHelp(const QString &path, QObject *, std::function<void()> cannotShow) override
+    {
+        openedHelp.append(path);
+        if (!showsHelp)
+            cannotShow();
+    }
 
     int quitCount = 0;
     QStringList openedHelp;

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <memory>
+#include <utility>
 
 // Points the port names at devices of the test's choosing (pseudo-terminals, pipes, made-up
 // paths); every other port has no device.
@@ -22,5 +23,12 @@ public:
 
 // The devices of a window under test: the system's serial port, TCP client and parallel device
 // (unless a test passes its own TCP client), found through `resolver`.
-PrinterLink::Devices testDevices(std::unique_ptr<DeviceResolver> resolver,
-                                 std::unique_ptr<TcpClient> tcp = nullptr);
+inline PrinterLink::Devices testDevices(std::unique_ptr<DeviceResolver> resolver,
+                                        std::unique_ptr<TcpClient> tcp = nullptr)
+{
+    PrinterLink::Devices devices = PrinterLink::systemDevices();
+    devices.resolver = std::move(resolver);
+    if (tcp)
+        devices.tcp = std::move(tcp);
+    return devices;
+}

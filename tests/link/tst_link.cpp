@@ -3,7 +3,7 @@
 // real peers, a TCP printer on 127.0.0.1 and pseudo-terminals as serial port and printer device.
 
 #include "LinkReporter.h"
-#include "LinkView.h"
+#include "LinkStatusView.h"
 #include "PrinterLink.h"
 #include "PrinterPeer.h"
 #include "QtSerialDevice.h"
@@ -47,11 +47,8 @@ const QList<std::pair<QByteArray, QByteArray>> kTestQueries{
     {kGetSW3, QByteArray("_218", 5)}};
 
 // The window's side of the link: the options it offers, the status box and the message boxes.
-struct Window : LinkView, LinkReporter
+struct Window : LinkStatusView, LinkReporter
 {
-    SerialSettings serialSettings() const override { return options; }
-    QString tcpAddress() const override { return address; }
-    QString tcpPort() const override { return port; }
     void showLinkStatus(const LinkStatusStyle &style) override { statuses << style.text; }
     void report(const LinkProblem &problem) override
     {
@@ -59,9 +56,10 @@ struct Window : LinkView, LinkReporter
                      problem.text;
     }
 
-    SerialSettings options{BaudRate::Baud9600, Parity::Even, Handshake::XonXoff};
-    QString address = u"127.0.0.1"_s;
-    QString port = u"9100"_s;
+    // What the user chose, handed to the link whole.
+    LinkSettings chosen{.serial = {BaudRate::Baud9600, Parity::Even, Handshake::XonXoff},
+                        .tcpHost = u"127.0.0.1"_s,
+                        .tcpPort = TcpPort(9100)};
     QStringList statuses, shown;
 };
 
@@ -80,7 +78,8 @@ struct ScriptedRig : Window
             PrinterLink::Devices{std::unique_ptr<SerialDevice>(serial),
                                  std::unique_ptr<TcpClient>(tcp), std::unique_ptr<LptDevice>(lpt),
                                  std::move(resolver)});
-        link->selectPort(portName);
+        chosen.port = PortChoice::fromName(portName);
+        link->setSettings(chosen);
     }
     // The device of the chosen kind.
     ScriptControls *device() const
@@ -112,8 +111,8 @@ struct PeerRig : Window
         : printer(portName == u"TCP/IP")
         , ptyPath(QString::fromLocal8Bit(::ttyname(printer.slave)))
     {
-        options.handshake = handshake;
-        port = QString::number(printer.server.serverPort());
+        chosen.serial.handshake = handshake;
+        chosen.tcpPort = TcpPort(printer.server.serverPort());
         auto serial = std::make_unique<QtSerialDevice>();
         auto tcp = std::make_unique<QtTcpClient>();
         device = printer.master < 0 ? static_cast<ByteChannel *>(tcp.get()) : serial.get();
@@ -123,7 +122,8 @@ struct PeerRig : Window
         link = std::make_unique<PrinterLink>(
             *this, *this, pump,
             PrinterLink::Devices{std::move(serial), std::move(tcp), nullptr, std::move(resolver)});
-        link->selectPort(portName);
+        chosen.port = PortChoice::fromName(portName);
+        link->setSettings(chosen);
     }
     // Opens the port and waits until the printer has the connection.
     bool open()
@@ -369,13 +369,14 @@ void LinkTest::serialOpen()
     rig.serial->dsrOn = row.dsrOn;
     QCOMPARE(rig.link->OpenPort(row.open), row.result);
     if (row.reopenWith) {
-        rig.options = *row.reopenWith;
+        rig.chosen.serial = *row.reopenWith;
+        rig.link->setSettings(rig.chosen);
         QCOMPARE(rig.link->OpenPort(true), row.result);
     }
     QCOMPARE(rig.shown, row.shown);
     QCOMPARE(rig.serial->journal, row.journal);
     if (row.open)
-        QCOMPARE(rig.link->serialSettings(), rig.options);
+        QCOMPARE(rig.link->serialSettings(), rig.chosen.serial);
 }
 
 void LinkTest::transaction_data()
@@ -578,20 +579,24 @@ void LinkTest::nestedTransactionRefused()
 void LinkTest::tcpOpenAndClose()
 {
     ScriptedRig rig(u"TCP/IP"_s);
+    rig.tcp->connects = false;
     // Before any connection the status box stays empty.
     rig.link->refreshStatus();
     QCOMPARE(rig.statuses, QStringList());
     // A port text that is no port number keeps the port of the previous connection.
     QVERIFY(rig.link->OpenPort(true));
-    rig.port = u"abc"_s;
+    rig.chosen.tcpPort = tcpPortFromText(u"abc"_s);
+    rig.link->setSettings(rig.chosen);
     QVERIFY(rig.link->OpenPort(true));
-    QVERIFY(rig.link->isStatusTimerActive());
     QCOMPARE(rig.tcp->journal,
              (QStringList{u"connect 127.0.0.1:9100"_s, u"close"_s, u"connect 127.0.0.1:9100"_s}));
+    // Each open redraws the box; the status timer shows the connection once it is up, and the
+    // close shows the closed state.
+    rig.tcp->stateCode = TcpClient::Connected;
+    QTRY_COMPARE(rig.statuses,
+                 (QStringList{u"Connecting..."_s, u"Connecting..."_s, u"Connected"_s}));
     QVERIFY(rig.link->OpenPort(false));
-    QVERIFY(!rig.link->isStatusTimerActive());
-    // Each open redraws the box; the close shows the closed state.
-    QCOMPARE(rig.statuses, (QStringList{u"Connected"_s, u"Connected"_s, u"Disconnect"_s}));
+    QCOMPARE(rig.statuses.last(), u"Disconnect"_s);
 }
 
 void LinkTest::waitUntilReady_data()

@@ -4,7 +4,7 @@
 
 #include "FdLptDevice.h"
 #include "LinkReporter.h"
-#include "LinkView.h"
+#include "LinkStatusView.h"
 #include "PrinterLink.h"
 #include "QtSerialDevice.h"
 #include "SystemDeviceResolver.h"
@@ -96,12 +96,9 @@ struct Holder
     pid_t pid = -1;
 };
 
-// The window's side of the link: default serial options and the messages shown.
-struct Window : LinkView, LinkReporter
+// The window's side of the link: the messages shown.
+struct Window : LinkStatusView, LinkReporter
 {
-    SerialSettings serialSettings() const override { return {}; }
-    QString tcpAddress() const override { return {}; }
-    QString tcpPort() const override { return {}; }
     void showLinkStatus(const LinkStatusStyle &) override {}
     void report(const LinkProblem &problem) override { shown << problem.text; }
 
@@ -435,7 +432,7 @@ private Q_SLOTS:
                          PrinterLink::Devices{std::unique_ptr<SerialDevice>(serial), nullptr,
                                               std::unique_ptr<LptDevice>(lpt),
                                               std::move(resolver)});
-        link.selectPort(row.port);
+        link.setSettings({PortChoice::fromName(row.port)});
 
         bool opened = false;
         {

@@ -200,8 +200,8 @@ public:
         journal << QStringLiteral("open %1 %2%3")
                        .arg(name, settingsText(settings),
                             settings.handshake == Handshake::XonXoff ? u" XON/XOFF" : u" DTR/DSR");
-        setOpen(!refusesOpen);
-        return !refusesOpen;
+        setOpen(true);
+        return true;
     }
     bool close() override
     {
@@ -214,7 +214,6 @@ public:
     bool cts() const override { return true; }
 
     QStringList journal;
-    bool refusesOpen = false;
     bool dsrOn = true;
 };
 

@@ -174,7 +174,6 @@ Q_DECLARE_METATYPE(Transaction)
 struct SerialOpen
 {
     QString port{};
-    bool refusesOpen = false;
     bool dsrOn = true;
     bool open = true;                           // false: a close of a port never opened
     std::optional<SerialSettings> reopenWith{}; // the options selected when it is opened again
@@ -299,20 +298,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<SerialOpen>("row");
 
-        QTest::newRow("COM3 opens with the options selected now") << SerialOpen{
-            .port = u"COM3"_s, .journal = {u"open /dev/ttyFAKE3 9600,E,8,1 XON/XOFF"_s}};
-        QTest::newRow("COM3 opened again: closed first, then the options selected by then")
+        QTest::newRow("COM3 opens with the options chosen, and again: closed first, then the "
+                      "options chosen by then")
             << SerialOpen{.port = u"COM3"_s,
                           .reopenWith = SerialSettings{},
                           .journal = {u"open /dev/ttyFAKE3 9600,E,8,1 XON/XOFF"_s, u"close"_s,
                                       u"open /dev/ttyFAKE3 115200,N,8,1 DTR/DSR"_s}};
-        QTest::newRow("COM1 refused by the system: cannot OPEN")
-            << SerialOpen{.port = u"COM1"_s,
-                          .refusesOpen = true,
-                          .result = false,
-                          .shown = {u"port: The COM1 can not OPEN !!\r\rPlease check that whether "
-                                    "<printer driver> or <other application> occupy it !"_s},
-                          .journal = {u"open /dev/ttyFAKE1 9600,E,8,1 XON/XOFF"_s}};
         QTest::newRow("COM2 with DSR off: open, but busy") << SerialOpen{
             .port = u"COM2"_s,
             .dsrOn = false,
@@ -329,7 +320,6 @@ private Q_SLOTS:
         QFETCH(SerialOpen, row);
 
         ScriptedRig rig(row.port);
-        rig.serial->refusesOpen = row.refusesOpen;
         rig.serial->dsrOn = row.dsrOn;
         QCOMPARE(rig.link->OpenPort(row.open), row.result);
         if (row.reopenWith) {
@@ -357,19 +347,15 @@ private Q_SLOTS:
                        .exchanges = {{kUnlock, false, {{0ms, hex("5F 3939 00")}}, QString()},
                                      {kGetSW2, true, {{5ms, block}}, u"OK"_s}}};
         // The printer device is read only inside a query: written, closed, opened for reading,
-        // read, opened for writing again; it gives 30 bytes at most.
-        QTest::newRow("LPT1: query switches the device to reading and back") << Transaction{
-            .port = u"LPT1"_s,
-            .exchanges = {{kGetSW2, true, {{0ms, QByteArray(40, 'x')}}, QString(30, u'x')}},
-            .journal = {u"close"_s, u"open read /dev/usb/lp0"_s, u"close"_s,
-                        u"open write /dev/usb/lp0"_s}};
-        QTest::newRow("LPT1: device cannot be opened for writing again")
-            << Transaction{.port = u"LPT1"_s,
-                           .fault = Fault::LptCannotReopen,
-                           .exchanges = {{kGetSW2, true, {{0ms, block}}, u"OK"_s}},
-                           .shown = {u"port: Error no  2: No such file or directory"_s},
-                           .journal = {u"close"_s, u"open read /dev/usb/lp0"_s, u"close"_s,
-                                       u"open write /dev/usb/lp0"_s}};
+        // read (30 bytes at most), opened for writing again, which is told when it fails.
+        QTest::newRow("LPT1: device cannot be opened for writing again after a query")
+            << Transaction{
+                   .port = u"LPT1"_s,
+                   .fault = Fault::LptCannotReopen,
+                   .exchanges = {{kGetSW2, true, {{0ms, QByteArray(40, 'x')}}, QString(30, u'x')}},
+                   .shown = {u"port: Error no  2: No such file or directory"_s},
+                   .journal = {u"close"_s, u"open read /dev/usb/lp0"_s, u"close"_s,
+                               u"open write /dev/usb/lp0"_s}};
         // Over TCP nothing is sent before the connection is up, and the user sees its state.
         QTest::newRow("TCP/IP: still connecting, nothing sent") << Transaction{
             .port = u"TCP/IP"_s,

@@ -4,7 +4,7 @@
 
 #include "DeviceResolver.h"
 #include "LinkReporter.h"
-#include "LinkView.h"
+#include "LinkStatusView.h"
 #include "PrinterLink.h"
 #include "QtTcpClient.h"
 #include "SystemEventPump.h"
@@ -110,18 +110,14 @@ private:
     QSocketNotifier *m_notifier = nullptr;
 };
 
-class BenchView : public LinkView, public LinkReporter
+class BenchView : public LinkStatusView, public LinkReporter
 {
 public:
-    SerialSettings serialSettings() const override { return {}; }
-    QString tcpAddress() const override { return QStringLiteral("127.0.0.1"); }
-    QString tcpPort() const override { return port; }
     void showLinkStatus(const LinkStatusStyle &) override {}
     void report(const LinkProblem &problem) override
     {
         std::fprintf(stderr, "message: %s\n", qPrintable(problem.text));
     }
-    QString port;
 };
 
 class PtyResolver : public DeviceResolver
@@ -156,9 +152,13 @@ void run(const char *name, bool tcp, Responder &responder)
     devices.tcp = std::move(client);
     devices.resolver = std::make_unique<PtyResolver>(responder.address());
     PrinterLink link(view, view, pump, std::move(devices));
+    LinkSettings settings{PortChoice{QStringLiteral("COM1"), PortKind::Serial, 1}};
     if (tcp)
-        view.port = responder.address();
-    link.selectPort(tcp ? QStringLiteral("TCP/IP") : QStringLiteral("COM1"));
+        settings = {PortChoice{QStringLiteral("TCP/IP"), PortKind::Tcp},
+                    {},
+                    QStringLiteral("127.0.0.1"),
+                    TcpPort(responder.address().toUShort())};
+    link.setSettings(settings);
     link.OpenPort(true);
     QElapsedTimer connectClock;
     connectClock.start();

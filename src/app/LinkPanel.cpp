@@ -32,6 +32,18 @@ LinkPanel::LinkPanel(QWidget &window, Ui::MainWindow &ui, ReadableColours &colou
     setObjectName(QStringLiteral("linkPanel"));
 }
 
+const PortChoice &LinkPanel::choosePort()
+{
+    m_port = PortChoice::fromName(m_ui.Combo1->currentText());
+    return m_port;
+}
+
+LinkSettings LinkPanel::settings() const
+{
+    return {m_port, serialSettings(), m_ui.tcpIP->text(),
+            tcpPortFromText(m_ui.tcpListenPort->text())};
+}
+
 SerialSettings LinkPanel::serialSettings() const
 {
     using BaudRateOption = std::pair<const QRadioButton *, BaudRate>;
@@ -50,16 +62,6 @@ SerialSettings LinkPanel::serialSettings() const
                             HandshakeOption{m_ui.com_HS_SW, Handshake::XonXoff}},
                  settings.handshake);
     return settings;
-}
-
-QString LinkPanel::tcpAddress() const
-{
-    return m_ui.tcpIP->text();
-}
-
-QString LinkPanel::tcpPort() const
-{
-    return m_ui.tcpListenPort->text();
 }
 
 void LinkPanel::showLinkStatus(const LinkStatusStyle &style)

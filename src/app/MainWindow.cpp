@@ -168,7 +168,8 @@ void MainWindow::showHelpViewer(const QString &path)
 
 void MainWindow::Combo1_Click()
 {
-    const PortKind kind = m_link->selectPort(m_ui->Combo1->currentText());
+    const PortKind kind = m_linkPanel->choosePort().kind;
+    m_link->setSettings(m_linkPanel->settings());
     // The printer device has no options.
     m_ui->frameCOMm->setVisible(kind == PortKind::Serial);
     m_ui->frameTCPIP->setVisible(kind == PortKind::Tcp);
@@ -211,7 +212,9 @@ template<typename Work> void MainWindow::runWorkflow(Work work)
 void MainWindow::cmdCommunicate_Click()
 {
     runWorkflow([this] {
-        // The device label shows the device that is opened now.
+        // The port opens with the options and the address as they stand now, and the device
+        // label shows the device that is opened.
+        m_link->setSettings(m_linkPanel->settings());
         refreshPortDescriptions();
         m_workflow->communicationTest();
     });

@@ -37,25 +37,26 @@ private:
     PortArgument m_port;
 };
 
-// The entry of the window's port list that reaches the port. A serial device given by its path
-// is the COM entry the system gives it, if any, so that the link's messages name that entry.
-QString portListEntry(const PortArgument &port, const DeviceResolver &system)
+// The window's port list entry that reaches the port. A serial device given by its path is the
+// COM entry the system gives it, if any, so that the link's messages name that entry; else it is
+// named by its path.
+PortChoice portChoice(const PortArgument &port, const DeviceResolver &system)
 {
     switch (port.kind) {
     case PortKind::Tcp:
-        return QStringLiteral("TCP/IP");
+        return {QStringLiteral("TCP/IP"), PortKind::Tcp};
     case PortKind::PrinterDevice:
-        return QStringLiteral("LPT1");
+        return {QStringLiteral("LPT1"), PortKind::PrinterDevice};
     case PortKind::Serial:
         break;
     }
     if (port.devicePath.isEmpty())
-        return PortChoice::comEntry(port.comNumber);
+        return {PortChoice::comEntry(port.comNumber), PortKind::Serial, port.comNumber};
     for (int number = 1; number <= PortChoice::kSerialPortCount; ++number) {
         if (system.serialPortName(number) == port.devicePath)
-            return PortChoice::comEntry(number);
+            return {PortChoice::comEntry(number), PortKind::Serial, number};
     }
-    return port.devicePath;
+    return {port.devicePath, PortKind::Serial};
 }
 
 } // namespace
@@ -68,10 +69,10 @@ PrinterSession::PrinterSession(const PortArgument &port, const Options &options,
     , m_pump(std::make_unique<SystemEventPump>())
 {
     PrinterLink::Devices devices = PrinterLink::systemDevices();
-    const QString entry = portListEntry(port, *resolvers());
+    const PortChoice choice = portChoice(port, *resolvers());
     devices.resolver = std::make_unique<PathResolver>(resolvers(), port);
     m_link = std::make_unique<PrinterLink>(*this, *this, *m_pump, std::move(devices));
-    m_link->selectPort(entry);
+    m_link->setSettings({choice, options.serial, port.host, TcpPort(port.tcpPort)});
     m_channel = std::make_unique<DryRunChannel>(*m_link);
     m_commands = std::make_unique<PrinterCommands>(*m_channel, m_record, *this);
 }
@@ -164,21 +165,6 @@ void PrinterSession::tell(const QString &message)
 {
     if (!m_options.quiet)
         m_console.err(m_port.text() + QStringLiteral(": ") + message);
-}
-
-SerialSettings PrinterSession::serialSettings() const
-{
-    return m_options.serial;
-}
-
-QString PrinterSession::tcpAddress() const
-{
-    return m_port.host;
-}
-
-QString PrinterSession::tcpPort() const
-{
-    return QString::number(m_port.tcpPort);
 }
 
 void PrinterSession::showLinkStatus(const LinkStatusStyle &)

@@ -2,7 +2,7 @@
 
 #include "CommandReport.h"
 #include "LinkReporter.h"
-#include "LinkView.h"
+#include "LinkStatusView.h"
 #include "PortArgument.h"
 #include "PrinterSurvey.h"
 #include "SerialSettings.h"
@@ -28,7 +28,7 @@ using ResolverFactory = std::function<std::unique_ptr<DeviceResolver>()>;
 // the settings model the queries fill and the writes take their bytes from. The link's messages go
 // to standard error, each with the port in front. A session lives in the thread that made it, from
 // start to end, and closes its port when it ends.
-class PrinterSession : public LinkView, public LinkReporter, public CommandReport
+class PrinterSession : public LinkStatusView, public LinkReporter, public CommandReport
 {
 public:
     struct Options
@@ -64,10 +64,7 @@ public:
     // Shows a message on standard error, with the port in front.
     void tell(const QString &message);
 
-    // LinkView: the serial options and the address given; there is no status box.
-    SerialSettings serialSettings() const override;
-    QString tcpAddress() const override;
-    QString tcpPort() const override;
+    // LinkStatusView: there is no status box.
     void showLinkStatus(const LinkStatusStyle &style) override;
     // LinkReporter
     void report(const LinkProblem &problem) override;

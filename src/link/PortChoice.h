@@ -16,6 +16,8 @@ struct PortChoice
     PortKind kind = PortKind::Serial;
     int comNumber = 0;
 
+    friend bool operator==(const PortChoice &, const PortChoice &) = default;
+
     // The kind is named by the first three letters, in any case: "TCP", "LPT", else "COM". The
     // number of "COMn" is the value of the one or two digits after "COM"; 0 when there are none.
     static PortChoice fromName(const QString &name);

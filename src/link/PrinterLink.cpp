@@ -61,24 +61,26 @@ PrinterLink::Devices completed(PrinterLink::Devices devices)
 
 struct PrinterLink::Private
 {
-    Private(LinkView &view, LinkReporter &linkReporter, EventPump &eventPump, Devices linkDevices)
+    Private(LinkStatusView &statusView, LinkReporter &linkReporter, EventPump &eventPump,
+            Devices linkDevices)
         : pump(eventPump)
         , reporter(linkReporter)
         , devices(completed(std::move(linkDevices)))
-        , status(*devices.tcp, view)
-        , serial(*devices.serial, *devices.resolver, view, linkReporter, pump)
+        , status(*devices.tcp, statusView)
+        , serial(*devices.serial, *devices.resolver, chosen, linkReporter, pump)
         , lpt(*devices.lpt, *devices.resolver, linkReporter, pump)
-        , tcp(*devices.tcp, status, view, linkReporter, pump)
+        , tcp(*devices.tcp, status, chosen, linkReporter, pump)
     {}
 
     EventPump &pump;
     LinkReporter &reporter;
     Devices devices;
+    // What the user chose; the transports read it when they open.
+    LinkSettings chosen;
     TcpStatusMonitor status;
     SerialTransport serial;
     LptTransport lpt;
     TcpTransport tcp;
-    PortChoice choice;
     Transport *transport = &serial;
     bool inTransaction = false;
     // The telling answers to the questions asked while the link was in step, by question.
@@ -117,20 +119,23 @@ PrinterLink::Devices PrinterLink::systemDevices()
     return devices;
 }
 
-PrinterLink::PrinterLink(LinkView &view, LinkReporter &reporter, EventPump &pump, Devices devices)
-    : d(std::make_unique<Private>(view, reporter, pump, std::move(devices)))
+PrinterLink::PrinterLink(LinkStatusView &statusView, LinkReporter &reporter, EventPump &pump,
+                         Devices devices)
+    : d(std::make_unique<Private>(statusView, reporter, pump, std::move(devices)))
 {}
 
 PrinterLink::~PrinterLink() = default;
 
-PortKind PrinterLink::selectPort(const QString &portName)
+void PrinterLink::setSettings(const LinkSettings &settings)
 {
-    d->choice = PortChoice::fromName(portName);
-    d->answers.clear();
-    d->unanswered.clear();
-    switch (d->choice.kind) {
+    // Another port carries no answer of the one before.
+    if (settings.port != d->chosen.port) {
+        d->answers.clear();
+        d->unanswered.clear();
+    }
+    d->chosen = settings;
+    switch (settings.port.kind) {
     case PortKind::Serial:
-        d->serial.setPortNumber(d->choice.comNumber);
         d->transport = &d->serial;
         break;
     case PortKind::PrinterDevice:
@@ -140,12 +145,11 @@ PortKind PrinterLink::selectPort(const QString &portName)
         d->transport = &d->tcp;
         break;
     }
-    return d->choice.kind;
 }
 
 QString PrinterLink::PortName() const
 {
-    return d->choice.name;
+    return d->chosen.port.name;
 }
 
 QStringList PrinterLink::describePorts(const QStringList &portNames) const
@@ -158,16 +162,11 @@ void PrinterLink::refreshStatus()
     d->status.refresh();
 }
 
-bool PrinterLink::isStatusTimerActive() const
-{
-    return d->status.isActive();
-}
-
 bool PrinterLink::OpenPort(bool open)
 {
     d->gaveUp = false;
     // A new connection carries no answer of the one before.
-    if (open && d->choice.kind == PortKind::Tcp) {
+    if (open && d->chosen.port.kind == PortKind::Tcp) {
         d->transport->reader().setInStep();
         d->unanswered.clear();
     }
@@ -181,7 +180,7 @@ bool PrinterLink::waitUntilReady(std::chrono::milliseconds timeout)
 
 PortKind PrinterLink::portKind() const
 {
-    return d->choice.kind;
+    return d->chosen.port.kind;
 }
 
 SerialSettings PrinterLink::serialSettings() const

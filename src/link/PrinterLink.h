@@ -3,8 +3,8 @@
 #include "CommandChannel.h"
 #include "DeviceResolver.h"
 #include "LinkControl.h"
+#include "LinkSettings.h"
 #include "LptDevice.h"
-#include "PortChoice.h"
 #include "SerialDevice.h"
 #include "TcpClient.h"
 #include "Transport.h"
@@ -17,7 +17,7 @@
 
 class EventPump;
 class LinkReporter;
-class LinkView;
+class LinkStatusView;
 
 // The printer link: the chosen port and the transport of its kind, the TCP status box, opening
 // and closing the port, and the command transaction, one at a time.
@@ -36,12 +36,14 @@ public:
     // The real devices of this platform.
     static Devices systemDevices();
 
-    PrinterLink(LinkView &view, LinkReporter &reporter, EventPump &pump, Devices devices);
+    PrinterLink(LinkStatusView &statusView, LinkReporter &reporter, EventPump &pump,
+                Devices devices);
     ~PrinterLink() override;
 
-    // A port was picked from the list ("COM3", "LPT1", "TCP/IP"): its transport serves from now
-    // on. Nothing is opened or closed.
-    PortKind selectPort(const QString &portName);
+    // The port and options the user chose: the transport of the port's kind serves from now on,
+    // and the next open takes the options. Nothing is opened or closed.
+    void setSettings(const LinkSettings &settings);
+    // The entry of the chosen port: "COM3", "LPT1", "TCP/IP".
     QString PortName() const;
     // What each of the port list's entries stands for, for the user: the device it opens and
     // what the system knows of it, "no device" where there is none, nothing for "TCP/IP".
@@ -50,7 +52,6 @@ public:
 
     // Redraws the TCP status box when the connection state has changed since it was last shown.
     void refreshStatus();
-    bool isStatusTimerActive() const;
 
     bool OpenPort(bool open) override;
     // Waits at most `timeout` until the opened port can carry a command: over TCP, until the

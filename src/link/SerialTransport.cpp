@@ -3,26 +3,21 @@
 #include "DeviceResolver.h"
 #include "LinkMessages.h"
 #include "LinkReporter.h"
-#include "LinkView.h"
 #include "OpenFailure.h"
 #include "PortChoice.h"
 #include "ReplyReader.h"
 #include "SerialDevice.h"
 
 SerialTransport::SerialTransport(SerialDevice &port, const DeviceResolver &resolver,
-                                 const LinkView &view, LinkReporter &reporter, EventPump &pump)
+                                 const LinkSettings &chosen, LinkReporter &reporter,
+                                 EventPump &pump)
     : m_port(port)
     , m_resolver(resolver)
-    , m_view(view)
+    , m_chosen(chosen)
     , m_reporter(reporter)
     , m_pump(pump)
     , m_reader(port, pump)
 {}
-
-void SerialTransport::setPortNumber(int number)
-{
-    m_number = number;
-}
 
 SerialSettings SerialTransport::settings() const
 {
@@ -31,15 +26,16 @@ SerialSettings SerialTransport::settings() const
 
 bool SerialTransport::setOpen(bool open)
 {
-    // An open, too, starts from a closed port, so that it takes the options now selected.
+    // An open, too, starts from a closed port, so that it takes the options now chosen.
+    const int number = m_chosen.port.comNumber;
     if (m_port.isOpen())
         m_port.close();
     OpenFailure failure;
     if (m_port.isOpen() != open) {
-        m_settings = m_view.serialSettings();
+        m_settings = m_chosen.serial;
         if (!open) {
             m_port.close();
-        } else if (const QString device = m_resolver.serialPortName(m_number); device.isEmpty()) {
+        } else if (const QString device = m_resolver.serialPortName(number); device.isEmpty()) {
             failure.errorClass = OpenFailure::Class::CallerBug;
             failure.cause = OpenFailure::Cause::NoDevice;
         } else if (!m_port.open(device, m_settings)) {
@@ -47,15 +43,15 @@ bool SerialTransport::setOpen(bool open)
         }
     }
     if (m_port.isOpen() != open) {
-        const QString reason = LinkMessages::openFailureReason(PortChoice::comEntry(m_number),
+        const QString reason = LinkMessages::openFailureReason(PortChoice::comEntry(number),
                                                                failure, QStringLiteral("dialout"));
         m_reporter.report(
             {LinkProblem::Source::Port,
-             LinkMessages::withReason(LinkMessages::comCannot(m_number, open), reason)});
+             LinkMessages::withReason(LinkMessages::comCannot(number, open), reason)});
         return false;
     }
     if (open && (!m_port.dsr() || !m_port.cts())) {
-        m_reporter.report({LinkProblem::Source::Port, LinkMessages::comBusy(m_number)});
+        m_reporter.report({LinkProblem::Source::Port, LinkMessages::comBusy(number)});
         return false;
     }
     return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LinkSettings.h"
 #include "ReplyReader.h"
 #include "SerialSettings.h"
 #include "Transport.h"
@@ -7,19 +8,17 @@
 class DeviceResolver;
 class EventPump;
 class LinkReporter;
-class LinkView;
 class SerialDevice;
 
-// A printer on a serial port "COMn". Every open takes the serial options selected at that moment
-// and checks the modem lines; replies are read whole, after stale bytes have been dropped.
+// A printer on a serial port "COMn". Every open takes the port number and the serial options
+// chosen at that moment and checks the modem lines; replies are read whole, after stale bytes
+// have been dropped.
 class SerialTransport : public Transport
 {
 public:
-    SerialTransport(SerialDevice &port, const DeviceResolver &resolver, const LinkView &view,
+    SerialTransport(SerialDevice &port, const DeviceResolver &resolver, const LinkSettings &chosen,
                     LinkReporter &reporter, EventPump &pump);
 
-    // The n of "COMn", used by the next open or close.
-    void setPortNumber(int number);
     // The settings of the last open.
     SerialSettings settings() const;
 
@@ -31,10 +30,9 @@ public:
 private:
     SerialDevice &m_port;
     const DeviceResolver &m_resolver;
-    const LinkView &m_view;
+    const LinkSettings &m_chosen;
     LinkReporter &m_reporter;
     EventPump &m_pump;
-    int m_number = 0;
     SerialSettings m_settings;
     ReplyReader m_reader;
 };

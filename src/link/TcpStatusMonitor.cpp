@@ -1,7 +1,7 @@
 #include "TcpStatusMonitor.h"
 
 #include "LinkStatus.h"
-#include "LinkView.h"
+#include "LinkStatusView.h"
 #include "TcpClient.h"
 
 #include <chrono>
@@ -14,7 +14,7 @@ constexpr int kNoState = -1;
 
 } // namespace
 
-TcpStatusMonitor::TcpStatusMonitor(const TcpClient &tcp, LinkView &view, QObject *parent)
+TcpStatusMonitor::TcpStatusMonitor(const TcpClient &tcp, LinkStatusView &view, QObject *parent)
     : QObject(parent)
     , m_tcp(tcp)
     , m_view(view)
@@ -45,9 +45,4 @@ void TcpStatusMonitor::start()
 void TcpStatusMonitor::stop()
 {
     m_timer.stop();
-}
-
-bool TcpStatusMonitor::isActive() const
-{
-    return m_timer.isActive();
 }

@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QTimer>
 
-class LinkView;
+class LinkStatusView;
 class TcpClient;
 
 // Shows the state of the TCP connection in the window's status box. The box is redrawn only
@@ -14,7 +14,7 @@ class TcpStatusMonitor : public QObject
     Q_OBJECT
 
 public:
-    TcpStatusMonitor(const TcpClient &tcp, LinkView &view, QObject *parent = nullptr);
+    TcpStatusMonitor(const TcpClient &tcp, LinkStatusView &view, QObject *parent = nullptr);
 
     // Redraws the status box when the state has changed since it was last shown.
     void refresh();
@@ -24,11 +24,10 @@ public:
     // The once-a-second refresh, from a connection request to the close.
     void start();
     void stop();
-    bool isActive() const;
 
 private:
     const TcpClient &m_tcp;
-    LinkView &m_view;
+    LinkStatusView &m_view;
     QTimer m_timer;
     // The state code shown last; at start the client is closed and the box is empty.
     int m_shownState = 0;

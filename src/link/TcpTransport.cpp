@@ -3,7 +3,6 @@
 #include "EventPump.h"
 #include "LinkMessages.h"
 #include "LinkReporter.h"
-#include "LinkView.h"
 #include "ReplyReader.h"
 #include "TcpClient.h"
 #include "TcpStatusMonitor.h"
@@ -20,11 +19,11 @@ constexpr std::chrono::milliseconds kConnectPoll{1};
 
 } // namespace
 
-TcpTransport::TcpTransport(TcpClient &client, TcpStatusMonitor &status, const LinkView &view,
+TcpTransport::TcpTransport(TcpClient &client, TcpStatusMonitor &status, const LinkSettings &chosen,
                            LinkReporter &reporter, EventPump &pump)
     : m_client(client)
     , m_status(status)
-    , m_view(view)
+    , m_chosen(chosen)
     , m_reporter(reporter)
     , m_pump(pump)
     , m_reader(client, pump)
@@ -46,11 +45,9 @@ void TcpTransport::connectToPrinter()
 {
     if (m_client.holdsSocket())
         m_client.close();
-    bool numeric = false;
-    const int port = m_view.tcpPort().trimmed().toInt(&numeric);
-    if (numeric && port >= 0 && port <= 0xFFFF)
-        m_remotePort = static_cast<quint16>(port);
-    m_client.connectToHost(m_view.tcpAddress(), m_remotePort);
+    if (m_chosen.tcpPort)
+        m_remotePort = static_cast<quint16>(*m_chosen.tcpPort);
+    m_client.connectToHost(m_chosen.tcpHost, m_remotePort);
     m_pump.processEvents();
     m_status.redraw();
     m_pump.sleep(kSendPause);

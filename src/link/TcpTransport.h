@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LinkSettings.h"
 #include "ReplyReader.h"
 #include "Transport.h"
 
@@ -7,7 +8,6 @@
 
 class EventPump;
 class LinkReporter;
-class LinkView;
 class TcpClient;
 class TcpStatusMonitor;
 
@@ -16,7 +16,7 @@ class TcpStatusMonitor;
 class TcpTransport : public Transport
 {
 public:
-    TcpTransport(TcpClient &client, TcpStatusMonitor &status, const LinkView &view,
+    TcpTransport(TcpClient &client, TcpStatusMonitor &status, const LinkSettings &chosen,
                  LinkReporter &reporter, EventPump &pump);
 
     bool setOpen(bool open) override;
@@ -32,10 +32,10 @@ private:
 
     TcpClient &m_client;
     TcpStatusMonitor &m_status;
-    const LinkView &m_view;
+    const LinkSettings &m_chosen;
     LinkReporter &m_reporter;
     EventPump &m_pump;
-    // A port text that is no port number leaves the remote port as it was.
+    // The port of the last connection, kept when no port number is given.
     quint16 m_remotePort = 0;
     ReplyReader m_reader;
 };

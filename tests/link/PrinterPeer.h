@@ -4,23 +4,15 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
-#include <QTimer>
 
 #include <fcntl.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
 
-// One step of a scripted answer: after `delayMs`, send `bytes`; a step without bytes hangs up.
-struct AnswerStep
-{
-    QByteArray bytes;
-    int delayMs = 0;
-};
-
 // A printer stand-in on this thread, on 127.0.0.1 or on the master side of a pseudo-terminal. It
-// keeps every byte it receives and, whenever they end with a command of its script, plays that
-// command's answer. Its server queues at most one connection that it has not taken yet.
+// keeps every byte it receives and, whenever they end with a command of its script, sends that
+// command's answer.
 struct PrinterPeer : QObject
 {
     explicit PrinterPeer(bool tcp)
@@ -30,7 +22,6 @@ struct PrinterPeer : QObject
                 socket = server.nextPendingConnection(); // the last one is the one in use
                 connect(socket, &QTcpSocket::readyRead, this, [this] { take(socket->readAll()); });
             });
-            server.setListenBacklogSize(0);
             server.listen(QHostAddress::LocalHost, 0);
             return;
         }
@@ -51,31 +42,19 @@ struct PrinterPeer : QObject
         writable->setEnabled(false);
         connect(writable, &QSocketNotifier::activated, this, &PrinterPeer::writePending);
     }
-    ~PrinterPeer() override { hangUp(); }
-
-    void hangUp()
+    ~PrinterPeer() override
     {
-        if (socket)
-            socket->abort();
-        delete std::exchange(readable, nullptr);
-        delete std::exchange(writable, nullptr);
-        for (int *fd : {&master, &slave}) // closing -1 does no harm
-            ::close(std::exchange(*fd, -1));
+        delete readable;
+        delete writable;
+        ::close(master); // closing -1 does no harm
+        ::close(slave);
     }
     void take(const QByteArray &bytes)
     {
         received += bytes;
-        for (const auto &[command, steps] : std::as_const(script)) {
-            if (!received.endsWith(command))
-                continue;
-            int at = 0;
-            for (const AnswerStep &step : steps)
-                QTimer::singleShot(at += step.delayMs, this, [this, step] {
-                    if (step.bytes.isEmpty())
-                        hangUp();
-                    else
-                        send(step.bytes);
-                });
+        for (const auto &[command, answer] : std::as_const(script)) {
+            if (received.endsWith(command))
+                send(answer);
         }
     }
 
@@ -110,6 +89,6 @@ struct PrinterPeer : QObject
     QSocketNotifier *readable = nullptr;
     QSocketNotifier *writable = nullptr;
     QByteArray pending;
-    QList<std::pair<QByteArray, QList<AnswerStep>>> script;
+    QList<std::pair<QByteArray, QByteArray>> script;
     QByteArray received;
 };

@@ -59,8 +59,6 @@ class ScriptControls
 public:
     virtual ~ScriptControls() = default;
 
-    // Arrivals, their times counted from the moment the next command reaches the printer.
-    void answer(QList<Arrival> arrivals) { m_answer = std::move(arrivals); }
     // The printer's answers by command, played whenever what reached it ends with that command.
     // It answers in the order it was asked: the times count from when it has given the answers it
     // owes for earlier commands.
@@ -73,11 +71,6 @@ public:
     bool writeFails = false;
     // The printer holds what it is sent up until this moment (as with XOFF), then takes it.
     std::optional<milliseconds> holdsOutputUntil;
-    // Bytes that arrived while the device was not receiving, and were dropped.
-    qint64 droppedWhileIdle = 0;
-
-protected:
-    QList<Arrival> m_answer;
 };
 
 // The byte stream of a device: what is written is kept, what arrives follows the script.
@@ -158,8 +151,6 @@ private:
             return;
         auto &self = const_cast<Scripted &>(*this);
         self.written += std::exchange(m_held, {});
-        for (const Arrival &arrival : std::exchange(self.m_answer, {}))
-            schedule({m_clock.now + arrival.at, arrival.bytes});
         for (const auto &[command, arrivals] : answersTo) {
             if (!written.endsWith(command))
                 continue;
@@ -185,8 +176,6 @@ private:
                 m_open = false;
             else if (m_open && m_receiving)
                 m_buffer += arrival.bytes;
-            else if (m_open)
-                const_cast<Scripted &>(*this).droppedWhileIdle += arrival.bytes.size();
         }
     }
 
@@ -211,8 +200,8 @@ public:
         journal << QStringLiteral("open %1 %2%3")
                        .arg(name, settingsText(settings),
                             settings.handshake == Handshake::XonXoff ? u" XON/XOFF" : u" DTR/DSR");
-        setOpen(!refusesOpen);
-        return !refusesOpen;
+        setOpen(true);
+        return true;
     }
     bool close() override
     {
@@ -225,7 +214,6 @@ public:
     bool cts() const override { return true; }
 
     QStringList journal;
-    bool refusesOpen = false;
     bool dsrOn = true;
 };
 
@@ -307,16 +295,4 @@ public:
 
     QStringList journal;
     bool refusesWrite = false;
-};
-
-// A byte stream that is open and receiving from the start, for the reply reader on its own.
-class ScriptedChannel : public Scripted<ByteChannel>
-{
-public:
-    explicit ScriptedChannel(VirtualClock &clock)
-        : Scripted(clock)
-    {
-        setOpen(true);
-        setReceiving(true);
-    }
 };

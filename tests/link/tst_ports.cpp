@@ -4,7 +4,7 @@
 
 #include "FdLptDevice.h"
 #include "LinkReporter.h"
-#include "LinkView.h"
+#include "LinkStatusView.h"
 #include "PrinterLink.h"
 #include "QtSerialDevice.h"
 #include "SystemDeviceResolver.h"
@@ -96,12 +96,9 @@ struct Holder
     pid_t pid = -1;
 };
 
-// The window's side of the link: default serial options and the messages shown.
-struct Window : LinkView, LinkReporter
+// The window's side of the link: the messages shown.
+struct Window : LinkStatusView, LinkReporter
 {
-    SerialSettings serialSettings() const override { return {}; }
-    QString tcpAddress() const override { return {}; }
-    QString tcpPort() const override { return {}; }
     void showLinkStatus(const LinkStatusStyle &) override {}
     void report(const LinkProblem &problem) override { shown << problem.text; }
 
@@ -196,17 +193,11 @@ private Q_SLOTS:
     {
         QTest::addColumn<OrderRow>("row");
         const QString none = u"no device"_s;
-        QTest::newRow("on-board, then USB adapters, then USB modems, each by number")
-            << OrderRow{.reported = {port(u"ttyACM0"_s), port(u"ttyUSB1"_s), port(u"ttyS1"_s),
-                                     port(u"ttyUSB0"_s), port(u"ttyS0"_s)},
-                        .described = {u"/dev/ttyS0"_s, u"/dev/ttyS1"_s, u"/dev/ttyUSB0"_s,
-                                      u"/dev/ttyUSB1"_s, u"/dev/ttyACM0"_s, none}};
-        QTest::newRow("ttyS10 after ttyS2: by number, not by text")
-            << OrderRow{.reported = {port(u"ttyS10"_s), port(u"ttyS2"_s)},
-                        .described = {u"/dev/ttyS2"_s, u"/dev/ttyS10"_s, none, none, none, none}};
-        QTest::newRow("other kinds after the USB modems") << OrderRow{
-            .reported = {port(u"ttyAMA0"_s), port(u"ttyACM0"_s)},
-            .described = {u"/dev/ttyACM0"_s, u"/dev/ttyAMA0"_s, none, none, none, none}};
+        QTest::newRow("on-board, USB adapters, USB modems, other kinds, each by number, not text")
+            << OrderRow{.reported = {port(u"ttyAMA0"_s), port(u"ttyACM0"_s), port(u"ttyUSB1"_s),
+                                     port(u"ttyS10"_s), port(u"ttyUSB0"_s), port(u"ttyS2"_s)},
+                        .described = {u"/dev/ttyS2"_s, u"/dev/ttyS10"_s, u"/dev/ttyUSB0"_s,
+                                      u"/dev/ttyUSB1"_s, u"/dev/ttyACM0"_s, u"/dev/ttyAMA0"_s}};
         QTest::newRow("USB adapters say maker, product and serial number as reported") << OrderRow{
             .reported = {port(u"ttyUSB0"_s, u"FTDI"_s, u"FT232R USB UART"_s, u"A10K3XYZ"_s),
                          port(u"ttyACM0"_s, {}, u"Receipt Printer"_s),
@@ -237,27 +228,20 @@ private Q_SLOTS:
         const auto live = [](const char *name, const char *content) {
             return std::pair{QString::fromLatin1(name), QString::fromLatin1(content)};
         };
-        QTest::newRow("a running emulator: the next COM port")
-            << AnnouncementRow{.files = {live("<pid>-1.pty", "<pty>\n")}, .listed = {u"<pty>"_s}};
-        QTest::newRow("two ports of one emulator: by their numbers") << AnnouncementRow{
-            .files = {live("<pid>-2.pty", "<pty2>\n"), live("<pid>-1.pty", "<pty>\n")},
-            .listed = {u"<pty>"_s, u"<pty2>"_s}};
-        QTest::newRow("emulator ended without clearing up: passed over") << AnnouncementRow{
-            .files = {live("<ended>-1.pty", "<pty>\n"), live("<pid>-1.pty", "<pty2>\n")},
-            .listed = {u"<pty2>"_s}};
-        QTest::newRow("pseudo-terminal gone: passed over")
-            << AnnouncementRow{.files = {live("<pid>-1.pty", "/dev/pts/999999\n")}};
-        QTest::newRow(
-            "paths that are no pseudo-terminal (a file, /dev/null, /dev/tty): passed over")
-            << AnnouncementRow{.files = {live("<pid>-1.pty", "<folder>/<pid>-1.pty\n"),
-                                         live("<pid>-2.pty", "/dev/null\n"),
-                                         live("<pid>-3.pty", "/dev/tty\n")}};
-        QTest::newRow("announcement not yet complete, other names: passed over") << AnnouncementRow{
-            .files = {live("<pid>-1.pty", "<pty>"), live("printer.pty", "<pty2>\n"),
-                      live("<pid>-2.txt", "<pty2>\n")}};
-        QTest::newRow("one path announced twice: listed once") << AnnouncementRow{
-            .files = {live("<pid>-1.pty", "<pty>\n"), live("<pid>-2.pty", "<pty>\n")},
-            .listed = {u"<pty>"_s}};
+        QTest::newRow("running emulators: the next COM ports by their numbers, each path once")
+            << AnnouncementRow{.files = {live("<pid>-2.pty", "<pty2>\n"),
+                                         live("<pid>-1.pty", "<pty>\n"),
+                                         live("<pid>-3.pty", "<pty>\n")},
+                               .listed = {u"<pty>"_s, u"<pty2>"_s}};
+        QTest::newRow("passed over: emulator ended, path gone or no pseudo-terminal (a file, "
+                      "/dev/null, /dev/tty), announcement not complete, other names")
+            << AnnouncementRow{
+                   .files = {live("<ended>-1.pty", "<pty>\n"),
+                             live("<pid>-1.pty", "/dev/pts/999999\n"),
+                             live("<pid>-2.pty", "<folder>/<pid>-1.pty\n"),
+                             live("<pid>-3.pty", "/dev/null\n"), live("<pid>-4.pty", "/dev/tty\n"),
+                             live("<pid>-5.pty", "<pty>"), live("printer.pty", "<pty2>\n"),
+                             live("<pid>-2.txt", "<pty2>\n")}};
         // Anyone could plant announcements there: the folder is not used, and the user is told.
         const auto untrusted = [&](const char *name, Folder folder, const char *why) {
             QTest::newRow(name) << AnnouncementRow{.files = {live("<pid>-1.pty", "<pty>\n")},
@@ -435,7 +419,7 @@ private Q_SLOTS:
                          PrinterLink::Devices{std::unique_ptr<SerialDevice>(serial), nullptr,
                                               std::unique_ptr<LptDevice>(lpt),
                                               std::move(resolver)});
-        link.selectPort(row.port);
+        link.setSettings({PortChoice::fromName(row.port)});
 
         bool opened = false;
         {

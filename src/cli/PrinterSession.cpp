@@ -92,9 +92,12 @@ bool PrinterSession::open()
 TestStop PrinterSession::communicationTest()
 {
     // A path that is no device of its kind gets one line, not the window's messages.
-    m_deviceProblem = m_port.deviceProblem();
-    if (!m_deviceProblem.isEmpty())
+    m_problem = m_port.deviceProblem();
+    if (!m_problem.isEmpty())
         return TestStop::PortOpen;
+    // What the link reports while the printer is identified goes into the line that says why the
+    // test stopped, instead of the window's long texts.
+    m_surveying = true;
     TestStop stop = TestStop::PortOpen;
     if (open()) {
         PrinterSurvey test(*m_commands, m_record);
@@ -102,19 +105,25 @@ TestStop PrinterSession::communicationTest()
         if (stop == TestStop::None)
             test.readModelSwitches();
     }
-    if (stop != TestStop::None)
-        tell(PrinterSurvey::message(stop));
+    m_surveying = false;
     return stop;
 }
 
 QString PrinterSession::stopReason(TestStop stop) const
 {
+    if (stop != TestStop::PortOpen && !m_problem.isEmpty())
+        return m_problem + QStringLiteral("; ") + stopCause(stop);
+    return stopCause(stop);
+}
+
+QString PrinterSession::stopCause(TestStop stop) const
+{
     switch (stop) {
     case TestStop::None:
         break;
     case TestStop::PortOpen:
-        if (!m_deviceProblem.isEmpty())
-            return m_deviceProblem;
+        if (!m_problem.isEmpty())
+            return m_problem;
         return m_port.kind == PortKind::Tcp ? QStringLiteral("no connection")
                                             : QStringLiteral("the port could not be opened");
     case TestStop::MakerInfo:
@@ -174,7 +183,11 @@ void PrinterSession::showLinkStatus(const LinkStatusStyle &)
 
 void PrinterSession::report(const LinkProblem &problem)
 {
-    tell(problem.text);
+    const QString reason = problem.reason.isEmpty() ? problem.text : problem.reason;
+    if (!m_surveying)
+        tell(reason);
+    else if (m_problem.isEmpty())
+        m_problem = reason;
 }
 
 void PrinterSession::AppendLog(const QString &)

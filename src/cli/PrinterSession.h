@@ -48,8 +48,8 @@ public:
     // False when it cannot carry a command; what went wrong has been shown.
     bool open();
     // Opens the port and runs the communication test as the window does: the printer is
-    // identified, its language read, and the switch bytes of its model read. Where it stops, the
-    // window's message is shown.
+    // identified, its language read, and the switch bytes of its model read. Nothing is shown:
+    // where it stops, `stopReason` says why in one line.
     TestStop communicationTest();
     // Why a communication test stopped at `stop`, in a few words for a result line.
     QString stopReason(TestStop stop) const;
@@ -76,6 +76,8 @@ public:
     void infoFilled(InfoGroup group, int index) override;
 
 private:
+    QString stopCause(TestStop stop) const;
+
     PortArgument m_port;
     Options m_options;
     Console &m_console;
@@ -85,5 +87,7 @@ private:
     std::unique_ptr<DryRunChannel> m_channel;
     std::unique_ptr<PrinterCommands> m_commands;
     bool m_opened = false;
-    QString m_deviceProblem;
+    bool m_surveying = false;
+    // Why the printer could not be reached or identified, in one line: the path's or the link's.
+    QString m_problem;
 };

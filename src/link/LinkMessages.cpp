@@ -5,6 +5,8 @@
 #include "SystemSerialPort.h"
 #include "TcpClient.h"
 
+#include <QRegularExpression>
+
 namespace LinkMessages {
 
 namespace {
@@ -100,6 +102,28 @@ QString openFailureReason(const QString &portName, const OpenFailure &failure,
 QString withReason(const QString &message, const QString &reason)
 {
     return reason.isEmpty() ? message : message + kCr + kCr + reason;
+}
+
+QString oneLine(const QString &message)
+{
+    static const QRegularExpression lineBreaks(QStringLiteral("[\r\n]+"));
+    return message.split(lineBreaks, Qt::SkipEmptyParts).join(QStringLiteral("; "));
+}
+
+QString comBusyReason()
+{
+    return QStringLiteral("DSR or CTS is off: check that the printer is on and its cable in");
+}
+
+QString lanNotReadyReason(int stateCode)
+{
+    return QStringLiteral("not connected (state %1)").arg(stateCode);
+}
+
+QString notInStepReason()
+{
+    return QStringLiteral("the printer's answers lag behind the questions; nothing more is sent "
+                          "until the port is opened again");
 }
 
 QString noDevice()

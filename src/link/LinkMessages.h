@@ -34,6 +34,12 @@ QString openFailureReason(const QString &portName, const OpenFailure &failure,
                           const QString &usualGroup);
 // `message` with `reason` on lines of its own below it; the message alone without a reason.
 QString withReason(const QString &message, const QString &reason);
+// A message's text on one line: its line breaks become "; ".
+QString oneLine(const QString &message);
+// The short reasons of the problems that have no system text of their own.
+QString comBusyReason();
+QString lanNotReadyReason(int stateCode);
+QString notInStepReason();
 
 // What stands behind an entry of the port list, as its tooltip and the device label show it.
 // An entry without a device.

@@ -10,6 +10,9 @@ struct LinkProblem
 
     Source source = Source::Port;
     QString text;
+    // The same in one short line, the system's own words first where there are any
+    // ("Connection refused"): for a front end that prints one line per printer.
+    QString reason;
 };
 
 // Where the link reports what went wrong. The window shows a message box; the command line prints.

@@ -45,7 +45,8 @@ void LptTransport::OpenLpt(bool open, LptDevice::Access access)
     if (!done)
         m_reporter.report(
             {LinkProblem::Source::Port,
-             LinkMessages::withReason(LinkMessages::lptError(m_device.lastError()), reason)});
+             LinkMessages::withReason(LinkMessages::lptError(m_device.lastError()), reason),
+             LinkMessages::oneLine(reason.isEmpty() ? m_device.lastError().text : reason)});
 }
 
 bool LptTransport::exchange(const QByteArray &command, bool replyWanted, WhenHeld whenHeld,

@@ -267,6 +267,7 @@ bool PrinterLink::bringInStep()
             d->unanswered.append({*probe, now});
     }
     d->gaveUp = true;
-    d->reporter.report({LinkProblem::Source::Port, LinkMessages::notInStep(kInStepBound)});
+    d->reporter.report({LinkProblem::Source::Port, LinkMessages::notInStep(kInStepBound),
+                        LinkMessages::notInStepReason()});
     return false;
 }

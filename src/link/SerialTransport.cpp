@@ -45,13 +45,14 @@ bool SerialTransport::setOpen(bool open)
     if (m_port.isOpen() != open) {
         const QString reason = LinkMessages::openFailureReason(PortChoice::comEntry(number),
                                                                failure, QStringLiteral("dialout"));
-        m_reporter.report(
-            {LinkProblem::Source::Port,
-             LinkMessages::withReason(LinkMessages::comCannot(number, open), reason)});
+        const QString message = LinkMessages::comCannot(number, open);
+        m_reporter.report({LinkProblem::Source::Port, LinkMessages::withReason(message, reason),
+                           LinkMessages::oneLine(reason.isEmpty() ? message : reason)});
         return false;
     }
     if (open && (!m_port.dsr() || !m_port.cts())) {
-        m_reporter.report({LinkProblem::Source::Port, LinkMessages::comBusy(number)});
+        m_reporter.report({LinkProblem::Source::Port, LinkMessages::comBusy(number),
+                           LinkMessages::comBusyReason()});
         return false;
     }
     return true;

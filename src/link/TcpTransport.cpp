@@ -72,9 +72,11 @@ bool TcpTransport::waitUntilReady(std::chrono::milliseconds timeout)
     }
     m_status.refresh();
     if (const std::optional<TcpError> error = m_client.takeError())
-        m_reporter.report({LinkProblem::Source::Socket, LinkMessages::tcpError(*error)});
+        m_reporter.report(
+            {LinkProblem::Source::Socket, LinkMessages::tcpError(*error), error->description});
     else
-        m_reporter.report({LinkProblem::Source::Port, LinkMessages::lanNotReady(m_client.state())});
+        m_reporter.report({LinkProblem::Source::Port, LinkMessages::lanNotReady(m_client.state()),
+                           LinkMessages::lanNotReadyReason(m_client.state())});
     return false;
 }
 
@@ -87,7 +89,8 @@ bool TcpTransport::exchange(const QByteArray &command, bool replyWanted, WhenHel
     m_pump.processEvents();
     if (const int state = m_client.state(); state != TcpClient::Connected) {
         m_status.refresh();
-        m_reporter.report({LinkProblem::Source::Port, LinkMessages::lanNotReady(state)});
+        m_reporter.report({LinkProblem::Source::Port, LinkMessages::lanNotReady(state),
+                           LinkMessages::lanNotReadyReason(state)});
         return false;
     }
     const Receiving receiving(m_client);
@@ -98,6 +101,7 @@ bool TcpTransport::exchange(const QByteArray &command, bool replyWanted, WhenHel
     if (sent && replyWanted)
         received = m_reader.collect();
     if (const std::optional<TcpError> error = m_client.takeError())
-        m_reporter.report({LinkProblem::Source::Socket, LinkMessages::tcpError(*error)});
+        m_reporter.report(
+            {LinkProblem::Source::Socket, LinkMessages::tcpError(*error), error->description});
     return sent;
 }

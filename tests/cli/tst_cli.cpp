@@ -261,8 +261,7 @@ void TestCli::info_data()
                             {u"switches"_s, QJsonObject()}},
                    .error = u"maker \"ACME\" is not NORVANTA"_s,
                    .exit = 1,
-                   .err = u"Please connected NORVANTA POS printer before test.\n"
-                          "maker \"ACME\" is not NORVANTA"_s};
+                   .err = u"maker \"ACME\" is not NORVANTA"_s};
     // LPT1 leads to the printer's pseudo-terminal.
     QTest::newRow("KV-4100 over LPT1: SW2 and SW3 with every meaning; texts with quote, backslash, "
                   "ESC, BEL and non-ASCII carried whole")
@@ -416,7 +415,7 @@ SW1: 105
         << CommandRow{.printer = withMaker(kKv, u"ACME"_s),
                       .command = u"set SW2=1"_s,
                       .exit = 1,
-                      .err = u"Please connected NORVANTA POS printer before test."_s,
+                      .err = u"maker \"ACME\" is not NORVANTA; nothing was written"_s,
                       .wire = hex("1D4942")};
 }
 
@@ -683,6 +682,9 @@ void TestCli::refusals_data()
         QTest::addRow("not a serial device: %s", path)
             << u"info --port "_s + QLatin1String(path) << 1
             << QLatin1String(path) + u": not a serial device\n"_s << QByteArray();
+    // CLOSED: a loopback TCP port nothing listens on.
+    QTest::newRow("nothing listens on the TCP port: the system's reason, one line")
+        << u"info --port CLOSED"_s << 1 << u"CLOSED: Connection refused\n"_s << QByteArray();
 }
 
 void TestCli::refusals()
@@ -698,8 +700,13 @@ void TestCli::refusals()
     file.close();
     const QString fifo = dir.filePath(u"fifo"_s);
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QTcpServer listener;
+    QVERIFY(listener.listen(QHostAddress::LocalHost));
+    const QString closed = u"tcp:127.0.0.1:%1"_s.arg(listener.serverPort());
+    listener.close();
     const auto named = [&](QString text) {
-        return text.replace(u"FILE"_s, file.fileName())
+        return text.replace(u"CLOSED"_s, closed)
+            .replace(u"FILE"_s, file.fileName())
             .replace(u"FIFO"_s, fifo)
             .replace(u"DIR"_s, dir.path());
     };

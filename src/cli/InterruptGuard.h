@@ -4,7 +4,8 @@
 // being written are finished, each with its lock, and no other printer is started. While a guard
 // lives, SIGINT and SIGTERM set a flag instead of ending the program, and SIGPIPE is ignored (an
 // output that has gone away costs the lines, not the printers); the previous handling comes back
-// when the guard ends.
+// when the guard ends. On Windows Ctrl-C and Ctrl-Break set the flag, through the console's
+// control handler.
 class InterruptGuard
 {
 public:

@@ -8,11 +8,11 @@
 #include "InterruptGuard.h"
 #include "JsonText.h"
 #include "LanguageTables.h"
+#include "PlatformDevices.h"
 #include "PortChoice.h"
 #include "PrinterCommands.h"
 #include "PrinterReport.h"
 #include "SettingsWriter.h"
-#include "SystemDeviceResolver.h"
 
 #include <QFile>
 #include <QHash>
@@ -124,7 +124,7 @@ PrinterSwitch::PrinterSwitch(Console &console, ResolverFactory resolvers)
 
 ResolverFactory PrinterSwitch::systemResolvers()
 {
-    return [] { return std::make_unique<SystemDeviceResolver>(); };
+    return [] { return PlatformDevices::deviceResolver(); };
 }
 
 int PrinterSwitch::run(const QStringList &arguments)

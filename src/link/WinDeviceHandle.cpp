@@ -103,8 +103,8 @@ bool WinDeviceHandle::write(const QByteArray &bytes)
     if (!isOpen())
         return false;
     d->queued += bytes;
-    if (!d->writeRunning)
-        startWrite();
+    finishWrite(0); // a write that has ended makes way at once
+    startWrite();
     return isOpen();
 }
 

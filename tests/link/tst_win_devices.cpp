@@ -8,7 +8,8 @@
 #include "WinLptDevice.h"
 #include "WinSerialDevice.h"
 
-#include <QTemporaryFile>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <windows.h>
@@ -185,15 +186,17 @@ void WinDevicesTest::serialOpenRefused()
     QFETCH(OpenFailure::Class, errorClass);
     QFETCH(OpenFailure::Cause, cause);
 
-    QTemporaryFile file;
-    QVERIFY(file.open());
-    file.close(); // the port is opened alone, as Windows opens ports
+    // A file nobody holds open (a QTemporaryFile stays open on Windows): ports open alone.
+    QTemporaryDir folder;
+    QFile file(folder.filePath(u"not-a-port"_s));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
     const QString device = plainFile ? file.fileName() : u"\\\\.\\COM200"_s;
     WinSerialDevice port;
     QVERIFY(!port.open(device, SerialSettings{}));
     QVERIFY(!port.isOpen());
     const OpenFailure failure = port.openFailure();
-    QCOMPARE(failure.errorClass, errorClass);
+    QVERIFY2(failure.errorClass == errorClass, qPrintable(failure.systemText));
     QCOMPARE(failure.cause, cause);
     QCOMPARE(failure.device, device);
     QVERIFY(!failure.systemText.isEmpty());

@@ -3,11 +3,10 @@
 #include "Connection.h"
 #include "PseudoTerminal.h"
 #include "PtyAnnouncement.h"
+#include "Sockets.h"
 #include "StateFile.h"
 #include "TcpLink.h"
 #include "TcpListener.h"
-
-#include <unistd.h>
 
 Emulator::Emulator(const EmulatorOptions &options, QObject *parent)
     : QObject(parent)
@@ -20,7 +19,7 @@ Emulator::Emulator(const EmulatorOptions &options, QObject *parent)
 Emulator::~Emulator()
 {
     for (const WaitingClient &client : std::as_const(m_waiting))
-        ::close(client.descriptor);
+        Sockets::close(client.descriptor);
 }
 
 bool Emulator::listenTcp(const QHostAddress &address, quint16 port, QString *error)
@@ -69,7 +68,7 @@ void Emulator::serveNextTcpClient()
         const WaitingClient next = m_waiting.takeFirst();
         m_server->resumeAccepting();
         if (TcpLink::hasGone(next.descriptor)) {
-            ::close(next.descriptor);
+            Sockets::close(next.descriptor);
             Q_EMIT notice(QStringLiteral("tcp client %1 left before its turn").arg(next.peer));
             continue;
         }

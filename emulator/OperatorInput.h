@@ -25,6 +25,8 @@ Q_SIGNALS:
 
 private:
     void readSome();
+    // Splits what was read into lines.
+    void take(const QByteArray &bytes);
 
     int m_descriptor;
     QSocketNotifier *m_notifier = nullptr;

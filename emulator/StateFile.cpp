@@ -12,9 +12,13 @@
 #include <cstring>
 #include <optional>
 
+#ifdef Q_OS_WIN
+#include <QSaveFile>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -37,6 +41,51 @@ constexpr char kLanguageModelKey[] = "languageModel";
 
 // A state file holds a few numbers and a name; anything larger is not one.
 constexpr qint64 kMaxStateBytes = 64 * 1024;
+
+// At most kMaxStateBytes of an open file; nullopt, with `error` set, when it holds more.
+std::optional<QByteArray> readBounded(QFile &file, const QString &path, QString *error)
+{
+    QByteArray bytes = file.read(kMaxStateBytes + 1);
+    if (bytes.size() > kMaxStateBytes) {
+        *error = QStringLiteral("cannot read %1: larger than %2 KiB")
+                     .arg(path)
+                     .arg(kMaxStateBytes / 1024);
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+#ifdef Q_OS_WIN
+
+// The file's bytes, when it is a regular file of kMaxStateBytes at most; nullopt for a missing
+// file.
+std::optional<QByteArray> readRegularFile(const QString &path, QString *error)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return std::nullopt;
+    QFile file(path);
+    if (!info.isFile())
+        *error = QStringLiteral("cannot read %1: not a regular file").arg(path);
+    else if (!file.open(QIODevice::ReadOnly))
+        *error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+    if (!file.isOpen())
+        return std::nullopt;
+    return readBounded(file, path, error);
+}
+
+// A new file takes the place of the old one at once (Windows has no symbolic links in the way).
+bool writeReplacing(const QString &path, const QByteArray &bytes, QString *error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) < 0 || !file.commit()) {
+        *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+#else
 
 QString systemError()
 {
@@ -63,15 +112,28 @@ std::optional<QByteArray> readRegularFile(const QString &path, QString *error)
         ::close(fd);
         return std::nullopt;
     }
-    QByteArray bytes = file.read(kMaxStateBytes + 1);
-    if (bytes.size() > kMaxStateBytes) {
-        *error = QStringLiteral("cannot read %1: larger than %2 KiB")
-                     .arg(path)
-                     .arg(kMaxStateBytes / 1024);
-        return std::nullopt;
-    }
-    return bytes;
+    return readBounded(file, path, error);
 }
+
+// A new file beside it takes its place: a symbolic link there is replaced, never written
+// through. (QSaveFile would write to the link's target.)
+bool writeReplacing(const QString &path, const QByteArray &bytes, QString *error)
+{
+    QTemporaryFile file(QFileInfo(path).absoluteFilePath() + QStringLiteral(".XXXXXX"));
+    if (!file.open() || file.write(bytes) < 0 || !file.flush() || ::fsync(file.handle()) != 0) {
+        *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    if (std::rename(QFile::encodeName(file.fileName()).constData(),
+                    QFile::encodeName(path).constData()) != 0) {
+        *error = QStringLiteral("cannot write %1: %2").arg(path, systemError());
+        return false;
+    }
+    file.setAutoRemove(false); // it is the state file now
+    return true;
+}
+
+#endif
 
 } // namespace
 
@@ -123,21 +185,7 @@ bool save(const QString &path, const PrinterSettings &settings, QString *error)
         object.insert(QLatin1String(entry.key), settings.*entry.field);
     object.insert(QLatin1String(kLanguageModelKey), settings.languageModel);
 
-    // A new file beside it takes its place: a symbolic link there is replaced, never written
-    // through. (QSaveFile would write to the link's target.)
-    QTemporaryFile file(QFileInfo(path).absoluteFilePath() + QStringLiteral(".XXXXXX"));
-    if (!file.open() || file.write(QJsonDocument(object).toJson()) < 0 || !file.flush() ||
-        ::fsync(file.handle()) != 0) {
-        *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    if (std::rename(QFile::encodeName(file.fileName()).constData(),
-                    QFile::encodeName(path).constData()) != 0) {
-        *error = QStringLiteral("cannot write %1: %2").arg(path, systemError());
-        return false;
-    }
-    file.setAutoRemove(false); // it is the state file now
-    return true;
+    return writeReplacing(path, QJsonDocument(object).toJson(), error);
 }
 
 } // namespace StateFile

@@ -1,14 +1,9 @@
 #include "TcpLink.h"
 
+#include "Sockets.h"
+
 #include <QHostAddress>
 #include <QSocketNotifier>
-
-#include <cerrno>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 TcpLink::TcpLink(int descriptor, QObject *parent)
     : ClientLink(parent)
@@ -16,11 +11,10 @@ TcpLink::TcpLink(int descriptor, QObject *parent)
     , m_readNotifier(new QSocketNotifier(descriptor, QSocketNotifier::Read, this))
     , m_writeNotifier(new QSocketNotifier(descriptor, QSocketNotifier::Write, this))
 {
-    ::fcntl(m_socket, F_SETFL, ::fcntl(m_socket, F_GETFL) | O_NONBLOCK);
+    Sockets::makeNonBlocking(m_socket);
     // Replies are a few bytes each and a client waits for them: they go out at once, not held
     // back until the client acknowledges what went before.
-    const int noDelay = 1;
-    ::setsockopt(m_socket, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
+    Sockets::setNoDelay(m_socket);
     m_readNotifier->setEnabled(false);
     m_writeNotifier->setEnabled(false);
     connect(m_readNotifier, &QSocketNotifier::activated, this, &TcpLink::readSome);
@@ -32,7 +26,7 @@ TcpLink::TcpLink(int descriptor, QObject *parent)
 TcpLink::~TcpLink()
 {
     if (m_socket >= 0)
-        ::close(m_socket);
+        Sockets::close(m_socket);
 }
 
 QString TcpLink::peerOf(int descriptor)
@@ -56,11 +50,10 @@ QString TcpLink::peerOf(int descriptor)
 
 bool TcpLink::hasGone(int descriptor)
 {
-    char byte;
-    const ssize_t count = ::recv(descriptor, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    const qint64 count = Sockets::peek(descriptor);
     if (count > 0)
         return false;
-    return count == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
+    return count == 0 || Sockets::lastFailure() == Sockets::Failure::Broken;
 }
 
 void TcpLink::start()
@@ -73,15 +66,17 @@ void TcpLink::readSome()
 {
     char buffer[16384];
     while (m_socket >= 0 && m_pending.size() <= kMaxBacklog) {
-        const ssize_t count = ::read(m_socket, buffer, sizeof buffer);
+        const qint64 count = Sockets::receive(m_socket, buffer, sizeof buffer);
         if (count > 0) {
             if (!m_ended) // while lingering, what comes is dropped
                 Q_EMIT received(QByteArray(buffer, count));
             continue;
         }
-        if (count < 0 && errno == EINTR)
+        const Sockets::Failure failure =
+            count < 0 ? Sockets::lastFailure() : Sockets::Failure::Broken;
+        if (count < 0 && failure == Sockets::Failure::Interrupted)
             continue;
-        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+        if (count < 0 && failure == Sockets::Failure::WouldBlock)
             return;
         m_readNotifier->setEnabled(false);
         if (count < 0) { // reset: nothing can reach the client any more
@@ -110,15 +105,15 @@ void TcpLink::write(const QByteArray &bytes)
 void TcpLink::writePending()
 {
     while (m_socket >= 0 && !m_pending.isEmpty()) {
-        const ssize_t count =
-            ::send(m_socket, m_pending.constData(), size_t(m_pending.size()), MSG_NOSIGNAL);
+        const qint64 count = Sockets::send(m_socket, m_pending.constData(), m_pending.size());
         if (count >= 0) {
             m_pending.remove(0, count);
             continue;
         }
-        if (errno == EINTR)
+        const Sockets::Failure failure = Sockets::lastFailure();
+        if (failure == Sockets::Failure::Interrupted)
             continue;
-        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+        if (failure == Sockets::Failure::WouldBlock) {
             m_writeNotifier->setEnabled(true);
             return;
         }
@@ -150,7 +145,7 @@ void TcpLink::finishHangUp()
 {
     if (m_ended)
         return;
-    ::shutdown(m_socket, SHUT_WR);
+    Sockets::shutdownSending(m_socket);
     m_ended = true;
     Q_EMIT hungUp();
     if (m_inputEnded || m_socket < 0) {
@@ -177,7 +172,7 @@ void TcpLink::close()
     m_lingerTimer.stop();
     m_readNotifier->setEnabled(false);
     m_writeNotifier->setEnabled(false);
-    ::close(m_socket);
+    Sockets::close(m_socket);
     m_socket = -1;
     deleteLater();
 }

@@ -9,18 +9,43 @@
 #include <QSocketNotifier>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
+#include <csignal>
 #include <fcntl.h>
+#endif
 #include <unistd.h>
 
 namespace {
 
-int signalPipe[2] = {-1, -1};
-
 // Of an input line that is not understood, this much is repeated in the notice.
 constexpr qsizetype kEchoedInput = 40;
+
+#ifdef Q_OS_WIN
+// The write mode of the print log: Windows knows no close-on-exec flag in it.
+constexpr char kWriteMode[] = "w";
+
+// Ctrl-C, Ctrl-Break and the console's closing end the event loop, so that the program closes its
+// listeners and leaves with status 0. The handler runs on a thread of its own; the loop quits
+// from its own thread.
+BOOL WINAPI onConsoleControl(DWORD)
+{
+    if (QCoreApplication *app = QCoreApplication::instance())
+        QMetaObject::invokeMethod(app, &QCoreApplication::quit, Qt::QueuedConnection);
+    return TRUE;
+}
+
+bool watchStopSignals(QCoreApplication &)
+{
+    return ::SetConsoleCtrlHandler(onConsoleControl, TRUE) != 0;
+}
+#else
+constexpr char kWriteMode[] = "we";
+
+int signalPipe[2] = {-1, -1};
 
 void onStopSignal(int)
 {
@@ -43,6 +68,7 @@ bool watchStopSignals(QCoreApplication &app)
     return ::sigaction(SIGINT, &action, nullptr) == 0 &&
            ::sigaction(SIGTERM, &action, nullptr) == 0;
 }
+#endif
 
 void printLine(FILE *stream, const QString &line)
 {
@@ -90,7 +116,7 @@ int main(int argc, char *argv[])
     // command lines.
     FILE *printLog = nullptr;
     if (!options.printLog.isEmpty()) {
-        printLog = std::fopen(QFile::encodeName(options.printLog).constData(), "we");
+        printLog = std::fopen(QFile::encodeName(options.printLog).constData(), kWriteMode);
         if (!printLog) {
             printLine(stderr,
                       QStringLiteral("printer-emulator: cannot write %1: %2")

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
@@ -14,7 +15,13 @@ void QtDesktopShell::quit()
 void QtDesktopShell::openHelp(const QString &path, QObject *context,
                               std::function<void()> cannotShow)
 {
-#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+#if defined(Q_OS_WIN)
+    // Notepad is on every Windows. It runs on by itself, once started, while the window goes on.
+    Q_UNUSED(context)
+    if (!QProcess::startDetached(QStringLiteral("notepad.exe"), {QDir::toNativeSeparators(path)}))
+        cannotShow();
+    return;
+#elif defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
     const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
     if (!opener.isEmpty()) {
         // xdg-open returns once the desktop's viewer has the file, and fails when it finds

@@ -2,9 +2,9 @@
 
 #include "DesktopShell.h"
 
-// The desktop services of the running application. On Linux the help file goes to xdg-open,
-// whose exit status tells whether a viewer took it; elsewhere, or without xdg-open, to
-// QDesktopServices.
+// The desktop services of the running application. On Windows the help file goes to Notepad. On
+// Linux it goes to xdg-open, whose exit status tells whether a viewer took it; elsewhere, or
+// without xdg-open, to QDesktopServices.
 class QtDesktopShell : public DesktopShell
 {
 public:

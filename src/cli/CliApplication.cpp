@@ -5,7 +5,7 @@
 #include "CommandTable.h"
 #include "Console.h"
 #include "ExitStatus.h"
-#include "SystemDeviceResolver.h"
+#include "PlatformDevices.h"
 
 CliApplication::CliApplication(Console &console, ResolverFactory resolvers)
     : m_console(console)
@@ -14,7 +14,7 @@ CliApplication::CliApplication(Console &console, ResolverFactory resolvers)
 
 ResolverFactory CliApplication::systemResolvers()
 {
-    return [] { return std::make_unique<SystemDeviceResolver>(); };
+    return [] { return PlatformDevices::deviceResolver(); };
 }
 
 int CliApplication::run(const QStringList &arguments)

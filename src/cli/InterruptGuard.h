@@ -6,7 +6,8 @@
 // finished, with its lock, and no other printer is started. While a guard lives, SIGHUP, SIGINT,
 // SIGQUIT, SIGTERM and SIGPIPE only note the signal instead of ending the program (a closed
 // output pipe costs the lines, not the printers); the previous handling comes back when the
-// guard ends.
+// guard ends. On Windows Ctrl-C and Ctrl-Break come through the console's control handler and
+// count as SIGINT and SIGBREAK.
 class InterruptGuard
 {
 public:

@@ -1,15 +1,13 @@
 #include "PrinterLink.h"
 
 #include "EventPump.h"
-#include "FdLptDevice.h"
 #include "LinkMessages.h"
 #include "LinkReporter.h"
 #include "LptTransport.h"
-#include "QtSerialDevice.h"
+#include "PlatformDevices.h"
 #include "QtTcpClient.h"
 #include "ReplyReader.h"
 #include "SerialTransport.h"
-#include "SystemDeviceResolver.h"
 #include "TcpStatusMonitor.h"
 #include "TcpTransport.h"
 
@@ -112,10 +110,10 @@ struct PrinterLink::Private
 PrinterLink::Devices PrinterLink::systemDevices()
 {
     Devices devices;
-    devices.serial = std::make_unique<QtSerialDevice>();
+    devices.serial = PlatformDevices::serialDevice();
     devices.tcp = std::make_unique<QtTcpClient>();
-    devices.lpt = std::make_unique<FdLptDevice>();
-    devices.resolver = std::make_unique<SystemDeviceResolver>();
+    devices.lpt = PlatformDevices::lptDevice();
+    devices.resolver = PlatformDevices::deviceResolver();
     return devices;
 }
 

@@ -38,33 +38,21 @@ SystemDeviceResolver::SystemDeviceResolver(PortLister listPorts, EmulatorPorts e
 
 QString SystemDeviceResolver::serialPortName(int number) const
 {
-#ifdef Q_OS_WIN
-    return number > 0 ? QStringLiteral("COM%1").arg(number) : QString();
-#else
     const QList<NumberedPort> ports = serialPorts();
     return number >= 1 && number <= ports.size() ? ports.at(number - 1).device : QString();
-#endif
 }
 
 QString SystemDeviceResolver::lptDeviceName() const
 {
-#ifdef Q_OS_WIN
-    return QStringLiteral("LPT1:");
-#else
     for (const char *path : kLptDevices) {
         if (QFileInfo::exists(QLatin1String(path)))
             return QLatin1String(path);
     }
     return {};
-#endif
 }
 
 QStringList SystemDeviceResolver::serialPortDescriptions(int count) const
 {
-#ifdef Q_OS_WIN
-    // Windows numbers its ports itself.
-    return DeviceResolver::serialPortDescriptions(count);
-#else
     const QList<NumberedPort> ports = serialPorts();
     QStringList descriptions;
     for (int number = 1; number <= count; ++number) {
@@ -72,7 +60,6 @@ QStringList SystemDeviceResolver::serialPortDescriptions(int count) const
                                                    : LinkMessages::noDevice());
     }
     return descriptions;
-#endif
 }
 
 QString SystemDeviceResolver::lptDescription() const

@@ -9,11 +9,10 @@
 
 #include <functional>
 
-// The device names of this platform. On Windows "COMn" and "LPT1:". On Linux "COMn" is the
-// n-th serial port: first those the system reports, on-board ports (ttyS) first, then USB
-// adapters (ttyUSB), then USB modems (ttyACM), then any others, each kind in number order; after
-// them the pseudo-terminals of the printer emulators that are running. "LPT1" is the first
-// printer device that exists, USB before parallel.
+// The device names of Linux. "COMn" is the n-th serial port: first those the system reports,
+// on-board ports (ttyS) first, then USB adapters (ttyUSB), then USB modems (ttyACM), then any
+// others, each kind in number order; after them the pseudo-terminals of the printer emulators that
+// are running. "LPT1" is the first printer device that exists, USB before parallel.
 class SystemDeviceResolver : public DeviceResolver
 {
 public:

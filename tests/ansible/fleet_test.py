@@ -105,6 +105,11 @@ class Fleet:
     def info(self, emulator):
         return json.loads(self.printer_switch("info", "--port", emulator.port, "--json").stdout)
 
+    def holds(self, saved):
+        """Each printer holds its backup in SAVED (port -> backup) by printer-switch backup."""
+        return all(backup == json.loads(self.printer_switch("backup", "--port", port).stdout)
+                   for port, backup in saved.items())
+
 
 class Checks:
     def __init__(self):
@@ -211,15 +216,12 @@ def check_fleet(fleet, checks):
         for name, emulator in fleet.stores[store]:
             with open(os.path.join(backups, store, name + ".json")) as backup:
                 saved[emulator.port] = json.load(backup)
-    checks.expect(rc == 0 and all(saved[port] == json.loads(fleet.printer_switch(
-        "backup", "--port", port).stdout) for port in saved),
-        "backup: a file per store and printer, as printer-switch backup prints it", output)
+    checks.expect(rc == 0 and fleet.holds(saved), "backup: a file per store and printer, as "
+                  "printer-switch backup prints it", output)
     for port in saved:
         fleet.printer_switch("set", "--port", port, "SW2.4=OFF", "SW3=1", "codepage=0")
     rc, output, recap = fleet.run("printerswitch.norvanta.restore", *limit)
-    checks.expect(rc == 0 and recap["store1"]["changed"] == 1 and
-                  all(saved[port] == json.loads(fleet.printer_switch(
-                      "backup", "--port", port).stdout) for port in saved),
+    checks.expect(rc == 0 and recap["store1"]["changed"] == 1 and fleet.holds(saved),
                   "restore: every printer holds its backup again", output)
 
 

@@ -277,7 +277,6 @@ private Q_SLOTS:
         QTest::newRow("endless trickle: cut 2 s after the query") << endless << QString(51, u'x');
         QTest::newRow("printer gone in the middle of a block: no reply")
             << QList<Arrival>{{0ms, "_12"}, {20ms, {}}} << QString();
-        QTest::newRow("silence") << QList<Arrival>() << QString();
     }
 
     void reply()

@@ -71,6 +71,8 @@ public:
     bool writeFails = false;
     // The printer holds what it is sent up until this moment (as with XOFF), then takes it.
     std::optional<milliseconds> holdsOutputUntil;
+    // How the device was opened and closed.
+    QStringList journal;
 };
 
 // The byte stream of a device: what is written is kept, what arrives follows the script.
@@ -142,6 +144,14 @@ public:
 
 protected:
     void setOpen(bool open) { m_open = open; }
+    // Closes the device; only a close of an open device is kept in the journal.
+    bool closeDevice()
+    {
+        if (m_open)
+            journal << QStringLiteral("close");
+        m_open = false;
+        return true;
+    }
 
 private:
     // Hands held bytes to the printer once it takes them, and schedules its answer.
@@ -189,7 +199,7 @@ private:
     bool m_receiving = false;
 };
 
-// A serial port; `journal` keeps its opens and closes.
+// A serial port.
 class ScriptedSerial : public Scripted<SerialDevice>
 {
 public:
@@ -203,17 +213,10 @@ public:
         setOpen(true);
         return true;
     }
-    bool close() override
-    {
-        if (isOpen())
-            journal << QStringLiteral("close");
-        setOpen(false);
-        return true;
-    }
+    bool close() override { return closeDevice(); }
     bool dsr() const override { return dsrOn; }
     bool cts() const override { return true; }
 
-    QStringList journal;
     bool dsrOn = true;
 };
 
@@ -251,7 +254,6 @@ public:
         stateCode = Failed;
     }
 
-    QStringList journal;
     bool connects = true;
     int stateCode = Closed;
     std::optional<TcpError> error;
@@ -259,8 +261,8 @@ public:
     std::optional<TcpError> errorOnWrite;
 };
 
-// A printer device; `journal` keeps how it was opened and closed. It is open for reading inside a
-// query only, so it keeps whatever arrives while it is.
+// A printer device. It is open for reading inside a query only, so it keeps whatever arrives while
+// it is.
 class ScriptedLpt : public Scripted<LptDevice>
 {
 public:
@@ -281,18 +283,11 @@ public:
         setOpen(opens);
         return opens;
     }
-    bool close() override
-    {
-        if (isOpen())
-            journal << QStringLiteral("close");
-        setOpen(false);
-        return true;
-    }
+    bool close() override { return closeDevice(); }
     SystemError lastError() const override
     {
         return {2, QStringLiteral("No such file or directory")};
     }
 
-    QStringList journal;
     bool refusesWrite = false;
 };

@@ -214,10 +214,7 @@ private Q_SLOTS:
             QTest::newRow(name) << received << reply << complete;
         };
         row("what follows the block is not taken", hex("5F 31 00 5F 32 00"), hex("5F 31 00"), true);
-        row("XON and XOFF before a block dropped", hex("11 13 5F 31 00"), hex("5F 31 00"), true);
         row("XOFF inside a block is its text", hex("5F 31 13 32 00"), hex("5F 31 13 32 00"), true);
-        row("status block before a block dropped", hex("14 00 00 00 5F 31 00"), hex("5F 31 00"),
-            true);
         row("status block cover open (30 00 00 00) dropped", hex("30 00 00 00 5F 37 00"),
             hex("5F 37 00"), true);
         row("status block inside an unframed reply dropped", hex("4B 56 18 00 0C 00 0D 0A"),
@@ -280,7 +277,6 @@ private Q_SLOTS:
         QTest::newRow("endless trickle: cut 2 s after the query") << endless << QString(51, u'x');
         QTest::newRow("printer gone in the middle of a block: no reply")
             << QList<Arrival>{{0ms, "_12"}, {20ms, {}}} << QString();
-        QTest::newRow("silence") << QList<Arrival>() << QString();
     }
 
     void reply()

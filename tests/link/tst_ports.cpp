@@ -205,8 +205,6 @@ private Q_SLOTS:
             .described = {u"/dev/ttyUSB0 \u2014 FTDI FT232R USB UART (A10K3XYZ)"_s,
                           u"/dev/ttyUSB1 \u2014 (0001)"_s, u"/dev/ttyACM0 \u2014 Receipt Printer"_s,
                           none, none, none}};
-        QTest::newRow("no serial port at all")
-            << OrderRow{.described = {none, none, none, none, none, none}};
     }
 
     void numbering()

@@ -198,8 +198,7 @@ void TestEndToEnd::writeSwitch()
     for (int i = 0; i < 8; ++i) // click the buttons of the switches that differ
         if ((rig.shownValue(write.sw) ^ write.value) >> i & 1)
             rig.option(write.sw, write.value >> i & 1, i)->click();
-    rig.clear();
-    rig.click("cmd2");
+    rig.press("cmd2");
 
     const QByteArray wire = kUnlock + switchWrite(write.sw, write.value) + kLock;
     QTRY_COMPARE(rig.emulator.received().toHex(' '),
@@ -231,8 +230,7 @@ void TestEndToEnd::writeLanguage()
     QCOMPARE(rig.shown().mid(1),
              QStringList{u"Are you sure to ignore <Additional Switch> settings?"_s});
     QCOMPARE(rig.tabs()->currentIndex(), 3);
-    rig.clear();
-    rig.click("cmd2");
+    rig.press("cmd2");
 
     QTRY_COMPARE(rig.emulator.received().toHex(' '),
                  (kUnlock + settingWrite(0x21, QByteArray("17\0\0", 4)) +
@@ -289,8 +287,7 @@ void TestEndToEnd::readAndLeave()
     }
     // Nothing changed: Write Settings sends nothing, and leaving the page asks nothing.
     rig.chooseTab(tab);
-    rig.clear();
-    rig.click("cmd2");
+    rig.press("cmd2");
     rig.chooseTab(4);
     QCOMPARE(rig.shown(), QStringList{u"There is no data changed..."_s});
     QCOMPARE(rig.emulator.received(), QByteArray());

@@ -114,8 +114,7 @@ void TestRealPrinters::communicationTest()
     for (const int sw : printer.unreadPages) {
         rig.chooseTab(sw - 1);
         rig.option(sw, false, 3)->click();
-        rig.clear();
-        rig.click("cmd2");
+        rig.press("cmd2");
         QCOMPARE(rig.shown(),
                  QStringList{u"The switch settings of this page could not be read from "
                              "the printer.\r\nNothing was written to the printer."_s});
@@ -123,8 +122,7 @@ void TestRealPrinters::communicationTest()
         QCOMPARE(rig.emulator.snapshot().settings.*kSwitch[sw], held.*kSwitch[sw]);
         QVERIFY(displayOf(rig.window()).dataChanged());
         // Read Settings asks again and gets no answer in time either: the user is told.
-        rig.clear();
-        rig.click("cmd1");
+        rig.press("cmd1");
         QCOMPARE(rig.shown(), QStringList{u"Read software switch error!!\r\n"
                                           "Please check the port setting of your printer."_s});
         QVERIFY(!displayOf(rig.window()).dataChanged());
@@ -132,8 +130,7 @@ void TestRealPrinters::communicationTest()
     if (const int sw = printer.written; sw != 0) {
         rig.chooseTab(sw - 1);
         rig.option(sw, (held.*kSwitch[sw] & 1) == 0, 0)->click();
-        rig.clear();
-        rig.click("cmd2");
+        rig.press("cmd2");
         QTRY_COMPARE(rig.emulator.received().toHex(' '),
                      (kUnlock + switchWrite(sw, held.*kSwitch[sw] ^ 1) + kLock).toHex(' '));
         QCOMPARE(rig.shown(), QStringList{kPowerCycle});
@@ -141,8 +138,7 @@ void TestRealPrinters::communicationTest()
     if (printer.unreadInfo.contains(6)) {
         rig.chooseTab(3);
         rig.choose("comboInterChars", "12- Latin America");
-        rig.clear();
-        rig.click("cmd2");
+        rig.press("cmd2");
         QCOMPARE(rig.shown(), QStringList{u"Please select a code page and an international "
                                           "character set before writing.\r\n"
                                           "Nothing was written to the printer."_s});

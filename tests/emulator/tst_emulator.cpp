@@ -693,13 +693,9 @@ void TestEmulator::faults()
     QFETCH(QByteArray, pty);
 
     for (const bool overPty : {false, true}) {
-        QTemporaryDir dir;
-        const QString link = overPty ? dir.filePath(QStringLiteral("printer")) : QString();
         EmulatorThread emulator({kKv, faults, {}});
         const quint16 port = overPty ? 0 : emulator.listenTcp();
-        const QString path = overPty ? emulator.openPty(link) : QString();
-        QVERIFY(overPty ? !path.isEmpty() && QFileInfo(link).symLinkTarget() == path : port != 0);
-        Client client(port, link);
+        Client client(port, overPty ? emulator.openPty() : QString());
         // Once the three commands are done the faults end; what precedes the next reply shows them.
         // Bytes sent on their own come some time after the replies: they are awaited first.
         QVERIFY(client.write(kQueries));

@@ -112,6 +112,12 @@ struct Rig
         emulator.clearReceived();
         ui->prompter.shown.clear();
     }
+    // Clicks `button` with nothing received or shown before it.
+    void press(QAnyStringView button)
+    {
+        clear();
+        click(button);
+    }
     void choose(QAnyStringView comboName, QAnyStringView entry)
     {
         auto *combo = control<QComboBox>(comboName);

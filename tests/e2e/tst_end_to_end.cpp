@@ -61,9 +61,8 @@ void TestEndToEnd::communicationTest_data()
     otherMaker.maker = u"norvanta"_s;
     const PrinterSettings otherModel = PrinterSettings::forModel(u"kv-4100"_s);
 
-    for (const Port port : {Port::Tcp, Port::Com, Port::Lpt})
-        QTest::addRow("KV-4100 over %s: everything shown", kPortName[int(port)])
-            << Session{.port = port};
+    // Over TCP and COM the rows with faults below show everything once the faults are gone.
+    QTest::newRow("KV-4100 over LPT: everything shown") << Session{.port = Port::Lpt};
     QTest::newRow("ZEPHYR-550 over COM: SW2, then SW1")
         << Session{.printer = kZephyr,
                    .port = Port::Com,
@@ -170,7 +169,6 @@ void TestEndToEnd::writeSwitch_data()
     QTest::newRow("KV-4100 SW2 over COM: runs on") << SwitchWrite{.value = 203};
     QTest::newRow("KV-4100 SW3 over TCP: ends")
         << SwitchWrite{.port = Port::Tcp, .tab = 2, .sw = 3, .value = 1, .ends = true};
-    QTest::newRow("KV-4100 SW2 over LPT: runs on") << SwitchWrite{.port = Port::Lpt, .value = 203};
     QTest::newRow("ZEPHYR-550 115200 kept, another switch: runs on")
         << SwitchWrite{.printer = kZephyr, .rate = "com_BR_115200", .sw = 1, .value = 73};
     QTest::newRow("ZEPHYR-550 port at 9600, 9600 to 38400: ends") << SwitchWrite{
@@ -200,8 +198,7 @@ void TestEndToEnd::writeSwitch()
     for (int i = 0; i < 8; ++i) // click the buttons of the switches that differ
         if ((rig.shownValue(write.sw) ^ write.value) >> i & 1)
             rig.option(write.sw, write.value >> i & 1, i)->click();
-    rig.clear();
-    rig.click("cmd2");
+    rig.press("cmd2");
 
     const QByteArray wire = kUnlock + switchWrite(write.sw, write.value) + kLock;
     QTRY_COMPARE(rig.emulator.received().toHex(' '),
@@ -233,8 +230,7 @@ void TestEndToEnd::writeLanguage()
     QCOMPARE(rig.shown().mid(1),
              QStringList{u"Are you sure to ignore <Additional Switch> settings?"_s});
     QCOMPARE(rig.tabs()->currentIndex(), 3);
-    rig.clear();
-    rig.click("cmd2");
+    rig.press("cmd2");
 
     QTRY_COMPARE(rig.emulator.received().toHex(' '),
                  (kUnlock + settingWrite(0x21, QByteArray("17\0\0", 4)) +
@@ -291,8 +287,7 @@ void TestEndToEnd::readAndLeave()
     }
     // Nothing changed: Write Settings sends nothing, and leaving the page asks nothing.
     rig.chooseTab(tab);
-    rig.clear();
-    rig.click("cmd2");
+    rig.press("cmd2");
     rig.chooseTab(4);
     QCOMPARE(rig.shown(), QStringList{u"There is no data changed..."_s});
     QCOMPARE(rig.emulator.received(), QByteArray());

@@ -46,14 +46,6 @@ std::unique_ptr<DeviceResolver> preparedSystem()
     });
 }
 
-// An emulator that announces its pseudo-terminal to the utility, as the program does.
-EmulatorOptions announcing()
-{
-    EmulatorOptions options;
-    options.announcePty = true;
-    return options;
-}
-
 // The port list's entries as a screen reader reads them: name and description of each.
 QStringList accessibleEntries(QAbstractItemView *list)
 {
@@ -127,7 +119,7 @@ private Q_SLOTS:
     // baud rate, parity and handshake chosen in the window.
     void emulatorAsComPort()
     {
-        EmulatorThread emulator(announcing());
+        EmulatorThread emulator(EmulatorOptions{.announcePty = true});
         const QString pty = emulator.openPty();
         QVERIFY(!pty.isEmpty());
         QVERIFY(!emulator.ptyAnnouncementPath().isEmpty());
@@ -187,7 +179,7 @@ private Q_SLOTS:
     // An emulator that has ended is no longer behind its COM port, in the list and at the open.
     void emulatorEnded()
     {
-        auto emulator = std::make_unique<EmulatorThread>(announcing());
+        auto emulator = std::make_unique<EmulatorThread>(EmulatorOptions{.announcePty = true});
         QVERIFY(!emulator->openPty().isEmpty());
         const QString announcement = emulator->ptyAnnouncementPath();
         QVERIFY(QFile::exists(announcement));

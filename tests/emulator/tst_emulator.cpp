@@ -933,7 +933,7 @@ void TestEmulator::commandLine_data()
         QTest::newRow(arguments) << QString::fromLatin1(arguments) << exitCode
                                  << QString::fromLatin1(output);
     };
-    row("--version", 0, "printer-emulator 1.1.0\n");
+    row("--version", 0, "printer-emulator " PSU_VERSION "\n");
     row("--sw1=256", 2, "invalid value \"256\" for --sw1 (expected 0 to 255)");
     row("--speed", 2, "unknown option --speed");
     row("--drop-after", 2, "--drop-after needs a value N");

@@ -7,6 +7,7 @@
 #include "CliApplication.h"
 #include "Console.h"
 #include "EmulatorThread.h"
+#include "SwitchMeanings.h"
 #include "TestDevices.h"
 
 #include <QBuffer>
@@ -125,17 +126,17 @@ struct Rig
 
 enum class Via { Tcp, DevicePath, Lpt };
 
-// A switch byte as `info --json` shows it; each switch is "ON" or "OFF", then its meaning if any.
-QJsonObject switchByte(int value, const QStringList &switches)
+// A switch byte of a KV-4100 as `info --json` shows it: each switch ON or OFF, with the meaning the
+// window's table gives it, or null.
+QJsonObject switchByte(SwitchByte sw, int value)
 {
     QJsonArray entries;
-    for (int i = 0; i < switches.size(); ++i) {
-        const QString state = switches.at(i).section(u' ', 0, 0);
-        const QString meaning = switches.at(i).section(u' ', 1);
+    for (int i = 0; i < 8; ++i) {
+        const auto meaning = SwitchMeanings::meaning(sw, u"KV-4100"_s, i, value);
         entries.append(
             QJsonObject{{u"number"_s, i + 1},
-                        {u"on"_s, state == u"ON"},
-                        {u"meaning"_s, meaning.isEmpty() ? QJsonValue() : QJsonValue(meaning)}});
+                        {u"on"_s, (value >> i & 1) == 0},
+                        {u"meaning"_s, meaning ? QJsonValue(meaning->text) : QJsonValue()}});
     }
     return {{u"value"_s, value}, {u"switches"_s, entries}};
 }
@@ -222,15 +223,8 @@ void TestCli::info_data()
     PrinterSettings kv = printerWith(u"KV-4100"_s, 37, 1, 17, 12);
     kv.firmware = u"2.1 \"beta\" \\ \x1b]0;owned\x07 caf\u00e9"_s;
     kv.fontRom = u"ANK\t12x24 \x1b[2J\u00fc"_s;
-    const QJsonObject kvJson = information(
-        kv, {{u"SW2"_s,
-              switchByte(37, {u"OFF Unknown"_s, u"ON Unknown"_s,
-                              u"OFF Don't cut paper when cover closed."_s, u"ON Full cut paper"_s,
-                              u"ON Raster bitmap print mode = Line printing"_s,
-                              u"OFF Parity check = NONE"_s, u"ON Handshaking = XON/XOFF"_s,
-                              u"ON <CR> Valid"_s})},
-             {u"SW3"_s, switchByte(1, {u"OFF Paper Feed Backward before print = Enabled"_s, u"ON"_s,
-                                       u"ON"_s, u"ON"_s, u"ON"_s, u"ON"_s, u"ON"_s, u"ON"_s})}});
+    const QJsonObject kvJson = information(kv, {{u"SW2"_s, switchByte(SwitchByte::SW2, 37)},
+                                                {u"SW3"_s, switchByte(SwitchByte::SW3, 1)}});
     // Asked for the maker's name again before the next query, the printer is back in step.
     QJsonObject codePageLate = kvJson;
     QJsonObject language = kvJson[u"language"_s].toObject();

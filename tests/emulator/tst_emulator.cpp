@@ -5,6 +5,8 @@
 #include "EmulatorThread.h"
 #include "PrintOut.h"
 #include "PtyAnnouncement.h"
+#include "SettingsPage.h"
+#include "SwitchMeanings.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -16,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -212,6 +215,8 @@ private Q_SLOTS:
     void automaticStatusBack();
     void printOut_data();
     void printOut();
+    void settingsPage_data();
+    void settingsPage();
     void largeJobStaysBounded_data();
     void largeJobStaysBounded();
     void faults_data();
@@ -508,94 +513,14 @@ void TestEmulator::printOut_data()
         << kKv << QByteArray(450, 'x') + '\n'
         << QStringList{cut, cut, QString(56, u'x')};
     // The self test's page follows the text before it on a line of its own, and the cut is
-    // counted after it.
-    const QString rule(48, u'=');
-    QTest::newRow("settings page of a KV-4100 as it comes, after the text before it")
+    // counted after it; settingsPage() checks the page itself.
+    QTest::newRow("settings page of a KV-4100 after the text before it, then a partial cut")
         << kKv << "before" + kSelfTest
-        << QStringList{
-               u"before"_s,
-               rule,
-               u"                   SELF TEST"_s,
-               rule,
-               u"Maker              NORVANTA"_s,
-               u"Model              KV-4100"_s,
-               u"Firmware revision  1.07.02"_s,
-               u"Font ROM           ANK 12x24 9x17"_s,
-               u"Hours powered      1283"_s,
-               u"Cut paper count    48213"_s,
-               u"Code page          0 (437 Standard)"_s,
-               u"Language model     STANDARD"_s,
-               u"Character set      0 (U.S.A.)"_s,
-               QString(48, u'-'),
-               u"SW1 105  0x69  bits 7-0: 0110 1001"_s,
-               u"  1 OFF 2 ON   Baud Rate = 115200"_s,
-               u"  3 ON         Cut Paper When cover closed."_s,
-               u"  4 OFF        Partial cut paper."_s,
-               u"  5 ON         Busy condition = When buffer full"_s,
-               u"  6 OFF        Paper Feed before cut paper = Enabled"_s,
-               u"  7 OFF        With Auto Cutter"_s,
-               u"  8 ON         Paper Feed Backward before print = Disabled"_s,
-               u"SW2 235  0xEB  bits 7-0: 1110 1011"_s,
-               u"  1 OFF 2 OFF  Print Density = NORMAL"_s,
-               u"  3 ON         Cut Paper When cover closed."_s,
-               u"  4 OFF        Partial cut paper."_s,
-               u"  5 ON         Raster bitmap print mode = Line printing"_s,
-               u"  6 OFF        Parity check = NONE"_s,
-               u"  7 OFF        Handshaking = DTR/DSR"_s,
-               u"  8 OFF        <CR> Invalid"_s,
-               u"SW3   0  0x00  bits 7-0: 0000 0000"_s,
-               u"  1 ON         Paper Feed Backward before print = Disabled"_s,
-               u"  2 ON 3 ON 4 ON 5 ON 6 ON 7 ON 8 ON  not used"_s,
-               rule,
-               u"[cut partial]"_s,
-           };
+        << QStringList{u"before"_s} + SettingsPage::lines(kKv) + QStringList{u"[cut partial]"_s};
     PrinterSettings zephyr = PrinterSettings::forModel(QStringLiteral("ZEPHYR-550"));
     zephyr.sw1 = 0x02;
-    zephyr.sw2 = 0x00;
-    zephyr.sw3 = 0xFF;
-    zephyr.codePage = 250;
-    zephyr.charset = 14;
-    zephyr.languageModel = QStringLiteral("LITHUANIA");
-    QTest::newRow("settings page of a ZEPHYR-550 with other bytes, language without names")
-        << zephyr << kSelfTest
-        << QStringList{
-               rule,
-               u"                   SELF TEST"_s,
-               rule,
-               u"Maker              NORVANTA"_s,
-               u"Model              ZEPHYR-550"_s,
-               u"Firmware revision  2.13.0"_s,
-               u"Font ROM           ANK 12x24"_s,
-               u"Hours powered      342"_s,
-               u"Cut paper count    9127"_s,
-               u"Code page          250 (LITHUANIA)"_s,
-               u"Language model     LITHUANIA"_s,
-               u"Character set      14"_s,
-               QString(48, u'-'),
-               u"SW1   2  0x02  bits 7-0: 0000 0010"_s,
-               u"  1 ON 2 OFF   Baud Rate = 9600"_s,
-               u"  3 ON         Cut Paper When cover closed."_s,
-               u"  4 ON         Full cut paper"_s,
-               u"  5 ON         Busy condition = When buffer full"_s,
-               u"  6 ON         Paper Feed before cut paper = Disabled"_s,
-               u"  7 ON         Without Auto Cutter"_s,
-               u"  8 ON         Paper Feed Backward before print = Disabled"_s,
-               u"SW2   0  0x00  bits 7-0: 0000 0000"_s,
-               u"  1 ON         Hardware Switch1 = Invalid"_s,
-               u"               (Software switch instead of hardware switch)"_s,
-               u"  2 ON         Unknown"_s,
-               u"  3 ON         Unknown"_s,
-               u"  4 ON         Unknown"_s,
-               u"  5 ON         Raster bitmap print mode = Line printing"_s,
-               u"  6 ON         Parity check = EVEN"_s,
-               u"  7 ON         Handshaking = XON/XOFF"_s,
-               u"  8 ON         <CR> Valid"_s,
-               u"SW3 255  0xFF  bits 7-0: 1111 1111"_s,
-               u"  1 OFF        Paper Feed Backward before print = Enabled"_s,
-               u"  2 OFF 3 OFF 4 OFF 5 OFF 6 OFF 7 OFF 8 OFF  not used"_s,
-               rule,
-               u"[cut full]"_s,
-           };
+    QTest::newRow("settings page of a ZEPHYR-550 with SW1 switch 4 ON, then a full cut")
+        << zephyr << kSelfTest << SettingsPage::lines(zephyr) + QStringList{u"[cut full]"_s};
 }
 
 void TestEmulator::printOut()
@@ -612,6 +537,92 @@ void TestEmulator::printOut()
         QCOMPARE(::printOut({job.first(at), job.sliced(at)}, settings), lines);
     }
     QCOMPARE(::printOut(bytes, settings), lines);
+}
+
+void TestEmulator::settingsPage_data()
+{
+    QTest::addColumn<PrinterSettings>("settings");
+    QTest::addColumn<QStringList>("spotLines"); // among the page's lines, letter for letter
+
+    QTest::newRow("KV-4100 as it comes")
+        << kKv
+        << QStringList{u"Code page          0 (437 Standard)"_s, u"Character set      0 (U.S.A.)"_s,
+                       u"SW1 105  0x69  bits 7-0: 0110 1001"_s,
+                       u"  1 OFF 2 ON   Baud Rate = 115200"_s,
+                       u"  2 ON 3 ON 4 ON 5 ON 6 ON 7 ON 8 ON  not used"_s};
+    PrinterSettings zephyr = PrinterSettings::forModel(QStringLiteral("ZEPHYR-550"));
+    zephyr.sw1 = 0x02;
+    zephyr.sw2 = 0x00;
+    zephyr.sw3 = 0xFF;
+    zephyr.codePage = 250;
+    zephyr.charset = 14;
+    zephyr.languageModel = QStringLiteral("LITHUANIA");
+    QTest::newRow("ZEPHYR-550 with other bytes, language without names")
+        << zephyr
+        << QStringList{u"Code page          250 (LITHUANIA)"_s, u"Character set      14"_s,
+                       u"  1 ON         Hardware Switch1 = Invalid"_s,
+                       u"               (Software switch instead of hardware switch)"_s,
+                       u"  2 OFF 3 OFF 4 OFF 5 OFF 6 OFF 7 OFF 8 OFF  not used"_s};
+}
+
+void TestEmulator::settingsPage()
+{
+    QFETCH(PrinterSettings, settings);
+    QFETCH(QStringList, spotLines);
+
+    const QStringList page = SettingsPage::lines(settings);
+    for (const QString &line : spotLines)
+        QVERIFY2(page.contains(line), qPrintable(line));
+
+    // Each byte's eight switches are listed once, in the position the byte gives them, with the
+    // texts the window shows for them.
+    static const QRegularExpression header(u"^SW([123]) +(\\d+)  0x"_s);
+    static const QRegularExpression switches(u"^  ((?:\\d (?:ON|OFF) ?)+) +(.+)$"_s);
+    static const QRegularExpression position(u"(\\d) (ON|OFF)"_s);
+    const SwitchByte bytes[] = {SwitchByte::SW1, SwitchByte::SW2, SwitchByte::SW3};
+    const int values[] = {settings.sw1, settings.sw2, settings.sw3};
+    const auto windowText = [&](int byte, int index) {
+        const auto update =
+            SwitchMeanings::meaning(bytes[byte], settings.model, index, values[byte]);
+        return update ? update->text.trimmed().replace(u"\r\n"_s, u"\n"_s) : u"not used"_s;
+    };
+    int byte = -1;
+    std::array<int, 8> listed{};
+    const auto eachListedOnce = [&] { return std::ranges::count(listed, 1) == 8 || byte < 0; };
+    QStringList more; // the lines still to come of the text being listed
+    for (const QString &line : page.sliced(page.indexOf(QString(48, u'-')) + 1)) {
+        if (line.startsWith(QString(15, u' '))) {
+            QVERIFY2(!more.isEmpty(), qPrintable(line));
+            QCOMPARE(line.trimmed(), more.takeFirst());
+            continue;
+        }
+        QCOMPARE(more, QStringList());
+        const QRegularExpressionMatch head = header.match(line);
+        const QRegularExpressionMatch row = switches.match(line);
+        if (head.hasMatch()) {
+            QVERIFY(eachListedOnce());
+            QCOMPARE(head.captured(1).toInt(), ++byte + 1);
+            QCOMPARE(head.captured(2).toInt(), values[byte]);
+            listed = {};
+        } else if (row.hasMatch()) {
+            const bool unused = row.captured(2) == u"not used"_s;
+            for (const QRegularExpressionMatch &at : position.globalMatch(row.captured(1))) {
+                const int number = at.captured(1).toInt();
+                ++listed[std::size_t(number - 1)];
+                QCOMPARE(at.captured(2) == u"OFF"_s, bool(values[byte] >> (number - 1) & 1));
+                if (unused)
+                    QCOMPARE(windowText(byte, number - 1), u"not used"_s);
+            }
+            if (!unused) {
+                more = windowText(byte, row.captured(1).first(1).toInt() - 1).split(u'\n');
+                QCOMPARE(row.captured(2), more.takeFirst());
+            }
+        } else {
+            QCOMPARE(line, QString(48, u'=')); // the page's end
+        }
+    }
+    QCOMPARE(byte, 2);
+    QVERIFY(eachListedOnce());
 }
 
 void TestEmulator::largeJobStaysBounded_data()
@@ -922,7 +933,7 @@ void TestEmulator::commandLine_data()
         QTest::newRow(arguments) << QString::fromLatin1(arguments) << exitCode
                                  << QString::fromLatin1(output);
     };
-    row("--version", 0, "printer-emulator 1.1.0\n");
+    row("--version", 0, "printer-emulator " PSU_VERSION "\n");
     row("--sw1=256", 2, "invalid value \"256\" for --sw1 (expected 0 to 255)");
     row("--speed", 2, "unknown option --speed");
     row("--drop-after", 2, "--drop-after needs a value N");

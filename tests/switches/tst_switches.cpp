@@ -6,9 +6,11 @@
 #include "SwitchBits.h"
 #include "SwitchMeanings.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 #include <algorithm>
+#include <functional>
 #include <limits>
 
 Q_DECLARE_METATYPE(SwitchByte)
@@ -121,15 +123,21 @@ void TestSwitches::meaning()
 
 void TestSwitches::languageLists()
 {
-    // Each entry carries the number its text begins with; both code-page lists carry the same
-    // number on each index.
-    QCOMPARE(LanguageTables::codePageNumbers(),
-             (QList<int>{0,  1,  2,  3,  4,  5,  17, 18, 19, 21, 22, 24,
-                         25, 26, 27, 28, 29, 31, 33, 34, 36, 37, 250}));
-    QCOMPARE(LanguageTables::codePageNameEntries().size(),
-             LanguageTables::codePageNumbers().size());
-    QCOMPARE(LanguageTables::interCharsNumbers(),
-             (QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15}));
+    // Each entry carries the number its text begins with, the numbers rise from entry to entry,
+    // and both code-page lists carry the same number on each index.
+    static const QRegularExpression leadingDigits(u"^\\d+"_s);
+    const auto numbersOf = [](const QStringList &entries) {
+        QList<int> numbers;
+        for (const QString &entry : entries)
+            numbers.append(leadingDigits.match(entry).captured().toInt());
+        return numbers;
+    };
+    const QList<int> codePages = LanguageTables::codePageNumbers();
+    QCOMPARE(codePages, numbersOf(LanguageTables::codePageEntries()));
+    QCOMPARE(codePages, numbersOf(LanguageTables::codePageNameEntries()));
+    QCOMPARE(LanguageTables::interCharsNumbers(), numbersOf(LanguageTables::interCharsEntries()));
+    for (const QList<int> &numbers : {codePages, LanguageTables::interCharsNumbers()})
+        QVERIFY(std::ranges::adjacent_find(numbers, std::greater_equal<>()) == numbers.end());
     QCOMPARE(LanguageTables::findCodePage(6), -1);
     QCOMPARE(LanguageTables::findInterChars(14), -1);
     QCOMPARE(LanguageTables::interCharsResetNumber(1), 8);

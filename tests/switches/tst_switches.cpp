@@ -37,10 +37,8 @@ private Q_SLOTS:
     void meaning_data();
     void meaning();
     void languageLists();
-    void reportedNumber_data();
-    void reportedNumber();
-    void leadingNumber_data();
-    void leadingNumber();
+    void numbers_data();
+    void numbers();
 };
 
 void TestSwitches::bitMapping_data()
@@ -49,10 +47,8 @@ void TestSwitches::bitMapping_data()
     QTest::addColumn<QByteArray>("offStates"); // switches 1 to 8, '1' = OFF
     QTest::addColumn<QByteArray>("digits");
 
-    QTest::newRow("0") << 0 << QByteArray("00000000") << QByteArray("0\0\0", 3);
     QTest::newRow("37") << 37 << QByteArray("10100100") << QByteArray("37\0", 3);
     QTest::newRow("200") << 200 << QByteArray("00010011") << QByteArray("200");
-    QTest::newRow("255") << 255 << QByteArray("11111111") << QByteArray("255");
     // Outside a byte: held to its ends, never a sign or a fourth digit.
     QTest::newRow("-1") << -1 << QByteArray("00000000") << QByteArray("0\0\0", 3);
     QTest::newRow("256") << 256 << QByteArray("11111111") << QByteArray("255");
@@ -144,54 +140,44 @@ void TestSwitches::languageLists()
     QCOMPARE(LanguageTables::interCharsResetNumber(17), 0);
 }
 
-void TestSwitches::reportedNumber_data()
+// A number as the printer writes it: the language lists' entry it stands for (-1: none), and the
+// value the reply is read as wherever a number is taken from its leading characters.
+void TestSwitches::numbers_data()
 {
     QTest::addColumn<QString>("reply");
-    QTest::addColumn<int>("number"); // -1: none
-
-    QTest::newRow("17") << u"17"_s << 17;
-    QTest::newRow("blanks around: 25") << u" 25 "_s << 25;
-    QTest::newRow("0") << u"0"_s << 0;
-    // The window finds no entry for a number written otherwise than the lists write it, and
-    // printer-switch reports none.
-    QTest::newRow("leading zero: none") << u"017"_s << -1;
-    QTest::newRow("blank inside: none") << u"1 7"_s << -1;
-    QTest::newRow("sign: none") << u"+1"_s << -1;
-    QTest::newRow("line end: none") << u"17\r\n"_s << -1;
-    QTest::newRow("empty: none") << u""_s << -1;
-}
-
-void TestSwitches::reportedNumber()
-{
-    QFETCH(QString, reply);
-    QFETCH(int, number);
-    QCOMPARE(LanguageTables::reportedNumber(reply).value_or(-1), number);
-}
-
-void TestSwitches::leadingNumber_data()
-{
-    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("entry");
     QTest::addColumn<bool>("isNumber");
     QTest::addColumn<double>("value");
 
-    QTest::newRow("trailing letters") << u"37abc"_s << true << 37.0;
-    QTest::newRow("empty") << u""_s << false << 0.0;
-    QTest::newRow("blanks inside") << u" -2 5\t\n5"_s << true << -255.0;
-    QTest::newRow("carriage return stops") << u"12\r\n3"_s << true << 12.0;
-    QTest::newRow("second point stops") << u"1.2.3"_s << true << 1.2;
-    QTest::newRow("double sign") << u"--1"_s << false << 0.0;
-    QTest::newRow("too large") << QString(400, u'9') << true
+    QTest::newRow("17") << u"17"_s << 17 << true << 17.0;
+    QTest::newRow("blanks around: 25") << u" 25 "_s << 25 << true << 25.0;
+    QTest::newRow("0") << u"0"_s << 0 << true << 0.0;
+    // The window finds no entry for a number written otherwise than the lists write it, and
+    // printer-switch reports none; its leading number is still read.
+    QTest::newRow("leading zero") << u"017"_s << -1 << true << 17.0;
+    QTest::newRow("blank inside") << u"1 7"_s << -1 << true << 17.0;
+    QTest::newRow("sign") << u"+1"_s << -1 << true << 1.0;
+    QTest::newRow("line end") << u"17\r\n"_s << -1 << true << 17.0;
+    QTest::newRow("carriage return stops") << u"12\r\n3"_s << -1 << true << 12.0;
+    QTest::newRow("empty") << u""_s << -1 << false << 0.0;
+    QTest::newRow("trailing letters") << u"37abc"_s << -1 << true << 37.0;
+    QTest::newRow("blanks and line feed inside") << u" -2 5\t\n5"_s << -1 << true << -255.0;
+    QTest::newRow("second point stops") << u"1.2.3"_s << -1 << true << 1.2;
+    QTest::newRow("double sign") << u"--1"_s << -1 << false << 0.0;
+    QTest::newRow("too large") << QString(400, u'9') << -1 << true
                                << std::numeric_limits<double>::infinity();
 }
 
-void TestSwitches::leadingNumber()
+void TestSwitches::numbers()
 {
-    QFETCH(QString, text);
+    QFETCH(QString, reply);
+    QFETCH(int, entry);
     QFETCH(bool, isNumber);
     QFETCH(double, value);
 
-    QCOMPARE(NumberText::leadingNumber(text).has_value(), isNumber);
-    QCOMPARE(NumberText::valueOf(text), value);
+    QCOMPARE(LanguageTables::reportedNumber(reply).value_or(-1), entry);
+    QCOMPARE(NumberText::leadingNumber(reply).has_value(), isNumber);
+    QCOMPARE(NumberText::valueOf(reply), value);
 }
 
 QTEST_GUILESS_MAIN(TestSwitches)

@@ -19,31 +19,20 @@
 using std::chrono::milliseconds;
 using namespace std::chrono_literals;
 
-// A steady clock that moves only when the link waits.
-struct VirtualClock
+// Waits by moving `clock`, a steady clock that moves only when the link waits; a pass of the
+// event loop runs `onPass`, if any.
+struct VirtualPump : EventPump
 {
-    milliseconds now{0};
-};
-
-// Waits by moving the clock; a pass of the event loop runs `onPass`, if any.
-class VirtualPump : public EventPump
-{
-public:
-    explicit VirtualPump(VirtualClock &clock)
-        : m_clock(clock)
-    {}
-    void sleep(milliseconds duration) override { m_clock.now += duration; }
+    void sleep(milliseconds duration) override { clock += duration; }
     void processEvents() override
     {
         if (onPass)
             onPass();
     }
-    milliseconds now() const override { return m_clock.now; }
+    milliseconds now() const override { return clock; }
 
+    milliseconds clock{0};
     std::function<void()> onPass;
-
-private:
-    VirtualClock &m_clock;
 };
 
 // Bytes the printer sends at a moment of the virtual clock; no bytes: the printer goes away.
@@ -79,7 +68,7 @@ public:
 template<typename Device> class Scripted : public Device, public ScriptControls
 {
 public:
-    explicit Scripted(VirtualClock &clock)
+    explicit Scripted(milliseconds &clock)
         : m_clock(clock)
     {}
 
@@ -99,7 +88,7 @@ public:
     }
     void waitForBytesWritten(milliseconds timeout) override
     {
-        m_clock.now += timeout;
+        m_clock += timeout;
         release();
     }
     void discardOutput() override { m_held.clear(); }
@@ -129,9 +118,9 @@ public:
     {
         deliver();
         if (m_buffer.isEmpty() && m_open) {
-            const milliseconds deadline = m_clock.now + timeout;
+            const milliseconds deadline = m_clock + timeout;
             const bool arrives = !m_script.isEmpty() && m_script.first().at <= deadline;
-            m_clock.now = arrives ? std::max(m_clock.now, m_script.first().at) : deadline;
+            m_clock = arrives ? std::max(m_clock, m_script.first().at) : deadline;
             deliver();
         }
         return !m_buffer.isEmpty();
@@ -157,30 +146,26 @@ private:
     // Hands held bytes to the printer once it takes them, and schedules its answer.
     void release() const
     {
-        if (m_held.isEmpty() || (holdsOutputUntil && m_clock.now < *holdsOutputUntil))
+        if (m_held.isEmpty() || (holdsOutputUntil && m_clock < *holdsOutputUntil))
             return;
         auto &self = const_cast<Scripted &>(*this);
         self.written += std::exchange(m_held, {});
         for (const auto &[command, arrivals] : answersTo) {
             if (!written.endsWith(command))
                 continue;
-            const milliseconds turn = std::max(m_clock.now, m_owedUntil);
-            for (const Arrival &arrival : arrivals)
-                m_owedUntil = schedule({turn + arrival.at, arrival.bytes});
+            const milliseconds turn = std::max(m_clock, m_owedUntil);
+            // The script stays in the order of time.
+            for (const Arrival &arrival : arrivals) {
+                m_owedUntil = turn + arrival.at;
+                m_script.insert(std::ranges::upper_bound(m_script, m_owedUntil, {}, &Arrival::at),
+                                {m_owedUntil, arrival.bytes});
+            }
         }
-    }
-    // Puts an arrival into the script, which stays in the order of time; returns its time.
-    milliseconds schedule(const Arrival &due) const
-    {
-        const auto later = std::find_if(m_script.begin(), m_script.end(),
-                                        [&due](const Arrival &a) { return a.at > due.at; });
-        m_script.insert(later, due);
-        return due.at;
     }
     // Arrivals now due; what comes while the device is not receiving is dropped.
     void deliver() const
     {
-        while (!m_script.isEmpty() && m_script.first().at <= m_clock.now) {
+        while (!m_script.isEmpty() && m_script.first().at <= m_clock) {
             const Arrival arrival = m_script.takeFirst();
             if (arrival.bytes.isEmpty())
                 m_open = false;
@@ -189,7 +174,7 @@ private:
         }
     }
 
-    VirtualClock &m_clock;
+    milliseconds &m_clock;
     mutable QByteArray m_held;
     // When the printer has given every answer it owes.
     mutable milliseconds m_owedUntil{0};
@@ -266,7 +251,7 @@ public:
 class ScriptedLpt : public Scripted<LptDevice>
 {
 public:
-    explicit ScriptedLpt(VirtualClock &clock)
+    explicit ScriptedLpt(milliseconds &clock)
         : Scripted(clock)
     {
         Scripted::setReceiving(true);

@@ -99,11 +99,10 @@ struct ScriptedRig : Window
         return kind == PortKind::Serial ? static_cast<ScriptControls *>(serial) : lpt;
     }
 
-    VirtualClock clock;
-    VirtualPump pump{clock};
-    ScriptedSerial *serial = new ScriptedSerial(clock);
-    ScriptedTcp *tcp = new ScriptedTcp(clock);
-    ScriptedLpt *lpt = new ScriptedLpt(clock);
+    VirtualPump pump;
+    ScriptedSerial *serial = new ScriptedSerial(pump.clock);
+    ScriptedTcp *tcp = new ScriptedTcp(pump.clock);
+    ScriptedLpt *lpt = new ScriptedLpt(pump.clock);
     std::unique_ptr<PrinterLink> link;
 };
 
@@ -246,50 +245,6 @@ private Q_SLOTS:
         }
     }
 
-    // A query on COM3 and how the printer answers it.
-    void reply_data()
-    {
-        QTest::addColumn<QList<Arrival>>("printer");
-        QTest::addColumn<QString>("reply");
-
-        QTest::newRow("_ and NUL dropped wherever they stand, bytes above 127 kept")
-            << QList<Arrival>{{0ms, hex("5F 41 5F 42 B0 FF 00")}} << u"AB\u00b0\u00ff"_s;
-        QTest::newRow("first byte at 1000 ms still counts")
-            << QList<Arrival>{{1000ms, hex("5F 37 00")}} << u"7"_s;
-        QTest::newRow("first byte at 1001 ms comes too late")
-            << QList<Arrival>{{1001ms, hex("5F 37 00")}} << QString();
-        QTest::newRow("block with a 55 ms pause inside is whole")
-            << QList<Arrival>{{0ms, "_NOR"}, {55ms, QByteArray("VANTA", 6)}} << u"NORVANTA"_s;
-        QTest::newRow("status block and XOFF before the reply left out")
-            << QList<Arrival>{{0ms, hex("14 00 00 00")},
-                              {5ms, hex("13 11")},
-                              {20ms, hex("5F 38 00")}}
-            << u"8"_s;
-        QTest::newRow("status blocks only: no reply")
-            << QList<Arrival>{{0ms, hex("14 00 00 00")}, {500ms, hex("14 00 00 00")}} << QString();
-        QTest::newRow("unframed reply ends 50 ms after its last byte")
-            << QList<Arrival>{{0ms, "KV"}, {49ms, "\r\n"}, {100ms, "X"}} << u"KV\r\n"_s;
-        QTest::newRow("flood: 1 KiB at most")
-            << QList<Arrival>{{0ms, QByteArray(4096, 'A')}} << QString(1024, u'A');
-        QList<Arrival> endless;
-        for (milliseconds at = 0ms; at <= 3000ms; at += 40ms)
-            endless.append({at, "x"});
-        QTest::newRow("endless trickle: cut 2 s after the query") << endless << QString(51, u'x');
-        QTest::newRow("printer gone in the middle of a block: no reply")
-            << QList<Arrival>{{0ms, "_12"}, {20ms, {}}} << QString();
-    }
-
-    void reply()
-    {
-        QFETCH(QList<Arrival>, printer);
-        QFETCH(QString, reply);
-
-        ScriptedRig rig(u"COM3"_s);
-        QVERIFY(rig.link->OpenPort(true));
-        rig.serial->answersTo = {{kGetSW2, printer}};
-        QCOMPARE(replyTo(*rig.link, kGetSW2), reply);
-    }
-
     void serialOpen_data()
     {
         QTest::addColumn<SerialOpen>("row");
@@ -332,6 +287,32 @@ private Q_SLOTS:
     void transaction_data()
     {
         QTest::addColumn<Transaction>("row");
+
+        // A query on COM3 and how the printer answers it.
+        const auto query = [](const char *name, const QList<Arrival> &printer,
+                              const QString &reply) {
+            QTest::newRow(name) << Transaction{.port = u"COM3"_s,
+                                               .exchanges = {{kGetSW2, true, printer, reply}}};
+        };
+        query("_ and NUL dropped wherever they stand, bytes above 127 kept",
+              {{0ms, hex("5F 41 5F 42 B0 FF 00")}}, u"AB\u00b0\u00ff"_s);
+        query("first byte at 1000 ms still counts", {{1000ms, hex("5F 37 00")}}, u"7"_s);
+        query("first byte at 1001 ms comes too late", {{1001ms, hex("5F 37 00")}}, QString());
+        query("block with a 55 ms pause inside is whole",
+              {{0ms, "_NOR"}, {55ms, QByteArray("VANTA", 6)}}, u"NORVANTA"_s);
+        query("status block and XOFF before the reply left out",
+              {{0ms, hex("14 00 00 00")}, {5ms, hex("13 11")}, {20ms, hex("5F 38 00")}}, u"8"_s);
+        query("status blocks only: no reply",
+              {{0ms, hex("14 00 00 00")}, {500ms, hex("14 00 00 00")}}, QString());
+        query("unframed reply ends 50 ms after its last byte",
+              {{0ms, "KV"}, {49ms, "\r\n"}, {100ms, "X"}}, u"KV\r\n"_s);
+        query("flood: 1 KiB at most", {{0ms, QByteArray(4096, 'A')}}, QString(1024, u'A'));
+        QList<Arrival> endless;
+        for (milliseconds at = 0ms; at <= 3000ms; at += 40ms)
+            endless.append({at, "x"});
+        query("endless trickle: cut 2 s after the query", endless, QString(51, u'x'));
+        query("printer gone in the middle of a block: no reply", {{0ms, "_12"}, {20ms, {}}},
+              QString());
 
         const QByteArray block = hex("5F 4F4B 00");
         // An answer to a command that wants none is nobody's reply: it is not taken for the next
@@ -429,7 +410,7 @@ private Q_SLOTS:
                 written += exchange.command;
         }
         // Later, once the printer takes data again and whatever it still sends has come.
-        rig.clock.now += 5000ms;
+        rig.pump.clock += 5000ms;
         device->catchUp();
         QCOMPARE(device->written.toHex(' '), row.reached.value_or(written).toHex(' '));
         QCOMPARE(rig.shown, row.shown);
@@ -576,9 +557,9 @@ private Q_SLOTS:
                 }
             };
         }
-        const milliseconds start = rig.clock.now;
+        const milliseconds start = rig.pump.clock;
         QVERIFY(!rig.link->waitUntilReady(300ms));
-        QCOMPARE(rig.clock.now - start, waited);
+        QCOMPARE(rig.pump.clock - start, waited);
         QCOMPARE(rig.shown, QStringList{shown});
     }
 

@@ -13,8 +13,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QScopeGuard>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -22,7 +22,6 @@
 
 #include <fcntl.h>
 #include <pwd.h>
-#include <signal.h>
 #include <stdlib.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -57,45 +56,6 @@ struct Pty
     QString path;
 };
 
-// Another program holding a device exclusively (TIOCEXCL), as terminal programs do: `sleep`,
-// started with the device open. Under root it runs as nobody, so that an open tried as nobody
-// both meets the exclusive hold and may look at the holder's descriptors.
-struct Holder
-{
-    explicit Holder(const QString &device)
-    {
-        const QByteArray program = QFile::encodeName(QStandardPaths::findExecutable(u"sleep"_s));
-        const QByteArray path = QFile::encodeName(device);
-        int started[2];
-        if (program.isEmpty() || ::pipe2(started, O_CLOEXEC) != 0)
-            return;
-        pid = ::fork();
-        if (pid == 0) {
-            const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY);
-            if (fd >= 0 && ::ioctl(fd, TIOCEXCL) == 0 &&
-                (::getuid() != 0 || ::setuid(kNobody) == 0))
-                ::execl(program.constData(), "sleep", "60", static_cast<char *>(nullptr));
-            ::_exit(127);
-        }
-        // The pipe closes once the exec has happened (or the child has given up).
-        ::close(started[1]);
-        char byte = 0;
-        while (::read(started[0], &byte, 1) > 0) {
-        }
-        ::close(started[0]);
-    }
-    ~Holder()
-    {
-        if (pid > 0) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, nullptr, 0);
-        }
-    }
-    bool running() const { return pid > 0 && ::waitpid(pid, nullptr, WNOHANG) == 0; }
-
-    pid_t pid = -1;
-};
-
 // The window's side of the link: the messages shown.
 struct Window : LinkStatusView, LinkReporter
 {
@@ -109,25 +69,6 @@ SystemSerialPort port(const QString &name, const QString &maker = {}, const QStr
                       const QString &serial = {})
 {
     return {name, u"/dev/"_s + name, maker, product, serial};
-}
-
-// Writes an emulator's announcement of `path` into the user's announcement folder.
-bool announce(const QString &file, const QByteArray &content)
-{
-    const QDir folder(EmulatorPorts::announcementFolder());
-    QFile announcement(folder.filePath(file));
-    return (folder.exists() || ::mkdir(QFile::encodeName(folder.path()).constData(), 0700) == 0) &&
-           announcement.open(QIODevice::WriteOnly) && announcement.write(content) == content.size();
-}
-
-// A process id that no process has: a child that has ended and been reaped.
-qint64 endedProcess()
-{
-    const pid_t child = ::fork();
-    if (child == 0)
-        ::_exit(0);
-    ::waitpid(child, nullptr, 0);
-    return child;
 }
 
 } // namespace
@@ -272,9 +213,17 @@ private Q_SLOTS:
         else
             QVERIFY(::mkdir(encoded.constData(),
                             row.folder == Folder::OpenToOthers ? 0755 : 0700) == 0);
-        const QString ended = QString::number(endedProcess());
-        for (const auto &[name, content] : std::as_const(row.files))
-            QVERIFY(announce(filled(name).replace(u"<ended>"_s, ended), filled(content).toUtf8()));
+        // A process id that no process has: a child that has ended and been reaped.
+        const pid_t child = ::fork();
+        if (child == 0)
+            ::_exit(0);
+        ::waitpid(child, nullptr, 0);
+        for (const auto &[name, content] : std::as_const(row.files)) {
+            QFile announcement(
+                QDir(folder).filePath(filled(name).replace(u"<ended>"_s, QString::number(child))));
+            QVERIFY(announcement.open(QIODevice::WriteOnly));
+            QVERIFY(announcement.write(filled(content).toUtf8()) > 0);
+        }
         if (row.folder == Folder::OtherUser)
             QVERIFY(::chown(encoded.constData(), kNobody, kNobody) == 0);
         if (!row.warning.isEmpty())
@@ -404,10 +353,23 @@ private Q_SLOTS:
         auto resolver = std::make_unique<FixedDeviceResolver>();
         resolver->serialPorts.insert(3, device);
         resolver->lptDevice = device;
-        std::optional<Holder> holder;
+        // Another program holding the device exclusively (TIOCEXCL), as terminal programs do:
+        // `sleep`, started with the device open. Under root it runs as nobody, so that an open
+        // tried as nobody both meets the exclusive hold and may look at the holder's descriptors.
+        QProcess holder;
+        const auto endHolder = qScopeGuard([&holder] {
+            holder.kill();
+            holder.waitForFinished();
+        });
         if (row.held) {
-            holder.emplace(device);
-            QVERIFY(holder->running());
+            holder.setChildProcessModifier([path = QFile::encodeName(device)] {
+                const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY);
+                if (fd < 0 || ::ioctl(fd, TIOCEXCL) != 0 ||
+                    (::getuid() == 0 && ::setuid(kNobody) != 0))
+                    ::_exit(127);
+            });
+            holder.start(u"sleep"_s, {u"60"_s});
+            QVERIFY(holder.waitForStarted());
         }
         auto *serial = new QtSerialDevice;
         auto *lpt = new FdLptDevice;
@@ -436,7 +398,7 @@ private Q_SLOTS:
             row.port == u"LPT1" ? lpt->openFailure() : serial->openFailure();
         QCOMPARE(failure.errorClass, row.errorClass);
         QCOMPARE(failure.cause, row.cause);
-        const QString holderName = holder ? u"sleep (process %1)"_s.arg(holder->pid) : QString();
+        const QString holderName = u"sleep (process %1)"_s.arg(holder.processId());
         QCOMPARE(
             window.shown,
             QStringList{row.shown.replace(u"<dev>"_s, device).replace(u"<holder>"_s, holderName)});

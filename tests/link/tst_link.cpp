@@ -112,7 +112,6 @@ struct PeerRig : Window
 {
     explicit PeerRig(const QString &portName, Handshake handshake = Handshake::DtrDsr)
         : printer(portName == u"TCP/IP")
-        , ptyPath(QString::fromLocal8Bit(::ttyname(printer.slave)))
     {
         chosen.serial.handshake = handshake;
         chosen.tcpPort = TcpPort(printer.server.serverPort());
@@ -120,7 +119,7 @@ struct PeerRig : Window
         auto tcp = std::make_unique<QtTcpClient>();
         device = printer.master < 0 ? static_cast<ByteChannel *>(tcp.get()) : serial.get();
         auto resolver = std::make_unique<FixedDeviceResolver>();
-        resolver->serialPorts = {{1, ptyPath}};
+        resolver->serialPorts = {{1, QString::fromLocal8Bit(::ttyname(printer.slave))}};
         link = std::make_unique<PrinterLink>(
             *this, *this, pump,
             PrinterLink::Devices{std::move(serial), std::move(tcp), nullptr, std::move(resolver)});
@@ -135,7 +134,6 @@ struct PeerRig : Window
                });
     }
     PrinterPeer printer;
-    QString ptyPath;
     SystemEventPump pump;
     ByteChannel *device = nullptr;
     std::unique_ptr<PrinterLink> link;
@@ -224,7 +222,6 @@ private Q_SLOTS:
         row("a broken status block is text", hex("14 00 39"), hex("14 00 39"), false);
         row("block cut at 1 KiB", hex("5F") + QByteArray(2000, 'A'),
             hex("5F") + QByteArray(1023, 'A'), true);
-        row("unframed reply cut at 1 KiB", QByteArray(2000, 'A'), QByteArray(1024, 'A'), true);
         row("block without its NUL yet", hex("5F 4E 4F 52"), hex("5F 4E 4F 52"), false);
     }
 
@@ -426,8 +423,6 @@ private Q_SLOTS:
         const QByteArray maker = kTestQueries.at(0).first;
         QTest::newRow("COM3: code page 2.1 s late: unread, every later value its own")
             << InStep{.port = u"COM3"_s, .late = 7, .lateBy = 2100ms, .probes = maker};
-        QTest::newRow("TCP/IP: code page 3 s late: unread, every later value its own")
-            << InStep{.port = u"TCP/IP"_s, .late = 7, .lateBy = 3000ms, .probes = maker};
         QTest::newRow("LPT1: font ROM 5 s late: unread, every later value its own")
             << InStep{.port = u"LPT1"_s, .late = 6, .lateBy = 5000ms, .probes = maker};
         // Nothing is known to ask yet: the next query waits until the late answer is due.

@@ -95,14 +95,13 @@ struct AnnouncementRow
 };
 Q_DECLARE_METATYPE(AnnouncementRow)
 
-enum class Device { None, Missing, PlainFile, Pty };
-
 // A port opened as a user without rights of its own; `<dev>` stands for the device's path,
 // `<holder>` for the program that holds it.
 struct OpenRow
 {
     QString port{};
-    Device device = Device::Pty;
+    // `<pty>`: a pseudo-terminal; `<folder>/ttyS0`: a plain file; empty: no device.
+    QString device = u"<pty>"_s;
     mode_t mode = 0666; // of the device
     bool held = false;  // another program holds the device exclusively
     // What the device reports.
@@ -282,12 +281,12 @@ private Q_SLOTS:
         // Without a device there is nothing to open, and the device has nothing to report.
         QTest::newRow("COM3 without a device: no device behind it")
             << OpenRow{.port = u"COM3"_s,
-                       .device = Device::None,
+                       .device = {},
                        .errorClass = Class::None,
                        .shown = kCannotOpen3 + u"\r\rNo device behind COM3."_s};
         QTest::newRow("COM3 unplugged: the system says there is no such file")
             << OpenRow{.port = u"COM3"_s,
-                       .device = Device::Missing,
+                       .device = u"/dev/ttyUSB-unplugged"_s,
                        .cause = Cause::NoDevice,
                        .shown = kCannotOpen3 + u"\r\r<dev>: No such file or directory."_s};
         QTest::newRow("COM3 not open to the user: permission denied, the dialout group")
@@ -303,13 +302,13 @@ private Q_SLOTS:
                                 u"\r\r<dev>: Device or resource busy.\rIt is held by <holder>."_s};
         QTest::newRow("COM3 is a plain file: not supported")
             << OpenRow{.port = u"COM3"_s,
-                       .device = Device::PlainFile,
+                       .device = u"<folder>/ttyS0"_s,
                        .errorClass = Class::NotSupported,
                        .shown = kCannotOpen3 + u"\r\r<dev> is not a device that this port can "
                                                "open (Inappropriate ioctl for device)."_s};
         QTest::newRow("LPT1 without a device: Error no 2, no device behind it")
             << OpenRow{.port = u"LPT1"_s,
-                       .device = Device::None,
+                       .device = {},
                        .errorClass = Class::CallerBug,
                        .cause = Cause::NoDevice,
                        .shown = u"Error no  2: No such file or directory\r\rNo device behind "
@@ -331,25 +330,14 @@ private Q_SLOTS:
     {
         QFETCH(OpenRow, row);
         const Pty pty;
+        QCOMPARE(::chmod(QFile::encodeName(pty.path).constData(), row.mode), 0);
+        // The plain file is in a folder that every user may pass through.
         QTemporaryDir folder;
-        QString device; // COM3 and LPT1 lead here
-        switch (row.device) {
-        case Device::None:
-            break;
-        case Device::Missing:
-            device = u"/dev/ttyUSB-unplugged"_s;
-            break;
-        case Device::PlainFile:
-            // In a folder that every user may pass through.
-            QCOMPARE(::chmod(QFile::encodeName(folder.path()).constData(), 0755), 0);
-            device = folder.filePath(u"ttyS0"_s);
-            QVERIFY(QFile(device).open(QIODevice::WriteOnly));
-            break;
-        case Device::Pty:
-            device = pty.path;
-            QCOMPARE(::chmod(QFile::encodeName(pty.path).constData(), row.mode), 0);
-            break;
-        }
+        QCOMPARE(::chmod(QFile::encodeName(folder.path()).constData(), 0755), 0);
+        QVERIFY(QFile(folder.filePath(u"ttyS0"_s)).open(QIODevice::WriteOnly));
+        // COM3 and LPT1 lead here.
+        const QString device =
+            QString(row.device).replace(u"<pty>"_s, pty.path).replace(u"<folder>"_s, folder.path());
         auto resolver = std::make_unique<FixedDeviceResolver>();
         resolver->serialPorts.insert(3, device);
         resolver->lptDevice = device;

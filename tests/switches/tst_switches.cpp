@@ -15,16 +15,6 @@
 
 Q_DECLARE_METATYPE(SwitchByte)
 
-namespace {
-
-template<std::size_t N> QByteArray bytesOf(const std::optional<std::array<quint8, N>> &codes)
-{
-    return codes ? QByteArray(reinterpret_cast<const char *>(codes->data()), qsizetype(N))
-                 : QByteArray();
-}
-
-} // namespace
-
 using namespace Qt::StringLiterals;
 
 class TestSwitches : public QObject
@@ -65,7 +55,8 @@ void TestSwitches::bitMapping()
     for (const bool isOff : off)
         shown.append(isOff ? '1' : '0');
     QCOMPARE(shown, offStates);
-    QCOMPARE(bytesOf(std::optional(SwitchBits::digitCodes(value))), digits);
+    const std::array<quint8, 3> codes = SwitchBits::digitCodes(value);
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(codes.data()), 3), digits);
     QCOMPARE(SwitchBits::valueFromOffStates(off), std::clamp(value, 0, 255));
 }
 

@@ -9,7 +9,6 @@
 #include "LinkStatus.h"
 #include "QtDesktopShell.h"
 #include "ReadableColours.h"
-#include "Screenshot.h"
 #include "SwitchMeanings.h"
 #include "TestWindow.h"
 
@@ -39,8 +38,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-const QString kGreeting = u"Welcome to NORVANTA world.\r\n\r\nCommunication test finished."_s;
 
 // The texts that the window colours itself.
 bool isColouredText(const QWidget *control)

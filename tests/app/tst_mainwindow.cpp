@@ -1,5 +1,4 @@
 #include "QtTcpClient.h"
-#include "Screenshot.h"
 #include "SwitchPanel.h"
 #include "TestWindow.h"
 #include "WrappingPushButton.h"
@@ -207,9 +206,7 @@ private Q_SLOTS:
             QTRY_COMPARE(peer->state(), QAbstractSocket::UnconnectedState);
         QCOMPARE(status->text(), peer != nullptr ? u"Disconnect"_s : QString());
         QCOMPARE(t.shell.quitCount, row.exitButton ? 1 : 0);
-        QCOMPARE(t.prompter.texts(),
-                 row.opened ? QStringList{u"Please connected NORVANTA POS printer before test."_s}
-                            : QStringList());
+        QCOMPARE(t.prompter.texts(), row.opened ? QStringList{kWrongMaker} : QStringList());
     }
 
     void switchPanel_data()

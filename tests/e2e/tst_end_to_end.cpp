@@ -6,7 +6,6 @@
 // the window in the middle of a test.
 
 #include "EmulatorThread.h"
-#include "Screenshot.h"
 #include "TestWindow.h"
 
 #include <QComboBox>
@@ -23,9 +22,6 @@ using namespace Qt::StringLiterals;
 enum class Port { Tcp, Com, Lpt };
 inline const char *const kPortName[] = {"TCP", "COM", "LPT"}; // by Port
 
-inline const QString kGreeting =
-    u"Welcome to NORVANTA world.\r\n\r\nCommunication test finished."_s;
-inline const QString kWrongMaker = u"Please connected NORVANTA POS printer before test."_s;
 inline const QString kPowerCycle = u"After writed software switch, please re-power on printer!!"_s;
 inline const QString kNotSent = u"Could not send data now, please check lan printer status... 9"_s;
 inline const QString kWriteFailed = u"The settings could not be written to the printer.\r\n"

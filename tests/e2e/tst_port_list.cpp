@@ -6,7 +6,6 @@
 
 #include "EmulatorThread.h"
 #include "LinkPanel.h"
-#include "Screenshot.h"
 #include "SystemDeviceResolver.h"
 #include "TestWindow.h"
 
@@ -33,7 +32,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kGreeting = u"Welcome to NORVANTA world.\r\n\r\nCommunication test finished."_s;
 const QString kUsbAdapter = u"/dev/ttyUSB0 \u2014 FTDI FT232R USB UART (A10K3XYZ)"_s;
 
 // The system reports an on-board port and a USB adapter, whatever this machine has.

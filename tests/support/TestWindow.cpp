@@ -3,6 +3,7 @@
 #include "LogHistory.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QTest>
 
 #include <utility>
@@ -34,4 +35,12 @@ void chooseEntry(QComboBox *combo, int index)
     QTest::keyClick(combo, Qt::Key_Home);
     for (int i = 0; i < index; ++i)
         QTest::keyClick(combo, Qt::Key_Down);
+}
+
+QString screenshotPath(const QString &file)
+{
+    const QDir folder(QDir(qEnvironmentVariable("PSU_BINARY_DIR", QDir::currentPath()))
+                          .filePath(QStringLiteral("screenshots")));
+    folder.mkpath(QStringLiteral("."));
+    return folder.filePath(file);
 }

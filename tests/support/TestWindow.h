@@ -46,3 +46,11 @@ QString logOf(const MainWindow &window);
 
 // Picks entry `index` of a list with the keyboard, as a user would.
 void chooseEntry(QComboBox *combo, int index);
+// Where a test saves a picture of the window: the build folder's screenshots/ folder.
+QString screenshotPath(const QString &file);
+
+// What the communication test shows when it passed, and when the printer is no NORVANTA printer.
+inline const QString kGreeting =
+    QStringLiteral("Welcome to NORVANTA world.\r\n\r\nCommunication test finished.");
+inline const QString kWrongMaker =
+    QStringLiteral("Please connected NORVANTA POS printer before test.");

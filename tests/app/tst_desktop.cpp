@@ -23,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QScrollArea>
@@ -38,22 +39,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// The texts that the window colours itself.
-bool isColouredText(const QWidget *control)
-{
-    static const QStringList kPrefixes{u"lblKV_INFO_"_s, u"lblLANG_INFO_"_s, u"lblSW"_s,
-                                       u"tcpIP"_s,       u"tcpListenPort"_s, u"txtSTATUS"_s,
-                                       u"txtLOG"_s};
-    return std::any_of(kPrefixes.cbegin(), kPrefixes.cend(),
-                       [control](const QString &p) { return control->objectName().startsWith(p); });
-}
-
-QString textOf(const QWidget *control)
-{
-    return control->property(qobject_cast<const QPlainTextEdit *>(control) ? "plainText" : "text")
-        .toString();
-}
 
 // The contrast of a control's text on a picture of the window: its background is the colour
 // most of its box has, its text the pixel farthest from that.
@@ -317,12 +302,19 @@ private Q_SLOTS:
                                                             .replace(u' ', u'-')
                                                             .remove(u',')
                                                             .remove(u':')))));
+        // The texts that the window colours itself.
+        const QRegularExpression coloured(
+            u"^(lblKV_INFO_|lblLANG_INFO_|lblSW|tcpIP|tcpListenPort|txtSTATUS|txtLOG)"_s);
         QStringList measured, unreadable;
         const QList<QWidget *> all = window.findChildren<QWidget *>();
         for (QWidget *control : all) {
-            if (!isColouredText(control) || !control->isVisibleTo(&window) ||
-                !control->isEnabled() || textOf(control).trimmed().isEmpty() ||
-                textOf(control).trimmed() == u"=")
+            const QString text =
+                control->property(qobject_cast<QPlainTextEdit *>(control) ? "plainText" : "text")
+                    .toString()
+                    .trimmed();
+            if (!coloured.match(control->objectName()).hasMatch() ||
+                !control->isVisibleTo(&window) || !control->isEnabled() || text.isEmpty() ||
+                text == u"=")
                 continue;
             const double contrast = measuredContrast(picture, window, control);
             measured.append(control->objectName());

@@ -12,11 +12,6 @@ TestWindow::TestWindow(std::unique_ptr<DeviceResolver> resolver, std::unique_ptr
     : window(prompter, shell, pump, testDevices(std::move(resolver), std::move(tcp)))
 {}
 
-void TestWindow::missingControl(const QString &name)
-{
-    qFatal("The window has no control named %s", qPrintable(name));
-}
-
 PrinterDisplay &displayOf(const MainWindow &window)
 {
     auto *display = window.findChild<PrinterDisplay *>(QStringLiteral("printerDisplay"));

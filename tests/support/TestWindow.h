@@ -26,7 +26,7 @@ struct TestWindow
     {
         Control *found = window.findChild<Control *>(name);
         if (found == nullptr)
-            missingControl(name);
+            qFatal("The window has no control named %s", qPrintable(name));
         return found;
     }
 
@@ -34,9 +34,6 @@ struct TestWindow
     RecordingShell shell;
     SystemEventPump pump;
     MainWindow window;
-
-private:
-    static void missingControl(const QString &name);
 };
 
 // The window's view of the settings model, found by its object name.

@@ -44,17 +44,6 @@ std::unique_ptr<DeviceResolver> preparedSystem()
     });
 }
 
-// The port list's entries as a screen reader reads them: name and description of each.
-QStringList accessibleEntries(QAbstractItemView *list)
-{
-    QStringList entries;
-    QAccessibleInterface *table = QAccessible::queryAccessibleInterface(list);
-    for (int i = 0; table != nullptr && i < table->childCount(); ++i)
-        entries.append(table->child(i)->text(QAccessible::Name) + u" = "_s +
-                       table->child(i)->text(QAccessible::Description));
-    return entries;
-}
-
 } // namespace
 
 // A port picked with the keyboard, and what the label beside the list then shows.
@@ -134,11 +123,16 @@ private Q_SLOTS:
         QAbstractItemView *list = ports->view();
         QTRY_VERIFY(list->isVisible());
 
+        // The entries as a screen reader reads them: name and description of each.
+        QStringList entries;
+        QAccessibleInterface *table = QAccessible::queryAccessibleInterface(list);
+        for (int i = 0; table != nullptr && i < table->childCount(); ++i)
+            entries.append(table->child(i)->text(QAccessible::Name) + u" = "_s +
+                           table->child(i)->text(QAccessible::Description));
         const QString emulated = u"printer emulator (%1)"_s.arg(pty);
-        const QStringList expected{u"COM1 = /dev/ttyS0"_s, u"COM2 = "_s + kUsbAdapter,
-                                   u"COM3 = "_s + emulated, u"COM4 = no device"_s};
-        QCOMPARE(accessibleEntries(list).mid(2, 4), expected);
-        QCOMPARE(accessibleEntries(list).first(), u"TCP/IP = "_s);
+        QCOMPARE(entries.mid(2, 4), (QStringList{u"COM1 = /dev/ttyS0"_s, u"COM2 = "_s + kUsbAdapter,
+                                                 u"COM3 = "_s + emulated, u"COM4 = no device"_s}));
+        QCOMPARE(entries.first(), u"TCP/IP = "_s);
         for (int i = 0; i < ports->count(); ++i)
             QCOMPARE(ports->itemData(i, Qt::ToolTipRole),
                      ports->itemData(i, Qt::AccessibleDescriptionRole));

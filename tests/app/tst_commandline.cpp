@@ -109,10 +109,8 @@ void TestCommandLine::answersWithoutDisplay()
         QCOMPARE(finished.status, QProcess::NormalExit);
         QCOMPARE(finished.exitCode, exitCode);
         QVERIFY2(finished.out.startsWith(outputStart), finished.out.constData());
-        if (outputStart.isEmpty())
-            QCOMPARE(finished.out, QByteArray());
-        if (outputStart.startsWith("printer-switch-utility "))
-            QCOMPARE(finished.out, outputStart); // the version line alone
+        if (!outputStart.startsWith("Usage:")) // the version line alone, or nothing
+            QCOMPARE(finished.out, outputStart);
         QCOMPARE(finished.err, errorLine);
     }
 }

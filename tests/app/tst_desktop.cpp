@@ -110,8 +110,6 @@ QWidget *helpViewer(const QWidget &window)
 
 } // namespace
 
-enum class HelpPress { Button, F1 };
-
 // Where the help file lies, the help asked for, how the desktop's opener of files (xdg-open) ends,
 // and what the user then sees. The working directory's copy comes first, then the data folder's;
 // without either, a message says where the file was looked for.
@@ -120,7 +118,7 @@ struct HelpRow
     HelpFolder::Entry inWorkDir = HelpFolder::File;
     bool inDataHome = false;
     std::optional<int> opener = 0; // its exit status, 0 when it shows the file; none: no xdg-open
-    HelpPress press = HelpPress::Button;
+    bool pressF1 = false;          // else the Help button
     bool ownViewer = false;
     QByteArray text = kHelpText;
     // Why the viewer refuses the file, after "The help file PATH cannot be read: ".
@@ -146,7 +144,7 @@ private Q_SLOTS:
         QTest::newRow("working directory's copy first, the desktop shows it: no viewer of its own")
             << HelpRow{.inDataHome = true};
         QTest::newRow("F1, xdg-open finds no viewer: the file's text in the window's own viewer")
-            << HelpRow{.opener = 3, .press = HelpPress::F1, .ownViewer = true};
+            << HelpRow{.opener = 3, .pressF1 = true, .ownViewer = true};
         QTest::newRow("no xdg-open: the window's own viewer")
             << HelpRow{.opener = std::nullopt, .ownViewer = true};
         QTest::newRow("a folder of the file's name passed over: the data folder's copy")
@@ -196,7 +194,7 @@ private Q_SLOTS:
                           testDevices(std::make_unique<FixedDeviceResolver>()));
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        if (row.press == HelpPress::F1)
+        if (row.pressF1)
             QTest::keyClick(&window, Qt::Key_F1);
         else
             QTest::mouseClick(window.findChild<QPushButton *>(u"cmdHELP"_s), Qt::LeftButton);

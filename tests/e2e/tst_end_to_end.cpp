@@ -6,6 +6,7 @@
 // the window in the middle of a test.
 
 #include "EmulatorThread.h"
+#include "LogHistory.h"
 #include "TestWindow.h"
 
 #include <QComboBox>
@@ -106,6 +107,8 @@ struct Rig
     QTabWidget *tabs() { return control<QTabWidget>("SSTab1"); }
     void chooseTab(int tab) { tabs()->setCurrentIndex(tab); }
     QStringList shown() { return ui->prompter.texts(); }
+    // The log history as it was appended, CR LF included.
+    QString log() { return displayOf(window()).log().text(); }
     void clear()
     {
         emulator.clearReceived();
@@ -343,7 +346,7 @@ void TestEndToEnd::communicationTest()
     if (session.closedMeanwhile)
         QTRY_COMPARE(rig.control<QLineEdit>("txtSTATUS")->text(), u"Disconnect"_s);
     if (passed) {
-        QCOMPARE(logOf(rig.window()), expectedLog(held, session.switchesRead, session.unreadInfo));
+        QCOMPARE(rig.log(), expectedLog(held, session.switchesRead, session.unreadInfo));
         QCOMPARE(rig.control<QWidget>("tcpIP")->isEnabled(), session.port != Port::Tcp);
         QCOMPARE(rig.control<QWidget>("com_BR_9600")->isEnabled(), session.port != Port::Com);
         for (int i = 0; i < labels.size(); ++i)
@@ -407,11 +410,11 @@ void TestEndToEnd::communicationTest()
     if (session.faults != Faults()) { // once the printer behaves, the same window passes the test
         rig.emulator.setFaults(Faults());
         rig.chooseTab(0);
-        const QString log = logOf(rig.window());
+        const QString log = rig.log();
         rig.press("cmdCommunicate");
         QCOMPARE(rig.shown(), QStringList{kGreeting});
         // (The printers with faults are KV-4100s.)
-        QCOMPARE(logOf(rig.window()), log + expectedLog(rig.emulator.snapshot().settings, {2, 3}));
+        QCOMPARE(rig.log(), log + expectedLog(rig.emulator.snapshot().settings, {2, 3}));
     }
 }
 
@@ -597,7 +600,7 @@ void TestEndToEnd::readAndLeave()
     QCOMPARE(rig.emulator.received().toHex(' '), switchQuery(2).toHex(' '));
     QCOMPARE(rig.shownValue(2), held);
     QVERIFY(!w.dataChanged());
-    QCOMPARE(logOf(rig.window()).count(u"getSW2-->"_s), 3);
+    QCOMPARE(rig.log().count(u"getSW2-->"_s), 3);
 }
 
 void TestEndToEnd::clicksDuringAnExchange_data()

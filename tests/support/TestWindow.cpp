@@ -1,7 +1,5 @@
 #include "TestWindow.h"
 
-#include "LogHistory.h"
-
 #include <QComboBox>
 #include <QDir>
 #include <QTest>
@@ -18,11 +16,6 @@ PrinterDisplay &displayOf(const MainWindow &window)
     if (display == nullptr)
         qFatal("The window has no printer display");
     return *display;
-}
-
-QString logOf(const MainWindow &window)
-{
-    return displayOf(window).log().text();
 }
 
 void chooseEntry(QComboBox *combo, int index)

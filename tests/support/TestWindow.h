@@ -38,8 +38,6 @@ struct TestWindow
 
 // The window's view of the settings model, found by its object name.
 PrinterDisplay &displayOf(const MainWindow &window);
-// The log history as it was appended, CR LF included.
-QString logOf(const MainWindow &window);
 
 // Picks entry `index` of a list with the keyboard, as a user would.
 void chooseEntry(QComboBox *combo, int index);

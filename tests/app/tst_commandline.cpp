@@ -12,10 +12,6 @@ namespace {
 
 constexpr int kWaitMs = 30000;
 
-// Platforms the program is run under: none chosen (and no display to find), and one that does
-// not exist. Neither can show a window.
-const QStringList kPlatformsWithoutDisplay = {QString(), u"no-such-platform"_s};
-
 struct Finished
 {
     QProcess::ExitStatus status = QProcess::CrashExit;
@@ -106,15 +102,15 @@ void TestCommandLine::answersWithoutDisplay()
     QFETCH(QByteArray, outputStart);
     QFETCH(QByteArray, errorLine);
 
-    for (const QString &platform : kPlatformsWithoutDisplay) {
+    // Under no platform chosen (and no display to find), and under one that does not exist:
+    // neither can show a window.
+    for (const QString &platform : {QString(), u"no-such-platform"_s}) {
         const Finished finished = runUtility(arguments, platform);
         QCOMPARE(finished.status, QProcess::NormalExit);
         QCOMPARE(finished.exitCode, exitCode);
         QVERIFY2(finished.out.startsWith(outputStart), finished.out.constData());
-        if (outputStart.isEmpty())
-            QCOMPARE(finished.out, QByteArray());
-        if (outputStart.startsWith("printer-switch-utility "))
-            QCOMPARE(finished.out, outputStart); // the version line alone
+        if (!outputStart.startsWith("Usage:")) // the version line alone, or nothing
+            QCOMPARE(finished.out, outputStart);
         QCOMPARE(finished.err, errorLine);
     }
 }

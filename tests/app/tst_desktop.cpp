@@ -9,7 +9,6 @@
 #include "LinkStatus.h"
 #include "QtDesktopShell.h"
 #include "ReadableColours.h"
-#include "Screenshot.h"
 #include "SwitchMeanings.h"
 #include "TestWindow.h"
 
@@ -24,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QScrollArea>
@@ -39,24 +39,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-const QString kGreeting = u"Welcome to NORVANTA world.\r\n\r\nCommunication test finished."_s;
-
-// The texts that the window colours itself.
-bool isColouredText(const QWidget *control)
-{
-    static const QStringList kPrefixes{u"lblKV_INFO_"_s, u"lblLANG_INFO_"_s, u"lblSW"_s,
-                                       u"tcpIP"_s,       u"tcpListenPort"_s, u"txtSTATUS"_s,
-                                       u"txtLOG"_s};
-    return std::any_of(kPrefixes.cbegin(), kPrefixes.cend(),
-                       [control](const QString &p) { return control->objectName().startsWith(p); });
-}
-
-QString textOf(const QWidget *control)
-{
-    return control->property(qobject_cast<const QPlainTextEdit *>(control) ? "plainText" : "text")
-        .toString();
-}
 
 // The contrast of a control's text on a picture of the window: its background is the colour
 // most of its box has, its text the pixel farthest from that.
@@ -128,43 +110,21 @@ QWidget *helpViewer(const QWidget &window)
 
 } // namespace
 
-enum class HelpPress { Button, F1 };
-
-// Where the help file lies, the help asked for, and what the user then sees. The working
-// directory's copy comes first, then the data folder's; without either, a message says where the
-// file was looked for.
+// Where the help file lies, the help asked for, how the desktop's opener of files (xdg-open) ends,
+// and what the user then sees. The working directory's copy comes first, then the data folder's;
+// without either, a message says where the file was looked for.
 struct HelpRow
 {
     HelpFolder::Entry inWorkDir = HelpFolder::File;
     bool inDataHome = false;
-    bool desktopShows = true;
-    HelpPress press = HelpPress::Button;
+    std::optional<int> opener = 0; // its exit status, 0 when it shows the file; none: no xdg-open
+    bool pressF1 = false;          // else the Help button
     bool ownViewer = false;
     QByteArray text = kHelpText;
-    QString
-        refusal{}; // why the viewer refuses the file, after "The help file PATH cannot be read: "
+    // Why the viewer refuses the file, after "The help file PATH cannot be read: ".
+    QString refusal{};
 };
 Q_DECLARE_METATYPE(HelpRow)
-
-// The desktop's opener of files: missing, or a script that ends with this status.
-struct OpenerRow
-{
-    std::optional<int> exitStatus{};
-    bool ownViewer = false;
-};
-Q_DECLARE_METATYPE(OpenerRow)
-
-// What the window shows while the contrast is measured.
-enum class View {
-    TcpChosen,
-    Information,
-    FirstSwitchPage,
-    SecondSwitchPage,
-    Language,
-    Log,
-    Status
-};
-Q_DECLARE_METATYPE(View)
 
 class DesktopTest : public QObject
 {
@@ -183,22 +143,24 @@ private Q_SLOTS:
         QTest::addColumn<HelpRow>("row");
         QTest::newRow("working directory's copy first, the desktop shows it: no viewer of its own")
             << HelpRow{.inDataHome = true};
-        QTest::newRow("F1, desktop cannot show it: the file's text in the window's own viewer")
-            << HelpRow{.desktopShows = false, .press = HelpPress::F1, .ownViewer = true};
+        QTest::newRow("F1, xdg-open finds no viewer: the file's text in the window's own viewer")
+            << HelpRow{.opener = 3, .pressF1 = true, .ownViewer = true};
+        QTest::newRow("no xdg-open: the window's own viewer")
+            << HelpRow{.opener = std::nullopt, .ownViewer = true};
         QTest::newRow("a folder of the file's name passed over: the data folder's copy")
             << HelpRow{.inWorkDir = HelpFolder::Folder, .inDataHome = true};
         QTest::newRow("no help file, only a folder of its name: the folders it was looked for in")
-            << HelpRow{.inWorkDir = HelpFolder::Folder, .desktopShows = false};
+            << HelpRow{.inWorkDir = HelpFolder::Folder};
         QTest::newRow("a line of 90 characters: the viewer as wide as it, nothing cut off")
-            << HelpRow{.desktopShows = false,
+            << HelpRow{.opener = 3,
                        .ownViewer = true,
                        .text = "short\r\n" + QByteArray(89, 'W') + "M\r\nshort\r\n"};
         QTest::newRow("1 MiB and one byte: refused, the message names the file")
-            << HelpRow{.desktopShows = false,
+            << HelpRow{.opener = 3,
                        .text = QByteArray(1024 * 1024 + 1, 'x'),
                        .refusal = u"it is larger than 1 MiB."_s};
         QTest::newRow("a NUL byte: refused as no text")
-            << HelpRow{.desktopShows = false,
+            << HelpRow{.opener = 3,
                        .text = QByteArray("help\0\x01", 6),
                        .refusal = u"it is not a text file."_s};
     }
@@ -210,17 +172,56 @@ private Q_SLOTS:
         const QString path = row.inWorkDir == HelpFolder::File ? folder.workDirCopy()
                              : row.inDataHome                  ? folder.dataHomeCopy()
                                                                : QString();
-        TestWindow t;
-        t.shell.showsHelp = row.desktopShows;
-        t.window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&t.window));
-        if (row.press == HelpPress::F1)
-            QTest::keyClick(&t.window, Qt::Key_F1);
+        QTemporaryDir bin;
+        const QString opened = bin.filePath(u"opened"_s);
+        if (row.opener) {
+            QFile opener(bin.filePath(u"xdg-open"_s));
+            QVERIFY(opener.open(QIODevice::WriteOnly));
+            opener.write(u"#!/bin/sh\necho \"$1\" > '%1'\nexit %2\n"_s.arg(opened)
+                             .arg(*row.opener)
+                             .toUtf8());
+            opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        // Only the test's opener, and no browser to fall back on.
+        const QByteArray paths = qgetenv("PATH");
+        const auto restore = qScopeGuard([paths] { qputenv("PATH", paths); });
+        qputenv("PATH", QFile::encodeName(bin.path()));
+        qunsetenv("BROWSER");
+        RecordingPrompter prompter;
+        QtDesktopShell shell;
+        SystemEventPump pump;
+        MainWindow window(prompter, shell, pump,
+                          testDevices(std::make_unique<FixedDeviceResolver>()));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        if (row.pressF1)
+            QTest::keyClick(&window, Qt::Key_F1);
         else
-            QTest::mouseClick(t.control<QPushButton>(u"cmdHELP"_s), Qt::LeftButton);
+            QTest::mouseClick(window.findChild<QPushButton *>(u"cmdHELP"_s), Qt::LeftButton);
 
-        QCOMPARE(t.shell.openedHelp, path.isEmpty() ? QStringList() : QStringList{path});
-        QWidget *viewer = helpViewer(t.window);
+        // The opener is given the file found, and nothing when none is.
+        if (!path.isEmpty() && row.opener) {
+            QTRY_VERIFY(QFile(opened).size() > 0);
+            QFile given(opened);
+            QVERIFY(given.open(QIODevice::ReadOnly));
+            QCOMPARE(given.readAll(), QFile::encodeName(path) + '\n');
+        }
+        QCOMPARE(QFile::exists(opened), !path.isEmpty() && row.opener);
+        if (!row.refusal.isEmpty())
+            QTRY_COMPARE(prompter.texts(), QStringList{u"The help file %1 cannot be read: %2"_s.arg(
+                                               path, row.refusal)});
+        else
+            QCOMPARE(prompter.texts().size(), path.isEmpty() ? 1 : 0);
+        if (path.isEmpty()) {
+            const QStringList lines = prompter.texts().first().split(u"\r\n"_s);
+            QCOMPARE(lines.first(),
+                     u"The help file KV_SW_Help.txt was not found. It was looked for in:"_s);
+            QCOMPARE(lines.value(1), QDir::currentPath());
+            QVERIFY(lines.contains(folder.work.filePath(u"data/printer-switch-utility"_s)));
+        }
+        if (row.ownViewer)
+            QTRY_VERIFY(helpViewer(window) != nullptr && helpViewer(window)->isVisible());
+        QWidget *viewer = helpViewer(window);
         QCOMPARE(viewer != nullptr && viewer->isVisible(), row.ownViewer);
         if (row.ownViewer) {
             QCOMPARE(viewer->windowTitle(), u"KV_SW_Help.txt"_s);
@@ -232,67 +233,6 @@ private Q_SLOTS:
             QCOMPARE(text->horizontalScrollBar()->maximum(), 0);
             QVERIFY(viewer->minimumSize() != viewer->maximumSize());
         }
-        const QStringList shown = t.prompter.texts();
-        if (!row.refusal.isEmpty()) {
-            QCOMPARE(shown,
-                     QStringList{u"The help file %1 cannot be read: %2"_s.arg(path, row.refusal)});
-            return;
-        }
-        QCOMPARE(shown.size(), path.isEmpty() ? 1 : 0);
-        if (path.isEmpty()) {
-            const QStringList lines = shown.first().split(u"\r\n"_s);
-            QCOMPARE(lines.first(),
-                     u"The help file KV_SW_Help.txt was not found. It was looked for in:"_s);
-            QCOMPARE(lines.value(1), QDir::currentPath());
-            QVERIFY(lines.contains(folder.work.filePath(u"data/printer-switch-utility"_s)));
-        }
-    }
-
-    // The desktop's own service: xdg-open shows the file, or fails, or is not there.
-    void helpThroughTheDesktop_data()
-    {
-        QTest::addColumn<OpenerRow>("row");
-        QTest::newRow("xdg-open shows the file: nothing of the window's own")
-            << OpenerRow{.exitStatus = 0};
-        QTest::newRow("xdg-open finds no viewer: the window's own viewer")
-            << OpenerRow{.exitStatus = 3, .ownViewer = true};
-        QTest::newRow("no xdg-open: the window's own viewer") << OpenerRow{.ownViewer = true};
-    }
-
-    void helpThroughTheDesktop()
-    {
-        QFETCH(OpenerRow, row);
-        const HelpFolder folder(HelpFolder::File);
-        QTemporaryDir bin;
-        const QString opened = bin.filePath(u"opened"_s);
-        if (row.exitStatus) {
-            QFile opener(bin.filePath(u"xdg-open"_s));
-            QVERIFY(opener.open(QIODevice::WriteOnly));
-            opener.write(u"#!/bin/sh\necho \"$1\" > '%1'\nexit %2\n"_s.arg(opened)
-                             .arg(*row.exitStatus)
-                             .toUtf8());
-            opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        }
-        // Only the test's opener, and no browser to fall back on.
-        const QByteArray path = qgetenv("PATH");
-        const auto restore = qScopeGuard([path] { qputenv("PATH", path); });
-        qputenv("PATH", QFile::encodeName(bin.path()));
-        qunsetenv("BROWSER");
-        RecordingPrompter prompter;
-        QtDesktopShell shell;
-        SystemEventPump pump;
-        MainWindow window(prompter, shell, pump,
-                          testDevices(std::make_unique<FixedDeviceResolver>()));
-        QTest::mouseClick(window.findChild<QPushButton *>(u"cmdHELP"_s), Qt::LeftButton);
-
-        if (row.exitStatus)
-            QTRY_VERIFY(QFile::exists(opened));
-        if (row.ownViewer)
-            QTRY_VERIFY(helpViewer(window) != nullptr && helpViewer(window)->isVisible());
-        else
-            QTRY_VERIFY(QFile(opened).size() > 0);
-        QCOMPARE(helpViewer(window) != nullptr, row.ownViewer);
-        QVERIFY(prompter.shown.isEmpty());
     }
 
     // On a dark palette every coloured text keeps a contrast of 4.5:1, measured on a render of
@@ -300,21 +240,21 @@ private Q_SLOTS:
     // light palette, the documented colours are back.
     void readableOnDarkPalette_data()
     {
-        QTest::addColumn<View>("view");
+        QTest::addColumn<int>("tab"); // -1: before the communication test
         QTest::addColumn<int>("statusCode");
-        QTest::newRow("TCP-IP chosen: address and port") << View::TcpChosen << 0;
-        QTest::newRow("printer information") << View::Information << 7;
-        QTest::newRow("first switch page: SW2 meanings") << View::FirstSwitchPage << 7;
-        QTest::newRow("second switch page: SW3 meaning") << View::SecondSwitchPage << 7;
-        QTest::newRow("language page") << View::Language << 7;
-        QTest::newRow("log history") << View::Log << 7;
-        QTest::newRow("status Disconnect, red") << View::Status << 0;
-        QTest::newRow("status Connecting..., black") << View::Status << 6;
+        QTest::newRow("TCP-IP chosen: address and port") << -1 << 0;
+        QTest::newRow("printer information") << 0 << 7;
+        QTest::newRow("first switch page: SW2 meanings") << 1 << 7;
+        QTest::newRow("second switch page: SW3 meaning") << 2 << 7;
+        QTest::newRow("language page") << 3 << 7;
+        QTest::newRow("log history") << 4 << 7;
+        QTest::newRow("status Disconnect, red") << 0 << 0;
+        QTest::newRow("status Connecting..., black") << 0 << 6;
     }
 
     void readableOnDarkPalette()
     {
-        QFETCH(View, view);
+        QFETCH(int, tab);
         QFETCH(int, statusCode);
         // A dark palette as a desktop theme gives it: light text on dark grey, black fields.
         const QPalette dark(QColor(53, 53, 53));
@@ -332,14 +272,12 @@ private Q_SLOTS:
         MainWindow &window = m_rig->window;
         // A new palette of the application reaches the windows through the event loop.
         QTRY_COMPARE(window.palette().color(QPalette::Window), dark.color(QPalette::Window));
-        if (view != View::TcpChosen && m_rig->prompter.shown.isEmpty()) {
+        if (tab >= 0 && m_rig->prompter.shown.isEmpty()) {
             m_rig->control<QPushButton>(u"cmdCommunicate"_s)->click();
             QCOMPARE(m_rig->prompter.texts(), QStringList{kGreeting});
         }
-        auto *tabs = m_rig->control<QTabWidget>(u"SSTab1"_s);
-        const int tab = std::array{0, 0, 1, 2, 3, 4, 0}[std::size_t(view)];
-        if (tabs->isVisible())
-            tabs->setCurrentIndex(tab);
+        if (tab >= 0)
+            m_rig->control<QTabWidget>(u"SSTab1"_s)->setCurrentIndex(tab);
         window.findChild<LinkPanel *>(u"linkPanel"_s)->showLinkStatus(linkStatusStyle(statusCode));
 
         const QImage picture = window.grab().toImage();
@@ -348,12 +286,19 @@ private Q_SLOTS:
                                                             .replace(u' ', u'-')
                                                             .remove(u',')
                                                             .remove(u':')))));
+        // The texts that the window colours itself.
+        const QRegularExpression coloured(
+            u"^(lblKV_INFO_|lblLANG_INFO_|lblSW|tcpIP|tcpListenPort|txtSTATUS|txtLOG)"_s);
         QStringList measured, unreadable;
         const QList<QWidget *> all = window.findChildren<QWidget *>();
         for (QWidget *control : all) {
-            if (!isColouredText(control) || !control->isVisibleTo(&window) ||
-                !control->isEnabled() || textOf(control).trimmed().isEmpty() ||
-                textOf(control).trimmed() == u"=")
+            const QString text =
+                control->property(qobject_cast<QPlainTextEdit *>(control) ? "plainText" : "text")
+                    .toString()
+                    .trimmed();
+            if (!coloured.match(control->objectName()).hasMatch() ||
+                !control->isVisibleTo(&window) || !control->isEnabled() || text.isEmpty() ||
+                text == u"=")
                 continue;
             const double contrast = measuredContrast(picture, window, control);
             measured.append(control->objectName());
@@ -362,7 +307,7 @@ private Q_SLOTS:
         }
         QVERIFY2(!measured.isEmpty(), "no coloured text on the picture");
         QVERIFY2(unreadable.isEmpty(), qPrintable(unreadable.join(u", "_s)));
-        QVERIFY(view != View::Status || measured.contains(u"txtSTATUS"_s));
+        QVERIFY(measured.contains(u"txtSTATUS"_s));
 
         // On the light palette the documented colours are back as they are.
         const QPalette light = QApplication::style()->standardPalette();
@@ -488,20 +433,41 @@ private Q_SLOTS:
     }
 
     // To a screen reader each switch button names its byte and switch and is described by the
-    // meaning shown for it: after a read of SW2 = 37 from a KV-4100, and after a click on switch 1
-    // ON, which changes the print density that switches 1 and 2 decide together.
+    // meaning shown for it: after a read of SW2 = 36 from a KV-4100, and after a switch changed by
+    // a click or by the accessibility action, which behaves as a click: the meanings are
+    // refreshed, the selected button stands out and the change is unwritten.
+    void switchNamesAndMeanings_data()
+    {
+        QTest::addColumn<QString>("action"); // empty: a click
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("sw2"); // afterwards
+        // Switches 1 and 2 decide the print density together.
+        QTest::newRow("click on SW2 switch 1 OFF: both density meanings")
+            << QString() << u"optSW2OFF_0"_s << 0x25;
+        QTest::newRow("toggle on SW2 switch 3 ON")
+            << QAccessibleActionInterface::toggleAction() << u"optSW2ON_2"_s << 0x20;
+        QTest::newRow("press on SW3 switch 1 OFF")
+            << QAccessibleActionInterface::pressAction() << u"optSW3OFF_0"_s << 0x24;
+    }
+
     void switchNamesAndMeanings()
     {
+        QFETCH(QString, action);
+        QFETCH(QString, button);
+        QFETCH(int, sw2);
         TestWindow t;
-        displayOf(t.window).model().printerInfo[0] = u"KV-4100"_s;
+        PrinterDisplay &view = displayOf(t.window);
+        view.model().printerInfo[0] = u"KV-4100"_s;
+        view.ShowSW2Value(0x24);
+        view.ShowSW3Value(0x00);
         const auto heard = [&t] {
             QStringList said;
             for (int i = 0; i < 8; ++i) {
                 for (const QString &state : {u"ON"_s, u"OFF"_s}) {
-                    const QAccessibleInterface *button = QAccessible::queryAccessibleInterface(
+                    const QAccessibleInterface *pair = QAccessible::queryAccessibleInterface(
                         t.control<QRadioButton>(u"optSW2%1_%2"_s.arg(state).arg(i)));
-                    said.append(button->text(QAccessible::Name) + u": "_s +
-                                button->text(QAccessible::Description));
+                    said.append(pair->text(QAccessible::Name) + u": "_s +
+                                pair->text(QAccessible::Description));
                 }
             }
             return said;
@@ -517,34 +483,8 @@ private Q_SLOTS:
             }
             return said;
         };
-        displayOf(t.window).ShowSW2Value(0x25);
-        QCOMPARE(heard(), expected(0x25));
-
-        t.control<QRadioButton>(u"optSW2ON_0"_s)->click();
         QCOMPARE(heard(), expected(0x24));
         QCOMPARE(heard().first(), u"SW2 switch 1 ON: Print Density = LIGHT"_s);
-    }
-
-    // A switch changed through the accessibility action behaves as a click: the meaning is
-    // refreshed and the change is unwritten.
-    void switchByAccessibility_data()
-    {
-        QTest::addColumn<QString>("action");
-        QTest::addColumn<QString>("button");
-        QTest::newRow("toggle on SW2 switch 4 ON")
-            << QAccessibleActionInterface::toggleAction() << u"optSW2ON_3"_s;
-        QTest::newRow("press on SW3 switch 1 OFF")
-            << QAccessibleActionInterface::pressAction() << u"optSW3OFF_0"_s;
-    }
-
-    void switchByAccessibility()
-    {
-        QFETCH(QString, action);
-        QFETCH(QString, button);
-        TestWindow t;
-        displayOf(t.window).model().printerInfo[0] = u"KV-4100"_s;
-        displayOf(t.window).ShowSW2Value(0xFF);
-        displayOf(t.window).ShowSW3Value(0x00);
         // The meaning label of SW2's switch, or SW3's one meaning.
         const QString sw = button.mid(3, 3);
         auto *meaning = t.control<QLabel>(
@@ -552,13 +492,15 @@ private Q_SLOTS:
         const QString before = meaning->text();
 
         auto *target = t.control<QRadioButton>(button);
-        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(target);
-        QVERIFY(accessible->actionInterface() != nullptr);
-        accessible->actionInterface()->doAction(action);
+        if (action.isEmpty())
+            target->click();
+        else
+            QAccessible::queryAccessibleInterface(target)->actionInterface()->doAction(action);
         QTRY_VERIFY(target->isChecked());
-        QTRY_VERIFY(displayOf(t.window).dataChanged());
+        QTRY_VERIFY(view.dataChanged());
         QVERIFY(meaning->text() != before);
         QCOMPARE(target->font().bold(), true);
+        QCOMPARE(heard(), expected(sw2));
     }
 
     // The window lies inside the screen's available area, at its design size where that holds

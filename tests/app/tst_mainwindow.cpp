@@ -1,5 +1,5 @@
+#include "LogHistory.h"
 #include "QtTcpClient.h"
-#include "Screenshot.h"
 #include "SwitchPanel.h"
 #include "TestWindow.h"
 #include "WrappingPushButton.h"
@@ -62,23 +62,10 @@ QStringList savedAndClipped(QWidget &window)
     return clipped;
 }
 
-constexpr SwitchByte kBytes[] = {SwitchByte::SW1, SwitchByte::SW2, SwitchByte::SW3};
-
 QRadioButton *option(const TestWindow &t, SwitchByte sw, bool on, int index)
 {
     return t.control<QRadioButton>(
         QString::asprintf("optSW%d%s_%d", int(sw) + 1, on ? "ON" : "OFF", index));
-}
-
-// The pairs of a switch byte, switch 1 first: '1' for OFF, '0' for ON, '-' for neither.
-QString pattern(const TestWindow &t, SwitchByte sw)
-{
-    QString shown;
-    for (int i = 0; i < 8; ++i)
-        shown.append(option(t, sw, false, i)->isChecked()  ? u'1'
-                     : option(t, sw, true, i)->isChecked() ? u'0'
-                                                           : u'-');
-    return shown;
 }
 
 } // namespace
@@ -207,9 +194,7 @@ private Q_SLOTS:
             QTRY_COMPARE(peer->state(), QAbstractSocket::UnconnectedState);
         QCOMPARE(status->text(), peer != nullptr ? u"Disconnect"_s : QString());
         QCOMPARE(t.shell.quitCount, row.exitButton ? 1 : 0);
-        QCOMPARE(t.prompter.texts(),
-                 row.opened ? QStringList{u"Please connected NORVANTA POS printer before test."_s}
-                            : QStringList());
+        QCOMPARE(t.prompter.texts(), row.opened ? QStringList{kWrongMaker} : QStringList());
     }
 
     void switchPanel_data()
@@ -255,8 +240,15 @@ private Q_SLOTS:
             expected[row.click] = clickOn ? u'0' : u'1';
         QTest::mouseClick(option(t, sw, clickOn, row.click), Qt::LeftButton);
         QTest::mouseClick(option(t, sw, clickOn, row.click), Qt::LeftButton);
-        for (const SwitchByte each : kBytes)
-            QCOMPARE(pattern(t, each), each == sw ? expected : row.offPattern);
+        // The pairs of each byte, switch 1 first: '1' for OFF, '0' for ON, '-' for neither.
+        for (const SwitchByte each : {SwitchByte::SW1, SwitchByte::SW2, SwitchByte::SW3}) {
+            QString shown;
+            for (int i = 0; i < 8; ++i)
+                shown.append(option(t, each, false, i)->isChecked()  ? u'1'
+                             : option(t, each, true, i)->isChecked() ? u'0'
+                                                                     : u'-');
+            QCOMPARE(shown, each == sw ? expected : row.offPattern);
+        }
         QCOMPARE(view.dataChanged(), clickable);
         // The value the user chose is the one the next write of the byte sends.
         if (clickable)
@@ -336,22 +328,21 @@ private Q_SLOTS:
     void logAppend()
     {
         QFETCH(LogRow, row);
-        TestWindow t;
-        auto *box = t.control<QPlainTextEdit>(u"txtLOG"_s);
+        QPlainTextEdit box;
+        LogHistory log(box);
         // Each character tells where it stood.
         const QString old = u"0123456789"_s.repeated(row.before / 10 + 1).left(row.before);
-        PrinterDisplay &view = displayOf(t.window);
-        view.AppendLog(old);
-        QTextCursor selection = box->textCursor();
+        log.AppendLog(old);
+        QTextCursor selection = box.textCursor();
         selection.setPosition(row.anchor);
         selection.setPosition(row.anchor > 0 ? 3 : 0, QTextCursor::KeepAnchor);
-        box->setTextCursor(selection);
+        box.setTextCursor(selection);
 
-        view.AppendLog(u"getSW2-->37\r\n"_s);
-        QCOMPARE(logOf(t.window), old.mid(row.keptFrom) + u"getSW2-->37\r\n"_s);
-        QCOMPARE(box->toPlainText(), old.mid(row.keptFrom) + u"getSW2-->37\n"_s);
-        QVERIFY(!box->textCursor().hasSelection());
-        QVERIFY(box->textCursor().atEnd());
+        log.AppendLog(u"getSW2-->37\r\n"_s);
+        QCOMPARE(log.text(), old.mid(row.keptFrom) + u"getSW2-->37\r\n"_s);
+        QCOMPARE(box.toPlainText(), old.mid(row.keptFrom) + u"getSW2-->37\n"_s);
+        QVERIFY(!box.textCursor().hasSelection());
+        QVERIFY(box.textCursor().atEnd());
     }
 };
 

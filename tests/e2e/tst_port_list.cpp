@@ -6,7 +6,6 @@
 
 #include "EmulatorThread.h"
 #include "LinkPanel.h"
-#include "Screenshot.h"
 #include "SystemDeviceResolver.h"
 #include "TestWindow.h"
 
@@ -33,7 +32,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kGreeting = u"Welcome to NORVANTA world.\r\n\r\nCommunication test finished."_s;
 const QString kUsbAdapter = u"/dev/ttyUSB0 \u2014 FTDI FT232R USB UART (A10K3XYZ)"_s;
 
 // The system reports an on-board port and a USB adapter, whatever this machine has.
@@ -44,17 +42,6 @@ std::unique_ptr<DeviceResolver> preparedSystem()
             {u"ttyUSB0"_s, u"/dev/ttyUSB0"_s, u"FTDI"_s, u"FT232R USB UART"_s, u"A10K3XYZ"_s},
             {u"ttyS0"_s, u"/dev/ttyS0"_s, {}, {}, {}}};
     });
-}
-
-// The port list's entries as a screen reader reads them: name and description of each.
-QStringList accessibleEntries(QAbstractItemView *list)
-{
-    QStringList entries;
-    QAccessibleInterface *table = QAccessible::queryAccessibleInterface(list);
-    for (int i = 0; table != nullptr && i < table->childCount(); ++i)
-        entries.append(table->child(i)->text(QAccessible::Name) + u" = "_s +
-                       table->child(i)->text(QAccessible::Description));
-    return entries;
 }
 
 } // namespace
@@ -136,11 +123,16 @@ private Q_SLOTS:
         QAbstractItemView *list = ports->view();
         QTRY_VERIFY(list->isVisible());
 
+        // The entries as a screen reader reads them: name and description of each.
+        QStringList entries;
+        QAccessibleInterface *table = QAccessible::queryAccessibleInterface(list);
+        for (int i = 0; table != nullptr && i < table->childCount(); ++i)
+            entries.append(table->child(i)->text(QAccessible::Name) + u" = "_s +
+                           table->child(i)->text(QAccessible::Description));
         const QString emulated = u"printer emulator (%1)"_s.arg(pty);
-        const QStringList expected{u"COM1 = /dev/ttyS0"_s, u"COM2 = "_s + kUsbAdapter,
-                                   u"COM3 = "_s + emulated, u"COM4 = no device"_s};
-        QCOMPARE(accessibleEntries(list).mid(2, 4), expected);
-        QCOMPARE(accessibleEntries(list).first(), u"TCP/IP = "_s);
+        QCOMPARE(entries.mid(2, 4), (QStringList{u"COM1 = /dev/ttyS0"_s, u"COM2 = "_s + kUsbAdapter,
+                                                 u"COM3 = "_s + emulated, u"COM4 = no device"_s}));
+        QCOMPARE(entries.first(), u"TCP/IP = "_s);
         for (int i = 0; i < ports->count(); ++i)
             QCOMPARE(ports->itemData(i, Qt::ToolTipRole),
                      ports->itemData(i, Qt::AccessibleDescriptionRole));

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // Keeps every message box the program asks for, in order, and answers questions from a script;
 // once the script has run out, every question gets Yes.
@@ -16,11 +17,21 @@ public:
         QString title;
     };
 
-    void inform(const QString &text, const QString &title) override;
-    bool ask(const QString &text, const QString &title) override;
+    void inform(const QString &text, const QString &title) override { shown.append({text, title}); }
+    bool ask(const QString &text, const QString &title) override
+    {
+        shown.append({text, title});
+        return answers.isEmpty() || answers.takeFirst();
+    }
 
     // The texts shown, in order.
-    QStringList texts() const;
+    QStringList texts() const
+    {
+        QStringList result;
+        for (const Shown &box : shown)
+            result.append(box.text);
+        return result;
+    }
 
     QList<Shown> shown;
     QList<bool> answers;

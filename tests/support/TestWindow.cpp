@@ -1,8 +1,7 @@
 #include "TestWindow.h"
 
-#include "LogHistory.h"
-
 #include <QComboBox>
+#include <QDir>
 #include <QTest>
 
 #include <utility>
@@ -10,11 +9,6 @@
 TestWindow::TestWindow(std::unique_ptr<DeviceResolver> resolver, std::unique_ptr<TcpClient> tcp)
     : window(prompter, shell, pump, testDevices(std::move(resolver), std::move(tcp)))
 {}
-
-void TestWindow::missingControl(const QString &name)
-{
-    qFatal("The window has no control named %s", qPrintable(name));
-}
 
 PrinterDisplay &displayOf(const MainWindow &window)
 {
@@ -24,14 +18,17 @@ PrinterDisplay &displayOf(const MainWindow &window)
     return *display;
 }
 
-QString logOf(const MainWindow &window)
-{
-    return displayOf(window).log().text();
-}
-
 void chooseEntry(QComboBox *combo, int index)
 {
     QTest::keyClick(combo, Qt::Key_Home);
     for (int i = 0; i < index; ++i)
         QTest::keyClick(combo, Qt::Key_Down);
+}
+
+QString screenshotPath(const QString &file)
+{
+    const QDir folder(QDir(qEnvironmentVariable("PSU_BINARY_DIR", QDir::currentPath()))
+                          .filePath(QStringLiteral("screenshots")));
+    folder.mkpath(QStringLiteral("."));
+    return folder.filePath(file);
 }

@@ -26,7 +26,7 @@ struct TestWindow
     {
         Control *found = window.findChild<Control *>(name);
         if (found == nullptr)
-            missingControl(name);
+            qFatal("The window has no control named %s", qPrintable(name));
         return found;
     }
 
@@ -34,15 +34,18 @@ struct TestWindow
     RecordingShell shell;
     SystemEventPump pump;
     MainWindow window;
-
-private:
-    static void missingControl(const QString &name);
 };
 
 // The window's view of the settings model, found by its object name.
 PrinterDisplay &displayOf(const MainWindow &window);
-// The log history as it was appended, CR LF included.
-QString logOf(const MainWindow &window);
 
 // Picks entry `index` of a list with the keyboard, as a user would.
 void chooseEntry(QComboBox *combo, int index);
+// Where a test saves a picture of the window: the build folder's screenshots/ folder.
+QString screenshotPath(const QString &file);
+
+// What the communication test shows when it passed, and when the printer is no NORVANTA printer.
+inline const QString kGreeting =
+    QStringLiteral("Welcome to NORVANTA world.\r\n\r\nCommunication test finished.");
+inline const QString kWrongMaker =
+    QStringLiteral("Please connected NORVANTA POS printer before test.");

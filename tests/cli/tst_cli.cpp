@@ -3,7 +3,6 @@
 // restored onto several printers at once; termination signals in the middle of a write; a scan of
 // a few 127.0.0.x addresses; bad usage and bad input; and the program itself.
 
-#include "AddressRange.h"
 #include "CliApplication.h"
 #include "Console.h"
 #include "EmulatorThread.h"
@@ -196,10 +195,9 @@ private Q_SLOTS:
     void backupAndRestore();
     void stopSignals_data();
     void stopSignals();
+    void scan_data();
     void scan();
     void ports();
-    void ranges_data();
-    void ranges();
     void refusals_data();
     void refusals();
     void program();
@@ -503,31 +501,55 @@ void TestCli::stopSignals()
     QCOMPARE(second.emulator.received(), QByteArray());
 }
 
+void TestCli::scan_data()
+{
+    // A KV-4100 on 127.0.0.1 and a ZEPHYR-550 on 127.0.1.5, on one TCP port: %1.
+    QTest::addColumn<QString>("arguments"); // after "scan"
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
+
+    const QString kv = u"tcp:127.0.0.1:%1 NORVANTA KV-4100\n"_s;
+    const QString zephyr = u"tcp:127.0.1.5:%1 NORVANTA ZEPHYR-550\n"_s;
+    const auto row = [](const char *name, const char *arguments, const QString &out,
+                        const QString &err = {}) {
+        QTest::newRow(name) << QString::fromLatin1(arguments) << out << err;
+    };
+    row("a range over two subnets, 4 at a time: its first address and one in the second",
+        "127.0.0.1-127.0.1.8 --jobs 4 --timeout 200",
+        kv + zephyr + u"2 printers found in 264 addresses\n"_s);
+    row("--json: a line for each printer, the summary on standard error",
+        "127.0.0.1-127.0.1.5 --json",
+        u"{\"changes\":[],\"error\":null,\"maker\":\"NORVANTA\",\"model\":\"KV-4100\","
+        "\"port\":\"tcp:127.0.0.1:%1\",\"result\":\"ok\"}\n"
+        "{\"changes\":[],\"error\":null,\"maker\":\"NORVANTA\",\"model\":\"ZEPHYR-550\","
+        "\"port\":\"tcp:127.0.1.5:%1\",\"result\":\"ok\"}\n"_s,
+        u"2 printers found in 261 addresses\n"_s);
+    row("/30 of its second host: its two hosts", "127.0.1.6/30",
+        zephyr + u"1 printer found in 2 addresses\n"_s);
+    row("/31: both addresses", "127.0.1.4/31", zephyr + u"1 printer found in 2 addresses\n"_s);
+    row("/32: the one address", "127.0.0.1/32", kv + u"1 printer found in 1 address\n"_s);
+    row("a range of exactly 4096", "127.0.0.0-127.0.15.255",
+        kv + zephyr + u"2 printers found in 4096 addresses\n"_s);
+}
+
 void TestCli::scan()
 {
-    // Two printers on one TCP port: the first address of the range and 127.0.0.5.
+    QFETCH(QString, arguments);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+
     Rig kv(kKv);
     const QString port = kv.tcp.section(u':', 2);
     QProcess zephyr;
     zephyr.start(qEnvironmentVariable("PSU_BINARY_DIR") + u"/bin/printer-emulator"_s,
-                 {u"--tcp"_s, u"127.0.0.5:"_s + port, u"--model"_s, u"ZEPHYR-550"_s});
+                 {u"--tcp"_s, u"127.0.1.5:"_s + port, u"--model"_s, u"ZEPHYR-550"_s});
     QTRY_VERIFY_WITH_TIMEOUT(zephyr.canReadLine(), kWaitMs);
-    QCOMPARE(zephyr.readLine(), "tcp 127.0.0.5:" + port.toLatin1() + '\n');
+    QCOMPARE(zephyr.readLine(), "tcp 127.0.1.5:" + port.toLatin1() + '\n');
 
-    const Run result = run({u"scan"_s, u"127.0.0.1-127.0.0.8"_s, u"--tcp-port"_s, port, u"--jobs"_s,
-                            u"4"_s, u"--timeout"_s, u"200"_s});
+    const Run result = run(QStringList{u"scan"_s, u"--tcp-port"_s, port} + arguments.split(u' '));
     QCOMPARE(result.exit, 0);
-    QCOMPARE(result.out, u"tcp:127.0.0.1:%1 NORVANTA KV-4100\n"
-                         "tcp:127.0.0.5:%1 NORVANTA ZEPHYR-550\n"
-                         "2 printers found in 8 addresses\n"_s.arg(port));
-    QCOMPARE(result.err, QString());
-    const Run json = run({u"scan"_s, u"127.0.0.1-127.0.0.5"_s, u"--tcp-port"_s, port, u"--json"_s});
-    QCOMPARE(json.exit, 0);
-    const QString line = u"{\"changes\":[],\"error\":null,\"maker\":\"NORVANTA\",\"model\":\"%1\","
-                         "\"port\":\"tcp:127.0.0.%2:%3\",\"result\":\"ok\"}\n"_s;
-    QCOMPARE(json.out,
-             line.arg(u"KV-4100"_s).arg(1).arg(port) + line.arg(u"ZEPHYR-550"_s).arg(5).arg(port));
-    QCOMPARE(json.err, u"2 printers found in 5 addresses\n"_s);
+    QCOMPARE(result.out, out.arg(port));
+    QCOMPARE(result.err, err);
     zephyr.terminate();
     QVERIFY(zephyr.waitForFinished(kWaitMs));
 }
@@ -545,45 +567,6 @@ void TestCli::ports()
         expected += u"COM%1"_s.arg(number).leftJustified(7) + u"no device\n"_s;
     expected += u"COM16  /dev/ttyUSB0  "_s + adapter + u"\nLPT1   /dev/usb/lp0\n"_s;
     QCOMPARE(result.out, expected);
-}
-
-void TestCli::ranges_data()
-{
-    QTest::addColumn<QString>("range");
-    QTest::addColumn<QString>("first"); // empty: refused
-    QTest::addColumn<QString>("last");
-    QTest::addColumn<qint64>("count");
-
-    const auto row = [](const char *name, const char *range, const char *first = "",
-                        const char *last = "", qint64 count = 0) {
-        QTest::newRow(name) << QString::fromLatin1(range) << QString::fromLatin1(first)
-                            << QString::fromLatin1(last) << count;
-    };
-    row("/30: its two hosts", "127.0.0.5/30", "127.0.0.5", "127.0.0.6", 2);
-    row("/31: both addresses", "127.0.0.4/31", "127.0.0.4", "127.0.0.5", 2);
-    row("/32: the one", "127.0.0.9/32", "127.0.0.9", "127.0.0.9", 1);
-    row("range of exactly 4096", "127.0.0.0-127.0.15.255", "127.0.0.0", "127.0.15.255", 4096);
-    row("4097 addresses: refused", "127.0.0.0-127.0.16.0");
-    row("higher address first: refused", "127.0.0.9-127.0.0.1");
-    row("no address: refused", "127.0.0/24");
-}
-
-void TestCli::ranges()
-{
-    QFETCH(QString, range);
-    QFETCH(QString, first);
-    QFETCH(QString, last);
-    QFETCH(qint64, count);
-
-    QString error;
-    const std::optional<AddressRange> parsed = AddressRange::parse(range, &error);
-    QCOMPARE(parsed.has_value(), !first.isEmpty());
-    QCOMPARE(error.isEmpty(), parsed.has_value());
-    if (parsed) {
-        QCOMPARE(parsed->address(0), first);
-        QCOMPARE(parsed->address(parsed->count() - 1), last);
-        QCOMPARE(parsed->count(), count);
-    }
 }
 
 void TestCli::refusals_data()
@@ -620,6 +603,11 @@ void TestCli::refusals_data()
         "SW2.9=ON: a setting is SW1=N, SW2=N, SW3=N, SWn.k=ON|OFF, codepage=N or charset=N");
     row("switch neither ON nor OFF", "set --port LPT1 SW2.1=1", "SW2.1=1: a switch is ON or OFF");
     row("jobs 0", "scan 127.0.0.1/32 --jobs 0", "--jobs is a number from 1 to 256");
+    row("4097 addresses", "scan 127.0.0.0-127.0.16.0",
+        "127.0.0.0-127.0.16.0 holds 4097 addresses; at most 4096 are scanned at a time");
+    row("higher address first", "scan 127.0.0.9-127.0.0.1",
+        "127.0.0.9-127.0.0.1: a range is A.B.C.D/NN or A.B.C.D-A.B.C.E, the lower address first");
+    row("no address", "scan 127.0.0/24", "127.0.0/24: a range is A.B.C.D/NN or A.B.C.D-A.B.C.E");
     row("backup that is not there", "restore /nonexistent/kv.json --port LPT1",
         "/nonexistent/kv.json: No such file or directory");
     row("backup without switches", "restore FILE --port LPT1",

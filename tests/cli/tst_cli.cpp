@@ -1,7 +1,7 @@
 // printer-switch against the printer emulator, over TCP loopback and pseudo-terminals: what each
 // command prints (in text and JSON) and returns and the bytes the printer received; a backup
-// restored onto several printers at once; termination signals in the middle of a write; a scan of
-// a few 127.0.0.x addresses; bad usage and bad input; and the program itself.
+// restored onto several printers at once; termination signals in the middle of a write; scans of
+// loopback address ranges; bad usage and bad input; and the program itself.
 
 #include "CliApplication.h"
 #include "Console.h"
@@ -351,22 +351,17 @@ SW1: 105
                       .err = u"no reply for Code Page"_s,
                       .wire =
                           kIdentity.chopped(4) + hex("1D4942") + kIdentity.right(4) + kSW2 + kSW3};
-    const QJsonValue none;
     QTest::newRow("info --json of another maker: the test stops after the maker query, exit 1")
         << CommandRow{.printer = withMaker(kKv, u"ACME"_s),
                       .command = u"info --json"_s,
                       .exit = 1,
-                      .json = {{u"maker"_s, u"ACME"_s},
-                               {u"model"_s, none},
-                               {u"firmware"_s, none},
-                               {u"hoursPowered"_s, none},
-                               {u"cutCount"_s, none},
-                               {u"language"_s, QJsonObject{{u"model"_s, none},
-                                                           {u"fontRom"_s, none},
-                                                           {u"codePage"_s, none},
-                                                           {u"charset"_s, none}}},
-                               {u"switches"_s, QJsonObject()},
-                               {u"error"_s, u"maker \"ACME\" is not NORVANTA"_s}},
+                      .json = QJsonDocument::fromJson(R"({
+                          "maker": "ACME", "model": null, "firmware": null, "hoursPowered": null,
+                          "cutCount": null, "switches": {},
+                          "language": {"model": null, "fontRom": null, "codePage": null,
+                                       "charset": null},
+                          "error": "maker \"ACME\" is not NORVANTA"})")
+                                  .object(),
                       .err = u"maker \"ACME\" is not NORVANTA"_s,
                       .wire = hex("1D4942")};
 }
@@ -407,12 +402,10 @@ void TestCli::initTestCase()
     Rig source(kChangedKv);
     const Run backup = run({u"backup"_s, u"--port"_s, source.tcp});
     QCOMPARE(backup.exit, 0);
-    QCOMPARE(QJsonDocument::fromJson(backup.out.toUtf8()).object(),
-             (QJsonObject{{u"maker"_s, u"NORVANTA"_s},
-                          {u"model"_s, u"KV-4100"_s},
-                          {u"switches"_s, QJsonObject{{u"SW2"_s, 37}, {u"SW3"_s, 1}}},
-                          {u"codePage"_s, 17},
-                          {u"charset"_s, 12}}));
+    QCOMPARE(QJsonDocument::fromJson(backup.out.toUtf8()),
+             QJsonDocument::fromJson(R"({"maker": "NORVANTA", "model": "KV-4100",
+                                         "switches": {"SW2": 37, "SW3": 1},
+                                         "codePage": 17, "charset": 12})"));
     QFile file(m_dir.filePath(u"backup.json"_s));
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(backup.out.toUtf8()) >= 0);
     m_backup = file.fileName();
@@ -420,24 +413,23 @@ void TestCli::initTestCase()
 
 void TestCli::restore()
 {
-    // Five printers, one of them named twice: the second turn waits for the first on that port.
+    // Four printers, one of them named twice: the second turn waits for the first on that port,
+    // and finds the printer as the backup has it.
     Rig fresh(kKv);
-    Rig same(kChangedKv);
     Rig half(printerWith(u"KV-4100"_s, 37, 0, 17, 0));
     Rig zephyr(kZephyr);
     Rig silent(kKv, Faults{.silent = true});
     const Run restore =
         run({u"restore"_s, m_backup, u"--port"_s, fresh.tcp, u"--port"_s, fresh.tcp, u"--port"_s,
-             same.tcp, u"--port"_s, half.tcp, u"--port"_s, zephyr.tcp, u"--port"_s, silent.tcp});
+             half.tcp, u"--port"_s, zephyr.tcp, u"--port"_s, silent.tcp});
     QCOMPARE(restore.exit, 1);
     QCOMPARE(restore.out, uR"(%1 ok SW2 235->37 SW3 0->1 codepage 0->17 charset 0->12
 %1 unchanged
-%2 unchanged
-%3 ok SW3 0->1 charset 0->12
-%4 refused: model "ZEPHYR-550" is not the backup's "KV-4100"
-%5 failed: no answer
-2 ok, 2 unchanged, 1 failed, 1 refused
-)"_s.arg(fresh.tcp, same.tcp, half.tcp, zephyr.tcp, silent.tcp));
+%2 ok SW3 0->1 charset 0->12
+%3 refused: model "ZEPHYR-550" is not the backup's "KV-4100"
+%4 failed: no answer
+2 ok, 1 unchanged, 1 failed, 1 refused
+)"_s.arg(fresh.tcp, half.tcp, zephyr.tcp, silent.tcp));
     QVERIFY(
         restore.err.endsWith(u"After writed software switch, please re-power on printer!!\n"_s));
 
@@ -446,7 +438,6 @@ void TestCli::restore()
         QCOMPARE(held.settings, kChangedKv);
         QVERIFY(held.locked);
     }
-    QCOMPARE(zephyr.emulator.snapshot().settings, kZephyr);
     // The refused printer got the communication test's queries only.
     QCOMPARE(zephyr.emulator.received().toHex(' '), (kIdentity + kSW2 + kSW1).toHex(' '));
 }

@@ -43,40 +43,39 @@ QByteArray blocks(const char *texts)
     return result;
 }
 
-// A printer with distinct values.
-PrinterSettings distinct()
-{
-    const QStringList t = QStringLiteral("MAKER|MODEL-9|FW 3.1|ROM A|LANG").split(u'|');
-    return {t[0], t[1], t[2], t[3], t[4], 11, 22, 33, 17, 5, 4444, 5555, 0x20, t[0]};
-}
-
-// Replies, settings, unknown and held bytes of a printer fed these pieces.
-using Outcome = std::tuple<QByteArray, PrinterSettings, qint64, qsizetype>;
+// What a printer with these settings and sensors makes of a stream that comes in these pieces,
+// up to the end of the link: its replies, settings, unknown bytes, the bytes it held before the
+// end, and its print-out.
+using Outcome = std::tuple<QByteArray, PrinterSettings, qint64, qsizetype, QStringList>;
 Outcome run(const PrinterSettings &settings, const PrinterStatus &status,
             const QList<QByteArray> &pieces)
 {
     Printer printer(settings, status);
     CommandParser parser;
     QByteArray replies;
-    for (const QByteArray &piece : pieces)
-        for (const ParsedCommand &command : parser.feed(piece))
-            replies += printer.execute(command).reply;
-    return {replies, printer.settings(), printer.snapshot().skippedBytes, parser.pending()};
-}
-
-// The print-out of a job on a printer with these settings, up to the end of the link.
-QStringList printOut(const QList<QByteArray> &pieces, const PrinterSettings &settings)
-{
-    Printer printer(settings);
-    CommandParser parser;
     QStringList lines;
-    const auto print = [&](const ParsedCommand &command) {
-        lines += printer.execute(command).printed;
+    const auto execute = [&](const ParsedCommand &command) {
+        const Exchange exchange = printer.execute(command);
+        replies += exchange.reply;
+        lines += exchange.printed;
     };
     for (const QByteArray &piece : pieces)
-        parser.feed(piece, print);
-    parser.finish(print);
-    return lines + printer.finishJob();
+        parser.feed(piece, execute);
+    const qsizetype held = parser.pending();
+    parser.finish(execute);
+    return {replies, printer.settings(), printer.snapshot().skippedBytes, held,
+            lines + printer.finishJob()};
+}
+
+// A stream whole, split anywhere in two pieces, and byte by byte.
+QList<QList<QByteArray>> splits(const QByteArray &stream)
+{
+    QList<QList<QByteArray>> result{{stream}, {}};
+    for (qsizetype at = 0; at < stream.size(); ++at) {
+        result[1] << stream.sliced(at, 1);
+        result << QList<QByteArray>{stream.first(at), stream.sliced(at)};
+    }
+    return result;
 }
 
 // GS g "8" n value NUL; switch bytes and code pages take three bytes, charsets two, names 20.
@@ -238,8 +237,11 @@ void TestEmulator::exchanges_data()
     QTest::addColumn<QByteArray>("replies");
     QTest::addColumn<qint64>("unknown");
 
-    const auto row = [](const char *name, const QByteArray &in, const char *out, qint64 unknown) {
-        QTest::newRow(name) << distinct() << PrinterStatus() << in << blocks(out) << unknown;
+    const PrinterSettings distinct{u"MAKER"_s, u"MODEL-9"_s, u"FW 3.1"_s, u"ROM A"_s, u"LANG"_s,
+                                   11,         22,           33,          17,         5,
+                                   4444,       5555,         0x20,        u"MAKER"_s};
+    const auto row = [&](const char *name, const QByteArray &in, const char *out, qint64 unknown) {
+        QTest::newRow(name) << distinct << PrinterStatus() << in << blocks(out) << unknown;
     };
     row("identify", hex("1D 49 41 1D 49 42 1D 49 43 1D 49 45"), "FW 3.1|MAKER|MODEL-9|ROM A", 0);
     row("read", kReads + hex("1D 67 34 10 1D 67 34 16"), "11|22|33|17|5|LANG|4444|5555", 0);
@@ -316,12 +318,8 @@ void TestEmulator::exchanges()
     QCOMPARE(std::get<0>(outcome).toHex(' '), replies.toHex(' '));
     QCOMPARE(std::get<2>(outcome), unknown);
     // The same stream split anywhere in two pieces, or byte by byte, has the same effect.
-    QList<QByteArray> bytes;
-    for (qsizetype at = 0; at < stream.size(); ++at) {
-        bytes << stream.sliced(at, 1);
-        QVERIFY(run(settings, status, {stream.first(at), stream.sliced(at)}) == outcome);
-    }
-    QVERIFY(run(settings, status, bytes) == outcome);
+    for (const QList<QByteArray> &pieces : splits(stream))
+        QVERIFY(run(settings, status, pieces) == outcome);
 }
 
 void TestEmulator::parserStaysBounded()
@@ -413,114 +411,98 @@ void TestEmulator::printOut_data()
     QTest::addColumn<QByteArray>("job");
     QTest::addColumn<QStringList>("lines");
 
+    const auto row = [](const char *name, const QByteArray &job, const QStringList &lines,
+                        const PrinterSettings &settings = kKv) {
+        QTest::newRow(name) << settings << job << lines;
+    };
     const QByteArray url = "https://norvanta.example/r/42";
-    QTest::newRow("receipt: text, styles, barcode, QR code, cut")
-        << kKv
-        << hex("1B 40 1B 61 01 1D 21 11") + "NORVANTA CAFE\n" + hex("1D 21 00 1B 61 00") +
-               "Coffee\t2.50\n" + hex("1B 45 01") + "TOTAL" + hex("1B 45 00") + " 2.50\n" +
-               hex("1B 2D 01") + "Thank you" + hex("1B 2D 00 0A 1D 68 50 1D 77 02 1D 48 02") +
-               hex("1D 6B 49 08") + "{B123456" + hex("1D 28 6B 04 00 31 41 32 00") +
-               hex("1D 28 6B 03 00 31 43 06 1D 28 6B 03 00 31 45 31") +
-               hex("1D 28 6B 20 00 31 50 30") + url + hex("1D 28 6B 03 00 31 51 30") +
-               hex("1B 64 03 1D 56 01")
-        << QStringList{
-               u"[initialize]"_s,
-               u"[align center][size 2x2]NORVANTA CAFE"_s,
-               u"[size 1x1][align left]Coffee[tab]2.50"_s,
-               u"[bold on]TOTAL[bold off] 2.50"_s,
-               u"[underline on]Thank you[underline off]"_s,
-               u"[barcode height 80 dots][barcode width 2][barcode text below]"_s,
-               u"[barcode CODE128 \"123456\"]"_s,
-               u"[qr model 2][qr size 6][qr error M][qr store 29 bytes]"_s,
-               u"[qr \"https://norvanta.example/r/42\"]"_s,
-               u"[feed 3 lines]"_s,
-               u"[cut partial]"_s,
-           };
+    row("receipt: text, styles, barcode, QR code, cut",
+        hex("1B 40 1B 61 01 1D 21 11") + "NORVANTA CAFE\n" + hex("1D 21 00 1B 61 00") +
+            "Coffee\t2.50\n" + hex("1B 45 01") + "TOTAL" + hex("1B 45 00") + " 2.50\n" +
+            hex("1B 2D 01") + "Thank you" + hex("1B 2D 00 0A 1D 68 50 1D 77 02 1D 48 02") +
+            hex("1D 6B 49 08") + "{B123456" + hex("1D 28 6B 04 00 31 41 32 00") +
+            hex("1D 28 6B 03 00 31 43 06 1D 28 6B 03 00 31 45 31") +
+            hex("1D 28 6B 20 00 31 50 30") + url + hex("1D 28 6B 03 00 31 51 30") +
+            hex("1B 64 03 1D 56 01"),
+        {
+            u"[initialize]"_s,
+            u"[align center][size 2x2]NORVANTA CAFE"_s,
+            u"[size 1x1][align left]Coffee[tab]2.50"_s,
+            u"[bold on]TOTAL[bold off] 2.50"_s,
+            u"[underline on]Thank you[underline off]"_s,
+            u"[barcode height 80 dots][barcode width 2][barcode text below]"_s,
+            u"[barcode CODE128 \"123456\"]"_s,
+            u"[qr model 2][qr size 6][qr error M][qr store 29 bytes]"_s,
+            u"[qr \"https://norvanta.example/r/42\"]"_s,
+            u"[feed 3 lines]"_s,
+            u"[cut partial]"_s,
+        });
     // Code page 17 is 866, Cyrillic; ESC @ goes back to the printer's own code page, 437; code page
     // 1 is half-width katakana.
-    QTest::newRow("code page chosen by ESC t, then the default again")
-        << kKv
-        << hex("1B 74 11 8F E0 A8 A2 A5 E2 0A 1B 40 8F E0 A8 A2 A5 E2 0A 1B 74 06 8F 0A") +
-               hex("1B 74 01 B1 B2 80")
-        << QStringList{u"[code page 17 (866 Cyrillic)]Привет"_s, u"[initialize]"_s, u"Åα¿óÑΓ"_s,
-                       u"[code page 6 not available]Å"_s,
-                       u"[code page 1 (Katakana Japanese)]\uFF71\uFF72\\x80"_s};
+    row("code page chosen by ESC t, then the default again",
+        hex("1B 74 11 8F E0 A8 A2 A5 E2 0A 1B 40 8F E0 A8 A2 A5 E2 0A 1B 74 06 8F 0A") +
+            hex("1B 74 01 B1 B2 80"),
+        {u"[code page 17 (866 Cyrillic)]Привет"_s, u"[initialize]"_s, u"Åα¿óÑΓ"_s,
+         u"[code page 6 not available]Å"_s,
+         u"[code page 1 (Katakana Japanese)]\uFF71\uFF72\\x80"_s});
     PrinterSettings euro = kKv;
     euro.codePage = 19;
-    QTest::newRow("the printer's default code page without ESC t; CR ignored, SW2 switch 8 OFF")
-        << euro << QByteArray("12,50 \xD5\nA\rB\r\n") << QStringList{u"12,50 €"_s, u"AB"_s};
+    row("the printer's default code page without ESC t; CR ignored, SW2 switch 8 OFF",
+        "12,50 \xD5\nA\rB\r\n", {u"12,50 €"_s, u"AB"_s}, euro);
     PrinterSettings crValid = kKv;
     crValid.sw2 = 0x6B;
-    QTest::newRow("CR feeds a line while SW2 switch 8 is ON")
-        << crValid << QByteArray("A\rB\r\n") << QStringList{u"A"_s, u"B"_s, u""_s};
+    row("CR feeds a line while SW2 switch 8 is ON", "A\rB\r\n", {u"A"_s, u"B"_s, u""_s}, crValid);
     // ESC z; three control bytes and DEL; GS ( E, a function with data the printer does not have;
     // NUL, then ESC c 2 n, GS | n, ESC 4, ESC 5, ESC SI, ESC DC2 of other printers; BEL.
-    QTest::newRow("unknown bytes: one run up to the next ESC, GS, FS or DLE, data skipped whole")
-        << kKv
-        << hex("1B 7A") + "x" + hex("01 02 03") + QByteArray(300, '\x7f') + "y" +
-               hex("1D 28 45 03 00 01 02 03") + "z" + hex("1D 28 45 05 00 01 1B 40 0A 0A") + "!\n" +
-               hex("00 1B 63 32 01 1D 7C 04 1B 34 1B 35 1B 0F 1B 12") + "x" + hex("07")
-        << QStringList{u"[unknown 1B 7A]x[unknown 01 02 03 7F 7F 7F 7F 7F \u2026 303 bytes]y"
-                       u"[unknown 1D 28 45 03 00 01 02 03]z[unknown 1D 28 45 05 00 01 1B 40 \u2026 "
-                       u"10 bytes]!"_s,
-                       u"[unknown 00][unknown 1B 63 32 01][unknown 1D 7C 04][unknown 1B 34]"
-                       u"[unknown 1B 35][unknown 1B 0F][unknown 1B 12]x[unknown 07]"_s};
+    row("unknown bytes: one run up to the next ESC, GS, FS or DLE, data skipped whole",
+        hex("1B 7A") + "x" + hex("01 02 03") + QByteArray(300, '\x7f') + "y" +
+            hex("1D 28 45 03 00 01 02 03") + "z" + hex("1D 28 45 05 00 01 1B 40 0A 0A") + "!\n" +
+            hex("00 1B 63 32 01 1D 7C 04 1B 34 1B 35 1B 0F 1B 12") + "x" + hex("07"),
+        {u"[unknown 1B 7A]x[unknown 01 02 03 7F 7F 7F 7F 7F \u2026 303 bytes]y"
+         u"[unknown 1D 28 45 03 00 01 02 03]z[unknown 1D 28 45 05 00 01 1B 40 \u2026 10 bytes]!"_s,
+         u"[unknown 00][unknown 1B 63 32 01][unknown 1D 7C 04][unknown 1B 34][unknown 1B 35]"
+         u"[unknown 1B 0F][unknown 1B 12]x[unknown 07]"_s});
     // python-escpos's hw("RESET") sends ESC ? LF NUL: LF is the character, out of range.
-    QTest::newRow("user-defined characters: defined whole, cancelled, paper stations")
-        << kKv
-        << hex("1B 26 03 41 42 0C") + repeated("U", 36) + hex("02 0A 0A 0A 0A 0A 0A") + "AB" +
-               hex("1B 3F 41 1B 3F 0A 00 1B 40 1B 63 30 01 1B 63 31 02")
-        << QStringList{u"[define characters A..B]AB[cancel user character A]"
-                       u"[cancel user character 10 ignored][unknown 00]"_s,
-                       u"[initialize]"_s, u"[paper for printing 0x01][paper for settings 0x02]"_s};
-    QTest::newRow("2D code of GS Z and ESC Z, its data in the bracket")
-        << kKv << hex("1D 5A 02 1B 5A 00 4C 06 1E 00") + "https://norvanta.example/r/42\n"
-        << QStringList{u"[2D code type qr]"_s,
-                       u"[2D code qr \"https://norvanta.example/r/42\\x0a\"]"_s};
-    QTest::newRow("the link ends inside an image: how much of it came")
-        << kKv << "end" + hex("1D 76 30 00 0A 00 64 00") + repeated("\xF0", 10)
-        << QStringList{u"end"_s, u"[incomplete GS v 0: 18 of 1008 bytes]"_s};
-    QTest::newRow("images, drawer, feeds, a job without a last line feed")
-        << kKv
-        << hex("1D 76 30 00 30 00 02 00") + QByteArray(96, '\xff') + hex("1B 2A 21 02 00") +
-               QByteArray(6, '\x0f') + hex("0A 1B 70 00 19 FA 1B 4A 18") + "end"
-        << QStringList{u"[image 384x2]"_s, u"[bit image 24-dot double density, 2 dots]"_s,
-                       u"[drawer pulse pin 2, on 50 ms, off 500 ms]"_s, u"[feed 24 dots]"_s,
-                       u"end"_s};
-    QTest::newRow("setup commands by name, out of range parameters, real-time commands")
-        << kKv
-        << hex("1B 21 39 1B 47 01 1B 4D 01 1B 52 03 0A 1B 33 1E 1B 32 1B 20 02 1B 7B 01 1B 56 01"
-               "0A 1B 24 40 01 1B 44 08 10 00 1D 4C 10 00 1D 57 00 02 1D 42 01 1B 2D 05") +
-               "x" +
-               hex("1D 56 42 03 10 14 01 00 01 10 05 02 1B 42 02 01 0A 1C 70 01 00"
-                   "1D 28 4C 0B 00 30 70 30 01 01 31 08 00 01 00 FF 1D 28 4C 02 00 30 32")
-        << QStringList{
-               u"[print mode font B, bold, double height, double width][double strike on]"
-               u"[font B][character set 3 (U.K.)]"_s,
-               u"[line spacing 30 dots][line spacing default][character spacing 2 dots]"
-               u"[upside down on][rotate 90 on]"_s,
-               u"[position 320][tab stops 8 16][left margin 16 dots][print width 512 dots]"
-               u"[reverse on][underline 5 ignored]x"_s,
-               u"[cut partial, feed 3]"_s,
-               u"[drawer pulse pin 2, on 100 ms][real-time request 2][beep 2 times]"_s,
-               u"[nv image 1]"_s,
-               u"[graphics store 8x1]"_s,
-               u"[graphics print]"_s,
-           };
+    row("user-defined characters: defined whole, cancelled, paper stations",
+        hex("1B 26 03 41 42 0C") + repeated("U", 36) + hex("02 0A 0A 0A 0A 0A 0A") + "AB" +
+            hex("1B 3F 41 1B 3F 0A 00 1B 40 1B 63 30 01 1B 63 31 02"),
+        {u"[define characters A..B]AB[cancel user character A]"
+         u"[cancel user character 10 ignored][unknown 00]"_s,
+         u"[initialize]"_s, u"[paper for printing 0x01][paper for settings 0x02]"_s});
+    row("2D code of GS Z and ESC Z, its data in the bracket",
+        hex("1D 5A 02 1B 5A 00 4C 06 1E 00") + url + "\n",
+        {u"[2D code type qr]"_s, u"[2D code qr \"https://norvanta.example/r/42\\x0a\"]"_s});
+    row("the link ends inside an image: how much of it came",
+        "end" + hex("1D 76 30 00 0A 00 64 00") + repeated("\xF0", 10),
+        {u"end"_s, u"[incomplete GS v 0: 18 of 1008 bytes]"_s});
+    row("images, drawer, feeds, a job without a last line feed",
+        hex("1D 76 30 00 30 00 02 00") + QByteArray(96, '\xff') + hex("1B 2A 21 02 00") +
+            QByteArray(6, '\x0f') + hex("0A 1B 70 00 19 FA 1B 4A 18") + "end",
+        {u"[image 384x2]"_s, u"[bit image 24-dot double density, 2 dots]"_s,
+         u"[drawer pulse pin 2, on 50 ms, off 500 ms]"_s, u"[feed 24 dots]"_s, u"end"_s});
+    row("setup commands by name, out of range parameters, real-time commands",
+        hex("1B 21 39 1B 47 01 1B 4D 01 1B 52 03 0A 1B 33 1E 1B 32 1B 20 02 1B 7B 01 1B 56 01"
+            "0A 1B 24 40 01 1B 44 08 10 00 1D 4C 10 00 1D 57 00 02 1D 42 01 1B 2D 05") +
+            "x" +
+            hex("1D 56 42 03 10 14 01 00 01 10 05 02 1B 42 02 01 0A 1C 70 01 00"
+                "1D 28 4C 0B 00 30 70 30 01 01 31 08 00 01 00 FF 1D 28 4C 02 00 30 32"),
+        {
+            u"[print mode font B, bold, double height, double width][double strike on]"
+            u"[font B][character set 3 (U.K.)]"_s,
+            u"[line spacing 30 dots][line spacing default][character spacing 2 dots]"
+            u"[upside down on][rotate 90 on]"_s,
+            u"[position 320][tab stops 8 16][left margin 16 dots][print width 512 dots]"
+            u"[reverse on][underline 5 ignored]x"_s,
+            u"[cut partial, feed 3]"_s,
+            u"[drawer pulse pin 2, on 100 ms][real-time request 2][beep 2 times]"_s,
+            u"[nv image 1]"_s,
+            u"[graphics store 8x1]"_s,
+            u"[graphics print]"_s,
+        });
     // 197 characters and the mark: with the margin "| " on standard error, 200.
     const QString cut = QString(197, u'x') + u'\\';
-    QTest::newRow("long text wraps, the cut lines marked")
-        << kKv << QByteArray(450, 'x') + '\n'
-        << QStringList{cut, cut, QString(56, u'x')};
-    // The self test's page follows the text before it on a line of its own, and the cut is
-    // counted after it; settingsPage() checks the page itself.
-    QTest::newRow("settings page of a KV-4100 after the text before it, then a partial cut")
-        << kKv << "before" + kSelfTest
-        << QStringList{u"before"_s} + SettingsPage::lines(kKv) + QStringList{u"[cut partial]"_s};
-    PrinterSettings zephyr = PrinterSettings::forModel(QStringLiteral("ZEPHYR-550"));
-    zephyr.sw1 = 0x02;
-    QTest::newRow("settings page of a ZEPHYR-550 with SW1 switch 4 ON, then a full cut")
-        << zephyr << kSelfTest << SettingsPage::lines(zephyr) + QStringList{u"[cut full]"_s};
+    row("long text wraps, the cut lines marked", QByteArray(450, 'x') + '\n',
+        {cut, cut, QString(56, u'x')});
 }
 
 void TestEmulator::printOut()
@@ -529,48 +511,51 @@ void TestEmulator::printOut()
     QFETCH(QByteArray, job);
     QFETCH(QStringList, lines);
 
-    QCOMPARE(::printOut({job}, settings), lines);
-    // The same job split anywhere in two pieces, or byte by byte, prints the same.
-    QList<QByteArray> bytes;
-    for (qsizetype at = 0; at < job.size(); ++at) {
-        bytes << job.sliced(at, 1);
-        QCOMPARE(::printOut({job.first(at), job.sliced(at)}, settings), lines);
-    }
-    QCOMPARE(::printOut(bytes, settings), lines);
+    // Whole, split anywhere in two pieces, or byte by byte, the job prints the same.
+    for (const QList<QByteArray> &pieces : splits(job))
+        QCOMPARE(std::get<4>(run(settings, {}, pieces)), lines);
 }
 
 void TestEmulator::settingsPage_data()
 {
     QTest::addColumn<PrinterSettings>("settings");
     QTest::addColumn<QStringList>("spotLines"); // among the page's lines, letter for letter
+    QTest::addColumn<QString>("cut");           // after the page
 
-    QTest::newRow("KV-4100 as it comes")
-        << kKv
-        << QStringList{u"Code page          0 (437 Standard)"_s, u"Character set      0 (U.S.A.)"_s,
-                       u"SW1 105  0x69  bits 7-0: 0110 1001"_s,
-                       u"  1 OFF 2 ON   Baud Rate = 115200"_s,
-                       u"  2 ON 3 ON 4 ON 5 ON 6 ON 7 ON 8 ON  not used"_s};
+    QTest::newRow("KV-4100 as it comes, then a partial cut")
+        << kKv << QStringList{u"Cut paper count    48213"_s,
+                              u"Code page          0 (437 Standard)"_s,
+                              u"Character set      0 (U.S.A.)"_s,
+                              u"SW1 105  0x69  bits 7-0: 0110 1001"_s,
+                              u"  1 OFF 2 ON   Baud Rate = 115200"_s,
+                              u"  2 ON 3 ON 4 ON 5 ON 6 ON 7 ON 8 ON  not used"_s}
+        << u"[cut partial]"_s;
     PrinterSettings zephyr = PrinterSettings::forModel(QStringLiteral("ZEPHYR-550"));
     zephyr.sw1 = 0x02;
-    zephyr.sw2 = 0x00;
+    zephyr.sw2 = 0x08; // switch 4 OFF: the KV-4100's partial cut, not this model's
     zephyr.sw3 = 0xFF;
     zephyr.codePage = 250;
     zephyr.charset = 14;
     zephyr.languageModel = QStringLiteral("LITHUANIA");
-    QTest::newRow("ZEPHYR-550 with other bytes, language without names")
+    QTest::newRow("ZEPHYR-550 with other bytes, language without names, SW1 switch 4 ON: full cut")
         << zephyr
         << QStringList{u"Code page          250 (LITHUANIA)"_s, u"Character set      14"_s,
                        u"  1 ON         Hardware Switch1 = Invalid"_s,
                        u"               (Software switch instead of hardware switch)"_s,
-                       u"  2 OFF 3 OFF 4 OFF 5 OFF 6 OFF 7 OFF 8 OFF  not used"_s};
+                       u"  2 OFF 3 OFF 4 OFF 5 OFF 6 OFF 7 OFF 8 OFF  not used"_s}
+        << u"[cut full]"_s;
 }
 
 void TestEmulator::settingsPage()
 {
     QFETCH(PrinterSettings, settings);
     QFETCH(QStringList, spotLines);
+    QFETCH(QString, cut);
 
-    const QStringList page = SettingsPage::lines(settings);
+    // The self test prints its page after the text before it, on a line of its own, and cuts.
+    QStringList page = std::get<4>(run(settings, {}, {"before" + kSelfTest}));
+    QCOMPARE(page.takeFirst(), u"before"_s);
+    QCOMPARE(page.takeLast(), cut);
     for (const QString &line : spotLines)
         QVERIFY2(page.contains(line), qPrintable(line));
 

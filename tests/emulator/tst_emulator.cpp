@@ -221,7 +221,6 @@ private Q_SLOTS:
     void faults_data();
     void faults();
     void streamLeavesRepliesWhole();
-    void halfClosedClientGetsItsReply();
     void oneTcpClientAtATime();
     void ptyAnnouncement();
     void program();
@@ -746,20 +745,11 @@ void TestEmulator::streamLeavesRepliesWhole()
     }
 }
 
-// As `nc -N` does: the query, then the end of what the client sends. The reply comes late and in
-// pieces, and then the printer closes.
-void TestEmulator::halfClosedClientGetsItsReply()
-{
-    EmulatorThread emulator({kKv, {.replyDelayMs = 30, .blockPauseMs = 20}, {}});
-    Client client(emulator.listenTcp());
-    QVERIFY(client.write(kMaker + kSw1) && ::shutdown(client.fd, SHUT_WR) == 0);
-    QCOMPARE(client.readUntil([](const QByteArray &) { return false; }), blocks("NORVANTA|105"));
-    QVERIFY(client.ended);
-}
-
+// One TCP client is served at a time. One that sends all it has while it waits and closes its
+// sending side, as `nc -N` does, gets its replies late and in pieces, and then the printer closes.
 void TestEmulator::oneTcpClientAtATime()
 {
-    Emulator emulator({});
+    Emulator emulator({kKv, {.replyDelayMs = 30, .blockPauseMs = 20}, {}});
     QString error;
     QVERIFY2(emulator.listenTcp(QHostAddress(QHostAddress::LocalHost), 0, &error),
              qPrintable(error));
@@ -773,16 +763,18 @@ void TestEmulator::oneTcpClientAtATime()
     };
     auto first = std::make_unique<Client>(emulator.tcpPort());
     QTRY_COMPARE(said("served"), 1);
-    Client(emulator.tcpPort());        // waits, then leaves before its turn: it is not served
-    Client second(emulator.tcpPort()); // sends all it has while it waits, as `nc -N` does
-    QVERIFY(second.write(kModel) && ::shutdown(second.fd, SHUT_WR) == 0);
+    Client(emulator.tcpPort()); // waits, then leaves before its turn: it is not served
+    Client second(emulator.tcpPort());
+    QVERIFY(second.write(kModel + kSw1) && ::shutdown(second.fd, SHUT_WR) == 0);
     QVERIFY(first->write(kSw1));
     QTRY_COMPARE(emulator.received(), kSw1); // the second client waits
     first.reset();                           // the first client leaves
     QTRY_COMPARE(said("served"), 2);
     QCOMPARE(said("left before its turn"), 1);
-    QTRY_COMPARE(emulator.received(), kSw1 + kModel);
-    QCOMPARE(second.readUntil([](const QByteArray &) { return false; }), blocks("KV-4100"));
+    QTRY_COMPARE(emulator.received(), kSw1 + kModel + kSw1);
+    QTRY_COMPARE(said("gone"), 2);
+    QCOMPARE(second.readUntil([](const QByteArray &) { return false; }), blocks("KV-4100|105"));
+    QVERIFY(second.ended);
 }
 
 void TestEmulator::ptyAnnouncement()

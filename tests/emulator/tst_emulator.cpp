@@ -395,19 +395,13 @@ void TestEmulator::printOut_data()
             hex("1D 28 6B 03 00 31 43 06 1D 28 6B 03 00 31 45 31") +
             hex("1D 28 6B 20 00 31 50 30") + url + hex("1D 28 6B 03 00 31 51 30") +
             hex("1B 64 03 1D 56 01"),
-        {
-            u"[initialize]"_s,
-            u"[align center][size 2x2]NORVANTA CAFE"_s,
-            u"[size 1x1][align left]Coffee[tab]2.50"_s,
-            u"[bold on]TOTAL[bold off] 2.50"_s,
-            u"[underline on]Thank you[underline off]"_s,
-            u"[barcode height 80 dots][barcode width 2][barcode text below]"_s,
-            u"[barcode CODE128 \"123456\"]"_s,
-            u"[qr model 2][qr size 6][qr error M][qr store 29 bytes]"_s,
-            u"[qr \"https://norvanta.example/r/42\"]"_s,
-            u"[feed 3 lines]"_s,
-            u"[cut partial]"_s,
-        });
+        {u"[initialize]"_s, u"[align center][size 2x2]NORVANTA CAFE"_s,
+         u"[size 1x1][align left]Coffee[tab]2.50"_s, u"[bold on]TOTAL[bold off] 2.50"_s,
+         u"[underline on]Thank you[underline off]"_s,
+         u"[barcode height 80 dots][barcode width 2][barcode text below]"_s,
+         u"[barcode CODE128 \"123456\"]"_s,
+         u"[qr model 2][qr size 6][qr error M][qr store 29 bytes]"_s,
+         u"[qr \"https://norvanta.example/r/42\"]"_s, u"[feed 3 lines]"_s, u"[cut partial]"_s});
     // Code page 17 is 866, Cyrillic; ESC @ goes back to the printer's own code page, 437; code page
     // 1 is half-width katakana.
     row("code page chosen by ESC t, then the default again",
@@ -457,19 +451,15 @@ void TestEmulator::printOut_data()
             "x" +
             hex("1D 56 42 03 10 14 01 00 01 10 05 02 1B 42 02 01 0A 1C 70 01 00"
                 "1D 28 4C 0B 00 30 70 30 01 01 31 08 00 01 00 FF 1D 28 4C 02 00 30 32"),
-        {
-            u"[print mode font B, bold, double height, double width][double strike on]"
-            u"[font B][character set 3 (U.K.)]"_s,
-            u"[line spacing 30 dots][line spacing default][character spacing 2 dots]"
-            u"[upside down on][rotate 90 on]"_s,
-            u"[position 320][tab stops 8 16][left margin 16 dots][print width 512 dots]"
-            u"[reverse on][underline 5 ignored]x"_s,
-            u"[cut partial, feed 3]"_s,
-            u"[drawer pulse pin 2, on 100 ms][real-time request 2][beep 2 times]"_s,
-            u"[nv image 1]"_s,
-            u"[graphics store 8x1]"_s,
-            u"[graphics print]"_s,
-        });
+        {u"[print mode font B, bold, double height, double width][double strike on]"
+         u"[font B][character set 3 (U.K.)]"_s,
+         u"[line spacing 30 dots][line spacing default][character spacing 2 dots]"
+         u"[upside down on][rotate 90 on]"_s,
+         u"[position 320][tab stops 8 16][left margin 16 dots][print width 512 dots]"
+         u"[reverse on][underline 5 ignored]x"_s,
+         u"[cut partial, feed 3]"_s,
+         u"[drawer pulse pin 2, on 100 ms][real-time request 2][beep 2 times]"_s, u"[nv image 1]"_s,
+         u"[graphics store 8x1]"_s, u"[graphics print]"_s});
     // 197 characters and the mark: with the margin "| " on standard error, 200.
     const QString cut = QString(197, u'x') + u'\\';
     row("long text wraps, the cut lines marked", QByteArray(450, 'x') + '\n',

@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <optional>
 #include <sys/socket.h>
 #include <tuple>
 #include <unistd.h>
@@ -162,20 +163,11 @@ bool waitForError(QProcess &program, QByteArray &errors, const QByteArray &text)
         [&] { return (errors += program.readAllStandardError()).contains(text); }, kWaitMs);
 }
 
-// Runs with XDG_RUNTIME_DIR set to a fresh folder of its own.
-struct RuntimeFolder
+// The announcement files in the test's runtime folder.
+QStringList announcements()
 {
-    RuntimeFolder()
-        : saved(qgetenv("XDG_RUNTIME_DIR"))
-    {
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.path()));
-    }
-    ~RuntimeFolder() { qputenv("XDG_RUNTIME_DIR", saved); }
-    QStringList files() const { return QDir(PtyAnnouncement::folder()).entryList(QDir::Files); }
-
-    QTemporaryDir dir;
-    QByteArray saved;
-};
+    return QDir(PtyAnnouncement::folder()).entryList(QDir::Files);
+}
 
 QString fileText(const QString &path)
 {
@@ -189,7 +181,15 @@ class TestEmulator : public QObject
 {
     Q_OBJECT
 
+    // Each test's own XDG_RUNTIME_DIR, also of the programs it starts.
+    std::optional<QTemporaryDir> m_runtime;
+
 private Q_SLOTS:
+    void init()
+    {
+        m_runtime.emplace();
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime->path()));
+    }
     void jobs_data();
     void jobs();
     void stateLines_data();
@@ -695,13 +695,12 @@ void TestEmulator::tcpClients()
 
 void TestEmulator::ptyAnnouncement()
 {
-    RuntimeFolder runtime;
     {
         EmulatorThread silent; // in-process emulators announce nothing unless asked
         QVERIFY(!silent.openPty().isEmpty());
-        QVERIFY(runtime.files().isEmpty());
+        QVERIFY(announcements().isEmpty());
         // Nor in a folder that is not the user's own: here a symbolic link.
-        QVERIFY(QFile::link(runtime.dir.path(), PtyAnnouncement::folder()));
+        QVERIFY(QFile::link(m_runtime->path(), PtyAnnouncement::folder()));
         EmulatorThread planted(EmulatorOptions{kKv, {}, {}, true, {}});
         QVERIFY(!planted.openPty().isEmpty() && planted.ptyAnnouncementPath().isEmpty());
         QVERIFY(QFile::remove(PtyAnnouncement::folder()));
@@ -714,8 +713,8 @@ void TestEmulator::ptyAnnouncement()
     QVERIFY(!other.openPty().isEmpty());
     const QString file = emulator->ptyAnnouncementPath();
     QCOMPARE(QFileInfo(file).absolutePath(),
-             QDir(runtime.dir.path()).filePath(u"printer-emulator"_s));
-    QCOMPARE(runtime.files().size(), 2); // one file per emulator in the process
+             QDir(m_runtime->path()).filePath(u"printer-emulator"_s));
+    QCOMPARE(announcements().size(), 2); // one file per emulator in the process
     QCOMPARE(fileText(file), path + u'\n');
     QCOMPARE(QFileInfo(file).permissions() & 0x0077, 0); // the user's alone
     QCOMPARE(QFileInfo(QFileInfo(file).absolutePath()).permissions() & 0x0077, 0);
@@ -729,12 +728,11 @@ void TestEmulator::ptyAnnouncement()
     COMPARE_REPLY(Client(0, emulator->ptyPath()), kMaker, "NORVANTA"); // a client there is served
     emulator.reset();
     QVERIFY(!QFileInfo::exists(file));
-    QCOMPARE(runtime.files().size(), 1);
+    QCOMPARE(announcements().size(), 1);
 }
 
 void TestEmulator::program()
 {
-    RuntimeFolder runtime;
     QTemporaryDir dir;
     const QString link = dir.filePath(QStringLiteral("printer"));
     const QString state = dir.filePath(QStringLiteral("printer.json"));

@@ -445,6 +445,9 @@ private Q_SLOTS:
         ScriptControls *device = rig.device();
         for (const auto &[query, answer] : kTestQueries)
             device->answersTo.append({query, {{5ms, answer}}});
+        // The maker's name, the link's proof of being in step, comes with a pause inside it.
+        const QByteArray maker = kTestQueries.at(0).second;
+        device->answersTo[0].second = {{5ms, maker.first(4)}, {400ms, maker.sliced(4)}};
         QStringList replies, expected;
         QByteArray wire;
         for (qsizetype i = 0; i < kTestQueries.size(); ++i) {

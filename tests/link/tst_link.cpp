@@ -220,6 +220,8 @@ private Q_SLOTS:
         row("a broken status block is text", hex("14 00 39"), hex("14 00 39"), false);
         row("block cut at 1 KiB", hex("5F") + QByteArray(2000, 'A'),
             hex("5F") + QByteArray(1023, 'A'), true);
+        row("an underscore inside an unframed reply opens no block", hex("4F 4B 5F 31 00 32"),
+            hex("4F 4B 5F 31 00 32"), false);
         row("block without its NUL yet", hex("5F 4E 4F 52"), hex("5F 4E 4F 52"), false);
     }
 

@@ -69,11 +69,11 @@ double measuredContrast(const QImage &picture, const QWidget &window, QWidget *c
 
 const QByteArray kHelpText = "Printer Software Switch Utility v1.1 - help\n\xe2\x80\x94 the text\n";
 
-// Where copies of the help file lie: in the working directory (or a folder of its name there),
-// in the user's data folder, or nowhere.
+// Where copies of the help file lie: in the working directory (or only a folder of its name there),
+// and in the user's data folder or not.
 struct HelpFolder
 {
-    enum Entry { Nothing, File, Folder };
+    enum Entry { File, Folder };
 
     explicit HelpFolder(Entry inWorkDir, bool inDataHome = false,
                         const QByteArray &text = kHelpText)

@@ -20,45 +20,47 @@
 
 using namespace Qt::StringLiterals;
 
-enum class Port { Tcp, Com, Lpt };
-inline const char *const kPortName[] = {"TCP", "COM", "LPT"}; // by Port
+namespace {
 
-inline const QString kPowerCycle = u"After writed software switch, please re-power on printer!!"_s;
-inline const QString kNotSent = u"Could not send data now, please check lan printer status... 9"_s;
-inline const QString kWriteFailed = u"The settings could not be written to the printer.\r\n"
-                                    "Please check the printer and its cable, then write again."_s;
-inline const PrinterSettings kKv = PrinterSettings::forModel(u"KV-4100"_s);
-inline const PrinterSettings kZephyr = PrinterSettings::forModel(u"ZEPHYR-550"_s);
+enum class Port { Tcp, Com, Lpt };
+const char *const kPortName[] = {"TCP", "COM", "LPT"}; // by Port
+
+const QString kPowerCycle = u"After writed software switch, please re-power on printer!!"_s;
+const QString kNotSent = u"Could not send data now, please check lan printer status... 9"_s;
+const QString kWriteFailed = u"The settings could not be written to the printer.\r\n"
+                             "Please check the printer and its cable, then write again."_s;
+const PrinterSettings kKv = PrinterSettings::forModel(u"KV-4100"_s);
+const PrinterSettings kZephyr = PrinterSettings::forModel(u"ZEPHYR-550"_s);
 
 // The communication test's commands before the switch queries: the maker, four printer-information
 // queries, then the four language queries.
-inline const QByteArray kMakerQuery = QByteArray::fromHex("1D4942");
-inline const QByteArray kLanguageQueries = QByteArray::fromHex("1D673424 1D4945 1D673421 1D673422");
-inline const QByteArray kIdentityQueries =
+const QByteArray kMakerQuery = QByteArray::fromHex("1D4942");
+const QByteArray kLanguageQueries = QByteArray::fromHex("1D673424 1D4945 1D673421 1D673422");
+const QByteArray kIdentityQueries =
     kMakerQuery + QByteArray::fromHex("1D4943 1D4941 1D673410 1D673416") + kLanguageQueries;
-inline const QByteArray kUnlock = QByteArray::fromHex("1D67 756E6C 00");
-inline const QByteArray kLock = QByteArray::fromHex("1D67 6C636B 00");
+const QByteArray kUnlock = QByteArray::fromHex("1D67 756E6C 00");
+const QByteArray kLock = QByteArray::fromHex("1D67 6C636B 00");
 
 // SW1 to SW3 are the printer's settings 0x27 to 0x29.
-inline QByteArray switchQuery(int sw)
+QByteArray switchQuery(int sw)
 {
     return QByteArray::fromHex("1D6734") + static_cast<char>(0x26 + sw) + '\0';
 }
-inline QByteArray settingWrite(int setting, const QByteArray &value)
+QByteArray settingWrite(int setting, const QByteArray &value)
 {
     return QByteArray::fromHex("1D6738") + static_cast<char>(setting) + value;
 }
-inline QByteArray switchWrite(int sw, int value)
+QByteArray switchWrite(int sw, int value)
 {
     return settingWrite(0x26 + sw, QByteArray::number(value).leftJustified(4, '\0'));
 }
 // SW1 to SW3 of the emulated printer, by number.
-inline constexpr int PrinterSettings::*kSwitch[] = {nullptr, &PrinterSettings::sw1,
-                                                    &PrinterSettings::sw2, &PrinterSettings::sw3};
+constexpr int PrinterSettings::*kSwitch[] = {nullptr, &PrinterSettings::sw1, &PrinterSettings::sw2,
+                                             &PrinterSettings::sw3};
 
 // What the eight information labels show for a printer that holds `held`: printer information,
 // then language information.
-inline QStringList informationOf(const PrinterSettings &held)
+QStringList informationOf(const PrinterSettings &held)
 {
     return {held.model,
             held.firmware,
@@ -72,8 +74,8 @@ inline QStringList informationOf(const PrinterSettings &held)
 
 // The log of a communication test that read the printer `held`, with the switch bytes `read`
 // and without the information labels `unread` (by their index in informationOf()).
-inline QString expectedLog(const PrinterSettings &held, const QList<int> &read,
-                           const QList<int> &unread = {})
+QString expectedLog(const PrinterSettings &held, const QList<int> &read,
+                    const QList<int> &unread = {})
 {
     QString log = u"getMakerInfo-->"_s + held.maker + u"\r\n"_s;
     const QStringList info = informationOf(held);
@@ -168,7 +170,7 @@ struct Rig
 
 // Queues a click on a widget the way the window system delivers one: it is handled whenever the
 // event loop next takes user input.
-inline void queueClick(QWidget *widget)
+void queueClick(QWidget *widget)
 {
     QWindow *window = widget->window()->windowHandle();
     const QPoint centre = widget->rect().center();
@@ -179,6 +181,8 @@ inline void queueClick(QWidget *widget)
     QWindowSystemInterface::handleMouseEvent<QWindowSystemInterface::AsynchronousDelivery>(
         window, local, global, Qt::NoButton, Qt::LeftButton, QEvent::MouseButtonRelease);
 }
+
+} // namespace
 
 // A communication test; once the faults are gone it is repeated and passes.
 struct Session

@@ -6,7 +6,7 @@
 #include "PortChoice.h"
 #include "PrinterCommands.h"
 #include "PrinterLink.h"
-#include "SystemEventPump.h"
+#include "QtEventPump.h"
 
 namespace {
 
@@ -66,7 +66,7 @@ PrinterSession::PrinterSession(const PortArgument &port, const Options &options,
     : m_port(port)
     , m_options(options)
     , m_console(console)
-    , m_pump(std::make_unique<SystemEventPump>())
+    , m_pump(std::make_unique<QtEventPump>())
 {
     PrinterLink::Devices devices = PrinterLink::systemDevices();
     const PortChoice choice = portChoice(port, *resolvers());

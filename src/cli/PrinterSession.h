@@ -19,7 +19,7 @@ class DryRunChannel;
 class DeviceResolver;
 class PrinterCommands;
 class PrinterLink;
-class SystemEventPump;
+class QtEventPump;
 
 // The system's device names; tests give their own.
 using ResolverFactory = std::function<std::unique_ptr<DeviceResolver>()>;
@@ -82,7 +82,7 @@ private:
     Options m_options;
     Console &m_console;
     SettingsModel m_record;
-    std::unique_ptr<SystemEventPump> m_pump;
+    std::unique_ptr<QtEventPump> m_pump;
     std::unique_ptr<PrinterLink> m_link;
     std::unique_ptr<DryRunChannel> m_channel;
     std::unique_ptr<PrinterCommands> m_commands;

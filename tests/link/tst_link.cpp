@@ -6,12 +6,12 @@
 #include "LinkStatusView.h"
 #include "PrinterLink.h"
 #include "PrinterPeer.h"
+#include "QtEventPump.h"
 #include "QtSerialDevice.h"
 #include "QtTcpClient.h"
 #include "ReplyFramer.h"
 #include "ReplyReader.h"
 #include "ScriptedDevices.h"
-#include "SystemEventPump.h"
 #include "TestDevices.h"
 
 #include <QSignalSpy>
@@ -133,7 +133,7 @@ struct PeerRig : Window
                });
     }
     PrinterPeer printer;
-    SystemEventPump pump;
+    QtEventPump pump;
     ByteChannel *device = nullptr;
     std::unique_ptr<PrinterLink> link;
 };

@@ -10,6 +10,9 @@
 
 namespace {
 
+// The longest a printer may take to begin an answer: long enough for a long print job to end.
+constexpr int kMaxReplyTimeoutMs = 30000;
+
 std::optional<int> boundedNumber(const QString &text, int low, int high)
 {
     static const QRegularExpression digits(QStringLiteral("^[0-9]{1,9}$"));
@@ -108,6 +111,19 @@ bool takeTimeout(CliArguments &arguments, const QString &value, QString *error)
     return true;
 }
 
+bool takeReplyTimeout(CliArguments &arguments, const QString &value, QString *error)
+{
+    const auto low = int(kWindowReplyTimeout.count());
+    const std::optional<int> timeout = boundedNumber(value, low, kMaxReplyTimeoutMs);
+    if (!timeout)
+        return fail(error, QStringLiteral("--reply-timeout is a number of milliseconds from %1 "
+                                          "to %2")
+                               .arg(low)
+                               .arg(kMaxReplyTimeoutMs));
+    arguments.replyTimeout = std::chrono::milliseconds(*timeout);
+    return true;
+}
+
 // SW2=37 and SW2=38, or SW2=37 and SW2.3=OFF, ask for one switch twice.
 bool overlaps(const SettingRequest &a, const SettingRequest &b)
 {
@@ -174,6 +190,11 @@ constexpr std::array kOptions{
     OptionSpec{"timeout", kTimeout, "MS",
                "how long a connection may take, 1 to 60000 milliseconds (default 300)",
                takeTimeout},
+    OptionSpec{"reply-timeout", kReplyTimeout, "MS",
+               "how long the printer may take to begin each answer, 1000 to 30000 milliseconds "
+               "(default 1000, as the window waits); longer lets a printer busy with a long "
+               "print job answer",
+               takeReplyTimeout},
 };
 
 constexpr std::array kCommands{
@@ -185,7 +206,7 @@ constexpr std::array kCommands{
                                "description where the system has one; then LPT1.",
                 .run = Commands::ports},
     CommandSpec{.name = "info",
-                .usage = "info --port P [--json]",
+                .usage = "info --port P [--reply-timeout MS] [--json]",
                 .summary = "show what a printer is and holds",
                 .description =
                     "Runs the communication test's queries in the window's order (maker first; "
@@ -193,12 +214,12 @@ constexpr std::array kCommands{
                     "the language information and the switch bytes of the model with the "
                     "meaning of every switch. With --json one object, always with \"port\" and "
                     "\"error\" (null, or why the printer could not be read to the end).",
-                .options = kPort | kSerial | kJson,
+                .options = kPort | kSerial | kReplyTimeout | kJson,
                 .minPorts = 1,
                 .maxPorts = 1,
                 .run = Commands::info},
     CommandSpec{.name = "set",
-                .usage = "set --port P [--dry-run] [--json] SETTING...",
+                .usage = "set --port P [--dry-run] [--reply-timeout MS] [--json] SETTING...",
                 .summary = "change switches and language",
                 .description =
                     "SETTING is SW1=N, SW2=N, SW3=N (0 to 255), SWn.k=ON|OFF (switch k of byte "
@@ -208,7 +229,7 @@ constexpr std::array kCommands{
                     "another maker are refused, and nothing is written then. Every changed byte, "
                     "and the language settings, are written as the window writes them (unlock, "
                     "write, lock), read back and compared.",
-                .options = kPort | kSerial | kDryRun | kJson,
+                .options = kPort | kSerial | kDryRun | kReplyTimeout | kJson,
                 .minPorts = 1,
                 .maxPorts = 1,
                 .positional = "SETTING",
@@ -217,16 +238,17 @@ constexpr std::array kCommands{
                 .takePositionals = takeSettings,
                 .run = Commands::set},
     CommandSpec{.name = "backup",
-                .usage = "backup --port P",
+                .usage = "backup --port P [--reply-timeout MS]",
                 .summary = "print a printer's settings as JSON",
                 .description = "Prints {\"maker\": ..., \"model\": ..., \"switches\": {\"SW2\": "
                                "37, ...}, \"codePage\": 17, \"charset\": 12} for restore.",
-                .options = kPort | kSerial,
+                .options = kPort | kSerial | kReplyTimeout,
                 .minPorts = 1,
                 .maxPorts = 1,
                 .run = Commands::backup},
     CommandSpec{.name = "restore",
-                .usage = "restore FILE|- --port P [--port P2 ...] [--jobs N] [--json]",
+                .usage = "restore FILE|- --port P [--port P2 ...] [--jobs N] [--reply-timeout MS] "
+                         "[--json]",
                 .summary = "apply a backup to printers",
                 .description =
                     "Applies the backup in FILE (a regular file of at most 64 KiB; - for "
@@ -236,7 +258,7 @@ constexpr std::array kCommands{
                     "refused. One result line per printer (with --json one JSON object per "
                     "line, and the summary on standard error), then N ok, N unchanged, N "
                     "failed, and the refused and interrupted ones where there are any.",
-                .options = kPort | kSerial | kJobs | kJson,
+                .options = kPort | kSerial | kJobs | kReplyTimeout | kJson,
                 .minPorts = 1,
                 .maxPorts = -1,
                 .positional = "FILE",
@@ -262,10 +284,10 @@ constexpr std::array kCommands{
                 .takePositionals = takeRange,
                 .run = Commands::scan},
     CommandSpec{.name = "selftest",
-                .usage = "selftest --port P",
+                .usage = "selftest --port P [--reply-timeout MS]",
                 .summary = "print the self-test page",
                 .description = "Runs the communication test, then sends the self-test command.",
-                .options = kPort | kSerial,
+                .options = kPort | kSerial | kReplyTimeout,
                 .minPorts = 1,
                 .maxPorts = 1,
                 .run = Commands::selftest},

@@ -72,7 +72,8 @@ PrinterSession::PrinterSession(const PortArgument &port, const Options &options,
     const PortChoice choice = portChoice(port, *resolvers());
     devices.resolver = std::make_unique<PathResolver>(resolvers(), port);
     m_link = std::make_unique<PrinterLink>(*this, *this, *m_pump, std::move(devices));
-    m_link->setSettings({choice, options.serial, port.host, TcpPort(port.tcpPort)});
+    m_link->setSettings(
+        {choice, options.serial, port.host, TcpPort(port.tcpPort), options.replyTimeout});
     m_channel = std::make_unique<DryRunChannel>(*m_link);
     m_commands = std::make_unique<PrinterCommands>(*m_channel, m_record, *this);
 }

@@ -351,6 +351,12 @@ SW1: 105
                       .err = u"no reply for Code Page"_s,
                       .wire =
                           kIdentity.chopped(4) + hex("1D4942") + kIdentity.right(4) + kSW2 + kSW3};
+    QTest::newRow("info --json, code page 2.1 s late, replies may take 3 s: every value read")
+        << CommandRow{.printer = oddKv,
+                      .faults = {.lateReplies = {{u"code-page"_s, 2100}}},
+                      .command = u"info --json --reply-timeout 3000"_s,
+                      .json = oddKvJson,
+                      .wire = kvQueries};
     QTest::newRow("info --json of another maker: the test stops after the maker query, exit 1")
         << CommandRow{.printer = withMaker(kKv, u"ACME"_s),
                       .command = u"info --json"_s,
@@ -582,6 +588,8 @@ void TestCli::refusals_data()
         "SW2.9=ON: a setting is SW1=N, SW2=N, SW3=N, SWn.k=ON|OFF, codepage=N or charset=N");
     row("switch neither ON nor OFF", "set --port LPT1 SW2.1=1", "SW2.1=1: a switch is ON or OFF");
     row("jobs 0", "scan 127.0.0.1/32 --jobs 0", "--jobs is a number from 1 to 256");
+    row("replies allowed longer than 30 s", "restore FILE --port LPT1 --reply-timeout 30001",
+        "--reply-timeout is a number of milliseconds from 1000 to 30000");
     row("4097 addresses", "scan 127.0.0.0-127.0.16.0",
         "127.0.0.0-127.0.16.0 holds 4097 addresses; at most 4096 are scanned at a time");
     row("higher address first", "scan 127.0.0.9-127.0.0.1",

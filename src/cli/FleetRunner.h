@@ -9,6 +9,7 @@
 // after another in their order, the lanes side by side, at most `jobs` at a time. `job(item)`
 // runs on a worker thread; whatever it makes of Qt objects it must make and end there.
 // `done(item)` runs on the calling thread, in item order, as soon as that item and all before it
-// are done. Returns when every item is done.
+// are done. A job starts only once done() has run for every item it can run for, so that a job
+// learns what became of all that could be reported before it. Returns when every item is done.
 void runFleet(const QList<QList<int>> &lanes, int jobs, const std::function<void(int)> &job,
               const std::function<void(int)> &done);

@@ -63,7 +63,9 @@ int Commands::restore(CliContext &context, const CliArguments &arguments)
     const auto job = [&](int i) {
         PrinterResult &result = results[i];
         const PortArgument &port = arguments.ports.at(i);
-        if (InterruptGuard::interrupted()) {
+        // Nor is a printer started once a result line could not be written: its result would be
+        // lost.
+        if (InterruptGuard::interrupted() || !context.console.outputError().isEmpty()) {
             result = PrinterResult::failed(port.text(), Kind::Interrupted,
                                            QStringLiteral("stopped before it was started"));
             return;

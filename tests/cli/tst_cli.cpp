@@ -22,6 +22,7 @@
 #include <memory>
 
 #include <csignal>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -451,37 +452,59 @@ void TestCli::restore()
 void TestCli::stopSignals_data()
 {
     QTest::addColumn<int>("signal");
-    QTest::newRow("SIGHUP (a dropped ssh session)") << SIGHUP;
-    QTest::newRow("SIGINT (Ctrl-C)") << SIGINT;
-    QTest::newRow("SIGQUIT") << SIGQUIT;
-    QTest::newRow("SIGTERM") << SIGTERM;
-    QTest::newRow("SIGPIPE (the output pipe closed)") << SIGPIPE;
+    QTest::addColumn<bool>("outputClosed"); // standard output a pipe nobody reads, no kill
+    QTest::newRow("SIGHUP (a dropped ssh session)") << SIGHUP << false;
+    QTest::newRow("SIGINT (Ctrl-C)") << SIGINT << false;
+    QTest::newRow("SIGQUIT") << SIGQUIT << false;
+    QTest::newRow("SIGTERM") << SIGTERM << false;
+    QTest::newRow("SIGPIPE (kill -PIPE)") << SIGPIPE << false;
+    QTest::newRow("SIGPIPE (standard output closed: the first result line cannot be written)")
+        << SIGPIPE << true;
 }
 
 void TestCli::stopSignals()
 {
-    // The signal comes the moment the first printer takes its first unlock: that printer is
-    // finished and locked, the second is not started, and the run ends with 128 + the signal.
+    // The program, as a shell runs it. The signal comes the moment the first printer takes its
+    // first unlock, or the first result line finds its pipe closed: that printer is finished and
+    // locked, the second is not started, and the run ends with 128 + the signal.
     QFETCH(int, signal);
+    QFETCH(bool, outputClosed);
     Rig first(kKv);
     Rig second(kKv);
+    QProcess program;
+    std::atomic<qint64> pid = 0;
     std::atomic<bool> sent = false;
-    first.emulator.onCommand([&sent, signal](const QString &line) {
-        if (line == u"unlock" && !sent.exchange(true))
-            ::kill(::getpid(), signal);
+    first.emulator.onCommand([&](const QString &line) {
+        if (!outputClosed && line == u"unlock" && pid > 0 && !sent.exchange(true))
+            ::kill(pid_t(pid.load()), signal);
     });
-    const Run result = run({u"restore"_s, m_backup, u"--jobs"_s, u"1"_s, u"--port"_s, first.tcp,
-                            u"--port"_s, second.tcp});
-    QCOMPARE(result.exit, 128 + signal);
-    QCOMPARE(result.out, first.tcp + u" ok SW2 235->37 SW3 0->1 codepage 0->17 charset 0->12\n"_s +
-                             second.tcp +
-                             u" interrupted: stopped before it was started\n"
-                             "1 ok, 0 unchanged, 0 failed, 1 interrupted\n"_s);
-    QVERIFY(
-        result.err.endsWith(u"printer-switch: stopped by %1; finished: %2; untouched: %3; no "
-                            "printer is left unlocked\n"_s.arg(
-                                QString::fromLatin1(QTest::currentDataTag()).section(u' ', 0, 0),
-                                first.tcp, second.tcp)));
+    int pipe[2] = {-1, -1};
+    if (outputClosed) {
+        QCOMPARE(::pipe2(pipe, O_CLOEXEC), 0);
+        ::close(pipe[0]);
+        program.setChildProcessModifier([&pipe] { ::dup2(pipe[1], STDOUT_FILENO); });
+    }
+    program.start(qEnvironmentVariable("PSU_BINARY_DIR") + u"/bin/printer-switch"_s,
+                  {u"restore"_s, m_backup, u"--jobs"_s, u"1"_s, u"--port"_s, first.tcp, u"--port"_s,
+                   second.tcp});
+    pid = program.processId();
+    QVERIFY(program.waitForStarted(kWaitMs));
+    if (outputClosed)
+        ::close(pipe[1]);
+    QVERIFY(program.waitForFinished(kWaitMs));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 128 + signal);
+    if (!outputClosed)
+        QCOMPARE(QString::fromUtf8(program.readAllStandardOutput()),
+                 first.tcp + u" ok SW2 235->37 SW3 0->1 codepage 0->17 charset 0->12\n"_s +
+                     second.tcp +
+                     u" interrupted: stopped before it was started\n"
+                     "1 ok, 0 unchanged, 0 failed, 1 interrupted\n"_s);
+    QVERIFY(QString::fromUtf8(program.readAllStandardError())
+                .contains(u"printer-switch: stopped by %1; finished: %2; untouched: %3; no "
+                          "printer is left unlocked\n"_s.arg(
+                              QString::fromLatin1(QTest::currentDataTag()).section(u' ', 0, 0),
+                              first.tcp, second.tcp)));
     const QByteArray log = first.emulator.received();
     QCOMPARE(log.count(kLock), log.count(kUnlock));
     QVERIFY(log.endsWith(kLock + kSW2 + kSW3 + kLanguageQueries));

@@ -92,7 +92,8 @@ std::optional<Backup> Backup::parse(const QByteArray &json, QString *error)
             continue;
         const std::optional<int> number = wholeNumber(object.value(key), 0, 999);
         if (!number) {
-            *error = QStringLiteral("\"%1\" is a number").arg(key);
+            *error = QStringLiteral("\"%1\" is %2")
+                         .arg(key, SettingRequest::allowedValues(make(0).kind));
             return std::nullopt;
         }
         backup.settings << make(*number);

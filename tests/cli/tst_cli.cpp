@@ -306,7 +306,8 @@ SW1: 105
     QTest::newRow("code page 6 is in no list: refused before anything is sent")
         << CommandRow{.command = u"set codepage=6"_s,
                       .exit = 1,
-                      .err = u"refused: code page 6 is not in the list of code pages; nothing was "
+                      .err = u"refused: code page 6 is not in the list of code pages (0 to 5, "
+                             "17 to 19, 21, 22, 24 to 29, 31, 33, 34, 36, 37 or 250); nothing was "
                              "written"_s};
     QTest::newRow("another maker: refused after the maker query")
         << CommandRow{.printer = withMaker(kKv, u"ACME"_s),
@@ -607,6 +608,11 @@ void TestCli::refusals_data()
     row("set without settings", "set --port LPT1", "set needs SETTING");
     row("switch byte over 255", "set --port LPT1 SW2=256",
         "SW2=256: a switch byte is a number from 0 to 255");
+    row("code page beyond every list", "set --port LPT1 codepage=99999",
+        "codepage=99999: codepage is 0 to 5, 17 to 19, 21, 22, 24 to 29, 31, 33, 34, 36, 37 or "
+        "250");
+    row("character set beyond the list", "set --port LPT1 charset=-1",
+        "charset=-1: charset is 0 to 13 or 15");
     row("switch 9", "set --port LPT1 SW2.9=ON",
         "SW2.9=ON: a setting is SW1=N, SW2=N, SW3=N, SWn.k=ON|OFF, codepage=N or charset=N");
     row("switch neither ON nor OFF", "set --port LPT1 SW2.1=1", "SW2.1=1: a switch is ON or OFF");

@@ -628,8 +628,16 @@ void TestCli::refusals_data()
         "/nonexistent/kv.json: No such file or directory");
     row("backup without switches", "restore FILE --port LPT1",
         "FILE: a backup is an object with \"maker\" and \"model\" texts and \"switches\"");
-    row("a member twice in the backup", "restore FILE --port LPT1", "FILE: \"SW2\" is given twice",
-        R"({"maker": "NORVANTA", "model": "KV-4100", "switches": {"SW2": 37, "SW2": 38}})");
+    row("a member twice in the backup, once written with an escape", "restore FILE --port LPT1",
+        "FILE: \"SW2\" is given twice",
+        R"({"maker": "NORVANTA", "model": "KV-4100", "switches": {"SW2": 37, "SW\u0032": 38}})");
+    row("a member the backup does not know", "restore FILE --port LPT1",
+        "FILE: \"charSet\" is no member of a backup: it holds \"maker\", \"model\", "
+        "\"switches\", \"codePage\" and \"charset\"",
+        R"({"maker": "NORVANTA", "model": "KV-4100", "switches": {"SW2": 37}, "charSet": 12})");
+    row("a raw control character in a text of the backup", "restore FILE --port LPT1",
+        "FILE: \"model\" holds a control character",
+        "{\"maker\": \"NORVANTA\", \"model\": \"KV-4100\\u0041\r\", \"switches\": {}}");
     row("a backup over 64 KiB", "restore FILE --port LPT1", "FILE: a backup is at most 64 KiB",
         QByteArray(65 * 1024, ' ') + "{}");
     row("an endless device as backup", "restore /dev/zero --port LPT1",

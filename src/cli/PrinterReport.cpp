@@ -41,7 +41,7 @@ QString row(const char *caption, const QString &value)
 
 QString shown(const std::optional<QString> &reply)
 {
-    return reply ? *reply : QStringLiteral("(no reply)");
+    return reply ? shownText(*reply) : QStringLiteral("(no reply)");
 }
 
 // A reported code page or character set with its list entry, where it has one.
@@ -51,6 +51,16 @@ QString withEntry(const std::optional<QString> &reply, const QStringList &entrie
 }
 
 } // namespace
+
+QString shownText(const QString &text)
+{
+    QString shown = text;
+    for (QChar &c : shown) {
+        if (c.category() == QChar::Other_Control)
+            c = u'?';
+    }
+    return shown;
+}
 
 QList<SwitchByte> shownSwitches(const SettingsModel &printer)
 {
@@ -132,7 +142,7 @@ QStringList missingValues(const SettingsModel &printer)
 
 QStringList infoLines(const QString &maker, const SettingsModel &printer)
 {
-    QStringList lines{row("Maker:", maker.isEmpty() ? QStringLiteral("(no reply)") : maker)};
+    QStringList lines{row("Maker:", shown(maker.isEmpty() ? std::nullopt : std::optional(maker)))};
     for (int i = 0; i < 4; ++i)
         lines << row(kPrinterCaptions[std::size_t(i)], shown(printer.printerInfo[std::size_t(i)]));
     for (int i = 0; i < 2; ++i)

@@ -11,6 +11,11 @@ struct SettingsModel;
 // What printer-switch prints about a printer whose communication test has run, as far as it got.
 namespace PrinterReport {
 
+// A text the printer gave (or a backup file holds), as a human-readable line shows it: every
+// control character, CR and LF included, becomes "?", so that no text of the printer's can end a
+// line and forge the next one. JSON carries the text itself, escaped.
+QString shownText(const QString &text);
+
 // The switch bytes the window reads for the printer's model, in its order: SW2 and SW3 on a
 // KV-4100, SW2 and (while switch 1 of SW2 is ON) SW1 on a ZEPHYR-550, none on other models.
 QList<SwitchByte> shownSwitches(const SettingsModel &printer);

@@ -6,6 +6,7 @@
 #include "PortChoice.h"
 #include "PrinterCommands.h"
 #include "PrinterLink.h"
+#include "PrinterReport.h"
 #include "SystemEventPump.h"
 
 namespace {
@@ -129,7 +130,8 @@ QString PrinterSession::stopCause(TestStop stop) const
                                             : QStringLiteral("the port could not be opened");
     case TestStop::MakerInfo:
         return maker().isEmpty() ? QStringLiteral("no answer")
-                                 : QStringLiteral("maker \"%1\" is not NORVANTA").arg(maker());
+                                 : QStringLiteral("maker \"%1\" is not NORVANTA")
+                                       .arg(PrinterReport::shownText(maker()));
     case TestStop::PrinterInfo1:
         return QStringLiteral("no model name");
     case TestStop::PrinterInfo2:

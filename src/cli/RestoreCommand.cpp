@@ -8,6 +8,7 @@
 #include "FleetRunner.h"
 #include "InterruptGuard.h"
 #include "PrinterCommands.h"
+#include "PrinterReport.h"
 #include "PrinterResult.h"
 
 #include <QHash>
@@ -46,6 +47,14 @@ QString summary(const QList<PrinterResult> &results)
     return counts.join(QStringLiteral(", "));
 }
 
+// Why a printer is refused: `what` it holds ("maker", "model") is not the backup's.
+QString differs(const char *what, const QString &printer, const QString &backup)
+{
+    return QStringLiteral("%1 \"%2\" is not the backup's \"%3\"")
+        .arg(QLatin1String(what), PrinterReport::shownText(printer),
+             PrinterReport::shownText(backup));
+}
+
 } // namespace
 
 int Commands::restore(CliContext &context, const CliArguments &arguments)
@@ -78,12 +87,10 @@ int Commands::restore(CliContext &context, const CliArguments &arguments)
             result = PrinterResult::failed(port.text(), Kind::Failed, session.stopReason(stop));
         else if (session.maker() != backup->maker)
             result = PrinterResult::failed(port.text(), Kind::Refused,
-                                           QStringLiteral("maker \"%1\" is not the backup's \"%2\"")
-                                               .arg(session.maker(), backup->maker));
+                                           differs("maker", session.maker(), backup->maker));
         else if (model != backup->model)
             result = PrinterResult::failed(port.text(), Kind::Refused,
-                                           QStringLiteral("model \"%1\" is not the backup's \"%2\"")
-                                               .arg(model, backup->model));
+                                           differs("model", model, backup->model));
         else
             result = applySettings(session, backup->settings, false);
     };

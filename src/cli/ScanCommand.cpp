@@ -5,6 +5,7 @@
 #include "ExitStatus.h"
 #include "FleetRunner.h"
 #include "PrinterCommands.h"
+#include "PrinterReport.h"
 #include "PrinterResult.h"
 
 #include <QJsonDocument>
@@ -53,10 +54,11 @@ int Commands::scan(CliContext &context, const CliArguments &arguments)
         ++printers;
         const QJsonObject json = result->json();
         context.console.out(
-            arguments.json ? QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Compact))
-                           : QStringLiteral("%1 %2 %3")
-                                 .arg(result->port, json[u"maker"].toString(),
-                                      json[u"model"].toString(QStringLiteral("?"))));
+            arguments.json
+                ? QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Compact))
+                : QStringLiteral("%1 %2 %3")
+                      .arg(result->port, PrinterReport::shownText(json[u"maker"].toString()),
+                           PrinterReport::shownText(json[u"model"].toString(QStringLiteral("?")))));
     };
     runFleet(lanes, arguments.jobs, job, done);
     const QString summary = QStringLiteral("%1 found in %2")

@@ -111,12 +111,12 @@ PrinterSettings withMaker(PrinterSettings settings, const QString &maker)
     return settings;
 }
 
-// Texts with quote, backslash, ESC, BEL, TAB and non-ASCII: JSON carries them whole, the terminal
-// gets "?" for each control character.
+// Texts with quote, backslash, ESC, BEL, TAB, CR LF and non-ASCII: JSON carries them whole, the
+// terminal gets "?" for each control character, so that no line of the printer's stands alone.
 PrinterSettings withOddTexts(PrinterSettings settings)
 {
     settings.firmware = u"2.1 \"beta\" \\ \x1b]0;owned\x07 caf\u00e9"_s;
-    settings.fontRom = u"ANK\t12x24 \x1b[2J\u00fc"_s;
+    settings.fontRom = u"ANK\t12x24\r\nSW2: 0 \x1b[2J\u00fc"_s;
     return settings;
 }
 
@@ -267,7 +267,7 @@ Firmware Revision:            2.1 "beta" \ ?]0;owned? café
 Hours Powered:                342
 Cut Paper Count:              9127
 Language Model:               STANDARD
-Font ROM:                     ANK?12x24 ?[2Jü
+Font ROM:                     ANK?12x24??SW2: 0 ?[2Jü
 Code Page:                    0  - 437 Standard
 International Character Set:  0 - U.S.A.
 SW2: 238
@@ -309,6 +309,13 @@ SW1: 105
                       .err = u"refused: code page 6 is not in the list of code pages (0 to 5, "
                              "17 to 19, 21, 22, 24 to 29, 31, 33, 34, 36, 37 or 250); nothing was "
                              "written"_s};
+    QTest::newRow("a maker's name with a result line in it: on the one line, CR as ?")
+        << CommandRow{.printer = withMaker(kKv, u"NORVANTA\rtcp:10.9.9.9:9100 ok SW2 235->226"_s),
+                      .command = u"set SW2=226"_s,
+                      .exit = 1,
+                      .err = u"maker \"NORVANTA?tcp:10.9.9.9:9100 ok SW2 235->226\" is not "
+                             "NORVANTA; nothing was written"_s,
+                      .wire = hex("1D4942")};
     QTest::newRow("another maker: refused after the maker query")
         << CommandRow{.printer = withMaker(kKv, u"ACME"_s),
                       .command = u"set SW2=1"_s,

@@ -2,10 +2,13 @@
 #include "CliContext.h"
 #include "Commands.h"
 #include "Console.h"
+#include "DryRunChannel.h"
 #include "ExitStatus.h"
 #include "PrinterReport.h"
 
 #include <QJsonDocument>
+
+#include <algorithm>
 
 int Commands::info(CliContext &context, const CliArguments &arguments)
 {
@@ -14,11 +17,12 @@ int Commands::info(CliContext &context, const CliArguments &arguments)
                            context.resolvers);
     const TestStop stop = session.communicationTest();
     QString error = stop == TestStop::None ? QString() : session.stopReason(stop);
-    // A value the printer did not answer is no value: the run fails and names it.
+    // A value the printer did not answer is no value: the run fails and names it, and those the
+    // link did not ask for, with the link's reason.
     if (error.isEmpty()) {
-        const QStringList missing = PrinterReport::missingValues(session.record());
-        if (!missing.isEmpty())
-            error = QStringLiteral("no reply for %1").arg(missing.join(QStringLiteral(", ")));
+        // The maker's name went first.
+        const int valuesAsked = std::max(session.channel().queriesSent() - 1, 0);
+        error = PrinterReport::missingReport(session.record(), valuesAsked, session.linkProblem());
     }
     if (!error.isEmpty())
         session.tell(error);

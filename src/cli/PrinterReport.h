@@ -29,9 +29,12 @@ std::optional<QString> switchMeaning(SwitchByte sw, const QString &model, int va
 // no reply came, numbers null where the reply was no number, a switch byte null where it could
 // not be read.
 QJsonObject info(const QString &maker, const SettingsModel &printer);
-// The values `info` shows that the printer did not give, by their captions ("Font ROM", "Code
-// Page", "SW3"...); a code page or character set that is no number counts as not given.
-QStringList missingValues(const SettingsModel &printer);
+// Why `info` fails when the communication test went through: the values it shows that the
+// printer did not give, by their captions ("Font ROM", "Code Page", "SW3"...; a code page or
+// character set that is no number counts as not given). Of the values, in the order the test
+// asks for them, the first `valuesAsked` went out and got no reply; the rest were not asked
+// for, `whyNotAsked`. Empty when every value came.
+QString missingReport(const SettingsModel &printer, int valuesAsked, const QString &whyNotAsked);
 // `info`: the same as lines of text.
 QStringList infoLines(const QString &maker, const SettingsModel &printer);
 // The eight switches of a byte, one line each, "  3: OFF  <meaning>"; only those in `numbers`

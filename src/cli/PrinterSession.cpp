@@ -118,6 +118,11 @@ QString PrinterSession::stopReason(TestStop stop) const
     return stopCause(stop);
 }
 
+QString PrinterSession::linkProblem() const
+{
+    return m_problem;
+}
+
 QString PrinterSession::stopCause(TestStop stop) const
 {
     switch (stop) {

@@ -56,6 +56,8 @@ public:
     TestStop communicationTest();
     // Why a communication test stopped at `stop`, in a few words for a result line.
     QString stopReason(TestStop stop) const;
+    // What the link reported while the printer was identified, in one line; empty for nothing.
+    QString linkProblem() const;
 
     const PortArgument &port() const;
     PrinterCommands &commands();

@@ -2,6 +2,8 @@
 #include "BackupInput.h"
 #include "CliArguments.h"
 #include "CliContext.h"
+#include "CommandOptions.h"
+#include "CommandTable.h"
 #include "Commands.h"
 #include "Console.h"
 #include "ExitStatus.h"
@@ -14,7 +16,15 @@
 #include <QHash>
 #include <QJsonDocument>
 
+#include <array>
+
 namespace {
+
+bool takeFile(CliArguments &arguments, const QStringList &values, QString *)
+{
+    arguments.file = values.at(0);
+    return true;
+}
 
 // Printers on one port, one after another; the ports side by side.
 QList<QList<int>> lanesByPort(const QList<PortArgument> &ports)
@@ -55,9 +65,7 @@ QString differs(const char *what, const QString &printer, const QString &backup)
              PrinterReport::shownText(backup));
 }
 
-} // namespace
-
-int Commands::restore(CliContext &context, const CliArguments &arguments)
+int run(CliContext &context, const CliArguments &arguments)
 {
     using Kind = PrinterResult::Kind;
     QString error;
@@ -119,3 +127,33 @@ int Commands::restore(CliContext &context, const CliArguments &arguments)
     });
     return allWent ? kExitOk : kExitFailure;
 }
+
+// The options of restore, in the order its help lists them.
+constexpr std::array<const OptionSpec *, 7> kOptions{
+    &CommandOptions::port,        &CommandOptions::baud, &CommandOptions::parity,
+    &CommandOptions::handshake,   &CommandOptions::json, &CommandOptions::jobs,
+    &CommandOptions::replyTimeout};
+
+} // namespace
+
+const CommandSpec Commands::restore{
+    .name = "restore",
+    .usage = "restore FILE|- --port P [--port P2 ...] [--jobs N] [--reply-timeout MS] "
+             "[--json]",
+    .summary = "apply a backup to printers",
+    .description = "Applies the backup in FILE (a regular file of at most 64 KiB; - for "
+                   "standard input) to every printer given, each as set would, up to N at once "
+                   "(default 8; printers on TCP side by side, on one serial port one at a "
+                   "time). A printer whose maker or model differs from the backup's is "
+                   "refused. One result line per printer (with --json one JSON object per "
+                   "line, and the summary on standard error), then N ok, N unchanged, N "
+                   "failed, and the refused and interrupted ones where there are any.",
+    .options = kOptions,
+    .minPorts = 1,
+    .maxPorts = -1,
+    .positional = "FILE",
+    .minPositional = 1,
+    .maxPositional = 1,
+    .defaultJobs = 8,
+    .takePositionals = takeFile,
+    .run = run};

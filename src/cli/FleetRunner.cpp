@@ -9,8 +9,8 @@
 #include <mutex>
 #include <vector>
 
-void runFleet(const QList<QList<int>> &lanes, int jobs, const std::function<void(int)> &job,
-              const std::function<void(int)> &done)
+void runFleet(const QList<QList<int>> &lanes, int jobs, FleetStart start,
+              const std::function<void(int)> &job, const std::function<void(int)> &done)
 {
     qsizetype items = 0;
     for (const QList<int> &lane : lanes)
@@ -26,7 +26,7 @@ void runFleet(const QList<QList<int>> &lanes, int jobs, const std::function<void
     const auto work = [&] {
         for (qsizetype lane = nextLane++; lane < lanes.size(); lane = nextLane++) {
             for (const int item : lanes.at(lane)) {
-                {
+                if (start == FleetStart::AfterReports) {
                     std::unique_lock lock(mutex);
                     reported.wait(lock, [&] { return reportedSoFar == doneInTurn; });
                 }

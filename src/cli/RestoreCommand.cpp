@@ -109,7 +109,7 @@ int run(CliContext &context, const CliArguments &arguments)
                 ? QString::fromUtf8(QJsonDocument(result.json()).toJson(QJsonDocument::Compact))
                 : result.line());
     };
-    runFleet(lanesByPort(arguments.ports), arguments.jobs, job, done);
+    runFleet(lanesByPort(arguments.ports), arguments.jobs, FleetStart::AfterReports, job, done);
 
     if (arguments.json)
         context.console.err(summary(results));

@@ -94,7 +94,7 @@ int run(CliContext &context, const CliArguments &arguments)
                       .arg(result->port, PrinterReport::shownText(json[u"maker"].toString()),
                            PrinterReport::shownText(json[u"model"].toString(QStringLiteral("?")))));
     };
-    runFleet(lanes, arguments.jobs, job, done);
+    runFleet(lanes, arguments.jobs, FleetStart::AtOnce, job, done);
     const QString summary = QStringLiteral("%1 found in %2")
                                 .arg(plural(printers, "printer", "printers"),
                                      plural(range.count(), "address", "addresses"));

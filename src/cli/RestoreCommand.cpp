@@ -80,8 +80,8 @@ int run(CliContext &context, const CliArguments &arguments)
     const auto job = [&](int i) {
         PrinterResult &result = results[i];
         const PortArgument &port = arguments.ports.at(i);
-        // Nor is a printer started once a result line could not be written: its result would be
-        // lost.
+        // No printer is started after a stop signal, nor once a result line could not be
+        // written: its result would be lost.
         if (InterruptGuard::interrupted() || !context.console.outputError().isEmpty()) {
             result = PrinterResult::failed(port.text(), Kind::Interrupted,
                                            QStringLiteral("stopped before it was started"));

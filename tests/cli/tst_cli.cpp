@@ -2,6 +2,9 @@
 // command prints (in text and JSON) and returns and the bytes the printer received; a backup
 // restored onto several printers at once; termination signals in the middle of a write; scans of
 // loopback address ranges; bad usage and bad input; and the program itself.
+// On Windows the same over TCP loopback: there are no pseudo-terminals, POSIX signals, FIFOs or
+// Linux device files there, and the rows that need them are left out; Ctrl-C comes through the
+// console's control handler.
 
 #include "CliApplication.h"
 #include "Console.h"
@@ -23,10 +26,14 @@
 
 #include <memory>
 
+#include <atomic>
 #include <csignal>
+
+#ifndef Q_OS_WIN
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -122,13 +129,21 @@ PrinterSettings withOddTexts(PrinterSettings settings)
     return settings;
 }
 
-// A printer emulator on TCP loopback and a pseudo-terminal, and the ports that lead to it.
+// Windows has no pseudo-terminals: its printer emulator serves TCP only.
+#ifdef Q_OS_WIN
+constexpr bool kPseudoTerminals = false;
+#else
+constexpr bool kPseudoTerminals = true;
+#endif
+
+// A printer emulator on TCP loopback and, where there are any, a pseudo-terminal, and the ports
+// that lead to it.
 struct Rig
 {
     explicit Rig(const PrinterSettings &settings, const Faults &faults = Faults())
         : emulator(EmulatorOptions{settings, faults, QString()})
         , tcp(u"tcp:127.0.0.1:%1"_s.arg(emulator.listenTcp()))
-        , pty(emulator.openPty())
+        , pty(kPseudoTerminals ? emulator.openPty() : QString())
     {}
 
     EmulatorThread emulator;
@@ -179,8 +194,11 @@ private Q_SLOTS:
     void commands_data();
     void commands();
     void restore();
+#ifndef Q_OS_WIN
+    // The program is sent POSIX signals, which Windows does not have.
     void stopSignals_data();
     void stopSignals();
+#endif
     void scan_data();
     void scan();
     void ports();
@@ -225,14 +243,17 @@ void TestCli::commands_data()
                              "00 00 00\n1D 67 38 22 31 32 00\n1D 67 6C 63 6B 00\n"_s,
                       .err = u"dry run: nothing was written"_s,
                       .wire = kvQueries};
-    QTest::newRow("ZEPHYR-550 over a device path: SW1 to 9600 baud, read back")
-        << CommandRow{.printer = kZephyr,
-                      .via = Via::DevicePath,
-                      .command = u"set SW1.1=ON SW1.2=OFF"_s,
-                      .out = u"SW1 105->106\n  1: ON   Baud Rate = 9600  \n"
-                             "  2: OFF  Baud Rate = 9600  \n"_s,
-                      .err = powerCycle,
-                      .wire = kIdentity + kSW2 + kSW1 + unlocked(hex("1D673827 31303600")) + kSW1};
+    // The rows over a device path or LPT1 reach the printer through its pseudo-terminal: not on
+    // Windows.
+    if (kPseudoTerminals)
+        QTest::newRow("ZEPHYR-550 over a device path: SW1 to 9600 baud, read back") << CommandRow{
+            .printer = kZephyr,
+            .via = Via::DevicePath,
+            .command = u"set SW1.1=ON SW1.2=OFF"_s,
+            .out = u"SW1 105->106\n  1: ON   Baud Rate = 9600  \n"
+                   "  2: OFF  Baud Rate = 9600  \n"_s,
+            .err = powerCycle,
+            .wire = kIdentity + kSW2 + kSW1 + unlocked(hex("1D673827 31303600")) + kSW1};
     QTest::newRow("--dry-run --json: the changes it would make, nothing written") << CommandRow{
         .command = u"set SW3=1 codepage=17 --dry-run --json"_s,
         .out = u"{\"changes\":[{\"from\":0,\"setting\":\"SW3\",\"to\":1,\"written\":false},"
@@ -341,13 +362,14 @@ SW1: 105
                                     {u"charset"_s, oddKv.charset}}},
         {u"switches"_s, QJsonObject{{u"SW2"_s, switchByte(SwitchByte::SW2, 37)},
                                     {u"SW3"_s, switchByte(SwitchByte::SW3, 1)}}}};
-    QTest::newRow("info --json of a KV-4100 over LPT1: SW2 and SW3 with every meaning; texts with "
-                  "quote, backslash, ESC, BEL and non-ASCII carried whole")
-        << CommandRow{.printer = oddKv,
-                      .via = Via::Lpt,
-                      .command = u"info --json"_s,
-                      .json = oddKvJson,
-                      .wire = kvQueries};
+    if (kPseudoTerminals)
+        QTest::newRow("info --json of a KV-4100 over LPT1: SW2 and SW3 with every meaning; texts "
+                      "with quote, backslash, ESC, BEL and non-ASCII carried whole")
+            << CommandRow{.printer = oddKv,
+                          .via = Via::Lpt,
+                          .command = u"info --json"_s,
+                          .json = oddKvJson,
+                          .wire = kvQueries};
     // Asked for the maker's name again before the next query, the printer is back in step.
     QJsonObject codePageLate = oddKvJson;
     QJsonObject language = oddKvJson[u"language"_s].toObject();
@@ -417,6 +439,12 @@ void TestCli::commands()
 
 void TestCli::initTestCase()
 {
+#ifdef Q_OS_WIN
+    // A console of the test's own for its Ctrl-C: the one it may have been started with is shared
+    // with the programs that started it.
+    ::FreeConsole();
+    QVERIFY(::AllocConsole());
+#endif
     // The backup of the restore tests, as `backup` writes it: what the printer holds.
     Rig source(kChangedKv);
     const Run backup = run({u"backup"_s, u"--port"_s, source.tcp});
@@ -461,6 +489,7 @@ void TestCli::restore()
     QCOMPARE(zephyr.emulator.received().toHex(' '), (kIdentity + kSW2 + kSW1).toHex(' '));
 }
 
+#ifndef Q_OS_WIN
 void TestCli::stopSignals_data()
 {
     QTest::addColumn<int>("signal");
@@ -523,6 +552,7 @@ void TestCli::stopSignals()
     QCOMPARE(first.emulator.snapshot().settings, kChangedKv);
     QCOMPARE(second.emulator.received(), QByteArray());
 }
+#endif
 
 void TestCli::scan_data()
 {
@@ -635,8 +665,6 @@ void TestCli::refusals_data()
     row("higher address first", "scan 127.0.0.9-127.0.0.1",
         "127.0.0.9-127.0.0.1: a range is A.B.C.D/NN or A.B.C.D-A.B.C.E, the lower address first");
     row("no address", "scan 127.0.0/24", "127.0.0/24: a range is A.B.C.D/NN or A.B.C.D-A.B.C.E");
-    row("backup that is not there", "restore /nonexistent/kv.json --port LPT1",
-        "/nonexistent/kv.json: No such file or directory");
     row("backup without switches", "restore FILE --port LPT1",
         "FILE: a backup is an object with \"maker\" and \"model\" texts and \"switches\"");
     row("a member twice in the backup, once written with an escape", "restore FILE --port LPT1",
@@ -651,23 +679,28 @@ void TestCli::refusals_data()
         "{\"maker\": \"NORVANTA\", \"model\": \"KV-4100\\u0041\r\", \"switches\": {}}");
     row("a backup over 64 KiB", "restore FILE --port LPT1", "FILE: a backup is at most 64 KiB",
         QByteArray(65 * 1024, ' ') + "{}");
-    row("an endless device as backup", "restore /dev/zero --port LPT1",
-        "/dev/zero: not a regular file");
-    row("a FIFO without a writer as backup", "restore FIFO --port LPT1",
-        "FIFO: not a regular file");
     row("a switch of a byte also given whole", "set --port LPT1 SW3=1 SW3.2=ON",
         "SW3.2=ON: the same setting is already given as SW3=1");
     row("serial settings for a TCP port", "info --port tcp:127.0.0.1 --parity even",
         "--baud, --parity and --handshake set up a serial port; tcp:127.0.0.1:9100 is none");
+    // CLOSED: a loopback TCP port nothing listens on.
+    QTest::newRow("nothing listens on the TCP port: the system's reason, one line")
+        << u"info --port CLOSED"_s << 1 << u"CLOSED: Connection refused\n"_s << QByteArray();
+#ifndef Q_OS_WIN
+    // Linux's words for a missing file, its device files and FIFOs, which Windows does not have.
+    row("backup that is not there", "restore /nonexistent/kv.json --port LPT1",
+        "/nonexistent/kv.json: No such file or directory");
+    row("an endless device as backup", "restore /dev/zero --port LPT1",
+        "/dev/zero: not a regular file");
+    row("a FIFO without a writer as backup", "restore FIFO --port LPT1",
+        "FIFO: not a regular file");
     // A port that is no serial device: one line naming it, not the window's messages about COM
     // ports.
     for (const char *path : {"/etc/passwd", "DIR", "/dev/null"})
         QTest::addRow("not a serial device: %s", path)
             << u"info --port "_s + QLatin1String(path) << 1
             << QLatin1String(path) + u": not a serial device\n"_s << QByteArray();
-    // CLOSED: a loopback TCP port nothing listens on.
-    QTest::newRow("nothing listens on the TCP port: the system's reason, one line")
-        << u"info --port CLOSED"_s << 1 << u"CLOSED: Connection refused\n"_s << QByteArray();
+#endif
 }
 
 void TestCli::refusals()
@@ -682,7 +715,9 @@ void TestCli::refusals()
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(backup) >= 0);
     file.close();
     const QString fifo = dir.filePath(u"fifo"_s);
+#ifndef Q_OS_WIN
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+#endif
     QTcpServer listener;
     QVERIFY(listener.listen(QHostAddress::LocalHost));
     const QString closed = u"tcp:127.0.0.1:%1"_s.arg(listener.serverPort());
@@ -768,10 +803,13 @@ void TestCli::program()
     QCOMPARE(execute({u"set"_s, u"--port"_s, printer.tcp, u"SW3"_s}).exit, 2);
     QCOMPARE(execute({u"ports"_s}).err, QString());
 
-    // A backup that cannot be written is no backup; one read from standard input restores.
+    // A backup that cannot be written is no backup (a full disk is played by Linux's /dev/full);
+    // one read from standard input restores.
+#ifndef Q_OS_WIN
     const Run full = execute({u"backup"_s, u"--port"_s, printer.tcp}, {}, u"/dev/full"_s);
     QCOMPARE(full.exit, 1);
     QCOMPARE(full.err, u"printer-switch: standard output: No space left on device\n"_s);
+#endif
     const QByteArray backup = execute({u"backup"_s, u"--port"_s, printer.tcp}).out.toUtf8();
     const Run restore =
         execute({u"restore"_s, u"-"_s, u"--port"_s, printer.tcp, u"--json"_s}, backup);

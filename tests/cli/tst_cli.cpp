@@ -6,6 +6,8 @@
 #include "CliApplication.h"
 #include "Console.h"
 #include "EmulatorThread.h"
+#include "PrinterReport.h"
+#include "SettingsModel.h"
 #include "SwitchMeanings.h"
 #include "TestDevices.h"
 
@@ -22,6 +24,7 @@
 #include <memory>
 
 #include <csignal>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -110,12 +113,12 @@ PrinterSettings withMaker(PrinterSettings settings, const QString &maker)
     return settings;
 }
 
-// Texts with quote, backslash, ESC, BEL, TAB and non-ASCII: JSON carries them whole, the terminal
-// gets "?" for each control character.
+// Texts with quote, backslash, ESC, BEL, TAB, CR LF and non-ASCII: JSON carries them whole, the
+// terminal gets "?" for each control character, so that no line of the printer's stands alone.
 PrinterSettings withOddTexts(PrinterSettings settings)
 {
     settings.firmware = u"2.1 \"beta\" \\ \x1b]0;owned\x07 caf\u00e9"_s;
-    settings.fontRom = u"ANK\t12x24 \x1b[2J\u00fc"_s;
+    settings.fontRom = u"ANK\t12x24\r\nSW2: 0 \x1b[2J\u00fc"_s;
     return settings;
 }
 
@@ -183,6 +186,8 @@ private Q_SLOTS:
     void ports();
     void refusals_data();
     void refusals();
+    void unansweredValues_data();
+    void unansweredValues();
     void program();
 
 private:
@@ -266,7 +271,7 @@ Firmware Revision:            2.1 "beta" \ ?]0;owned? café
 Hours Powered:                342
 Cut Paper Count:              9127
 Language Model:               STANDARD
-Font ROM:                     ANK?12x24 ?[2Jü
+Font ROM:                     ANK?12x24??SW2: 0 ?[2Jü
 Code Page:                    0  - 437 Standard
 International Character Set:  0 - U.S.A.
 SW2: 238
@@ -305,8 +310,16 @@ SW1: 105
     QTest::newRow("code page 6 is in no list: refused before anything is sent")
         << CommandRow{.command = u"set codepage=6"_s,
                       .exit = 1,
-                      .err = u"refused: code page 6 is not in the list of code pages; nothing was "
+                      .err = u"refused: code page 6 is not in the list of code pages (0 to 5, "
+                             "17 to 19, 21, 22, 24 to 29, 31, 33, 34, 36, 37 or 250); nothing was "
                              "written"_s};
+    QTest::newRow("a maker's name with a result line in it: on the one line, CR as ?")
+        << CommandRow{.printer = withMaker(kKv, u"NORVANTA\rtcp:10.9.9.9:9100 ok SW2 235->226"_s),
+                      .command = u"set SW2=226"_s,
+                      .exit = 1,
+                      .err = u"maker \"NORVANTA?tcp:10.9.9.9:9100 ok SW2 235->226\" is not "
+                             "NORVANTA; nothing was written"_s,
+                      .wire = hex("1D4942")};
     QTest::newRow("another maker: refused after the maker query")
         << CommandRow{.printer = withMaker(kKv, u"ACME"_s),
                       .command = u"set SW2=1"_s,
@@ -351,6 +364,12 @@ SW1: 105
                       .err = u"no reply for Code Page"_s,
                       .wire =
                           kIdentity.chopped(4) + hex("1D4942") + kIdentity.right(4) + kSW2 + kSW3};
+    QTest::newRow("info --json, code page 2.1 s late, replies may take 3 s: every value read")
+        << CommandRow{.printer = oddKv,
+                      .faults = {.lateReplies = {{u"code-page"_s, 2100}}},
+                      .command = u"info --json --reply-timeout 3000"_s,
+                      .json = oddKvJson,
+                      .wire = kvQueries};
     QTest::newRow("info --json of another maker: the test stops after the maker query, exit 1")
         << CommandRow{.printer = withMaker(kKv, u"ACME"_s),
                       .command = u"info --json"_s,
@@ -445,37 +464,59 @@ void TestCli::restore()
 void TestCli::stopSignals_data()
 {
     QTest::addColumn<int>("signal");
-    QTest::newRow("SIGHUP (a dropped ssh session)") << SIGHUP;
-    QTest::newRow("SIGINT (Ctrl-C)") << SIGINT;
-    QTest::newRow("SIGQUIT") << SIGQUIT;
-    QTest::newRow("SIGTERM") << SIGTERM;
-    QTest::newRow("SIGPIPE (the output pipe closed)") << SIGPIPE;
+    QTest::addColumn<bool>("outputClosed"); // standard output a pipe nobody reads, no kill
+    QTest::newRow("SIGHUP (a dropped ssh session)") << SIGHUP << false;
+    QTest::newRow("SIGINT (Ctrl-C)") << SIGINT << false;
+    QTest::newRow("SIGQUIT") << SIGQUIT << false;
+    QTest::newRow("SIGTERM") << SIGTERM << false;
+    QTest::newRow("SIGPIPE (kill -PIPE)") << SIGPIPE << false;
+    QTest::newRow("SIGPIPE (standard output closed: the first result line cannot be written)")
+        << SIGPIPE << true;
 }
 
 void TestCli::stopSignals()
 {
-    // The signal comes the moment the first printer takes its first unlock: that printer is
-    // finished and locked, the second is not started, and the run ends with 128 + the signal.
+    // The program, as a shell runs it. The signal comes the moment the first printer takes its
+    // first unlock, or the first result line finds its pipe closed: that printer is finished and
+    // locked, the second is not started, and the run ends with 128 + the signal.
     QFETCH(int, signal);
+    QFETCH(bool, outputClosed);
     Rig first(kKv);
     Rig second(kKv);
+    QProcess program;
+    std::atomic<qint64> pid = 0;
     std::atomic<bool> sent = false;
-    first.emulator.onCommand([&sent, signal](const QString &line) {
-        if (line == u"unlock" && !sent.exchange(true))
-            ::kill(::getpid(), signal);
+    first.emulator.onCommand([&](const QString &line) {
+        if (!outputClosed && line == u"unlock" && pid > 0 && !sent.exchange(true))
+            ::kill(pid_t(pid.load()), signal);
     });
-    const Run result = run({u"restore"_s, m_backup, u"--jobs"_s, u"1"_s, u"--port"_s, first.tcp,
-                            u"--port"_s, second.tcp});
-    QCOMPARE(result.exit, 128 + signal);
-    QCOMPARE(result.out, first.tcp + u" ok SW2 235->37 SW3 0->1 codepage 0->17 charset 0->12\n"_s +
-                             second.tcp +
-                             u" interrupted: stopped before it was started\n"
-                             "1 ok, 0 unchanged, 0 failed, 1 interrupted\n"_s);
-    QVERIFY(
-        result.err.endsWith(u"printer-switch: stopped by %1; finished: %2; untouched: %3; no "
-                            "printer is left unlocked\n"_s.arg(
-                                QString::fromLatin1(QTest::currentDataTag()).section(u' ', 0, 0),
-                                first.tcp, second.tcp)));
+    int pipe[2] = {-1, -1};
+    if (outputClosed) {
+        QCOMPARE(::pipe2(pipe, O_CLOEXEC), 0);
+        ::close(pipe[0]);
+        program.setChildProcessModifier([&pipe] { ::dup2(pipe[1], STDOUT_FILENO); });
+    }
+    program.start(qEnvironmentVariable("PSU_BINARY_DIR") + u"/bin/printer-switch"_s,
+                  {u"restore"_s, m_backup, u"--jobs"_s, u"1"_s, u"--port"_s, first.tcp, u"--port"_s,
+                   second.tcp});
+    pid = program.processId();
+    QVERIFY(program.waitForStarted(kWaitMs));
+    if (outputClosed)
+        ::close(pipe[1]);
+    QVERIFY(program.waitForFinished(kWaitMs));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 128 + signal);
+    if (!outputClosed)
+        QCOMPARE(QString::fromUtf8(program.readAllStandardOutput()),
+                 first.tcp + u" ok SW2 235->37 SW3 0->1 codepage 0->17 charset 0->12\n"_s +
+                     second.tcp +
+                     u" interrupted: stopped before it was started\n"
+                     "1 ok, 0 unchanged, 0 failed, 1 interrupted\n"_s);
+    QVERIFY(QString::fromUtf8(program.readAllStandardError())
+                .contains(u"printer-switch: stopped by %1; finished: %2; untouched: %3; no "
+                          "printer is left unlocked\n"_s.arg(
+                              QString::fromLatin1(QTest::currentDataTag()).section(u' ', 0, 0),
+                              first.tcp, second.tcp)));
     const QByteArray log = first.emulator.received();
     QCOMPARE(log.count(kLock), log.count(kUnlock));
     QVERIFY(log.endsWith(kLock + kSW2 + kSW3 + kLanguageQueries));
@@ -578,10 +619,17 @@ void TestCli::refusals_data()
     row("set without settings", "set --port LPT1", "set needs SETTING");
     row("switch byte over 255", "set --port LPT1 SW2=256",
         "SW2=256: a switch byte is a number from 0 to 255");
+    row("code page beyond every list", "set --port LPT1 codepage=99999",
+        "codepage=99999: codepage is 0 to 5, 17 to 19, 21, 22, 24 to 29, 31, 33, 34, 36, 37 or "
+        "250");
+    row("character set beyond the list", "set --port LPT1 charset=-1",
+        "charset=-1: charset is 0 to 13 or 15");
     row("switch 9", "set --port LPT1 SW2.9=ON",
         "SW2.9=ON: a setting is SW1=N, SW2=N, SW3=N, SWn.k=ON|OFF, codepage=N or charset=N");
     row("switch neither ON nor OFF", "set --port LPT1 SW2.1=1", "SW2.1=1: a switch is ON or OFF");
     row("jobs 0", "scan 127.0.0.1/32 --jobs 0", "--jobs is a number from 1 to 256");
+    row("replies allowed longer than 30 s", "restore FILE --port LPT1 --reply-timeout 30001",
+        "--reply-timeout is a number of milliseconds from 1000 to 30000");
     row("4097 addresses", "scan 127.0.0.0-127.0.16.0",
         "127.0.0.0-127.0.16.0 holds 4097 addresses; at most 4096 are scanned at a time");
     row("higher address first", "scan 127.0.0.9-127.0.0.1",
@@ -591,8 +639,16 @@ void TestCli::refusals_data()
         "/nonexistent/kv.json: No such file or directory");
     row("backup without switches", "restore FILE --port LPT1",
         "FILE: a backup is an object with \"maker\" and \"model\" texts and \"switches\"");
-    row("a member twice in the backup", "restore FILE --port LPT1", "FILE: \"SW2\" is given twice",
-        R"({"maker": "NORVANTA", "model": "KV-4100", "switches": {"SW2": 37, "SW2": 38}})");
+    row("a member twice in the backup, once written with an escape", "restore FILE --port LPT1",
+        "FILE: \"SW2\" is given twice",
+        R"({"maker": "NORVANTA", "model": "KV-4100", "switches": {"SW2": 37, "SW\u0032": 38}})");
+    row("a member the backup does not know", "restore FILE --port LPT1",
+        "FILE: \"charSet\" is no member of a backup: it holds \"maker\", \"model\", "
+        "\"switches\", \"codePage\" and \"charset\"",
+        R"({"maker": "NORVANTA", "model": "KV-4100", "switches": {"SW2": 37}, "charSet": 12})");
+    row("a raw control character in a text of the backup", "restore FILE --port LPT1",
+        "FILE: \"model\" holds a control character",
+        "{\"maker\": \"NORVANTA\", \"model\": \"KV-4100\\u0041\r\", \"switches\": {}}");
     row("a backup over 64 KiB", "restore FILE --port LPT1", "FILE: a backup is at most 64 KiB",
         QByteArray(65 * 1024, ' ') + "{}");
     row("an endless device as backup", "restore /dev/zero --port LPT1",
@@ -642,6 +698,43 @@ void TestCli::refusals()
     QCOMPARE(result.exit, exit);
     QCOMPARE(result.out, QString());
     QCOMPARE(exit == 2 ? result.err.section(u'\n', 0, 0) : result.err, named(error));
+}
+
+void TestCli::unansweredValues_data()
+{
+    // A KV-4100's values in the order the communication test asks for them: model name, firmware,
+    // hours, cuts, language model, font ROM, code page, character set, SW2, SW3.
+    QTest::addColumn<int>("answered"); // the first values came
+    QTest::addColumn<int>("asked");    // the first values went out before the link stopped
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("code page late past the link's bound: it unanswered, the rest not asked, why")
+        << 6 << 7
+        << u"no reply for Code Page; not asked for International Character Set, SW2, SW3: the "
+           "printer's answers lag behind the questions; nothing more is sent until the port is "
+           "opened again"_s;
+    QTest::newRow("SW3 unanswered, every query sent") << 9 << 10 << u"no reply for SW3"_s;
+    QTest::newRow("every value came") << 10 << 10 << QString();
+}
+
+void TestCli::unansweredValues()
+{
+    QFETCH(int, answered);
+    QFETCH(int, asked);
+    QFETCH(QString, error);
+
+    const QStringList info{u"KV-4100"_s, u"1.02"_s, u"342"_s, u"9127"_s,
+                           u"PC437"_s,   u"ANK"_s,  u"17"_s,  u"12"_s};
+    SettingsModel printer;
+    for (int i = 0; i < std::min(answered, int(info.size())); ++i)
+        (i < 4 ? printer.printerInfo : printer.languageInfo)[std::size_t(i % 4)] = info.at(i);
+    if (answered > 8)
+        printer.switchByte(SwitchByte::SW2) = 37;
+    if (answered > 9)
+        printer.switchByte(SwitchByte::SW3) = 1;
+    const QString why = u"the printer's answers lag behind the questions; nothing more is sent "
+                        "until the port is opened again"_s;
+    QCOMPARE(PrinterReport::missingReport(printer, asked, why), error);
 }
 
 void TestCli::program()

@@ -6,7 +6,7 @@
 
 #include "EmulatorThread.h"
 #include "LinkPanel.h"
-#include "SystemDeviceResolver.h"
+#include "LinuxDeviceResolver.h"
 #include "TestWindow.h"
 
 #include <QAbstractItemView>
@@ -37,7 +37,7 @@ const QString kUsbAdapter = u"/dev/ttyUSB0 \u2014 FTDI FT232R USB UART (A10K3XYZ
 // The system reports an on-board port and a USB adapter, whatever this machine has.
 std::unique_ptr<DeviceResolver> preparedSystem()
 {
-    return std::make_unique<SystemDeviceResolver>([] {
+    return std::make_unique<LinuxDeviceResolver>([] {
         return QList<SystemSerialPort>{
             {u"ttyUSB0"_s, u"/dev/ttyUSB0"_s, u"FTDI"_s, u"FT232R USB UART"_s, u"A10K3XYZ"_s},
             {u"ttyS0"_s, u"/dev/ttyS0"_s, {}, {}, {}}};

@@ -14,147 +14,76 @@ namespace {
 
 enum class Takes { Nothing, Value, OptionalValue };
 
+constexpr char kDefaultModel[] = "KV-4100";
+
+class Given;
+
+// One option: its name, its value, its help, and what it does when given.
 struct OptionSpec
 {
     const char *name;
     Takes takes;
     const char *valueName;
     const char *help;
+    // Applies the option, when it was given, to the options; a bad value is reported to `given`.
+    void (*apply)(Given &given, ProgramOptions &options);
+    // Applied before all others, in table order: what the other options change.
+    bool first = false;
 };
 
-constexpr std::array<OptionSpec, 32> kOptions{{
-    {"tcp", Takes::Value, "[HOST:]PORT",
-     "listen for TCP clients, one at a time (default 127.0.0.1:9100; port 0 picks a free one)"},
-    {"pty", Takes::OptionalValue, "[LINK]",
-     "open a pseudo-terminal, print its path and keep LINK as a symbolic link to it; while it "
-     "runs, the switch utility lists it as a serial port (a file in "
-     "$XDG_RUNTIME_DIR/printer-emulator, removed at the end)"},
-    {"model", Takes::Value, "TEXT", "model name: KV-4100 (default), ZEPHYR-550 or any text"},
-    {"maker", Takes::Value, "TEXT", "maker name (default NORVANTA)"},
-    {"firmware", Takes::Value, "TEXT", "firmware revision (default per model)"},
-    {"font-rom", Takes::Value, "TEXT", "font ROM (default per model)"},
-    {"sw1", Takes::Value, "N", "switch byte SW1, 0 to 255"},
-    {"sw2", Takes::Value, "N", "switch byte SW2, 0 to 255"},
-    {"sw3", Takes::Value, "N", "switch byte SW3, 0 to 255"},
-    {"code-page", Takes::Value, "N",
-     "code page: 0-5, 17-19, 21, 22, 24-29, 31, 33, 34, 36, 37 or 250 (default 0); also the page "
-     "the print-out shows bytes above 0x7F in until a client chooses one with ESC t"},
-    {"charset", Takes::Value, "N", "international character set, 0 to 15 (default 0)"},
-    {"language-model", Takes::Value, "TEXT",
-     "code-page name reported as the language model, at most 20 characters (default: the name "
-     "of the code page)"},
-    {"state", Takes::Value, "FILE",
-     "keep SW1 to SW3, code page, character set and language model in this JSON file across "
-     "runs (a regular file of 64 KiB at most, replaced as a whole: a symbolic link there is "
-     "replaced, not followed); values given on the command line win over the file"},
-    {"print-log", Takes::Value, "FILE",
-     "write the print-out to FILE (replaced at start) instead of standard error"},
-    {"cover-open", Takes::Nothing, nullptr, "start with the cover open (off-line)"},
-    {"paper-near-end", Takes::Nothing, nullptr, "start with the paper roll near its end"},
-    {"paper-end", Takes::Nothing, nullptr,
-     "start out of paper (off-line; the near-end sensor reports it too)"},
-    {"offline", Takes::Nothing, nullptr, "start off-line"},
-    {"reply-delay", Takes::Value, "MS",
-     "send each reply MS milliseconds (0 to 60000) after its command"},
-    {"late-reply", Takes::Value, "QUERY:MS",
-     "answer QUERY MS milliseconds (0 to 60000) after its command, instead of --reply-delay; "
-     "replies after it wait for it. QUERY: maker, model, firmware, font-rom, hours, cuts, "
-     "language-model, code-page, charset, sw1, sw2 or sw3. Repeatable"},
-    {"split-replies", Takes::Nothing, nullptr,
-     "send each reply in two or three pieces, 5 to 20 ms apart"},
-    {"block-pause", Takes::Value, "MS",
-     "send each block answer \"_\"...NUL in two pieces, cut inside its text, MS milliseconds (0 "
-     "to 60000) apart"},
-    {"silent", Takes::Nothing, nullptr, "never reply; commands still take effect"},
-    {"drop-after", Takes::Value, "N",
-     "end the connection after N commands (0: never), once their replies went out: TCP closes "
-     "it; the pseudo-terminal hangs up and is replaced by a new one, whose path is printed "
-     "again and to which LINK then points"},
-    {"garbage", Takes::Nothing, nullptr, "answer every query with 1 to 64 random bytes"},
-    {"status-blocks", Takes::Nothing, nullptr,
-     "send an automatic status block 14 00 00 00 5 to 25 ms after each reply"},
-    {"flow-bytes", Takes::Nothing, nullptr,
-     "send XOFF then XON (13 11) 5 to 25 ms after each reply"},
-    {"noise-blocks", Takes::Nothing, nullptr,
-     "send an unasked block \"_NOISE\" NUL 5 to 25 ms after each reply"},
-    {"stream", Takes::Value, "RATE",
-     "send unasked bytes (never 0x5F, NUL, XON or XOFF) all the time at about RATE bytes per "
-     "second (1 to 10000000) while a client is connected, never inside a reply"},
-    {"hold-xoff", Takes::Value, "N:MS",
-     "after the Nth command of a client (counted as for --drop-after) send XOFF, and XON MS "
-     "milliseconds (0 to 60000) later; pseudo-terminal only, ignored over TCP"},
-    {"version", Takes::Nothing, nullptr, "show the version and exit"},
-    {"help", Takes::Nothing, nullptr, "show this help"},
-}};
-
-// The link of --pty, which QCommandLineParser cannot take as an optional value of --pty.
-constexpr char kPtyLink[] = "pty-link";
-
-const OptionSpec *findOption(const QString &name)
+// One option as the command line gave it, while its row applies it. Keeps the first error.
+class Given
 {
-    const auto it = std::find_if(kOptions.begin(), kOptions.end(), [&](const OptionSpec &spec) {
-        return name == QLatin1String(spec.name);
-    });
-    return it == kOptions.end() ? nullptr : &*it;
-}
+public:
+    Given(const QCommandLineParser &parser, const OptionSpec &spec, QString &error)
+        : m_parser(parser)
+        , m_spec(spec)
+        , m_error(error)
+    {}
 
-// The options as QCommandLineParser takes them; -h is --help.
-void addOptions(QCommandLineParser &parser)
-{
-    for (const OptionSpec &spec : kOptions) {
-        QStringList names{QLatin1String(spec.name)};
-        if (names.first() == QStringLiteral("help"))
-            names.prepend(QStringLiteral("h"));
-        parser.addOption(spec.takes == Takes::Value
-                             ? QCommandLineOption(names, {}, QLatin1String(spec.valueName))
-                             : QCommandLineOption(names));
-    }
-    parser.addOption(QCommandLineOption(QLatin1String(kPtyLink), {}, QStringLiteral("LINK")));
-}
+    // The last value given for the option, and all of them.
+    QString value() const { return m_parser.value(QLatin1String(m_spec.name)); }
+    QStringList values() const { return m_parser.values(QLatin1String(m_spec.name)); }
+    // The value of an option whose value may be left out; empty when it was.
+    QString optionalValue() const { return m_parser.value(optionalValueName(m_spec)); }
 
-// "--pty LINK" and "--pty=LINK" become "--pty --pty-link=LINK"; a "--pty" followed by an option
-// or by nothing stays as it is.
-QStringList withPtyLink(const QStringList &arguments)
-{
-    QStringList result;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString &argument = arguments.at(i);
-        const bool next = argument == QStringLiteral("--pty") && i + 1 < arguments.size() &&
-                          !arguments.at(i + 1).startsWith(QLatin1Char('-'));
-        if (next || argument.startsWith(QStringLiteral("--pty="))) {
-            result << QStringLiteral("--pty")
-                   << QStringLiteral("--%1=").arg(QLatin1String(kPtyLink)) +
-                          (next ? arguments.at(++i) : argument.mid(6));
-        } else {
-            result << argument;
-        }
+    // Sets `target` when the value is printable text of `maxLength` characters at most.
+    void text(QString &target, int maxLength)
+    {
+        if (!PrinterTables::isPrintableText(value(), maxLength))
+            fail(QStringLiteral("%1 printable ASCII characters at most").arg(maxLength));
+        else
+            target = value();
     }
-    return result;
-}
+    // Sets `target` when the value is a plain decimal number that `valid` accepts.
+    void number(int &target, bool (*valid)(int), const QString &expected);
 
-// Says in the program's own words what QCommandLineParser refused.
-QString refusal(const QCommandLineParser &parser, const QStringList &arguments)
-{
-    if (!parser.unknownOptionNames().isEmpty()) {
-        const QString name = parser.unknownOptionNames().first();
-        return QStringLiteral("unknown option %1%2")
-            .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name);
+    void fail(const QString &expected) { failValue(value(), expected); }
+    void failValue(const QString &given, const QString &expected)
+    {
+        failWith(QStringLiteral("invalid value \"%1\" for --%2 (expected %3)")
+                     .arg(given, QLatin1String(m_spec.name), expected));
     }
-    // A value given to an option that takes none ("--silent=yes").
-    for (const QString &argument : arguments) {
-        const QString name = argument.section(QLatin1Char('='), 0, 0).mid(2);
-        const OptionSpec *spec = findOption(name);
-        if (argument.startsWith(QStringLiteral("--")) && argument.contains(QLatin1Char('=')) &&
-            spec && spec->takes == Takes::Nothing)
-            return QStringLiteral("--%1 takes no value").arg(name);
+    void failWith(const QString &error)
+    {
+        if (m_error.isEmpty())
+            m_error = error;
     }
-    // Otherwise the last argument is an option without its value.
-    const OptionSpec *spec = findOption(arguments.last().mid(2));
-    if (spec && spec->valueName)
-        return QStringLiteral("--%1 needs a value %2")
-            .arg(QLatin1String(spec->name), QLatin1String(spec->valueName));
-    return parser.errorText();
-}
+
+    // The hidden option that carries the value of an option whose value may be left out, which
+    // QCommandLineParser cannot take: "pty-link" for --pty [LINK].
+    static QString optionalValueName(const OptionSpec &spec)
+    {
+        QString value = QString::fromLatin1(spec.valueName).toLower();
+        value.remove(QLatin1Char('[')).remove(QLatin1Char(']'));
+        return QLatin1String(spec.name) + QLatin1Char('-') + value;
+    }
+
+private:
+    const QCommandLineParser &m_parser;
+    const OptionSpec &m_spec;
+    QString &m_error;
+};
 
 // A plain decimal number: digits only, no sign, no blanks.
 std::optional<int> decimal(const QString &text)
@@ -196,58 +125,14 @@ std::optional<std::pair<int, int>> pairOf(const QString &text)
     return std::make_pair(*first, *second);
 }
 
-class Interpreter
+void Given::number(int &target, bool (*valid)(int), const QString &expected)
 {
-public:
-    explicit Interpreter(const QCommandLineParser &parser)
-        : m_parser(parser)
-    {}
-
-    bool has(const char *name) const { return m_parser.isSet(QLatin1String(name)); }
-    // The last value given for the option.
-    QString value(const char *name) const { return m_parser.value(QLatin1String(name)); }
-    QStringList values(const char *name) const { return m_parser.values(QLatin1String(name)); }
-
-    // Sets `target` from option `name` when given and valid. Records the first error.
-    void text(const char *name, QString &target, int maxLength)
-    {
-        if (!has(name))
-            return;
-        if (!PrinterTables::isPrintableText(value(name), maxLength))
-            fail(name, QStringLiteral("%1 printable ASCII characters at most").arg(maxLength));
-        else
-            target = value(name);
-    }
-
-    void number(const char *name, int &target, bool (*valid)(int), const QString &expected)
-    {
-        if (!has(name))
-            return;
-        const std::optional<int> parsed = decimal(value(name));
-        if (!parsed || !valid(*parsed))
-            fail(name, expected);
-        else
-            target = *parsed;
-    }
-
-    void fail(const char *name, const QString &expected) { failValue(name, value(name), expected); }
-    void failValue(const char *name, const QString &given, const QString &expected)
-    {
-        if (m_error.isEmpty())
-            m_error = QStringLiteral("invalid value \"%1\" for --%2 (expected %3)")
-                          .arg(given, QLatin1String(name), expected);
-    }
-    void failWith(const QString &error)
-    {
-        if (m_error.isEmpty())
-            m_error = error;
-    }
-    QString error() const { return m_error; }
-
-private:
-    const QCommandLineParser &m_parser;
-    QString m_error;
-};
+    const std::optional<int> parsed = decimal(value());
+    if (!parsed || !valid(*parsed))
+        fail(expected);
+    else
+        target = *parsed;
+}
 
 bool anyDelay(int ms)
 {
@@ -262,6 +147,286 @@ bool anyCount(int n)
 bool streamRate(int n)
 {
     return n >= 1 && n <= Faults::kMaxStreamBytesPerSecond;
+}
+
+QString delayRange()
+{
+    return QStringLiteral("0 to %1 milliseconds").arg(Faults::kMaxReplyDelayMs);
+}
+
+void switchByte(Given &given, int &target)
+{
+    given.number(target, PrinterTables::isSwitchByte, QStringLiteral("0 to 255"));
+}
+
+// QUERY:MS, for --late-reply.
+void lateReply(Given &given, Faults &faults)
+{
+    const QStringList queries = PrinterTables::queryNames();
+    for (const QString &late : given.values()) {
+        const qsizetype colon = late.lastIndexOf(QLatin1Char(':'));
+        const std::optional<int> delay = decimal(late.mid(colon + 1));
+        if (colon < 0 || !queries.contains(late.left(colon)) || !delay || !anyDelay(*delay))
+            given.failValue(late, QStringLiteral("QUERY:MS with QUERY one of %1 and MS 0 to %2")
+                                      .arg(queries.join(QStringLiteral(", ")))
+                                      .arg(Faults::kMaxReplyDelayMs));
+        else
+            faults.lateReplies.append({late.left(colon), *delay});
+    }
+}
+
+// N:MS, for --hold-xoff.
+void holdXoff(Given &given, Faults &faults)
+{
+    const auto hold = pairOf(given.value());
+    if (!hold || hold->first < 1 || !anyDelay(hold->second))
+        given.fail(QStringLiteral("N:MS with N a command count from 1 and MS 0 to %1")
+                       .arg(Faults::kMaxReplyDelayMs));
+    else
+        std::tie(faults.holdXoffAfter, faults.holdXoffMs) = *hold;
+}
+
+void listen(Given &given, ProgramOptions &options)
+{
+    options.tcp = true;
+    const auto address = hostAndPort(given.value());
+    if (!address)
+        given.fail(QStringLiteral("[HOST:]PORT with a numeric address and a port 0 to 65535"));
+    else
+        std::tie(options.tcpAddress, options.tcpPort) = *address;
+}
+
+void loadState(Given &given, ProgramOptions &options)
+{
+    options.emulator.statePath = given.value();
+    QString error;
+    if (options.emulator.statePath.isEmpty())
+        given.fail(QStringLiteral("a file name"));
+    else if (!StateFile::load(options.emulator.statePath, options.emulator.printer, &error))
+        given.failWith(error);
+}
+
+constexpr char kHelp[] = "help";
+constexpr char kVersion[] = "version";
+
+// Every option, in the order of the help. Each is applied when given, those marked first before
+// the others: the model's defaults, then the state file, lie under the values given with them.
+constexpr OptionSpec kOptions[] = {
+    {"tcp", Takes::Value, "[HOST:]PORT",
+     "listen for TCP clients, one at a time (default 127.0.0.1:9100; port 0 picks a free one)",
+     listen},
+    {"pty", Takes::OptionalValue, "[LINK]",
+     "open a pseudo-terminal, print its path and keep LINK as a symbolic link to it; while it "
+     "runs, the switch utility lists it as a serial port (a file in "
+     "$XDG_RUNTIME_DIR/printer-emulator, removed at the end)",
+     [](Given &given, ProgramOptions &options) {
+         options.pty = true;
+         options.emulator.announcePty = true;
+         options.ptyLink = given.optionalValue();
+     }},
+    {"model", Takes::Value, "TEXT", "model name: KV-4100 (default), ZEPHYR-550 or any text",
+     [](Given &given, ProgramOptions &options) {
+         QString model = QLatin1String(kDefaultModel);
+         given.text(model, PrinterTables::kMaxIdentityLength);
+         options.emulator.printer = PrinterSettings::forModel(model);
+     },
+     true},
+    {"maker", Takes::Value, "TEXT", "maker name (default NORVANTA)",
+     [](Given &given, ProgramOptions &options) {
+         given.text(options.emulator.printer.maker, PrinterTables::kMaxIdentityLength);
+     }},
+    {"firmware", Takes::Value, "TEXT", "firmware revision (default per model)",
+     [](Given &given, ProgramOptions &options) {
+         given.text(options.emulator.printer.firmware, PrinterTables::kMaxIdentityLength);
+     }},
+    {"font-rom", Takes::Value, "TEXT", "font ROM (default per model)",
+     [](Given &given, ProgramOptions &options) {
+         given.text(options.emulator.printer.fontRom, PrinterTables::kMaxIdentityLength);
+     }},
+    {"sw1", Takes::Value, "N", "switch byte SW1, 0 to 255",
+     [](Given &given, ProgramOptions &options) {
+         switchByte(given, options.emulator.printer.sw1);
+     }},
+    {"sw2", Takes::Value, "N", "switch byte SW2, 0 to 255",
+     [](Given &given, ProgramOptions &options) {
+         switchByte(given, options.emulator.printer.sw2);
+     }},
+    {"sw3", Takes::Value, "N", "switch byte SW3, 0 to 255",
+     [](Given &given, ProgramOptions &options) {
+         switchByte(given, options.emulator.printer.sw3);
+     }},
+    {"code-page", Takes::Value, "N",
+     "code page: 0-5, 17-19, 21, 22, 24-29, 31, 33, 34, 36, 37 or 250 (default 0); also the page "
+     "the print-out shows bytes above 0x7F in until a client chooses one with ESC t",
+     [](Given &given, ProgramOptions &options) {
+         PrinterSettings &printer = options.emulator.printer;
+         given.number(printer.codePage, PrinterTables::isCodePage,
+                      QStringLiteral("a code page the printer has, see --help"));
+         if (PrinterTables::isCodePage(printer.codePage))
+             printer.languageModel = PrinterTables::codePageName(printer.codePage);
+     }},
+    {"charset", Takes::Value, "N", "international character set, 0 to 15 (default 0)",
+     [](Given &given, ProgramOptions &options) {
+         given.number(options.emulator.printer.charset, PrinterTables::isCharset,
+                      QStringLiteral("0 to 15"));
+     }},
+    {"language-model", Takes::Value, "TEXT",
+     "code-page name reported as the language model, at most 20 characters (default: the name "
+     "of the code page)",
+     [](Given &given, ProgramOptions &options) {
+         given.text(options.emulator.printer.languageModel, PrinterTables::kLanguageModelLength);
+     }},
+    {"state", Takes::Value, "FILE",
+     "keep SW1 to SW3, code page, character set and language model in this JSON file across "
+     "runs (a regular file of 64 KiB at most, replaced as a whole: a symbolic link there is "
+     "replaced, not followed); values given on the command line win over the file",
+     loadState, true},
+    {"print-log", Takes::Value, "FILE",
+     "write the print-out to FILE (replaced at start) instead of standard error",
+     [](Given &given, ProgramOptions &options) {
+         if (given.value().isEmpty())
+             given.fail(QStringLiteral("a file name"));
+         options.printLog = given.value();
+     }},
+    {"cover-open", Takes::Nothing, nullptr, "start with the cover open (off-line)",
+     [](Given &, ProgramOptions &options) { options.emulator.status.coverOpen = true; }},
+    {"paper-near-end", Takes::Nothing, nullptr, "start with the paper roll near its end",
+     [](Given &, ProgramOptions &options) { options.emulator.status.paperNearEnd = true; }},
+    {"paper-end", Takes::Nothing, nullptr,
+     "start out of paper (off-line; the near-end sensor reports it too)",
+     [](Given &, ProgramOptions &options) { options.emulator.status.paperEnd = true; }},
+    {"offline", Takes::Nothing, nullptr, "start off-line",
+     [](Given &, ProgramOptions &options) { options.emulator.status.offline = true; }},
+    {"reply-delay", Takes::Value, "MS",
+     "send each reply MS milliseconds (0 to 60000) after its command",
+     [](Given &given, ProgramOptions &options) {
+         given.number(options.emulator.faults.replyDelayMs, anyDelay, delayRange());
+     }},
+    {"late-reply", Takes::Value, "QUERY:MS",
+     "answer QUERY MS milliseconds (0 to 60000) after its command, instead of --reply-delay; "
+     "replies after it wait for it. QUERY: maker, model, firmware, font-rom, hours, cuts, "
+     "language-model, code-page, charset, sw1, sw2 or sw3. Repeatable",
+     [](Given &given, ProgramOptions &options) { lateReply(given, options.emulator.faults); }},
+    {"split-replies", Takes::Nothing, nullptr,
+     "send each reply in two or three pieces, 5 to 20 ms apart",
+     [](Given &, ProgramOptions &options) { options.emulator.faults.splitReplies = true; }},
+    {"block-pause", Takes::Value, "MS",
+     "send each block answer \"_\"...NUL in two pieces, cut inside its text, MS milliseconds (0 "
+     "to 60000) apart",
+     [](Given &given, ProgramOptions &options) {
+         given.number(options.emulator.faults.blockPauseMs, anyDelay, delayRange());
+     }},
+    {"silent", Takes::Nothing, nullptr, "never reply; commands still take effect",
+     [](Given &, ProgramOptions &options) { options.emulator.faults.silent = true; }},
+    {"drop-after", Takes::Value, "N",
+     "end the connection after N commands (0: never), once their replies went out: TCP closes "
+     "it; the pseudo-terminal hangs up and is replaced by a new one, whose path is printed "
+     "again and to which LINK then points",
+     [](Given &given, ProgramOptions &options) {
+         given.number(options.emulator.faults.dropAfter, anyCount,
+                      QStringLiteral("a number of commands"));
+     }},
+    {"garbage", Takes::Nothing, nullptr, "answer every query with 1 to 64 random bytes",
+     [](Given &, ProgramOptions &options) { options.emulator.faults.garbage = true; }},
+    {"status-blocks", Takes::Nothing, nullptr,
+     "send an automatic status block 14 00 00 00 5 to 25 ms after each reply",
+     [](Given &, ProgramOptions &options) { options.emulator.faults.statusBlocks = true; }},
+    {"flow-bytes", Takes::Nothing, nullptr,
+     "send XOFF then XON (13 11) 5 to 25 ms after each reply",
+     [](Given &, ProgramOptions &options) { options.emulator.faults.flowBytes = true; }},
+    {"noise-blocks", Takes::Nothing, nullptr,
+     "send an unasked block \"_NOISE\" NUL 5 to 25 ms after each reply",
+     [](Given &, ProgramOptions &options) { options.emulator.faults.noiseBlocks = true; }},
+    {"stream", Takes::Value, "RATE",
+     "send unasked bytes (never 0x5F, NUL, XON or XOFF) all the time at about RATE bytes per "
+     "second (1 to 10000000) while a client is connected, never inside a reply",
+     [](Given &given, ProgramOptions &options) {
+         given.number(
+             options.emulator.faults.streamBytesPerSecond, streamRate,
+             QStringLiteral("1 to %1 bytes per second").arg(Faults::kMaxStreamBytesPerSecond));
+     }},
+    {"hold-xoff", Takes::Value, "N:MS",
+     "after the Nth command of a client (counted as for --drop-after) send XOFF, and XON MS "
+     "milliseconds (0 to 60000) later; pseudo-terminal only, ignored over TCP",
+     [](Given &given, ProgramOptions &options) { holdXoff(given, options.emulator.faults); }},
+    {kVersion, Takes::Nothing, nullptr, "show the version and exit", nullptr},
+    {kHelp, Takes::Nothing, nullptr, "show this help", nullptr},
+};
+
+const OptionSpec *findOption(const QString &name)
+{
+    const auto it =
+        std::find_if(std::begin(kOptions), std::end(kOptions),
+                     [&](const OptionSpec &spec) { return name == QLatin1String(spec.name); });
+    return it == std::end(kOptions) ? nullptr : &*it;
+}
+
+// The options as QCommandLineParser takes them; -h is --help. An optional value travels in a
+// hidden option of its own.
+void addOptions(QCommandLineParser &parser)
+{
+    for (const OptionSpec &spec : kOptions) {
+        QStringList names{QLatin1String(spec.name)};
+        if (names.first() == QLatin1String(kHelp))
+            names.prepend(QStringLiteral("h"));
+        parser.addOption(spec.takes == Takes::Value
+                             ? QCommandLineOption(names, {}, QLatin1String(spec.valueName))
+                             : QCommandLineOption(names));
+        if (spec.takes == Takes::OptionalValue)
+            parser.addOption(QCommandLineOption(Given::optionalValueName(spec), {},
+                                                QLatin1String(spec.valueName)));
+    }
+}
+
+// "--pty LINK" and "--pty=LINK" become "--pty --pty-link=LINK"; a "--pty" followed by an option
+// or by nothing stays as it is. So for every option whose value may be left out.
+QStringList withOptionalValues(const QStringList &arguments)
+{
+    QStringList result;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        const OptionSpec *spec = findOption(argument.section(QLatin1Char('='), 0, 0).mid(2));
+        if (!argument.startsWith(QStringLiteral("--")) || !spec ||
+            spec->takes != Takes::OptionalValue) {
+            result << argument;
+            continue;
+        }
+        const QString plain = QStringLiteral("--") + QLatin1String(spec->name);
+        const bool next = argument == plain && i + 1 < arguments.size() &&
+                          !arguments.at(i + 1).startsWith(QLatin1Char('-'));
+        if (next || argument.startsWith(plain + QLatin1Char('='))) {
+            result << plain
+                   << QStringLiteral("--%1=").arg(Given::optionalValueName(*spec)) +
+                          (next ? arguments.at(++i) : argument.mid(plain.size() + 1));
+        } else {
+            result << argument;
+        }
+    }
+    return result;
+}
+
+// Says in the program's own words what QCommandLineParser refused.
+QString refusal(const QCommandLineParser &parser, const QStringList &arguments)
+{
+    if (!parser.unknownOptionNames().isEmpty()) {
+        const QString name = parser.unknownOptionNames().first();
+        return QStringLiteral("unknown option %1%2")
+            .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name);
+    }
+    // A value given to an option that takes none ("--silent=yes").
+    for (const QString &argument : arguments) {
+        const QString name = argument.section(QLatin1Char('='), 0, 0).mid(2);
+        const OptionSpec *spec = findOption(name);
+        if (argument.startsWith(QStringLiteral("--")) && argument.contains(QLatin1Char('=')) &&
+            spec && spec->takes == Takes::Nothing)
+            return QStringLiteral("--%1 takes no value").arg(name);
+    }
+    // Otherwise the last argument is an option without its value.
+    const OptionSpec *spec = findOption(arguments.last().mid(2));
+    if (spec && spec->valueName)
+        return QStringLiteral("--%1 needs a value %2")
+            .arg(QLatin1String(spec->name), QLatin1String(spec->valueName));
+    return parser.errorText();
 }
 
 constexpr qsizetype kHelpColumn = 26;
@@ -298,7 +463,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     addOptions(parser);
-    const QStringList given = withPtyLink(arguments);
+    const QStringList given = withOptionalValues(arguments);
     if (!parser.parse(given))
         return failure(refusal(parser, given));
     if (given.contains(QStringLiteral("--"))) // every argument is an option: "--" ends nothing
@@ -308,102 +473,23 @@ CommandLine CommandLine::parse(const QStringList &arguments)
             QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first()));
 
     CommandLine result;
-    if (parser.isSet(QStringLiteral("help"))) {
-        result.outcome = Outcome::Help;
-        return result;
-    }
-    if (parser.isSet(QStringLiteral("version"))) {
-        result.outcome = Outcome::Version;
+    if (parser.isSet(QLatin1String(kHelp)) || parser.isSet(QLatin1String(kVersion))) {
+        result.outcome = parser.isSet(QLatin1String(kHelp)) ? Outcome::Help : Outcome::Version;
         return result;
     }
 
-    Interpreter in(parser);
     ProgramOptions &options = result.options;
-    PrinterSettings &printer = options.emulator.printer;
-
-    QString model = QStringLiteral("KV-4100");
-    in.text("model", model, PrinterTables::kMaxIdentityLength);
-    printer = PrinterSettings::forModel(model);
-    in.text("maker", printer.maker, PrinterTables::kMaxIdentityLength);
-    in.text("firmware", printer.firmware, PrinterTables::kMaxIdentityLength);
-    in.text("font-rom", printer.fontRom, PrinterTables::kMaxIdentityLength);
-
-    options.emulator.statePath = in.value("state");
-    if (in.has("state")) {
-        QString error;
-        if (options.emulator.statePath.isEmpty())
-            in.fail("state", QStringLiteral("a file name"));
-        else if (!StateFile::load(options.emulator.statePath, printer, &error))
-            in.failWith(error);
-    }
-
-    const QString byteRange = QStringLiteral("0 to 255");
-    in.number("sw1", printer.sw1, PrinterTables::isSwitchByte, byteRange);
-    in.number("sw2", printer.sw2, PrinterTables::isSwitchByte, byteRange);
-    in.number("sw3", printer.sw3, PrinterTables::isSwitchByte, byteRange);
-    in.number("code-page", printer.codePage, PrinterTables::isCodePage,
-              QStringLiteral("a code page the printer has, see --help"));
-    if (in.has("code-page") && PrinterTables::isCodePage(printer.codePage))
-        printer.languageModel = PrinterTables::codePageName(printer.codePage);
-    in.text("language-model", printer.languageModel, PrinterTables::kLanguageModelLength);
-    in.number("charset", printer.charset, PrinterTables::isCharset, QStringLiteral("0 to 15"));
-
-    Faults &faults = options.emulator.faults;
-    in.number("reply-delay", faults.replyDelayMs, anyDelay,
-              QStringLiteral("0 to %1 milliseconds").arg(Faults::kMaxReplyDelayMs));
-    in.number("drop-after", faults.dropAfter, anyCount, QStringLiteral("a number of commands"));
-    faults.splitReplies = in.has("split-replies");
-    faults.silent = in.has("silent");
-    faults.garbage = in.has("garbage");
-    const QStringList queries = PrinterTables::queryNames();
-    for (const QString &late : in.values("late-reply")) {
-        const qsizetype colon = late.lastIndexOf(QLatin1Char(':'));
-        const std::optional<int> delay = decimal(late.mid(colon + 1));
-        if (colon < 0 || !queries.contains(late.left(colon)) || !delay || !anyDelay(*delay))
-            in.failValue("late-reply", late,
-                         QStringLiteral("QUERY:MS with QUERY one of %1 and MS 0 to %2")
-                             .arg(queries.join(QStringLiteral(", ")))
-                             .arg(Faults::kMaxReplyDelayMs));
-        else
-            faults.lateReplies.append({late.left(colon), *delay});
-    }
-    in.number("block-pause", faults.blockPauseMs, anyDelay,
-              QStringLiteral("0 to %1 milliseconds").arg(Faults::kMaxReplyDelayMs));
-    faults.statusBlocks = in.has("status-blocks");
-    faults.flowBytes = in.has("flow-bytes");
-    faults.noiseBlocks = in.has("noise-blocks");
-    in.number("stream", faults.streamBytesPerSecond, streamRate,
-              QStringLiteral("1 to %1 bytes per second").arg(Faults::kMaxStreamBytesPerSecond));
-    if (in.has("hold-xoff")) {
-        const auto hold = pairOf(in.value("hold-xoff"));
-        if (!hold || hold->first < 1 || !anyDelay(hold->second))
-            in.fail("hold-xoff", QStringLiteral("N:MS with N a command count from 1 and MS 0 to %1")
-                                     .arg(Faults::kMaxReplyDelayMs));
-        else
-            std::tie(faults.holdXoffAfter, faults.holdXoffMs) = *hold;
-    }
-
-    PrinterStatus &status = options.emulator.status;
-    status.coverOpen = in.has("cover-open");
-    status.paperNearEnd = in.has("paper-near-end");
-    status.paperEnd = in.has("paper-end");
-    status.offline = in.has("offline");
-    if (in.has("print-log") && in.value("print-log").isEmpty())
-        in.fail("print-log", QStringLiteral("a file name"));
-    options.printLog = in.value("print-log");
-
-    options.pty = in.has("pty");
-    options.ptyLink = in.value(kPtyLink);
-    options.emulator.announcePty = options.pty;
-    options.tcp = in.has("tcp") || !options.pty;
-    const auto listen = hostAndPort(in.has("tcp") ? in.value("tcp") : QStringLiteral("9100"));
-    if (!listen)
-        in.fail("tcp", QStringLiteral("[HOST:]PORT with a numeric address and a port 0 to 65535"));
-    else
-        std::tie(options.tcpAddress, options.tcpPort) = *listen;
-
-    if (!in.error().isEmpty())
-        return failure(in.error());
+    options.emulator.printer = PrinterSettings::forModel(QLatin1String(kDefaultModel));
+    QString error;
+    for (const bool first : {true, false})
+        for (const OptionSpec &spec : kOptions)
+            if (spec.first == first && spec.apply && parser.isSet(QLatin1String(spec.name))) {
+                Given option(parser, spec, error);
+                spec.apply(option, options);
+            }
+    options.tcp = options.tcp || !options.pty; // without --pty, TCP on the default port
+    if (!error.isEmpty())
+        return failure(error);
     return result;
 }
 

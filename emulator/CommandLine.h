@@ -11,8 +11,8 @@ struct ProgramOptions
 {
     EmulatorOptions emulator;
     bool tcp = false;
-    QHostAddress tcpAddress;
-    quint16 tcpPort = 0;
+    QHostAddress tcpAddress{QHostAddress::LocalHost};
+    quint16 tcpPort = 9100;
     bool pty = false;
     QString ptyLink;  // empty: no symbolic link
     QString printLog; // where the print-out goes; empty for standard error

@@ -1,31 +1,21 @@
 #include "CommandParser.h"
 
+#include "PrintCommands.h"
 #include "PrinterSettings.h"
 
 #include <algorithm>
-#include <span>
 
 namespace {
 
-constexpr char kLF = 0x0A;
-constexpr char kHT = 0x09;
-constexpr char kFF = 0x0C;
-constexpr char kCR = 0x0D;
-constexpr char kCAN = 0x18;
 constexpr char kDLE = 0x10;
-constexpr char kESC = 0x1B;
-constexpr char kFS = 0x1C;
 constexpr char kGS = 0x1D;
 constexpr char kEOT = 0x04;
-constexpr char kENQ = 0x05;
-constexpr char kDC4 = 0x14;
 
 // Commands of fixed bytes, closing NULs included.
 constexpr QByteArrayView kUnlock("\x1dgunl\0", 6);
 constexpr QByteArrayView kLock("\x1dglck\0", 6);
 constexpr QByteArrayView kSelfTestLength("\x02\x00", 2);
 constexpr QByteArrayView kSelfTestData("\x00\x02", 2);
-constexpr QByteArrayView kClearBuffers("\x01\x03\x14\x01\x06\x02\x08", 7);
 
 // User-defined characters: at most three bytes to a dot column (24 dots), and only the printable
 // characters may be replaced.
@@ -33,105 +23,15 @@ constexpr int kMostColumnBytes = 3;
 constexpr int kFirstUserCharacter = 0x20;
 constexpr int kLastUserCharacter = 0x7E;
 
-// How the length of a command's data block follows from its parameters.
-enum class Data {
-    None,
-    Length16,   // the last two parameters, dL dH
-    Length32,   // p1 p2 p3 p4
-    Raster,     // m xL xH yL yH: (xL + 256 xH) bytes by (yL + 256 yH) rows
-    Columns,    // m nL nH: columns of 1 byte (m = 0, 1) or 3 bytes (m = 32, 33)
-    Define,     // x y: x * 8 by y * 8 dots
-    Nul,        // up to a NUL
-    Characters, // y c1 c2: for each character from c1 to c2 its width x, then y * x bytes
-};
-
-// A print command of fixed form: code byte(s), parameters, maybe a data block.
-struct Spec
-{
-    char code;
-    char sub; // second code byte, 0 for none
-    int parameters;
-    Data data;
-    PrintOp op;
-};
-
-constexpr Spec kEscSpecs[] = {
-    {'@', 0, 0, Data::None, PrintOp::Initialize},
-    {'!', 0, 1, Data::None, PrintOp::PrintMode},
-    {'E', 0, 1, Data::None, PrintOp::Bold},
-    {'-', 0, 1, Data::None, PrintOp::Underline},
-    {'G', 0, 1, Data::None, PrintOp::DoubleStrike},
-    {'a', 0, 1, Data::None, PrintOp::Align},
-    {'M', 0, 1, Data::None, PrintOp::Font},
-    {'t', 0, 1, Data::None, PrintOp::CodePage},
-    {'R', 0, 1, Data::None, PrintOp::Charset},
-    {'d', 0, 1, Data::None, PrintOp::FeedLines},
-    {'J', 0, 1, Data::None, PrintOp::FeedDots},
-    {'e', 0, 1, Data::None, PrintOp::FeedBackLines},
-    {'K', 0, 1, Data::None, PrintOp::FeedBackDots},
-    {'2', 0, 0, Data::None, PrintOp::LineSpacingDefault},
-    {'3', 0, 1, Data::None, PrintOp::LineSpacing},
-    {' ', 0, 1, Data::None, PrintOp::CharSpacing},
-    {'{', 0, 1, Data::None, PrintOp::UpsideDown},
-    {'V', 0, 1, Data::None, PrintOp::Rotate},
-    {'$', 0, 2, Data::None, PrintOp::Position},
-    {'\\', 0, 2, Data::None, PrintOp::Move},
-    {'D', 0, 0, Data::Nul, PrintOp::TabStops},
-    {'*', 0, 3, Data::Columns, PrintOp::BitImage},
-    {'p', 0, 3, Data::None, PrintOp::DrawerPulse},
-    {'=', 0, 1, Data::None, PrintOp::Peripheral},
-    {'c', '0', 1, Data::None, PrintOp::PaperSelect},
-    {'c', '1', 1, Data::None, PrintOp::PaperSelect},
-    {'c', '3', 1, Data::None, PrintOp::PaperSelect},
-    {'c', '4', 1, Data::None, PrintOp::PaperSelect},
-    {'c', '5', 1, Data::None, PrintOp::PanelButtons},
-    {'U', 0, 1, Data::None, PrintOp::Unidirectional},
-    {'L', 0, 0, Data::None, PrintOp::PageMode},
-    {'S', 0, 0, Data::None, PrintOp::StandardMode},
-    {'W', 0, 8, Data::None, PrintOp::PrintArea},
-    {'T', 0, 1, Data::None, PrintOp::PrintDirection},
-    {'r', 0, 1, Data::None, PrintOp::Color},
-    {'B', 0, 2, Data::None, PrintOp::Beep},
-    {'i', 0, 0, Data::None, PrintOp::CutEsc},
-    {'m', 0, 0, Data::None, PrintOp::CutEsc},
-    {'%', 0, 1, Data::None, PrintOp::UserCharacters},
-    {'&', 0, 3, Data::Characters, PrintOp::DefineCharacters},
-    {'?', 0, 1, Data::None, PrintOp::CancelCharacter},
-    {'Z', 0, 5, Data::Length16, PrintOp::SymbolPrint},
-};
-
-constexpr Spec kGsSpecs[] = {
-    {'!', 0, 1, Data::None, PrintOp::Size},
-    {'B', 0, 1, Data::None, PrintOp::Reverse},
-    {'h', 0, 1, Data::None, PrintOp::BarcodeHeight},
-    {'w', 0, 1, Data::None, PrintOp::BarcodeWidth},
-    {'H', 0, 1, Data::None, PrintOp::BarcodeText},
-    {'f', 0, 1, Data::None, PrintOp::BarcodeFont},
-    {'8', 'L', 4, Data::Length32, PrintOp::Graphics},
-    {'v', '0', 5, Data::Raster, PrintOp::RasterImage},
-    {'*', 0, 2, Data::Define, PrintOp::DefineImage},
-    {'/', 0, 1, Data::None, PrintOp::PrintDefinedImage},
-    {'L', 0, 2, Data::None, PrintOp::LeftMargin},
-    {'W', 0, 2, Data::None, PrintOp::PrintWidth},
-    {'P', 0, 2, Data::None, PrintOp::MotionUnits},
-    {'b', 0, 1, Data::None, PrintOp::Smoothing},
-    {'Z', 0, 1, Data::None, PrintOp::SymbolType},
-};
-
-constexpr Spec kFsSpecs[] = {
-    {'&', 0, 0, Data::None, PrintOp::KanjiOn},   {'.', 0, 0, Data::None, PrintOp::KanjiOff},
-    {'!', 0, 1, Data::None, PrintOp::KanjiMode}, {'-', 0, 1, Data::None, PrintOp::KanjiUnderline},
-    {'p', 0, 2, Data::None, PrintOp::NvImage},
-};
-
-quint8 at(QByteArrayView bytes, qsizetype index)
+// The byte at `index`, which lies inside `bytes`.
+quint8 byteAt(QByteArrayView bytes, qsizetype index)
 {
     return quint8(bytes[index]);
 }
 
 qint64 little16(QByteArrayView bytes, qsizetype from)
 {
-    return at(bytes, from) + 256 * qint64(at(bytes, from + 1));
+    return byteAt(bytes, from) + 256 * qint64(byteAt(bytes, from + 1));
 }
 
 bool isText(char c)
@@ -139,7 +39,37 @@ bool isText(char c)
     return quint8(c) >= 0x20 && c != 0x7F;
 }
 
+// The bytes that name a print command: its introducer, code bytes and variant byte.
+qsizetype codeLength(const PrintCommand &row)
+{
+    return 1 + qsizetype(row.code.size()) + (row.variants.empty() ? 0 : 1);
+}
+
+// How many bytes at the start of `head` agree with the row's code.
+qsizetype agreement(const PrintCommand &row, QByteArrayView head)
+{
+    if (head[0] != row.introducer)
+        return 0;
+    const qsizetype code = qsizetype(row.code.size());
+    qsizetype i = 1;
+    for (; i < head.size() && i <= code; ++i)
+        if (head[i] != row.code[size_t(i - 1)])
+            return i;
+    if (i == head.size() || row.variants.empty())
+        return i;
+    return row.variants.find(head[i]) != std::string_view::npos ? i + 1 : i;
+}
+
 } // namespace
+
+// One of the printer's own commands of one parameter, n, and the values of n it knows.
+struct CommandParser::NumberedCommand
+{
+    char introducer;
+    char code;
+    CommandKind kind;
+    bool (*knows)(int n);
+};
 
 // What the bytes at the head of the stream are.
 struct CommandParser::Head
@@ -170,7 +100,7 @@ void CommandParser::clear()
 void CommandParser::finish(const Sink &sink)
 {
     if (!m_head.isEmpty()) {
-        sink({CommandKind::Unknown, {}, 0, {}, m_head, {}, m_head.size()});
+        sink({CommandKind::Unknown, nullptr, 0, {}, m_head, {}, m_head.size()});
     } else if (m_dataEnd != DataEnd::None) {
         m_current.kind = CommandKind::Incomplete;
         sink(m_current);
@@ -199,7 +129,7 @@ void CommandParser::feed(QByteArrayView bytes, const Sink &sink)
                 ++end;
             if (end > pos) {
                 const QByteArrayView text = bytes.sliced(pos, end - pos);
-                sink({CommandKind::Text, {}, 0, {}, text.toByteArray(), {}, text.size()});
+                sink({CommandKind::Text, nullptr, 0, {}, text.toByteArray(), {}, text.size()});
                 pos = end;
                 continue;
             }
@@ -233,7 +163,7 @@ void CommandParser::parseHead(const Sink &sink)
             m_current.declared = m_current.size + head.dataLength;
         if (head.dataEnd == DataEnd::Characters) {
             m_charactersLeft = int(head.dataLength);
-            m_columnBytes = at(m_current.value, 0);
+            m_columnBytes = byteAt(m_current.value, 0);
             m_dataLeft = 0;
         }
         return;
@@ -246,7 +176,7 @@ void CommandParser::parseHead(const Sink &sink)
         ++length;
     const QByteArray rest = m_head.sliced(length);
     m_head.truncate(length);
-    sink({CommandKind::Unknown, {}, 0, {}, m_head, {}, m_head.size()});
+    sink({CommandKind::Unknown, nullptr, 0, {}, m_head, {}, m_head.size()});
     m_head.clear();
     if (!rest.isEmpty())
         feed(rest, sink);
@@ -259,7 +189,7 @@ qsizetype CommandParser::takeData(QByteArrayView bytes, const Sink &sink)
         // Nothing of it is kept: the print-out shows only which characters were defined.
         while (taken < bytes.size() && (m_dataLeft > 0 || m_charactersLeft > 0)) {
             if (m_dataLeft == 0) {
-                m_dataLeft = qint64(m_columnBytes) * at(bytes, taken++);
+                m_dataLeft = qint64(m_columnBytes) * byteAt(bytes, taken++);
                 --m_charactersLeft;
                 continue;
             }
@@ -298,16 +228,12 @@ void CommandParser::finishData(const Sink &sink)
     ParsedCommand command = std::move(m_current);
     m_current = {};
     m_dataEnd = DataEnd::None;
-    if (command.kind == CommandKind::Print && command.op == PrintOp::Graphics &&
-        command.bytes.startsWith("\x1d(A")) {
+    if (command.kind == CommandKind::SelfTest) {
         // GS ( A: the test print. The printer has only the self test, GS ( A 2 0 0 2.
         const bool selfTest = command.value == kSelfTestLength && command.data == kSelfTestData;
         command.kind = selfTest ? CommandKind::SelfTest : CommandKind::Unknown;
         if (selfTest)
             command.bytes += command.data;
-    } else if (command.kind == CommandKind::Print && command.op == PrintOp::Graphics &&
-               command.bytes.startsWith("\x1d(") && !command.bytes.startsWith("\x1d(L")) {
-        command.kind = CommandKind::Unknown; // GS ( with a function the printer does not have
     }
     sink(command);
 }
@@ -316,167 +242,37 @@ void CommandParser::finishData(const Sink &sink)
 // command head, the start of one, or nothing the printer knows.
 CommandParser::Head CommandParser::match(QByteArrayView head, ParsedCommand &command)
 {
-    const auto simple = [&](CommandKind kind, PrintOp op = PrintOp::LineFeed) {
-        command = {kind, op, 0, {}, head.toByteArray(), {}, 0};
-        return Head::complete();
+    // GS I n, GS r n, GS a n, DLE EOT n.
+    static constexpr NumberedCommand kNumbered[] = {
+        {kGS, 'I', CommandKind::Identify,
+         [](int n) { return PrinterTables::findIdentity(n) != nullptr; }},
+        {kGS, 'r', CommandKind::PaperStatus,
+         [](int n) { return n == 1 || n == 2 || n == '1' || n == '2'; }},
+        {kGS, 'a', CommandKind::AutoStatusBack, [](int) { return true; }},
+        {kDLE, kEOT, CommandKind::RealTimeStatus, [](int n) { return n >= 1 && n <= 4; }},
     };
-    switch (head[0]) {
-    case kLF:
-        return simple(CommandKind::Print, PrintOp::LineFeed);
-    case kCR:
-        return simple(CommandKind::Print, PrintOp::CarriageReturn);
-    case kHT:
-        return simple(CommandKind::Print, PrintOp::Tab);
-    case kFF:
-        return simple(CommandKind::Print, PrintOp::FormFeed);
-    case kCAN:
-        return simple(CommandKind::Print, PrintOp::CancelPage);
-    case kESC:
-    case kFS:
-        return matchSpec(head, command);
-    case kDLE:
-        return matchRealTime(head, command);
-    case kGS:
-        break;
-    default:
-        return Head::none(0);
-    }
-
-    if (head.size() < 2)
-        return Head::partial();
-    switch (head[1]) {
-    case 'I':
-    case 'r':
-    case 'a': {
-        if (head.size() < 3)
-            return Head::partial();
-        const int n = at(head, 2);
-        const CommandKind kind = head[1] == 'I'   ? CommandKind::Identify
-                                 : head[1] == 'r' ? CommandKind::PaperStatus
-                                                  : CommandKind::AutoStatusBack;
-        const bool known = kind == CommandKind::Identify ? PrinterTables::findIdentity(n) != nullptr
-                           : kind == CommandKind::PaperStatus
-                               ? (n == 1 || n == 2 || n == '1' || n == '2')
-                               : true;
-        if (!known)
-            return Head::none(2);
-        command = {kind, PrintOp::LineFeed, n, {}, head.first(3).toByteArray(), {}, 0};
-        return Head::complete();
-    }
-    case 'V':
-        return matchCut(head, command);
-    case 'k':
-        return matchBarcode(head, command);
-    case '(':
-        if (head.size() < 5)
-            return head.size() > 2 && !isText(head[2]) ? Head::none(2) : Head::partial();
-        // GS ( fn pL pH data: QR codes, graphics, the test print and functions the printer does
-        // not have; the length tells where the command ends either way.
-        command = {CommandKind::Print,
-                   head[2] == 'k' ? PrintOp::Symbol : PrintOp::Graphics,
-                   0,
-                   head.sliced(3, 2).toByteArray(),
-                   head.first(5).toByteArray(),
-                   {},
-                   0};
-        return Head::complete(DataEnd::Count, little16(head, 3));
-    case 'g':
-        return matchOwn(head, command);
-    default:
-        return matchSpec(head, command);
-    }
+    if (head.size() >= 2 && head[0] == kGS && head[1] == 'g')
+        return matchSetting(head, command);
+    for (const NumberedCommand &own : kNumbered)
+        if (head.size() >= 2 && head[0] == own.introducer && head[1] == own.code)
+            return matchNumbered(own, head, command);
+    return matchPrint(head, command);
 }
 
-// DLE EOT n, DLE ENQ n, DLE DC4 fn ...: the real-time commands.
-CommandParser::Head CommandParser::matchRealTime(QByteArrayView head, ParsedCommand &command)
+CommandParser::Head CommandParser::matchNumbered(const NumberedCommand &own, QByteArrayView head,
+                                                 ParsedCommand &command)
 {
     if (head.size() < 3)
-        return head.size() == 2 && head[1] != kEOT && head[1] != kENQ && head[1] != kDC4
-                   ? Head::none(1)
-                   : Head::partial();
-    const int n = at(head, 2);
-    if (head[1] == kEOT) {
-        if (n < 1 || n > 4)
-            return Head::none(2);
-        command = {
-            CommandKind::RealTimeStatus, PrintOp::LineFeed, n, {}, head.toByteArray(), {}, 0};
-        return Head::complete();
-    }
-    if (head[1] == kENQ) {
-        command = {CommandKind::Print,
-                   PrintOp::RealTimeRequest,
-                   n,
-                   head.sliced(2).toByteArray(),
-                   head.toByteArray(),
-                   {},
-                   0};
-        return Head::complete();
-    }
-    // DLE DC4 1 m t pulses the drawer; DLE DC4 8 1 3 20 1 6 2 8 clears the buffers.
-    const qsizetype length = n == 1 ? 5 : n == 8 ? 10 : 0;
-    if (length == 0)
-        return Head::none(2);
-    if (head.size() < length) {
-        if (n == 8 && head.sliced(3) != kClearBuffers.first(head.size() - 3))
-            return Head::none(head.size() - 1);
         return Head::partial();
-    }
-    if (n == 8 && head.sliced(3) != kClearBuffers)
-        return Head::none(length - 1);
-    command = {CommandKind::Print,
-               n == 1 ? PrintOp::RealTimePulse : PrintOp::ClearBuffers,
-               n,
-               head.sliced(3).toByteArray(),
-               head.toByteArray(),
-               {},
-               0};
+    const int n = byteAt(head, 2);
+    if (!own.knows(n))
+        return Head::none(2);
+    command = {own.kind, nullptr, n, {}, head.first(3).toByteArray(), {}, 0};
     return Head::complete();
-}
-
-// GS V m and GS V m n: the cut, without or with a paper feed first.
-CommandParser::Head CommandParser::matchCut(QByteArrayView head, ParsedCommand &command)
-{
-    if (head.size() < 3)
-        return Head::partial();
-    const int m = at(head, 2);
-    const bool plain = m == 0 || m == 1 || m == '0' || m == '1';
-    const bool withFeed = m == 'A' || m == 'B' || m == 'a' || m == 'b' || m == 'g' || m == 'h';
-    if (!plain && !withFeed)
-        return Head::none(2);
-    const qsizetype length = plain ? 3 : 4;
-    if (head.size() < length)
-        return Head::partial();
-    command = {CommandKind::Print, PrintOp::Cut, m, head.sliced(2).toByteArray(),
-               head.toByteArray(), {},           0};
-    return Head::complete();
-}
-
-// GS k m d1 ... NUL (m = 0 to 6) and GS k m n d1 ... dn (m = 65 to 79).
-CommandParser::Head CommandParser::matchBarcode(QByteArrayView head, ParsedCommand &command)
-{
-    if (head.size() < 3)
-        return Head::partial();
-    const int m = at(head, 2);
-    if (m <= 6) {
-        command = {CommandKind::Print, PrintOp::Barcode, m, {}, head.toByteArray(), {}, 0};
-        return Head::complete(DataEnd::Nul, kLongestBarcode + 1);
-    }
-    if (m < 65 || m > 79)
-        return Head::none(2);
-    if (head.size() < 4)
-        return Head::partial();
-    command = {CommandKind::Print,
-               PrintOp::Barcode,
-               m,
-               head.sliced(3).toByteArray(),
-               head.toByteArray(),
-               {},
-               0};
-    return Head::complete(DataEnd::Count, at(head, 3));
 }
 
 // The printer's own GS g commands: read and write a setting, unlock and lock.
-CommandParser::Head CommandParser::matchOwn(QByteArrayView head, ParsedCommand &command)
+CommandParser::Head CommandParser::matchSetting(QByteArrayView head, ParsedCommand &command)
 {
     const auto whole = [&](QByteArrayView expected, CommandKind kind) {
         const qsizetype compared = std::min(head.size(), expected.size());
@@ -485,7 +281,7 @@ CommandParser::Head CommandParser::matchOwn(QByteArrayView head, ParsedCommand &
                 return Head::none(i);
         if (head.size() < expected.size())
             return Head::partial();
-        command = {kind, PrintOp::LineFeed, 0, {}, expected.toByteArray(), {}, 0};
+        command = {kind, nullptr, 0, {}, expected.toByteArray(), {}, 0};
         return Head::complete();
     };
 
@@ -501,7 +297,7 @@ CommandParser::Head CommandParser::matchOwn(QByteArrayView head, ParsedCommand &
 
     if (head.size() < 4)
         return Head::partial();
-    const PrinterTables::Setting *setting = PrinterTables::findSetting(at(head, 3));
+    const PrinterTables::Setting *setting = PrinterTables::findSetting(byteAt(head, 3));
     const bool write = sub == '8';
     if (!setting || (write && setting->writeLength == 0))
         return Head::none(3);
@@ -513,7 +309,7 @@ CommandParser::Head CommandParser::matchOwn(QByteArrayView head, ParsedCommand &
     if (endsWithNul && head[length - 1] != '\0')
         return Head::none(length - 1);
     command = {write ? CommandKind::Write : CommandKind::Read,
-               PrintOp::LineFeed,
+               nullptr,
                setting->number,
                head.sliced(4, valueLength).toByteArray(),
                head.first(length).toByteArray(),
@@ -522,71 +318,75 @@ CommandParser::Head CommandParser::matchOwn(QByteArrayView head, ParsedCommand &
     return Head::complete();
 }
 
-// A print command of fixed form: ESC, FS or GS, code byte(s), parameters, maybe a data block.
-CommandParser::Head CommandParser::matchSpec(QByteArrayView head, ParsedCommand &command)
+// A print command: the first row whose code the head holds whole; the start of one while some
+// row's code goes on where the head ends; otherwise unknown from the first byte no row has there.
+CommandParser::Head CommandParser::matchPrint(QByteArrayView head, ParsedCommand &command)
 {
-    const std::span<const Spec> specs = head[0] == kESC  ? std::span<const Spec>(kEscSpecs)
-                                        : head[0] == kFS ? std::span<const Spec>(kFsSpecs)
-                                                         : std::span<const Spec>(kGsSpecs);
-    if (head.size() < 2)
-        return Head::partial();
-    const auto found = std::find_if(specs.begin(), specs.end(),
-                                    [&](const Spec &spec) { return spec.code == head[1]; });
-    if (found == specs.end())
-        return Head::none(1);
-    const Spec *spec = &*found;
-    if (spec->sub != 0) {
-        if (head.size() < 3)
-            return Head::partial();
-        const auto sub = std::find_if(found, specs.end(), [&](const Spec &s) {
-            return s.code == head[1] && s.sub == head[2];
-        });
-        if (sub == specs.end())
-            return Head::none(2);
-        spec = &*sub;
+    qsizetype longest = 0;
+    for (const PrintCommand &row : PrintCommands::all()) {
+        const qsizetype agreed = agreement(row, head);
+        if (agreed == codeLength(row))
+            return matchParameters(row, head, command);
+        longest = std::max(longest, agreed);
     }
-    const qsizetype codeLength = spec->sub != 0 ? 3 : 2;
-    const qsizetype length = codeLength + spec->parameters;
-    if (head.size() < length)
-        return Head::partial();
-    const QByteArrayView parameters = head.sliced(codeLength, spec->parameters);
-    command = {CommandKind::Print, spec->op, 0, parameters.toByteArray(),
-               head.toByteArray(), {},       0};
+    return longest == head.size() ? Head::partial() : Head::none(longest);
+}
 
-    switch (spec->data) {
-    case Data::None:
+CommandParser::Head CommandParser::matchParameters(const PrintCommand &row, QByteArrayView head,
+                                                   ParsedCommand &command)
+{
+    const qsizetype code = codeLength(row);
+    if (head.size() < code + row.parameters)
+        return Head::partial();
+    const QByteArrayView parameters = head.sliced(code, row.parameters);
+    const int variant = row.variants.empty() ? 0 : byteAt(head, code - 1);
+    command = {row.kind, &row, variant, parameters.toByteArray(), head.toByteArray(), {}, 0};
+    return dataBlock(row, parameters, code);
+}
+
+// Where the data block after the parameters ends, or the parameter that makes them malformed.
+CommandParser::Head CommandParser::dataBlock(const PrintCommand &row, QByteArrayView parameters,
+                                             qsizetype codeLength)
+{
+    switch (row.data) {
+    case DataBlock::None:
         return Head::complete();
-    case Data::Length32: {
+    case DataBlock::Length8:
+        return Head::complete(DataEnd::Count, byteAt(parameters, parameters.size() - 1));
+    case DataBlock::Length16:
+        return Head::complete(DataEnd::Count, little16(parameters, parameters.size() - 2));
+    case DataBlock::Length32: {
         qint64 length32 = 0;
         for (int i = 3; i >= 0; --i)
-            length32 = length32 * 256 + at(parameters, i);
+            length32 = length32 * 256 + byteAt(parameters, i);
         return Head::complete(DataEnd::Count, length32);
     }
-    case Data::Raster:
+    case DataBlock::Raster:
         return Head::complete(DataEnd::Count, little16(parameters, 1) * little16(parameters, 3));
-    case Data::Columns: {
-        const int m = at(parameters, 0);
+    case DataBlock::Columns: {
+        const int m = byteAt(parameters, 0);
         if (m != 0 && m != 1 && m != 32 && m != 33)
             return Head::none(codeLength);
         return Head::complete(DataEnd::Count, little16(parameters, 1) * (m >= 32 ? 3 : 1));
     }
-    case Data::Define:
-        return Head::complete(DataEnd::Count, qint64(at(parameters, 0)) * at(parameters, 1) * 8);
-    case Data::Nul:
+    case DataBlock::Define:
+        return Head::complete(DataEnd::Count,
+                              qint64(byteAt(parameters, 0)) * byteAt(parameters, 1) * 8);
+    case DataBlock::TabStops:
         return Head::complete(DataEnd::Nul, kMostTabStops + 1);
-    case Data::Characters: {
+    case DataBlock::BarcodeText:
+        return Head::complete(DataEnd::Nul, kLongestBarcode + 1);
+    case DataBlock::Characters: {
         // y bytes to a dot column; characters c1 to c2, from the printable range.
-        const int y = at(parameters, 0);
-        const int first = at(parameters, 1);
-        const int last = at(parameters, 2);
+        const int y = byteAt(parameters, 0);
+        const int first = byteAt(parameters, 1);
+        const int last = byteAt(parameters, 2);
         if (y < 1 || y > kMostColumnBytes)
             return Head::none(codeLength);
         if (first < kFirstUserCharacter || last < first || last > kLastUserCharacter)
             return Head::none(first < kFirstUserCharacter ? codeLength + 1 : codeLength + 2);
         return Head::complete(DataEnd::Characters, last - first + 1);
     }
-    case Data::Length16:
-        break;
     }
-    return Head::complete(DataEnd::Count, little16(parameters, spec->parameters - 2));
+    return Head::complete();
 }

@@ -18,89 +18,21 @@ enum class CommandKind {
     PaperStatus,    // GS r n, n = 1, 2, 49, 50
     AutoStatusBack, // GS a n
     Text,           // printable bytes: 0x20 to 0x7E and 0x80 to 0xFF
-    Print,          // an ESC/POS command that prints or sets up printing, see `op`
+    Print,          // an ESC/POS command that prints or sets up printing, see `printCommand`
     Unknown,        // bytes that start no known command
     Incomplete,     // a command whose bytes stopped coming: the link ended inside it
 };
 
-// The ESC/POS commands of a receipt, by what they do.
-enum class PrintOp {
-    LineFeed,           // LF
-    CarriageReturn,     // CR
-    Tab,                // HT
-    FormFeed,           // FF
-    CancelPage,         // CAN
-    Initialize,         // ESC @
-    PrintMode,          // ESC ! n
-    Bold,               // ESC E n
-    Underline,          // ESC - n
-    DoubleStrike,       // ESC G n
-    Align,              // ESC a n
-    Font,               // ESC M n
-    CodePage,           // ESC t n
-    Charset,            // ESC R n
-    FeedLines,          // ESC d n
-    FeedDots,           // ESC J n
-    FeedBackLines,      // ESC e n
-    FeedBackDots,       // ESC K n
-    LineSpacingDefault, // ESC 2
-    LineSpacing,        // ESC 3 n
-    CharSpacing,        // ESC SP n
-    UpsideDown,         // ESC { n
-    Rotate,             // ESC V n
-    Position,           // ESC $ nL nH
-    Move,               // ESC \ nL nH
-    TabStops,           // ESC D n1 ... NUL
-    BitImage,           // ESC * m nL nH data
-    DrawerPulse,        // ESC p m t1 t2
-    Peripheral,         // ESC = n
-    PaperSelect,        // ESC c 0 n, ESC c 1 n, ESC c 3 n, ESC c 4 n: paper and its sensors
-    PanelButtons,       // ESC c 5 n
-    Unidirectional,     // ESC U n
-    PageMode,           // ESC L
-    StandardMode,       // ESC S
-    PrintArea,          // ESC W xL xH yL yH dxL dxH dyL dyH
-    PrintDirection,     // ESC T n
-    Color,              // ESC r n
-    Beep,               // ESC B n t
-    CutEsc,             // ESC i, ESC m
-    UserCharacters,     // ESC % n
-    DefineCharacters,   // ESC & y c1 c2 [x d1 ... d(y * x)] ...
-    CancelCharacter,    // ESC ? n
-    SymbolType,         // GS Z n
-    SymbolPrint,        // ESC Z m n k dL dH d1 ... dk
-    Size,               // GS ! n
-    Reverse,            // GS B n
-    Cut,                // GS V m [n]
-    Barcode,            // GS k m data NUL, GS k m n data
-    BarcodeHeight,      // GS h n
-    BarcodeWidth,       // GS w n
-    BarcodeText,        // GS H n
-    BarcodeFont,        // GS f n
-    Symbol,             // GS ( k pL pH cn fn ...: QR code and the other two-dimensional codes
-    Graphics,           // GS ( L pL pH ..., GS 8 L p1 p2 p3 p4 ...
-    RasterImage,        // GS v 0 m xL xH yL yH data
-    DefineImage,        // GS * x y data
-    PrintDefinedImage,  // GS / m
-    LeftMargin,         // GS L nL nH
-    PrintWidth,         // GS W nL nH
-    MotionUnits,        // GS P x y
-    Smoothing,          // GS b n
-    KanjiOn,            // FS &
-    KanjiOff,           // FS .
-    KanjiMode,          // FS ! n
-    KanjiUnderline,     // FS - n
-    NvImage,            // FS p n m
-    RealTimeRequest,    // DLE ENQ n
-    RealTimePulse,      // DLE DC4 1 m t
-    ClearBuffers,       // DLE DC4 8 1 3 20 1 6 2 8
-};
+struct PrintCommand;
 
 struct ParsedCommand
 {
     CommandKind kind = CommandKind::Unknown;
-    PrintOp op = PrintOp::LineFeed; // for CommandKind::Print
-    int number = 0;      // n of GS I n, GS g "4" n, GS g "8" n, DLE EOT n, GS r n and GS a n
+    // For CommandKind::Print: what the command is and prints, its row in PrintCommands::all().
+    const PrintCommand *printCommand = nullptr;
+    // n of GS I n, GS g "4" n, GS g "8" n, DLE EOT n, GS r n and GS a n; the variant byte of a
+    // print command that has variants (m of GS V m and GS k m)
+    int number = 0;
     QByteArray value;    // the value field of a write; the parameter bytes of a print command
     QByteArray bytes;    // the command's bytes up to its data block; the text or the unknown bytes
     QByteArray data;     // the start of the data block (barcode, QR code, image), kKeptData at most
@@ -140,13 +72,16 @@ public:
 private:
     enum class DataEnd { None, Count, Nul, Characters };
     struct Head;
+    struct NumberedCommand;
 
     static Head match(QByteArrayView head, ParsedCommand &command);
-    static Head matchSpec(QByteArrayView head, ParsedCommand &command);
-    static Head matchRealTime(QByteArrayView head, ParsedCommand &command);
-    static Head matchCut(QByteArrayView head, ParsedCommand &command);
-    static Head matchBarcode(QByteArrayView head, ParsedCommand &command);
-    static Head matchOwn(QByteArrayView head, ParsedCommand &command);
+    static Head matchNumbered(const NumberedCommand &own, QByteArrayView head,
+                              ParsedCommand &command);
+    static Head matchSetting(QByteArrayView head, ParsedCommand &command);
+    static Head matchPrint(QByteArrayView head, ParsedCommand &command);
+    static Head matchParameters(const PrintCommand &row, QByteArrayView head,
+                                ParsedCommand &command);
+    static Head dataBlock(const PrintCommand &row, QByteArrayView parameters, qsizetype codeLength);
 
     void parseHead(const Sink &sink);
     qsizetype takeData(QByteArrayView bytes, const Sink &sink);

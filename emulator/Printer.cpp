@@ -1,6 +1,6 @@
 #include "Printer.h"
 
-#include "SettingsPage.h"
+#include "SelfTestPage.h"
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -112,7 +112,7 @@ Exchange Printer::run(const ParsedCommand &command)
     case CommandKind::SelfTest:
         // The page is printed and cut; the printer does not answer.
         ++m_snapshot.selfTests;
-        m_receipt.printPage(selfTestPage(), SettingsPage::partialCut(settings()));
+        m_receipt.printPage(selfTestPage(), SelfTestPage::partialCut(settings()));
         ++m_snapshot.settings.cutPaperCount;
         return {command.kind, {}, QStringLiteral("self-test"), false, {}};
     case CommandKind::RealTimeStatus:
@@ -266,5 +266,5 @@ Exchange Printer::write(int number, const QByteArray &value)
 
 QStringList Printer::selfTestPage() const
 {
-    return SettingsPage::lines(settings());
+    return SelfTestPage::lines(settings());
 }

@@ -85,6 +85,68 @@ QString tcpLocation(const Emulator &emulator)
     return QStringLiteral("tcp %1:%2").arg(host).arg(emulator.tcpPort());
 }
 
+// Shows what the emulator does: its command lines and notices on standard error, the print-out
+// in its file or on standard error with a margin that tells it from the command lines, and a new
+// pseudo-terminal's path on standard output.
+void showOutput(Emulator &emulator, FILE *printLog)
+{
+    QObject::connect(&emulator, &Emulator::commandReceived,
+                     [](const QString &line) { printLine(stderr, line); });
+    QObject::connect(&emulator, &Emulator::printed, [printLog](const QString &line) {
+        if (printLog)
+            printLine(printLog, line);
+        else
+            printLine(stderr, QStringLiteral("| ") + line);
+    });
+    QObject::connect(&emulator, &Emulator::notice,
+                     [](const QString &text) { printLine(stderr, QStringLiteral("# ") + text); });
+    QObject::connect(&emulator, &Emulator::ptyReopened,
+                     [](const QString &path) { printLine(stdout, QStringLiteral("pty ") + path); });
+}
+
+// The operator's lines on standard input change the printer's state.
+void takeOperatorInput(OperatorInput &input, Emulator &emulator)
+{
+    QObject::connect(&input, &OperatorInput::lineEntered, [&emulator](const QString &line) {
+        if (line.trimmed().isEmpty())
+            return;
+        const std::optional<PrinterStatus> next = PrinterStatus::applyLine(emulator.status(), line);
+        if (next)
+            emulator.setStatus(*next);
+        else
+            printLine(stderr, QStringLiteral("# unknown input \"%1\"; expected one of: %2")
+                                  .arg(line.left(kEchoedInput), PrinterStatus::acceptedLines()));
+    });
+    QObject::connect(&input, &OperatorInput::lineTooLong, [] {
+        printLine(stderr, QStringLiteral("# input line longer than %1 characters ignored")
+                              .arg(OperatorInput::kMaxLine));
+    });
+}
+
+// Listens on TCP and opens the pseudo-terminal, as asked; the ready line names both. False, with
+// the reason on standard error, when one of them cannot be had.
+bool openLinks(Emulator &emulator, const ProgramOptions &options)
+{
+    QString error;
+    QStringList ready;
+    if (options.tcp) {
+        if (!emulator.listenTcp(options.tcpAddress, options.tcpPort, &error)) {
+            printLine(stderr, QStringLiteral("printer-emulator: ") + error);
+            return false;
+        }
+        ready << tcpLocation(emulator);
+    }
+    if (options.pty) {
+        if (!emulator.openPty(options.ptyLink, &error)) {
+            printLine(stderr, QStringLiteral("printer-emulator: ") + error);
+            return false;
+        }
+        ready << QStringLiteral("pty ") + emulator.ptyPath();
+    }
+    printLine(stdout, ready.join(QLatin1Char(' ')));
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -111,9 +173,6 @@ int main(int argc, char *argv[])
         printLine(stderr, QStringLiteral("printer-emulator: cannot watch for stop signals"));
         return 1;
     }
-
-    // The print-out goes to its file, or to standard error with a margin that tells it from the
-    // command lines.
     FILE *printLog = nullptr;
     if (!options.printLog.isEmpty()) {
         printLog = std::fopen(QFile::encodeName(options.printLog).constData(), kWriteMode);
@@ -126,52 +185,11 @@ int main(int argc, char *argv[])
     }
 
     Emulator emulator(options.emulator);
-    QObject::connect(&emulator, &Emulator::commandReceived,
-                     [](const QString &line) { printLine(stderr, line); });
-    QObject::connect(&emulator, &Emulator::printed, [printLog](const QString &line) {
-        if (printLog)
-            printLine(printLog, line);
-        else
-            printLine(stderr, QStringLiteral("| ") + line);
-    });
-    QObject::connect(&emulator, &Emulator::notice,
-                     [](const QString &text) { printLine(stderr, QStringLiteral("# ") + text); });
-
+    showOutput(emulator, printLog);
     OperatorInput input(STDIN_FILENO);
-    QObject::connect(&input, &OperatorInput::lineEntered, [&emulator](const QString &line) {
-        if (line.trimmed().isEmpty())
-            return;
-        const std::optional<PrinterStatus> next = PrinterStatus::applyLine(emulator.status(), line);
-        if (next)
-            emulator.setStatus(*next);
-        else
-            printLine(stderr, QStringLiteral("# unknown input \"%1\"; expected one of: %2")
-                                  .arg(line.left(kEchoedInput), PrinterStatus::acceptedLines()));
-    });
-    QObject::connect(&input, &OperatorInput::lineTooLong, [] {
-        printLine(stderr, QStringLiteral("# input line longer than %1 characters ignored")
-                              .arg(OperatorInput::kMaxLine));
-    });
-    QObject::connect(&emulator, &Emulator::ptyReopened,
-                     [](const QString &path) { printLine(stdout, QStringLiteral("pty ") + path); });
-
-    QString error;
-    QStringList ready;
-    if (options.tcp) {
-        if (!emulator.listenTcp(options.tcpAddress, options.tcpPort, &error)) {
-            printLine(stderr, QStringLiteral("printer-emulator: ") + error);
-            return 1;
-        }
-        ready << tcpLocation(emulator);
-    }
-    if (options.pty) {
-        if (!emulator.openPty(options.ptyLink, &error)) {
-            printLine(stderr, QStringLiteral("printer-emulator: ") + error);
-            return 1;
-        }
-        ready << QStringLiteral("pty ") + emulator.ptyPath();
-    }
-    printLine(stdout, ready.join(QLatin1Char(' ')));
+    takeOperatorInput(input, emulator);
+    if (!openLinks(emulator, options))
+        return 1;
     const int status = app.exec();
     emulator.finishJob();
     if (printLog)

@@ -251,8 +251,16 @@ class TestEndToEnd : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // Printers that answer, those that fail, and those that answer late: each a communication
+    // test, in groups that run side by side.
     void communicationTest_data();
-    void communicationTest();
+    void communicationTest() { runSession(); }
+    void failedCommunication_data();
+    void failedCommunication() { runSession(); }
+    void lateAnswers_data();
+    void lateAnswers() { runSession(); }
+    void lateCodePage_data();
+    void lateCodePage() { runSession(); }
     void writeSwitch_data();
     void writeSwitch();
 #ifndef Q_OS_WIN // over COM, where the window runs on after a write
@@ -262,6 +270,9 @@ private Q_SLOTS:
     void readAndLeave();
     void clicksDuringAnExchange_data();
     void clicksDuringAnExchange();
+
+private:
+    static void runSession();
 };
 
 void TestEndToEnd::communicationTest_data()
@@ -293,10 +304,23 @@ void TestEndToEnd::communicationTest_data()
             .printer = otherModel, .wire = kIdentityQueries, .switchesRead = {}, .pages = {0, 0}});
     addPortRow("another maker over TCP: one query",
                Session{.printer = otherMaker, .wire = kMakerQuery, .messages = {kWrongMaker}});
-    // Printers that are slow, answer in pieces, say nothing or talk nonsense.
+    // Printers that are slow, answer in pieces or send more than the answers.
     addPortRow("slow printer over COM: passes",
                Session{.port = Port::Com, .faults = {.replyDelayMs = 150}});
     addPortRow("replies in pieces over TCP: passes", Session{.faults = {.splitReplies = true}});
+    addPortRow("status blocks between replies over TCP: every value right",
+               Session{.faults = {.statusBlocks = true}});
+    addPortRow("XOFF and XON between replies over COM without software handshake",
+               Session{.port = Port::Com, .faults = {.replyDelayMs = 20, .flowBytes = true}});
+    addPortRow("a 55 ms pause inside every reply over COM: whole replies",
+               Session{.port = Port::Com, .faults = {.blockPauseMs = 55}});
+}
+
+void TestEndToEnd::failedCommunication_data()
+{
+    QTest::addColumn<Session>("session");
+
+    // Printers that say nothing, talk nonsense or go, and a window closed meanwhile.
     addPortRow("silent printer over TCP: maker message",
                Session{.faults = {.silent = true}, .wire = kMakerQuery, .messages = {kWrongMaker}});
     addPortRow("garbage replies over COM: maker message", Session{.port = Port::Com,
@@ -320,12 +344,30 @@ void TestEndToEnd::communicationTest_data()
     // the port is closed once the exchange is over.
     addPortRow("window closed during an exchange over TCP",
                Session{.faults = {.replyDelayMs = 100}, .closedMeanwhile = true});
+}
+
+void TestEndToEnd::lateAnswers_data()
+{
+    QTest::addColumn<Session>("session");
+
     // A late answer is no later query's: before the next query the window asks for the maker's
     // name again and drops all that comes before that answer.
     addPortRow("SW2 answered 1.2 s late over TCP: its page unread and not written, the rest right",
                Session{.faults = {.lateReplies = {{u"sw2"_s, 1200}}},
                        .wire = kIdentityQueries + switchQuery(2) + kMakerQuery + switchQuery(3),
                        .switchesRead = {3}});
+    addPortRow("font ROM and character set 2.1 s late over TCP: unread, the rest right",
+               Session{.faults = {.lateReplies = {{u"font-rom"_s, 2100}, {u"charset"_s, 2100}}},
+                       .wire = kIdentityQueries.chopped(8) + kMakerQuery +
+                               kIdentityQueries.right(8) + kMakerQuery + switchQuery(2) +
+                               switchQuery(3),
+                       .unreadInfo = {5, 7}});
+}
+
+void TestEndToEnd::lateCodePage_data()
+{
+    QTest::addColumn<Session>("session");
+
     const QByteArray codePageLate = kIdentityQueries.chopped(4) + kMakerQuery +
                                     kIdentityQueries.right(4) + switchQuery(2) + switchQuery(3);
     for (const Port port : {Port::Tcp, Port::Com})
@@ -337,21 +379,66 @@ void TestEndToEnd::communicationTest_data()
                            .wire = codePageLate,
                            .unreadInfo = {6},
                            .written = 3});
-    addPortRow("font ROM and character set 2.1 s late over TCP: unread, the rest right",
-               Session{.faults = {.lateReplies = {{u"font-rom"_s, 2100}, {u"charset"_s, 2100}}},
-                       .wire = kIdentityQueries.chopped(8) + kMakerQuery +
-                               kIdentityQueries.right(8) + kMakerQuery + switchQuery(2) +
-                               switchQuery(3),
-                       .unreadInfo = {5, 7}});
-    addPortRow("status blocks between replies over TCP: every value right",
-               Session{.faults = {.statusBlocks = true}});
-    addPortRow("XOFF and XON between replies over COM without software handshake",
-               Session{.port = Port::Com, .faults = {.replyDelayMs = 20, .flowBytes = true}});
-    addPortRow("a 55 ms pause inside every reply over COM: whole replies",
-               Session{.port = Port::Com, .faults = {.blockPauseMs = 55}});
 }
 
-void TestEndToEnd::communicationTest()
+namespace {
+
+// The switch pages after a communication test that passed: the frames of the bytes shown, the
+// bytes read; a page whose byte was not read is not written, and the byte of `written` is.
+void checkSwitchPages(Rig &rig, const Session &session, const PrinterSettings &held)
+{
+    const int firstCaption = session.printer.model == u"ZEPHYR-550" ? 1 : 2;
+    for (const int tab : {1, 2}) {
+        const int sw = session.pages.at(tab - 1);
+        QCOMPARE(rig.tabs()->tabText(tab), u"Software_switch %1"_s.arg(firstCaption + tab - 1));
+        rig.chooseTab(tab);
+        for (const int each : {1, 2, 3})
+            QCOMPARE(rig.control<QWidget>(u"frameSW%1m"_s.arg(each))->isVisibleTo(&rig.window()),
+                     each == sw);
+        if (sw == 0)
+            continue;
+        const bool read = session.switchesRead.contains(sw);
+        QCOMPARE(rig.shownValue(sw), read ? held.*kSwitch[sw] : 0xFF);
+        if (!read) {
+            rig.option(sw, false, 3)->click();
+            rig.press("cmd2");
+            QCOMPARE(rig.shown(),
+                     QStringList{u"The switch settings of this page could not be read from "
+                                 "the printer.\r\nNothing was written to the printer."_s});
+            QCOMPARE(rig.emulator.received(), QByteArray());
+            QCOMPARE(rig.emulator.snapshot().settings.*kSwitch[sw], held.*kSwitch[sw]);
+            QVERIFY(displayOf(rig.window()).dataChanged());
+            // Read Settings asks again and gets no answer in time either: the user is told.
+            rig.press("cmd1");
+            QCOMPARE(rig.shown(), QStringList{u"Read software switch error!!\r\n"
+                                              "Please check the port setting of your printer."_s});
+            QVERIFY(!displayOf(rig.window()).dataChanged());
+        } else if (sw == session.written) {
+            rig.option(sw, (held.*kSwitch[sw] & 1) == 0, 0)->click();
+            rig.press("cmd2");
+            QTRY_COMPARE(rig.emulator.received().toHex(' '),
+                         (kUnlock + switchWrite(sw, held.*kSwitch[sw] ^ 1) + kLock).toHex(' '));
+            QCOMPARE(rig.shown(), QStringList{kPowerCycle});
+        }
+    }
+}
+
+// A code page that was not read: the language page writes nothing until one is chosen.
+void checkLanguageRefused(Rig &rig)
+{
+    rig.chooseTab(3);
+    rig.choose("comboInterChars", "12- Latin America");
+    rig.press("cmd2");
+    QCOMPARE(rig.shown(), QStringList{u"Please select a code page and an international "
+                                      "character set before writing.\r\n"
+                                      "Nothing was written to the printer."_s});
+    QCOMPARE(rig.emulator.received(), QByteArray());
+    QVERIFY(displayOf(rig.window()).dataChanged());
+}
+
+} // namespace
+
+void TestEndToEnd::runSession()
 {
     QFETCH(Session, session);
 
@@ -384,52 +471,11 @@ void TestEndToEnd::communicationTest()
         QString file = u"communication-test-%1.png"_s.arg(QLatin1String(QTest::currentDataTag()));
         file.replace(u' ', u'-').remove(u':');
         QVERIFY(rig.window().grab().save(screenshotPath(file)));
-        const int firstCaption = session.printer.model == u"ZEPHYR-550" ? 1 : 2;
-        for (const int tab : {1, 2}) {
-            const int sw = session.pages.at(tab - 1);
-            QCOMPARE(rig.tabs()->tabText(tab), u"Software_switch %1"_s.arg(firstCaption + tab - 1));
-            rig.chooseTab(tab);
-            for (const int each : {1, 2, 3})
-                QCOMPARE(
-                    rig.control<QWidget>(u"frameSW%1m"_s.arg(each))->isVisibleTo(&rig.window()),
-                    each == sw);
-            if (sw == 0)
-                continue;
-            const bool read = session.switchesRead.contains(sw);
-            QCOMPARE(rig.shownValue(sw), read ? held.*kSwitch[sw] : 0xFF);
-            if (!read) {
-                rig.option(sw, false, 3)->click();
-                rig.press("cmd2");
-                QCOMPARE(rig.shown(),
-                         QStringList{u"The switch settings of this page could not be read from "
-                                     "the printer.\r\nNothing was written to the printer."_s});
-                QCOMPARE(rig.emulator.received(), QByteArray());
-                QCOMPARE(rig.emulator.snapshot().settings.*kSwitch[sw], held.*kSwitch[sw]);
-                QVERIFY(displayOf(rig.window()).dataChanged());
-                // Read Settings asks again and gets no answer in time either: the user is told.
-                rig.press("cmd1");
-                QCOMPARE(rig.shown(),
-                         QStringList{u"Read software switch error!!\r\n"
-                                     "Please check the port setting of your printer."_s});
-                QVERIFY(!displayOf(rig.window()).dataChanged());
-            } else if (sw == session.written) {
-                rig.option(sw, (held.*kSwitch[sw] & 1) == 0, 0)->click();
-                rig.press("cmd2");
-                QTRY_COMPARE(rig.emulator.received().toHex(' '),
-                             (kUnlock + switchWrite(sw, held.*kSwitch[sw] ^ 1) + kLock).toHex(' '));
-                QCOMPARE(rig.shown(), QStringList{kPowerCycle});
-            }
-        }
-        if (session.unreadInfo.contains(6)) {
-            rig.chooseTab(3);
-            rig.choose("comboInterChars", "12- Latin America");
-            rig.press("cmd2");
-            QCOMPARE(rig.shown(), QStringList{u"Please select a code page and an international "
-                                              "character set before writing.\r\n"
-                                              "Nothing was written to the printer."_s});
-            QCOMPARE(rig.emulator.received(), QByteArray());
-            QVERIFY(displayOf(rig.window()).dataChanged());
-        }
+        checkSwitchPages(rig, session, held);
+        if (QTest::currentTestFailed())
+            return;
+        if (session.unreadInfo.contains(6))
+            checkLanguageRefused(rig);
     }
     if (session.faults != Faults()) { // once the printer behaves, the same window passes the test
         rig.emulator.setFaults(Faults());

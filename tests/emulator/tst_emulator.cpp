@@ -1,11 +1,11 @@
-// The printer emulator: commands, status, print-out and settings page, links and their faults, the
+// The printer emulator: commands, status, print-out and self-test page, links and their faults, the
 // pseudo-terminal's announcement, the program and its state file.
 
 #include "CommandParser.h"
 #include "EmulatorThread.h"
 #include "PrintOut.h"
 #include "PtyAnnouncement.h"
-#include "SettingsPage.h"
+#include "SelfTestPage.h"
 #include "SwitchMeanings.h"
 
 #include <QDir>
@@ -194,8 +194,8 @@ private Q_SLOTS:
     void jobs();
     void stateLines_data();
     void stateLines();
-    void settingsPage_data();
-    void settingsPage();
+    void selfTestPage_data();
+    void selfTestPage();
     void largeJobStaysBounded_data();
     void largeJobStaysBounded();
     void faults_data();
@@ -208,22 +208,17 @@ private Q_SLOTS:
     void commandLine();
 };
 
-// What a printer makes of a stream: its replies, the bytes it did not know, and its print-out.
-void TestEmulator::jobs_data()
-{
-    QTest::addColumn<PrinterSettings>("settings");
-    QTest::addColumn<PrinterStatus>("status");
-    QTest::addColumn<QByteArray>("stream");
-    QTest::addColumn<QByteArray>("replies");
-    QTest::addColumn<qint64>("unknown");
-    QTest::addColumn<QStringList>("lines"); // printed
+namespace {
 
+// Rows of jobs(): the printer's own commands, its replies and its sensors.
+void addOwnCommandRows()
+{
     const PrinterSettings distinct{u"MAKER"_s, u"MODEL-9"_s, u"FW 3.1"_s, u"ROM A"_s, u"LANG"_s,
                                    11,         22,           33,          17,         5,
                                    4444,       5555,         0x20,        u"MAKER"_s};
-    const auto row = [&](const char *name, const QByteArray &in, const char *out, qint64 unknown,
+    const auto row = [&](const char *tag, const QByteArray &in, const char *out, qint64 unknown,
                          const QStringList &lines = {}) {
-        QTest::newRow(name) << distinct << PrinterStatus() << in << blocks(out) << unknown << lines;
+        QTest::newRow(tag) << distinct << PrinterStatus() << in << blocks(out) << unknown << lines;
     };
     row("identify", hex("1D 49 41 1D 49 42 1D 49 43 1D 49 45"), "FW 3.1|MAKER|MODEL-9|ROM A", 0);
     row("read", kReads + hex("1D 67 34 10 1D 67 34 16"), "11|22|33|17|5|LANG|4444|5555", 0);
@@ -256,11 +251,11 @@ void TestEmulator::jobs_data()
          u"[unknown 1D 67 38 28]x[unknown 1D 28 41 02 00 00 03]"_s});
 
     // GS I 1, 2, 3, 33, 51 (3 by its digit), 68 of a model's printer.
-    const auto identity = [](const char *name, const PrinterSettings &settings,
+    const auto identity = [](const char *tag, const PrinterSettings &settings,
                              const QByteArray &out) {
-        QTest::newRow(name) << settings << PrinterStatus()
-                            << hex("1D 49 01 1D 49 02 1D 49 03 1D 49 21 1D 49 33 1D 49 44") << out
-                            << qint64(0) << QStringList();
+        QTest::newRow(tag) << settings << PrinterStatus()
+                           << hex("1D 49 01 1D 49 02 1D 49 03 1D 49 21 1D 49 33 1D 49 44") << out
+                           << qint64(0) << QStringList();
     };
     identity("KV-4100: model 20, auto cutter, firmware 1.07, no serial number", kKv,
              hex("20 02 27 3D 21 42 00 27 5F 00"));
@@ -275,11 +270,11 @@ void TestEmulator::jobs_data()
              hex("20 01 00 3D 21 41 00 00 5F 00"));
 
     // DLE EOT 1-4, GS r 1, 2, 49, 50, then GS a 0F, with the sensors in a state.
-    const auto sensors = [](const char *name, PrinterStatus status, const char *replies) {
-        QTest::newRow(name) << kKv << status
-                            << hex("10 04 01 10 04 02 10 04 03 10 04 04 1D 72 01 1D 72 02 1D 72 31"
-                                   "1D 72 32 1D 61 0F")
-                            << hex(replies) << qint64(0) << QStringList();
+    const auto sensors = [](const char *tag, PrinterStatus status, const char *replies) {
+        QTest::newRow(tag) << kKv << status
+                           << hex("10 04 01 10 04 02 10 04 03 10 04 04 1D 72 01 1D 72 02 1D 72 31"
+                                  "1D 72 32 1D 61 0F")
+                           << hex(replies) << qint64(0) << QStringList();
     };
     sensors("ready", {}, "12 12 12 12 00 00 00 00  10 00 00 00");
     sensors("cover open: off-line", {.coverOpen = true}, "1A 16 12 12 00 00 00 00  38 00 00 00");
@@ -289,47 +284,55 @@ void TestEmulator::jobs_data()
             "1A 32 12 7E 0F 00 0F 00  18 00 0F 00");
     sensors("off-line", {.offline = true}, "1A 12 12 12 00 00 00 00  18 00 00 00");
     sensors("everything at once", {true, true, true, true}, "1A 36 12 7E 0F 00 0F 00  38 00 0F 00");
+}
 
-    const auto printed = [](const char *name, const QByteArray &job, const QStringList &lines,
-                            qint64 unknown = 0, const PrinterSettings &settings = kKv) {
-        QTest::newRow(name) << settings << PrinterStatus() << job << QByteArray() << unknown
-                            << lines;
-    };
-    const QByteArray url = "https://norvanta.example/r/42";
-    printed("receipt: text, styles, barcode, QR code, cut",
-            hex("1B 40 1B 61 01 1D 21 11") + "NORVANTA CAFE\n" + hex("1D 21 00 1B 61 00") +
-                "Coffee\t2.50\n" + hex("1B 45 01") + "TOTAL" + hex("1B 45 00") + " 2.50\n" +
-                hex("1B 2D 01") + "Thank you" + hex("1B 2D 00 0A 1D 68 50 1D 77 02 1D 48 02") +
-                hex("1D 6B 49 08") + "{B123456" + hex("1D 28 6B 04 00 31 41 32 00") +
-                hex("1D 28 6B 03 00 31 43 06 1D 28 6B 03 00 31 45 31") +
-                hex("1D 28 6B 20 00 31 50 30") + url + hex("1D 28 6B 03 00 31 51 30") +
-                hex("1B 64 03 1D 56 01"),
-            {u"[initialize]"_s, u"[align center][size 2x2]NORVANTA CAFE"_s,
-             u"[size 1x1][align left]Coffee[tab]2.50"_s, u"[bold on]TOTAL[bold off] 2.50"_s,
-             u"[underline on]Thank you[underline off]"_s,
-             u"[barcode height 80 dots][barcode width 2][barcode text below]"_s,
-             u"[barcode CODE128 \"123456\"]"_s,
-             u"[qr model 2][qr size 6][qr error M][qr store 29 bytes]"_s,
-             u"[qr \"https://norvanta.example/r/42\"]"_s, u"[feed 3 lines]"_s, u"[cut partial]"_s});
+// A row of jobs() for a job that prints and gets no reply.
+void addPrinted(const char *tag, const QByteArray &job, const QStringList &lines,
+                qint64 unknown = 0, const PrinterSettings &settings = kKv)
+{
+    QTest::newRow(tag) << settings << PrinterStatus() << job << QByteArray() << unknown << lines;
+}
+
+const QByteArray kUrl = "https://norvanta.example/r/42";
+
+// Rows of jobs(): receipts and their print-out.
+void addPrintOutRows()
+{
+    addPrinted("receipt: text, styles, barcode, QR code, cut",
+               hex("1B 40 1B 61 01 1D 21 11") + "NORVANTA CAFE\n" + hex("1D 21 00 1B 61 00") +
+                   "Coffee\t2.50\n" + hex("1B 45 01") + "TOTAL" + hex("1B 45 00") + " 2.50\n" +
+                   hex("1B 2D 01") + "Thank you" + hex("1B 2D 00 0A 1D 68 50 1D 77 02 1D 48 02") +
+                   hex("1D 6B 49 08") + "{B123456" + hex("1D 28 6B 04 00 31 41 32 00") +
+                   hex("1D 28 6B 03 00 31 43 06 1D 28 6B 03 00 31 45 31") +
+                   hex("1D 28 6B 20 00 31 50 30") + kUrl + hex("1D 28 6B 03 00 31 51 30") +
+                   hex("1B 64 03 1D 56 01"),
+               {u"[initialize]"_s, u"[align center][size 2x2]NORVANTA CAFE"_s,
+                u"[size 1x1][align left]Coffee[tab]2.50"_s, u"[bold on]TOTAL[bold off] 2.50"_s,
+                u"[underline on]Thank you[underline off]"_s,
+                u"[barcode height 80 dots][barcode width 2][barcode text below]"_s,
+                u"[barcode CODE128 \"123456\"]"_s,
+                u"[qr model 2][qr size 6][qr error M][qr store 29 bytes]"_s,
+                u"[qr \"https://norvanta.example/r/42\"]"_s, u"[feed 3 lines]"_s,
+                u"[cut partial]"_s});
     // Code page 17 is 866, Cyrillic; ESC @ goes back to the printer's own code page, 437; code page
     // 1 is half-width katakana.
-    printed("code page chosen by ESC t, then the default again",
-            hex("1B 74 11 8F E0 A8 A2 A5 E2 0A 1B 40 8F E0 A8 A2 A5 E2 0A 1B 74 06 8F 0A") +
-                hex("1B 74 01 B1 B2 80"),
-            {u"[code page 17 (866 Cyrillic)]Привет"_s, u"[initialize]"_s, u"Åα¿óÑΓ"_s,
-             u"[code page 6 not available]Å"_s,
-             u"[code page 1 (Katakana Japanese)]\uFF71\uFF72\\x80"_s});
+    addPrinted("code page chosen by ESC t, then the default again",
+               hex("1B 74 11 8F E0 A8 A2 A5 E2 0A 1B 40 8F E0 A8 A2 A5 E2 0A 1B 74 06 8F 0A") +
+                   hex("1B 74 01 B1 B2 80"),
+               {u"[code page 17 (866 Cyrillic)]Привет"_s, u"[initialize]"_s, u"Åα¿óÑΓ"_s,
+                u"[code page 6 not available]Å"_s,
+                u"[code page 1 (Katakana Japanese)]\uFF71\uFF72\\x80"_s});
     PrinterSettings euro = kKv;
     euro.codePage = 19;
-    printed("the printer's default code page without ESC t; CR ignored, SW2 switch 8 OFF",
-            "12,50 \xD5\nA\rB\r\n", {u"12,50 €"_s, u"AB"_s}, 0, euro);
+    addPrinted("the printer's default code page without ESC t; CR ignored, SW2 switch 8 OFF",
+               "12,50 \xD5\nA\rB\r\n", {u"12,50 €"_s, u"AB"_s}, 0, euro);
     PrinterSettings crValid = kKv;
     crValid.sw2 = 0x6B;
-    printed("CR feeds a line while SW2 switch 8 is ON", "A\rB\r\n", {u"A"_s, u"B"_s, u""_s}, 0,
-            crValid);
+    addPrinted("CR feeds a line while SW2 switch 8 is ON", "A\rB\r\n", {u"A"_s, u"B"_s, u""_s}, 0,
+               crValid);
     // ESC z; three control bytes and DEL; GS ( E, a function with data the printer does not have;
     // NUL, then ESC c 2 n, GS | n, ESC 4, ESC 5, ESC SI, ESC DC2 of other printers; BEL.
-    printed(
+    addPrinted(
         "unknown bytes: one run up to the next ESC, GS, FS or DLE, data skipped whole",
         hex("1B 7A") + "x" + hex("01 02 03") + QByteArray(300, '\x7f') + "y" +
             hex("1D 28 45 03 00 01 02 03") + "z" + hex("1D 28 45 05 00 01 1B 40 0A 0A") + "!\n" +
@@ -339,44 +342,69 @@ void TestEmulator::jobs_data()
          u"[unknown 00][unknown 1B 63 32 01][unknown 1D 7C 04][unknown 1B 34][unknown 1B 35]"
          u"[unknown 1B 0F][unknown 1B 12]x[unknown 07]"_s},
         340);
+}
+
+// Rows of jobs(): the commands that set up printing, images and codes, and their print-out.
+void addSetupRows()
+{
     // python-escpos's hw("RESET") sends ESC ? LF NUL: LF is the character, out of range.
-    printed("user-defined characters: defined whole, cancelled, paper stations",
-            hex("1B 26 03 41 42 0C") + QByteArray(36, 'U') + hex("02 0A 0A 0A 0A 0A 0A") + "AB" +
-                hex("1B 3F 41 1B 3F 0A 00 1B 40 1B 63 30 01 1B 63 31 02"),
-            {u"[define characters A..B]AB[cancel user character A]"
-             u"[cancel user character 10 ignored][unknown 00]"_s,
-             u"[initialize]"_s, u"[paper for printing 0x01][paper for settings 0x02]"_s},
-            1);
-    printed("2D code of GS Z and ESC Z, its data in the bracket",
-            hex("1D 5A 02 1B 5A 00 4C 06 1E 00") + url + "\n",
-            {u"[2D code type qr]"_s, u"[2D code qr \"https://norvanta.example/r/42\\x0a\"]"_s});
-    printed("the link ends inside an image: how much of it came",
-            "end" + hex("1D 76 30 00 0A 00 64 00") + QByteArray(10, '\xF0'),
-            {u"end"_s, u"[incomplete GS v 0: 18 of 1008 bytes]"_s});
-    printed("images, drawer, feeds, a job without a last line feed",
-            hex("1D 76 30 00 30 00 02 00") + QByteArray(96, '\xff') + hex("1B 2A 21 02 00") +
-                QByteArray(6, '\x0f') + hex("0A 1B 70 00 19 FA 1B 4A 18") + "end",
-            {u"[image 384x2]"_s, u"[bit image 24-dot double density, 2 dots]"_s,
-             u"[drawer pulse pin 2, on 50 ms, off 500 ms]"_s, u"[feed 24 dots]"_s, u"end"_s});
-    printed("setup commands by name, out of range parameters, real-time commands",
-            hex("1B 21 39 1B 47 01 1B 4D 01 1B 52 03 0A 1B 33 1E 1B 32 1B 20 02 1B 7B 01 1B 56 01"
-                "0A 1B 24 40 01 1B 44 08 10 00 1D 4C 10 00 1D 57 00 02 1D 42 01 1B 2D 05") +
-                "x" +
-                hex("1D 56 42 03 10 14 01 00 01 10 05 02 1B 42 02 01 0A 1C 70 01 00"
-                    "1D 28 4C 0B 00 30 70 30 01 01 31 08 00 01 00 FF 1D 28 4C 02 00 30 32"),
-            {u"[print mode font B, bold, double height, double width][double strike on]"
-             u"[font B][character set 3 (U.K.)]"_s,
-             u"[line spacing 30 dots][line spacing default][character spacing 2 dots]"
-             u"[upside down on][rotate 90 on]"_s,
-             u"[position 320][tab stops 8 16][left margin 16 dots][print width 512 dots]"
-             u"[reverse on][underline 5 ignored]x"_s,
-             u"[cut partial, feed 3]"_s,
-             u"[drawer pulse pin 2, on 100 ms][real-time request 2][beep 2 times]"_s,
-             u"[nv image 1]"_s, u"[graphics store 8x1]"_s, u"[graphics print]"_s});
+    addPrinted("user-defined characters: defined whole, cancelled, paper stations",
+               hex("1B 26 03 41 42 0C") + QByteArray(36, 'U') + hex("02 0A 0A 0A 0A 0A 0A") + "AB" +
+                   hex("1B 3F 41 1B 3F 0A 00 1B 40 1B 63 30 01 1B 63 31 02"),
+               {u"[define characters A..B]AB[cancel user character A]"
+                u"[cancel user character 10 ignored][unknown 00]"_s,
+                u"[initialize]"_s, u"[paper for printing 0x01][paper for settings 0x02]"_s},
+               1);
+    addPrinted("2D code of GS Z and ESC Z, its data in the bracket",
+               hex("1D 5A 02 1B 5A 00 4C 06 1E 00") + kUrl + "\n",
+               {u"[2D code type qr]"_s, u"[2D code qr \"https://norvanta.example/r/42\\x0a\"]"_s});
+    addPrinted("the link ends inside an image: how much of it came",
+               "end" + hex("1D 76 30 00 0A 00 64 00") + QByteArray(10, '\xF0'),
+               {u"end"_s, u"[incomplete GS v 0: 18 of 1008 bytes]"_s});
+    addPrinted("images, drawer, feeds, a job without a last line feed",
+               hex("1D 76 30 00 30 00 02 00") + QByteArray(96, '\xff') + hex("1B 2A 21 02 00") +
+                   QByteArray(6, '\x0f') + hex("0A 1B 70 00 19 FA 1B 4A 18") + "end",
+               {u"[image 384x2]"_s, u"[bit image 24-dot double density, 2 dots]"_s,
+                u"[drawer pulse pin 2, on 50 ms, off 500 ms]"_s, u"[feed 24 dots]"_s, u"end"_s});
+    addPrinted(
+        "setup commands by name, out of range parameters, real-time commands",
+        hex("1B 21 39 1B 47 01 1B 4D 01 1B 52 03 0A 1B 33 1E 1B 32 1B 20 02 1B 7B 01 1B 56 01"
+            "0A 1B 24 40 01 1B 44 08 10 00 1D 4C 10 00 1D 57 00 02 1D 42 01 1B 2D 05") +
+            "x" +
+            hex("1D 56 42 03 10 14 01 00 01 10 05 02 1B 42 02 01 0A 1C 70 01 00"
+                "1D 28 4C 0B 00 30 70 30 01 01 31 08 00 01 00 FF 1D 28 4C 02 00 30 32"
+                "1D 28 6B 04 00 31 41 35 00 1D 28 6B 03 00 31 45 37"),
+        {u"[print mode font B, bold, double height, double width][double strike on]"
+         u"[font B][character set 3 (U.K.)]"_s,
+         u"[line spacing 30 dots][line spacing default][character spacing 2 dots]"
+         u"[upside down on][rotate 90 on]"_s,
+         u"[position 320][tab stops 8 16][left margin 16 dots][print width 512 dots]"
+         u"[reverse on][underline 5 ignored]x"_s,
+         u"[cut partial, feed 3]"_s,
+         u"[drawer pulse pin 2, on 100 ms][real-time request 2][beep 2 times]"_s, u"[nv image 1]"_s,
+         u"[graphics store 8x1]"_s, u"[graphics print]"_s,
+         u"[qr model 53 ignored][qr error 55 ignored]"_s});
     // 197 characters and the mark: with the margin "| " on standard error, 200.
     const QString cut = QString(197, u'x') + u'\\';
-    printed("long text wraps, the cut lines marked", QByteArray(450, 'x') + '\n',
-            {cut, cut, QString(56, u'x')});
+    addPrinted("long text wraps, the cut lines marked", QByteArray(450, 'x') + '\n',
+               {cut, cut, QString(56, u'x')});
+}
+
+} // namespace
+
+// What a printer makes of a stream: its replies, the bytes it did not know, and its print-out.
+void TestEmulator::jobs_data()
+{
+    QTest::addColumn<PrinterSettings>("settings");
+    QTest::addColumn<PrinterStatus>("status");
+    QTest::addColumn<QByteArray>("stream");
+    QTest::addColumn<QByteArray>("replies");
+    QTest::addColumn<qint64>("unknown");
+    QTest::addColumn<QStringList>("lines"); // printed
+
+    addOwnCommandRows();
+    addPrintOutRows();
+    addSetupRows();
 }
 
 void TestEmulator::stateLines_data()
@@ -427,7 +455,7 @@ void TestEmulator::jobs()
         QVERIFY(run(settings, status, pieces) == outcome);
 }
 
-void TestEmulator::settingsPage_data()
+void TestEmulator::selfTestPage_data()
 {
     QTest::addColumn<PrinterSettings>("settings");
     QTest::addColumn<QStringList>("spotLines"); // among the page's lines, letter for letter
@@ -457,7 +485,7 @@ void TestEmulator::settingsPage_data()
         << u"[cut full]"_s;
 }
 
-void TestEmulator::settingsPage()
+void TestEmulator::selfTestPage()
 {
     QFETCH(PrinterSettings, settings);
     QFETCH(QStringList, spotLines);

@@ -6,11 +6,11 @@
 
 // The page the printer prints for its self test: who it is, its counters, its language settings
 // and the three switch bytes, each as bits and value with what every switch does.
-namespace SettingsPage {
+namespace SelfTestPage {
 
 QStringList lines(const PrinterSettings &settings);
 
 // Whether the cutter cuts partially, as the model's switch byte sets it.
 bool partialCut(const PrinterSettings &settings);
 
-} // namespace SettingsPage
+} // namespace SelfTestPage

@@ -1,4 +1,4 @@
-#include "SettingsPage.h"
+#include "SelfTestPage.h"
 
 #include <QString>
 
@@ -127,7 +127,7 @@ bool isZephyr(const PrinterSettings &settings)
 
 } // namespace
 
-namespace SettingsPage {
+namespace SelfTestPage {
 
 QStringList lines(const PrinterSettings &s)
 {
@@ -161,4 +161,4 @@ bool partialCut(const PrinterSettings &settings)
     return (isZephyr(settings) ? settings.sw1 : settings.sw2) & kPartialCutBit;
 }
 
-} // namespace SettingsPage
+} // namespace SelfTestPage

@@ -1,0 +1,21 @@
+# Checks that the groups of a test (psu_add_test GROUPS) hold each of its test functions once.
+#   cmake -DTEST=<test executable> -DGROUPED=<functions of all groups, by commas> -P ...
+cmake_policy(SET CMP0007 NEW)
+string(REPLACE "," ";" GROUPED "${GROUPED}")
+execute_process(COMMAND ${TEST} -functions OUTPUT_VARIABLE listed RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "${TEST} -functions failed: ${status}")
+endif()
+string(REPLACE "()" "" listed "${listed}")
+string(REGEX REPLACE "[ \r\n]+" ";" listed "${listed}")
+list(REMOVE_ITEM listed "")
+set(missing ${listed})
+list(REMOVE_ITEM missing ${GROUPED})
+set(twice ${GROUPED})
+list(REMOVE_DUPLICATES twice)
+list(LENGTH twice distinct)
+list(LENGTH GROUPED all)
+if(missing OR NOT distinct EQUAL all)
+  message(FATAL_ERROR "each test function belongs in one group; in none: ${missing}; "
+                      "grouped: ${GROUPED}")
+endif()

@@ -22,7 +22,7 @@ struct OptionSpec
     const char *help;
 };
 
-constexpr std::array<OptionSpec, 32> kOptions{{
+constexpr std::array<OptionSpec, 34> kOptions{{
     {"tcp", Takes::Value, "[HOST:]PORT",
      "listen for TCP clients, one at a time (default 127.0.0.1:9100; port 0 picks a free one)"},
     {"pty", Takes::OptionalValue, "[LINK]",
@@ -83,6 +83,11 @@ constexpr std::array<OptionSpec, 32> kOptions{{
     {"hold-xoff", Takes::Value, "N:MS",
      "after the Nth command of a client (counted as for --drop-after) send XOFF, and XON MS "
      "milliseconds (0 to 60000) later; pseudo-terminal only, ignored over TCP"},
+    {"twice", Takes::Value, "QUERY",
+     "answer QUERY twice: the second answer is the next query's reply, and every later reply "
+     "comes one query late. Repeatable"},
+    {"xoff-inside", Takes::Value, "QUERY",
+     "send XOFF (13) inside the block answer to QUERY, after its first character. Repeatable"},
     {"version", Takes::Nothing, nullptr, "show the version and exit"},
     {"help", Takes::Nothing, nullptr, "show this help"},
 }};
@@ -381,6 +386,17 @@ CommandLine CommandLine::parse(const QStringList &arguments)
                                      .arg(Faults::kMaxReplyDelayMs));
         else
             std::tie(faults.holdXoffAfter, faults.holdXoffMs) = *hold;
+    }
+
+    // Answers that are not the printer's alone.
+    for (const auto &[name, list] :
+         {std::pair{"twice", &faults.twice}, std::pair{"xoff-inside", &faults.xoffInside}}) {
+        for (const QString &query : in.values(name)) {
+            if (queries.contains(query))
+                list->append(query);
+            else
+                in.failValue(name, query, queries.join(QStringLiteral(", ")));
+        }
     }
 
     PrinterStatus &status = options.emulator.status;

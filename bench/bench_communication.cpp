@@ -117,8 +117,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
 
     // Queries of one communication test: maker, four printer and four language queries, two
-    // switch bytes for either model.
-    constexpr int kQueries = 11;
+    // switch bytes for either model, and the maker again, which proves the replies in step.
+    constexpr int kQueries = 12;
     const double tcpPauses = kTcpPauseMs * (kQueries + 1);
 
     const std::pair<const char *, Faults> printers[] = {

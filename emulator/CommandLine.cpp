@@ -175,6 +175,18 @@ void lateReply(Given &given, Faults &faults)
     }
 }
 
+// QUERY, repeatable, for the answers that are not the printer's alone (--twice, --xoff-inside).
+void queryList(Given &given, QStringList &list)
+{
+    const QStringList queries = PrinterTables::queryNames();
+    for (const QString &query : given.values()) {
+        if (queries.contains(query))
+            list.append(query);
+        else
+            given.failValue(query, queries.join(QStringLiteral(", ")));
+    }
+}
+
 // N:MS, for --hold-xoff.
 void holdXoff(Given &given, Faults &faults)
 {
@@ -349,6 +361,17 @@ constexpr OptionSpec kOptions[] = {
      "after the Nth command of a client (counted as for --drop-after) send XOFF, and XON MS "
      "milliseconds (0 to 60000) later; pseudo-terminal only, ignored over TCP",
      [](Given &given, ProgramOptions &options) { holdXoff(given, options.emulator.faults); }},
+    {"twice", Takes::Value, "QUERY",
+     "answer QUERY twice: the second answer is the next query's reply, and every later reply "
+     "comes one query late. Repeatable",
+     [](Given &given, ProgramOptions &options) {
+         queryList(given, options.emulator.faults.twice);
+     }},
+    {"xoff-inside", Takes::Value, "QUERY",
+     "send XOFF (13) inside the block answer to QUERY, after its first character. Repeatable",
+     [](Given &given, ProgramOptions &options) {
+         queryList(given, options.emulator.faults.xoffInside);
+     }},
     {kVersion, Takes::Nothing, nullptr, "show the version and exit", nullptr},
     {kHelp, Takes::Nothing, nullptr, "show this help", nullptr},
 };

@@ -89,7 +89,8 @@ void Connection::handle(const ParsedCommand &command)
         if (!exchange.reply.isEmpty() && !faults.silent)
             queue(exchange.reply, m_clock.elapsed());
     } else if (!exchange.reply.isEmpty()) {
-        queueReply(exchange.reply, faults, replyDelay(command, faults));
+        queueReply(ownedReply(command, exchange.reply, faults), faults,
+                   replyDelay(command, faults));
     }
     if (command.kind == CommandKind::Text || command.kind == CommandKind::Unknown)
         return;
@@ -105,17 +106,38 @@ void Connection::handle(const ParsedCommand &command)
         m_dropping = true;
 }
 
-int Connection::replyDelay(const ParsedCommand &command, const Faults &faults) const
+QString Connection::queryName(const ParsedCommand &command)
 {
     const char *query = nullptr;
     if (command.kind == CommandKind::Identify)
         query = PrinterTables::findIdentity(command.number)->query;
     else if (command.kind == CommandKind::Read)
         query = PrinterTables::findSetting(command.number)->query;
+    return query ? QString::fromLatin1(query) : QString();
+}
+
+int Connection::replyDelay(const ParsedCommand &command, const Faults &faults) const
+{
+    const QString query = queryName(command);
     for (const Faults::LateReply &late : faults.lateReplies)
-        if (query && late.query == QLatin1String(query))
+        if (!query.isEmpty() && late.query == query)
             return late.delayMs;
     return faults.replyDelayMs;
+}
+
+// The reply that goes out for `command`: its own, with XOFF inside where asked, or, after a
+// query answered twice, the answer owed before it.
+QByteArray Connection::ownedReply(const ParsedCommand &command, QByteArray reply,
+                                  const Faults &faults)
+{
+    const QString query = queryName(command);
+    if (!query.isEmpty() && faults.xoffInside.contains(query) && isFramed(reply))
+        reply.insert(2, kXoff);
+    // The answers go out in turn, one per query that has one.
+    m_owed.append(reply);
+    if (!query.isEmpty() && faults.twice.contains(query))
+        m_owed.append(reply);
+    return m_owed.takeFirst();
 }
 
 qint64 Connection::nextDue() const
@@ -269,6 +291,7 @@ void Connection::reset()
     m_timer.stop();
     m_outbox.clear();
     m_unasked.clear();
+    m_owed.clear();
     // A command the link ended inside shows in the print-out; after the last command of
     // dropAfter nothing was looked at.
     if (!m_dropping)

@@ -38,7 +38,9 @@ private:
 
     void receive(const QByteArray &bytes);
     void handle(const ParsedCommand &command);
+    static QString queryName(const ParsedCommand &command);
     int replyDelay(const ParsedCommand &command, const Faults &faults) const;
+    QByteArray ownedReply(const ParsedCommand &command, QByteArray reply, const Faults &faults);
     void queue(const QByteArray &bytes, qint64 dueMs, bool continuation = false);
     void queueReply(QByteArray reply, const Faults &faults, int delayMs);
     void queueAfterReply(const Faults &faults, qint64 replyDueMs);
@@ -61,6 +63,8 @@ private:
     QList<Piece> m_outbox;
     // Unasked bytes between replies, in the order they are due.
     QList<Piece> m_unasked;
+    // Answers owed since a query was answered twice, each to go out as the next query's reply.
+    QList<QByteArray> m_owed;
     QElapsedTimer m_clock;
     QTimer m_timer;
     QTimer m_streamTimer;

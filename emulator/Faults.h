@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // Faults the emulator shows on demand, for rehearsals and tests.
 struct Faults
@@ -37,6 +38,12 @@ struct Faults
     // later; on the pseudo-terminal only.
     int holdXoffAfter = 0;
     int holdXoffMs = 0;
+
+    // These queries are answered twice: the second answer goes out as the reply of the next query
+    // that has one, and every later reply comes one query late (named as for lateReplies).
+    QStringList twice = {};
+    // These queries' block answers carry XOFF (13) after their first character: "_2" 13 "33" NUL.
+    QStringList xoffInside = {};
 
     static constexpr int kMaxReplyDelayMs = 60000;
     static constexpr int kMaxGarbageLength = 64;

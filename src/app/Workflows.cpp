@@ -37,6 +37,22 @@ QString writeFailed()
            QStringLiteral("Please check the printer and its cable, then write again.");
 }
 
+QString settingChanged()
+{
+    return QStringLiteral("The printer's setting, read again before writing, is not what this "
+                          "page was read with.") +
+           kCrLf +
+           QStringLiteral("Nothing was written to the printer. Please read the settings "
+                          "again.");
+}
+
+QString writeUnknown()
+{
+    return QStringLiteral("The link to the printer ended during the write: whether the printer "
+                          "holds the new settings is unknown.") +
+           kCrLf + QStringLiteral("The printer may be left unlocked: power it off and on.");
+}
+
 QString ignoreChanges(const QString &settings)
 {
     return QStringLiteral("Are you sure to ignore <") + settings + QStringLiteral("> settings?");
@@ -78,6 +94,10 @@ void Workflows::communicationTest()
     }
     if (identifyPrinter()) {
         readModelSwitches();
+        // The values read are the printer's own only when its answers are still in step.
+        if (const TestStop stop = PrinterSurvey(m_commands, m_model).proveValues();
+            stop != TestStop::None)
+            m_prompter.inform(PrinterSurvey::message(stop), appTitle());
         unlockWindow();
     }
     m_view.setButtonEnabled(WindowButton::Communicate, true);
@@ -183,10 +203,19 @@ bool Workflows::WriteTab(int tab)
     if (result != WriteResult::Written) {
         // The printer does not hold the choice on screen: it is still unwritten, and the link
         // stays as it is, so that the user can write again.
+        // A refused write has told the user already.
         if (result == WriteResult::Failed)
             m_prompter.inform(writeFailed(), appTitle());
         else if (result == WriteResult::NotRead)
             m_prompter.inform(switchesNotRead(), appTitle());
+        else if (result == WriteResult::OutOfStep)
+            m_prompter.inform(PrinterCommands::outOfStepMessage() + kCrLf +
+                                  QStringLiteral("Nothing was written to the printer."),
+                              appTitle());
+        else if (result == WriteResult::Changed)
+            m_prompter.inform(settingChanged(), appTitle());
+        else if (result == WriteResult::Unknown)
+            m_prompter.inform(writeUnknown(), appTitle());
         m_view.setDataChanged(true);
         return true;
     }

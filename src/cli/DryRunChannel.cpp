@@ -45,3 +45,13 @@ bool DryRunChannel::SendClosingCommand(const QByteArray &command)
     m_held.append(command);
     return true;
 }
+
+bool DryRunChannel::replyWasWhole() const
+{
+    return m_link.replyWasWhole();
+}
+
+InStepProof DryRunChannel::proveInStep()
+{
+    return m_link.proveInStep();
+}

@@ -23,6 +23,8 @@ public:
 
     bool SendCommand(const QByteArray &command, QString &reply) override;
     bool SendClosingCommand(const QByteArray &command) override;
+    bool replyWasWhole() const override;
+    InStepProof proveInStep() override;
 
 private:
     CommandChannel &m_link;

@@ -1,10 +1,10 @@
 #include "PrinterResult.h"
 
 #include "InterruptGuard.h"
-#include "PrinterSession.h"
-#include "SettingsWriter.h"
 
 #include <QJsonArray>
+
+#include <algorithm>
 
 PrinterResult PrinterResult::failed(const QString &port, Kind kind, const QString &error)
 {
@@ -32,9 +32,33 @@ QString PrinterResult::kindName(Kind kind)
     return QStringLiteral("failed");
 }
 
+QString PrinterResult::stateName(State state)
+{
+    switch (state) {
+    case State::NotWritten:
+        break;
+    case State::Written:
+        return QStringLiteral("written");
+    case State::Unknown:
+        return QStringLiteral("unknown");
+    }
+    return QStringLiteral("not written");
+}
+
+PrinterResult::State PrinterResult::state(const SettingChange &change) const
+{
+    return change.step < states.size() ? states.at(change.step) : State::NotWritten;
+}
+
 bool PrinterResult::isWritten(const SettingChange &change) const
 {
-    return change.step < writtenSteps;
+    return state(change) == State::Written;
+}
+
+bool PrinterResult::anyWritten() const
+{
+    return std::any_of(changes.cbegin(), changes.cend(),
+                       [this](const SettingChange &change) { return isWritten(change); });
 }
 
 QJsonObject PrinterResult::json() const
@@ -46,6 +70,7 @@ QJsonObject PrinterResult::json() const
             {QStringLiteral("from"), change.from ? QJsonValue(*change.from) : QJsonValue()},
             {QStringLiteral("to"), change.to},
             {QStringLiteral("written"), isWritten(change)},
+            {QStringLiteral("state"), stateName(state(change))},
         });
     QJsonObject object{
         {QStringLiteral("port"), port},
@@ -69,52 +94,6 @@ QString PrinterResult::line() const
     if (kind == Kind::Unchanged)
         return entries.join(u' ');
     return entries.join(u' ') + QStringLiteral(": ") + error;
-}
-
-PrinterResult applySettings(PrinterSession &session, const QList<SettingRequest> &settings,
-                            bool dryRun)
-{
-    using Kind = PrinterResult::Kind;
-    const QString port = session.port().text();
-    const ChangePlan plan = ChangePlan::make(session.record(), settings);
-    if (!plan.refusal.isEmpty())
-        return PrinterResult::failed(port, Kind::Refused, plan.refusal);
-    PrinterResult result;
-    result.port = port;
-    result.changes = plan.changes();
-    result.kind = plan.isEmpty() ? Kind::Unchanged : Kind::Ok;
-    if (plan.isEmpty())
-        return result;
-    SettingsWriter writer(session);
-    if (dryRun) {
-        result.dryRun = writer.dryRun(plan);
-        if (result.dryRun.isEmpty()) {
-            result.kind = Kind::Failed;
-            result.error = writer.failure();
-        }
-        return result;
-    }
-    if (InterruptGuard::interrupted())
-        return PrinterResult::failed(port, Kind::Interrupted,
-                                     QStringLiteral("stopped before it was written"));
-    result.writeStarted = true;
-    const bool written = writer.write(plan) && writer.readBack(plan);
-    result.writtenSteps = writer.written();
-    if (!written) {
-        // What reached the printer before the failure is said first, so that nobody takes the
-        // printer for unchanged.
-        QStringList done;
-        for (const SettingChange &change : result.changes) {
-            if (result.isWritten(change))
-                done << ChangePlan::summary(change);
-        }
-        result.kind = Kind::Failed;
-        result.error =
-            done.isEmpty()
-                ? writer.failure()
-                : QStringLiteral("%1 written; %2").arg(done.join(u' '), writer.failure());
-    }
-    return result;
 }
 
 QString stopLine(int signal, const QList<PrinterResult> &results)

@@ -91,6 +91,11 @@ bool PrinterSession::open()
     return m_link->OpenPort(true) && m_link->waitUntilReady(m_options.connectTimeout);
 }
 
+bool PrinterSession::reconnect()
+{
+    return m_port.kind == PortKind::Tcp && open();
+}
+
 TestStop PrinterSession::communicationTest()
 {
     // A path that is no device of its kind gets one line, not the window's messages.
@@ -106,6 +111,9 @@ TestStop PrinterSession::communicationTest()
         stop = test.identifyPrinter();
         if (stop == TestStop::None)
             test.readModelSwitches();
+        // The values read are the printer's own only when its answers are still in step.
+        if (stop == TestStop::None)
+            stop = test.proveValues();
     }
     m_surveying = false;
     return stop;
@@ -147,6 +155,9 @@ QString PrinterSession::stopCause(TestStop stop) const
         return QStringLiteral("no cut paper count");
     case TestStop::LanguageInfo1:
         return QStringLiteral("no language model");
+    case TestStop::OutOfStep:
+        return QStringLiteral("the printer's answers are out of step with the questions, so what "
+                              "it answered after its maker's name is unread");
     }
     return {};
 }

@@ -50,6 +50,9 @@ public:
     // Opens the port; a TCP printer must accept the connection within the connect timeout.
     // False when it cannot carry a command; what went wrong has been shown.
     bool open();
+    // Over TCP, opens a new connection to the printer after the last one ended; false on any
+    // other port, or when the printer does not take it.
+    bool reconnect();
     // Opens the port and runs the communication test as the window does: the printer is
     // identified, its language read, and the switch bytes of its model read. Nothing is shown:
     // where it stops, `stopReason` says why in one line.

@@ -1,3 +1,4 @@
+#include "ApplySettings.h"
 #include "Backup.h"
 #include "BackupInput.h"
 #include "CliArguments.h"
@@ -116,7 +117,7 @@ int run(CliContext &context, const CliArguments &arguments)
     else
         context.console.out(summary(results));
     if (std::any_of(results.cbegin(), results.cend(),
-                    [](const PrinterResult &result) { return result.writeStarted; }))
+                    [](const PrinterResult &result) { return result.anyWritten(); }))
         context.console.err(PrinterCommands::powerCycleReminder());
     if (const int signal = InterruptGuard::signal()) {
         context.console.err(stopLine(signal, results));

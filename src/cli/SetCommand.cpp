@@ -1,3 +1,4 @@
+#include "ApplySettings.h"
 #include "CliArguments.h"
 #include "CliContext.h"
 #include "CommandOptions.h"
@@ -110,7 +111,8 @@ int report(PrinterSession &session, Console &console, const PrinterResult &resul
     case Kind::Interrupted:
         session.tell(result.writeStarted ? result.error
                                          : result.error + QStringLiteral("; nothing was written"));
-        if (result.writeStarted)
+        // Only a write read back as made wants the power cycle.
+        if (result.anyWritten())
             session.tell(PrinterCommands::powerCycleReminder());
         return kExitFailure;
     case Kind::Ok:

@@ -2,15 +2,26 @@
 
 #include "SwitchTypes.h"
 
-// What became of a write: every command reached the printer; nothing was sent because the
-// window lacked a value (the user has been told); nothing was sent because the switch byte was
-// never read from the printer, so the page does not show what the printer holds; or some command
-// could not be sent.
-enum class WriteResult { Written, Refused, NotRead, Failed };
+#include "CommandChannel.h"
+
+// What became of a write:
+// - Written: every command reached the printer.
+// - Refused: nothing was sent because the window lacked a value (the user has been told).
+// - NotRead: nothing was sent because the switch byte was never read from the printer, so the
+//   page does not show what the printer holds.
+// - OutOfStep: nothing was sent because the printer's answers proved out of step with the
+//   questions (the values read since the last proof are unread).
+// - Changed: nothing was sent because the setting, read again right before the write, is not
+//   what the page was read with (or did not come).
+// - Failed: nothing of the write reached the printer, which holds what it held.
+// - Unknown: the link ended between the unlock and the lock: the printer may hold part of the
+//   new settings and may be left unlocked.
+enum class WriteResult { Written, Refused, NotRead, OutOfStep, Changed, Failed, Unknown };
 
 // The printer's queries and writes as the user workflows use them. Queries return true when the
 // reply was accepted and show it; writes send unlock, their settings and lock. A switch byte is
-// written only after its last query succeeded.
+// written only after its last query succeeded. Before the unlock of every write the link is
+// proved in step and the settings the write starts from are read again.
 class CommandSet
 {
 public:
@@ -28,6 +39,10 @@ public:
     virtual bool getSW1() = 0;
     virtual bool getSW2() = 0;
     virtual bool getSW3() = 0;
+
+    // Asks the question of known answer; when another answer comes, the values read since the
+    // last proof become unread (the front end tells the user).
+    virtual InStepProof proveInStep() = 0;
 
     virtual WriteResult setSW1() = 0;
     virtual WriteResult setSW2() = 0;

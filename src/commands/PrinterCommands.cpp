@@ -8,8 +8,8 @@
 #include "SwitchBits.h"
 
 #include <array>
-#include <cmath>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -49,24 +49,9 @@ constexpr QLatin1String kMakerTag{"getMakerInfo-->"};
 
 constexpr std::array<const char *, 3> kSwitchTags{"getSW1-->", "getSW2-->", "getSW3-->"};
 
-// The nearest integer, a tie going to the even neighbour (2.5 -> 2, 3.5 -> 4).
-int roundHalfEven(double value)
-{
-    if (std::abs(value - std::trunc(value)) == 0.5)
-        return int(2.0 * std::round(value / 2.0));
-    return int(std::round(value));
-}
-
-// The switch byte a reply carries: a reply that begins with a number from 0 to 255. A reply
-// that carries no number is not read as 0, so that a silent printer is not shown as one whose
-// switches are all ON.
-std::optional<int> switchValue(const QString &reply)
-{
-    const std::optional<double> number = NumberText::leadingNumber(reply);
-    if (!number || *number < 0.0 || *number > 255.0)
-        return std::nullopt;
-    return roundHalfEven(*number);
-}
+constexpr int kHighestSwitchByte = 255;
+constexpr int kCodePageRow = 2;
+constexpr int kCharsetRow = 3;
 
 } // namespace
 
@@ -99,20 +84,31 @@ WriteResult PrinterCommands::writeUnlocked(std::initializer_list<QByteArray> set
         delivered = write(command) && delivered;
     const bool locked =
         unlocked ? m_channel.SendClosingCommand(CommandBytes::lock()) : write(CommandBytes::lock());
-    return delivered && locked ? WriteResult::Written : WriteResult::Failed;
+    if (delivered && locked)
+        return WriteResult::Written;
+    return unlocked ? WriteResult::Unknown : WriteResult::Failed;
+}
+
+std::optional<int> PrinterCommands::switchReply(SwitchByte sw, const QString &reply)
+{
+    const bool whole = m_channel.replyWasWhole();
+    const std::optional<int> value =
+        whole ? NumberText::replyNumber(reply, kHighestSwitchByte) : std::nullopt;
+    if (value || (!whole && !reply.isEmpty()))
+        m_report.AppendLog(QLatin1String(kSwitchTags[static_cast<std::size_t>(sw)]) + reply +
+                           kLineEnd);
+    return value;
 }
 
 bool PrinterCommands::getSwitch(SwitchByte sw)
 {
-    const QString reply = query(CommandBytes::switchQuery(sw));
-    const std::optional<int> value = switchValue(reply);
+    const std::optional<int> value = switchReply(sw, query(CommandBytes::switchQuery(sw)));
     std::optional<quint8> &held = m_model.switchByte(sw);
     held.reset();
     if (value) {
-        m_report.AppendLog(QLatin1String(kSwitchTags[static_cast<std::size_t>(sw)]) + reply +
-                           kLineEnd);
         held = quint8(*value);
         m_model.switchToWrite(sw) = quint8(*value);
+        m_switchesSinceProof[static_cast<std::size_t>(sw)] = true;
     }
     m_report.switchQueried(sw, value.has_value());
     return value.has_value();
@@ -125,9 +121,81 @@ bool PrinterCommands::getInfo(int row)
     if (reply.isEmpty())
         return false;
     m_report.AppendLog(QLatin1String(info.tag) + reply + kLineEnd);
+    // Logged as it came, but a reply with foreign bytes inside is no value.
+    if (!m_channel.replyWasWhole())
+        return false;
     m_model.info(info.group, info.row) = reply;
+    m_infoSinceProof[std::size_t(info.group)][std::size_t(info.row)] = true;
     m_report.infoFilled(info.group, info.row);
     return true;
+}
+
+InStepProof PrinterCommands::proveInStep()
+{
+    const InStepProof proof = m_channel.proveInStep();
+    if (proof == InStepProof::NotSent)
+        return proof;
+    const auto switchesRead = std::exchange(m_switchesSinceProof, {});
+    const auto infoRead = std::exchange(m_infoSinceProof, {});
+    if (proof == InStepProof::Proven)
+        return proof;
+    // Any of them may be another question's answer.
+    for (const SwitchByte sw : {SwitchByte::SW1, SwitchByte::SW2, SwitchByte::SW3}) {
+        if (!switchesRead[static_cast<std::size_t>(sw)])
+            continue;
+        m_model.switchByte(sw).reset();
+        m_report.switchQueried(sw, false);
+    }
+    for (const InfoGroup group : {InfoGroup::Printer, InfoGroup::Language}) {
+        for (int row = 0; row < int(infoRead[0].size()); ++row) {
+            if (!infoRead[std::size_t(group)][std::size_t(row)])
+                continue;
+            m_model.info(group, row).reset();
+            m_report.infoFilled(group, row);
+        }
+    }
+    return proof;
+}
+
+WriteResult PrinterCommands::proved()
+{
+    switch (proveInStep()) {
+    case InStepProof::Proven:
+        return WriteResult::Written;
+    case InStepProof::OutOfStep:
+        return WriteResult::OutOfStep;
+    case InStepProof::NotSent:
+        break;
+    }
+    return WriteResult::Failed;
+}
+
+WriteResult PrinterCommands::provedUnchanged(SwitchByte sw)
+{
+    const WriteResult proof = proved();
+    if (proof != WriteResult::Written)
+        return proof;
+    const std::optional<int> now = switchReply(sw, query(CommandBytes::switchQuery(sw)));
+    const std::optional<quint8> read = m_model.switchByte(sw);
+    return now && read && *now == *read ? WriteResult::Written : WriteResult::Changed;
+}
+
+WriteResult PrinterCommands::provedLanguageUnchanged()
+{
+    const WriteResult proof = proved();
+    if (proof != WriteResult::Written)
+        return proof;
+    // The code page and character set as the model was read with them: both are written.
+    for (const int row : {kCodePageRow, kCharsetRow}) {
+        const InfoQuery &info = kInfoQueries[std::size_t(row)];
+        const QString reply = query(info.command(info.number));
+        if (!reply.isEmpty())
+            m_report.AppendLog(QLatin1String(info.tag) + reply + kLineEnd);
+        if (reply.isEmpty() || !m_channel.replyWasWhole() ||
+            m_model.info(InfoGroup::Language, row) != reply)
+            return WriteResult::Changed;
+    }
+    return WriteResult::Written;
 }
 
 bool PrinterCommands::getSW1()
@@ -190,10 +258,15 @@ bool PrinterCommands::getMakerInfo()
     const QString reply = query(CommandBytes::printerId(CommandBytes::kMakerId));
     m_report.AppendLog(kMakerTag + reply + kLineEnd);
     m_model.makerName = reply;
-    if (reply != kMaker)
+    if (reply != kMaker || !m_channel.replyWasWhole())
         return false;
     m_report.showMessage(greeting());
     return true;
+}
+
+bool PrinterCommands::sendLock()
+{
+    return m_channel.SendClosingCommand(CommandBytes::lock());
 }
 
 void PrinterCommands::startSelfTest()
@@ -205,6 +278,8 @@ WriteResult PrinterCommands::setSwitch(SwitchByte sw)
 {
     if (!m_model.switchByte(sw))
         return WriteResult::NotRead;
+    if (const WriteResult checked = provedUnchanged(sw); checked != WriteResult::Written)
+        return checked;
     static constexpr std::array digits{&PrinterCommands::GetSW1Digits,
                                        &PrinterCommands::GetSW2Digits,
                                        &PrinterCommands::GetSW3Digits};
@@ -238,6 +313,8 @@ WriteResult PrinterCommands::setLanguage()
         m_report.showMessage(kLanguageFieldMissing);
         return WriteResult::Refused;
     }
+    if (const WriteResult checked = provedLanguageUnchanged(); checked != WriteResult::Written)
+        return checked;
     return writeUnlocked(
         {CommandBytes::codePageWrite(LanguageTables::codePageDigits(*codePage)),
          CommandBytes::codePageNameWrite(*name),
@@ -263,6 +340,18 @@ QString PrinterCommands::greeting()
 {
     return QStringLiteral("Welcome to ") + kMaker +
            QStringLiteral(" world.\r\n\r\nCommunication test finished.");
+}
+
+QString PrinterCommands::outOfStepMessage()
+{
+    return QStringLiteral("The printer gave an answer that belongs to another question: its "
+                          "answers are out of step with the questions.\r\nThe values read since "
+                          "it last answered in step are taken as unread.");
+}
+
+QString PrinterCommands::mayBeUnlocked()
+{
+    return QStringLiteral("the printer may be left unlocked: power it off and on");
 }
 
 QString PrinterCommands::powerCycleReminder()

@@ -1,6 +1,7 @@
 #include "PrinterSurvey.h"
 
 #include "CommandSet.h"
+#include "PrinterCommands.h"
 #include "PrinterModels.h"
 #include "SettingsModel.h"
 
@@ -63,6 +64,12 @@ void PrinterSurvey::readModelSwitches()
     }
 }
 
+TestStop PrinterSurvey::proveValues()
+{
+    return m_commands.proveInStep() == InStepProof::OutOfStep ? TestStop::OutOfStep
+                                                              : TestStop::None;
+}
+
 QString PrinterSurvey::message(TestStop stop)
 {
     switch (stop) {
@@ -83,6 +90,8 @@ QString PrinterSurvey::message(TestStop stop)
     }
     case TestStop::LanguageInfo1:
         return QStringLiteral("Read language information1 error!!") + kCrLf + checkPortSetting();
+    case TestStop::OutOfStep:
+        return PrinterCommands::outOfStepMessage();
     }
     return {};
 }

@@ -5,7 +5,8 @@
 class CommandSet;
 struct SettingsModel;
 
-// Where a communication test stopped: nowhere, at the port, or at the query that failed.
+// Where a communication test stopped: nowhere, at the port, at the query that failed, or at the
+// proof that ends it, when the printer's answers proved out of step with the questions.
 enum class TestStop {
     None,
     PortOpen,
@@ -15,6 +16,7 @@ enum class TestStop {
     PrinterInfo3,
     PrinterInfo4,
     LanguageInfo1,
+    OutOfStep,
 };
 
 // The communication test's queries in their order and where they stop: the maker first (any maker
@@ -36,6 +38,10 @@ public:
     // while switch 1 of that SW2 is ON, SW1 on a ZEPHYR-550; none on any other model. Their
     // results do not stop anything.
     void readModelSwitches();
+    // Proves that the printer's answers are still in step with the questions, which ends the
+    // test: TestStop::OutOfStep when they are not, and all read since the maker's name is then
+    // unread.
+    TestStop proveValues();
 
     // What the user is told when the test stops at `stop`; empty for TestStop::None.
     static QString message(TestStop stop);

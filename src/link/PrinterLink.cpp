@@ -30,6 +30,8 @@ const QByteArray kMakerQuery = QByteArray::fromHex("1D4942");
 // for the answer to one question before it asks another.
 constexpr milliseconds kInStepBound{12000};
 constexpr milliseconds kProbeWait{6000};
+// How long a new connection may take when a closing command must go over one.
+constexpr milliseconds kReconnectWait{3000};
 
 // An answer that tells its question from the others: a whole block with a letter in it, since a
 // numeric setting may answer any number.
@@ -81,8 +83,13 @@ struct PrinterLink::Private
     TcpTransport tcp;
     Transport *transport = &serial;
     bool inTransaction = false;
-    // The telling answers to the questions asked while the link was in step, by question.
+    // The telling answers to the questions asked while the link was in step, by question, and
+    // those of them that came since the link was last proved in step: a failed proof drops them,
+    // except the maker's name, whose answer the command set has checked.
     QMap<QByteArray, QByteArray> answers;
+    QList<QByteArray> unproven;
+    // The last reply came whole and alone.
+    bool lastWhole = true;
     // The questions asked since the link fell out of step, each with the moment it went out: their
     // answers may still come.
     QList<std::pair<QByteArray, milliseconds>> unanswered;
@@ -129,6 +136,7 @@ void PrinterLink::setSettings(const LinkSettings &settings)
     // Another port carries no answer of the one before.
     if (settings.port != d->chosen.port) {
         d->answers.clear();
+        d->unproven.clear();
         d->unanswered.clear();
     }
     d->chosen = settings;
@@ -196,13 +204,38 @@ bool PrinterLink::SendCommand(const QByteArray &command, QString &reply)
 bool PrinterLink::SendClosingCommand(const QByteArray &command)
 {
     QString reply;
-    return transact(command, false, WhenHeld::Keep, reply);
+    if (transact(command, false, WhenHeld::Keep, reply))
+        return true;
+    // A TCP connection that ended takes nothing more: the command goes once over a new one. The
+    // link ended all the same, so the caller learns that it may not have arrived.
+    if (d->chosen.port.kind == PortKind::Tcp && !d->inTransaction && OpenPort(true) &&
+        waitUntilReady(kReconnectWait))
+        transact(command, false, WhenHeld::Keep, reply);
+    return false;
 }
 
 bool PrinterLink::transact(const QByteArray &command, bool replyWanted, WhenHeld whenHeld,
                            QString &reply)
 {
     reply.clear();
+    QByteArray received;
+    const bool sent = exchange(command, replyWanted, whenHeld, received);
+    const ReplyReader &reader = d->transport->reader();
+    d->lastWhole = sent && (!replyWanted || reader.isWhole());
+    if (d->lastWhole && replyWanted && reader.isInStep() && isTelling(received)) {
+        d->answers.insert(command, received);
+        d->unproven.append(command);
+    }
+    // A block that did not come whole is no answer: what came of it is not the printer's value. A
+    // reply with foreign bytes inside is handed back as it came, but is no value either.
+    if (sent && (reader.isWhole() || reader.isMixed()))
+        reply = cleanReply(received);
+    return sent;
+}
+
+bool PrinterLink::exchange(const QByteArray &command, bool replyWanted, WhenHeld whenHeld,
+                           QByteArray &received)
+{
     // One transaction at a time: a call made while another one waits sends nothing.
     if (d->inTransaction)
         return false;
@@ -217,15 +250,41 @@ bool PrinterLink::transact(const QByteArray &command, bool replyWanted, WhenHeld
     if (!reader.isInStep() && !bringInStep())
         return false;
     const milliseconds sentAt = d->pump.now();
-    QByteArray received;
     const bool sent = d->transport->exchange(command, replyWanted, whenHeld, received);
     if (sent && replyWanted && !reader.isInStep())
         d->unanswered.append({command, sentAt});
-    else if (sent && replyWanted && reader.isWhole() && isTelling(received))
-        d->answers.insert(command, received);
-    // A block that did not come whole is no answer: what came of it is not the printer's value.
-    reply = reader.isWhole() ? cleanReply(received) : QString();
     return sent;
+}
+
+bool PrinterLink::replyWasWhole() const
+{
+    return d->lastWhole;
+}
+
+InStepProof PrinterLink::proveInStep()
+{
+    const QByteArray known = d->answers.value(kMakerQuery);
+    const milliseconds sentAt = d->pump.now();
+    QByteArray received;
+    if (!exchange(kMakerQuery, true, WhenHeld::Drop, received))
+        return InStepProof::NotSent;
+    ReplyReader &reader = d->transport->reader();
+    if (!known.isEmpty() && reader.isInStep() && reader.isWhole() && received == known) {
+        d->unproven.clear();
+        return InStepProof::Proven;
+    }
+    // Another answer came: the printer owes answers still, the maker's among them, and the
+    // telling answers since the last proof may be other questions' answers.
+    if (reader.isInStep()) {
+        reader.setOutOfStep();
+        d->unanswered.append({kMakerQuery, sentAt});
+    }
+    for (const QByteArray &question : std::as_const(d->unproven)) {
+        if (question != kMakerQuery)
+            d->answers.remove(question);
+    }
+    d->unproven.clear();
+    return InStepProof::OutOfStep;
 }
 
 // Asks questions of known answer until one is answered, dropping all that comes before its

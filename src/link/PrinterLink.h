@@ -63,9 +63,15 @@ public:
 
     bool SendCommand(const QByteArray &command, QString &reply) override;
     bool SendClosingCommand(const QByteArray &command) override;
+    bool replyWasWhole() const override;
+    InStepProof proveInStep() override;
 
 private:
     bool transact(const QByteArray &command, bool replyWanted, WhenHeld whenHeld, QString &reply);
+    // Sends `command` once no other transaction is under way and the link is in step; false when
+    // it could not be sent. `received` is what came back.
+    bool exchange(const QByteArray &command, bool replyWanted, WhenHeld whenHeld,
+                  QByteArray &received);
     // After a query whose reply did not come whole in time, proves that the printer's answers are
     // in step with the questions again before the next command goes out; false when it did not
     // come back in step within a bound (reported) or a question could not be sent.

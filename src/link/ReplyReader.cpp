@@ -60,9 +60,24 @@ bool ReplyReader::isInStep() const
     return m_inStep;
 }
 
+bool ReplyReader::isMixed() const
+{
+    return m_mixed;
+}
+
+void ReplyReader::setFlowControlOnLink(bool onLink)
+{
+    m_flowControlOnLink = onLink;
+}
+
 void ReplyReader::setInStep()
 {
     m_inStep = true;
+}
+
+void ReplyReader::setOutOfStep()
+{
+    m_inStep = false;
 }
 
 void ReplyReader::awaitAnswer(const std::optional<QByteArray> &answer, milliseconds within)
@@ -76,6 +91,7 @@ void ReplyReader::awaitAnswer(const std::optional<QByteArray> &answer, milliseco
 QByteArray ReplyReader::dropUntilAnswer()
 {
     const QByteArray answer = std::exchange(m_awaited, std::nullopt).value();
+    m_mixed = false;
     const milliseconds start = m_pump.now();
     QByteArray seen;
     for (int pass = 0;; ++pass) {
@@ -100,7 +116,7 @@ QByteArray ReplyReader::collect()
     if (m_awaited)
         return dropUntilAnswer();
     const milliseconds start = m_pump.now();
-    ReplyFramer framer(m_limits.maxBytes);
+    ReplyFramer framer(m_limits.maxBytes, m_flowControlOnLink);
     milliseconds lastByteAt = start;
     for (int pass = 0;; ++pass) {
         m_pump.processEvents();
@@ -108,7 +124,8 @@ QByteArray ReplyReader::collect()
         framer.feed(m_channel.read(m_limits.maxBytes));
         if (framer.size() != before)
             lastByteAt = m_pump.now();
-        m_whole = !framer.isBlock() || (framer.isComplete() && !framer.isCut());
+        m_mixed = framer.isMixed();
+        m_whole = !framer.isCut() && !m_mixed && (!framer.isBlock() || framer.isComplete());
         if (framer.isComplete()) {
             // The rest of a reply too long to take is still coming.
             if (framer.isCut())

@@ -45,15 +45,24 @@ public:
     // After awaitAnswer() it reads no reply but drops all that comes until the awaited answer has
     // come, and returns that answer, or nothing when it did not come in time.
     QByteArray collect();
-    // The last reply read came whole: it is unframed, or a block that ended with its NUL. A block
-    // cut by the total bound, by the most bytes allowed or by the device's end is not whole.
+    // The last reply read came whole: it is unframed, or a block that ended with its NUL, and no
+    // foreign byte came inside it (see ReplyFramer). A reply cut by the total bound, by the most
+    // bytes allowed or by the device's end is not whole.
     bool isWhole() const;
+    // XON and XOFF are the link's own handshake (a serial line with software handshake), not the
+    // printer's data.
+    void setFlowControlOnLink(bool onLink);
+    // A foreign byte came inside the last reply, or another reply right after its block: it came
+    // to its end, but it is not the printer's answer alone.
+    bool isMixed() const;
 
     // After a query whose reply did not come whole in time the link is out of step: that reply
     // may still be on its way and would be taken for a later query's. It is in step again once the
     // answer awaited after a question of known answer has come, or when told so.
     bool isInStep() const;
     void setInStep();
+    // An answer came that is not the one its question has: earlier answers may still be owed.
+    void setOutOfStep();
     // Makes the next collect() wait at most `within` for `answer`, dropping all that comes before
     // it; the link is in step once it has come. An empty answer drops all that comes for `within`.
     // std::nullopt: the next collect() reads a reply again.
@@ -68,6 +77,8 @@ private:
     ReplyLimits m_limits;
     bool m_inStep = true;
     bool m_whole = true;
+    bool m_flowControlOnLink = false;
+    bool m_mixed = false;
     std::optional<QByteArray> m_awaited;
     std::chrono::milliseconds m_awaitedWithin{0};
 };

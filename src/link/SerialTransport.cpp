@@ -33,6 +33,7 @@ bool SerialTransport::setOpen(bool open)
     OpenFailure failure;
     if (m_port.isOpen() != open) {
         m_settings = m_chosen.serial;
+        m_reader.setFlowControlOnLink(m_settings.handshake == Handshake::XonXoff);
         if (!open) {
             m_port.close();
         } else if (const QString device = m_resolver.serialPortName(number); device.isEmpty()) {

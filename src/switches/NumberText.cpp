@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 
+#include <algorithm>
 #include <limits>
 
 namespace NumberText {
@@ -57,6 +58,19 @@ std::optional<double> leadingNumber(const QString &text)
     const bool negative = number.startsWith('-');
     const double magnitude = integerNonZero ? std::numeric_limits<double>::infinity() : 0.0;
     return negative ? -magnitude : magnitude;
+}
+
+std::optional<int> replyNumber(const QString &reply, int highest)
+{
+    if (reply.isEmpty() || !std::all_of(reply.cbegin(), reply.cend(), isDigit))
+        return std::nullopt;
+    qint64 value = 0;
+    for (const QChar c : reply) {
+        value = value * 10 + c.digitValue();
+        if (value > highest)
+            return std::nullopt;
+    }
+    return int(value);
 }
 
 double valueOf(const QString &text)

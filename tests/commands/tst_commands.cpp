@@ -18,8 +18,10 @@ using Write = WriteResult (PrinterCommands::*)();
 
 namespace {
 
-// Channel and report in one journal, in order: commands (mode, bytes in hex), log lines and
-// message boxes. Queries get `replies`; the command numbered `undeliverable` is not sent.
+// Channel and report in one journal, in order: commands (mode, bytes in hex), proofs of the
+// link being in step, log lines and message boxes. Queries get `replies`, those in `mixed` as
+// replies with foreign bytes inside; proofs get `proofs`, else they succeed; the command
+// numbered `undeliverable` is not sent.
 class Journal : public CommandChannel, public CommandReport
 {
 public:
@@ -28,7 +30,14 @@ public:
         const bool delivered = sent++ != undeliverable;
         entries << reply + u' ' + QString::fromLatin1(command.toHex(' '));
         reply = delivered && reply == u"R" && !replies.isEmpty() ? replies.takeFirst() : QString();
+        whole = !mixed.contains(reply);
         return delivered;
+    }
+    bool replyWasWhole() const override { return whole; }
+    InStepProof proveInStep() override
+    {
+        entries << u"prove"_s;
+        return proofs.isEmpty() ? InStepProof::Proven : proofs.takeFirst();
     }
     bool SendClosingCommand(const QByteArray &command) override
     {
@@ -43,7 +52,9 @@ public:
     }
     void infoFilled(InfoGroup, int index) override { entries << u"filled %1"_s.arg(index); }
 
-    QStringList entries, replies;
+    QStringList entries, replies, mixed;
+    QList<InStepProof> proofs;
+    bool whole = true;
     int sent = 0, undeliverable = -1;
     SettingsModel model;
     PrinterCommands commands{*this, model, *this};
@@ -55,15 +66,25 @@ const QString kUnlock = u"W 1d 67 75 6e 6c 00"_s;
 const QString kLock = u"closing 1d 67 6c 63 6b 00"_s;
 const QString kPlainLock = u"W 1d 67 6c 63 6b 00"_s;
 
-// The commands of a language write: unlock, code page, name (its text in 21 bytes), character
-// set, lock.
+// Before a language write: the proof, then the code page and character set read again (the
+// printer holds 0 and 0, as the model was read).
+const QStringList kLanguageChecked{u"prove"_s, u"R 1d 67 34 21"_s,
+                                   u"log getLanguageInfo3-->0\r\n"_s, u"R 1d 67 34 22"_s,
+                                   u"log getLanguageInfo4-->0\r\n"_s};
+
+// The commands of a language write: proof and reading again, unlock, code page, name (its text in
+// 21 bytes), character set, lock.
 QStringList languageWrite(const char *codePage, const char *name, const char *charset)
 {
     const QByteArray nameBytes = QByteArray(name).leftJustified(21, '\0');
-    return {kUnlock, u"W 1d 67 38 21 "_s + QString::fromLatin1(codePage),
-            u"W 1d 67 38 24 "_s + QString::fromLatin1(nameBytes.toHex(' ')),
-            u"W 1d 67 38 22 "_s + QString::fromLatin1(charset), kLock};
+    return kLanguageChecked +
+           QStringList{kUnlock, u"W 1d 67 38 21 "_s + QString::fromLatin1(codePage),
+                       u"W 1d 67 38 24 "_s + QString::fromLatin1(nameBytes.toHex(' ')),
+                       u"W 1d 67 38 22 "_s + QString::fromLatin1(charset), kLock};
 }
+
+// Before a write of SW2, held as 37: the proof, then SW2 read again.
+const QStringList kSW2Checked{u"prove"_s, u"R 1d 67 34 28 00"_s, u"log getSW2-->37\r\n"_s};
 
 } // namespace
 
@@ -74,6 +95,7 @@ struct SwitchReply
     QString name{}; // of the switch byte
     QString reply{};
     std::optional<int> shown{}; // none: refused
+    bool mixed = false;         // foreign bytes came inside the reply
 };
 Q_DECLARE_METATYPE(SwitchReply)
 
@@ -82,6 +104,10 @@ struct SettingWrite
     Write write = nullptr;
     std::optional<int> codePage{}; // to write
     std::optional<int> charset = 0;
+    bool swRead = false;                 // SW2 was read as 37; 45 is to be written
+    QStringList replies{u"0"_s, u"0"_s}; // to the queries that read again before the write
+    QStringList mixed{};                 // replies with foreign bytes inside
+    QList<InStepProof> proofs{};
     int undeliverable = -1; // the command not sent, counted from 0
     WriteResult result = WriteResult::Written;
     QStringList journal{};
@@ -116,7 +142,13 @@ void TestCommands::switchQuery_data()
     row("SW1 -1: refused", 1, u"-1"_s, std::nullopt);
     // Nothing or no number is no switch byte, not a byte with every switch ON.
     row("SW1 no reply: refused", 1, u""_s, std::nullopt);
-    row("SW3 12.5: shown as 12", 3, u"12.5"_s, 12);
+    // A number is all digits: whatever number a reply begins with, anything else makes it none.
+    row("SW3 12.5: refused", 3, u"12.5"_s, std::nullopt);
+    row("SW2 233 with a blank: refused", 2, u"233 "_s, std::nullopt);
+    const QString xoffInside = QString::fromLatin1("2\x13"
+                                                   "33");
+    QTest::newRow("SW2 XOFF inside 233: logged as it came, refused") << SwitchReply{
+        &PrinterCommands::getSW2, u"R 1d 67 34 28 00"_s, u"SW2"_s, xoffInside, std::nullopt, true};
 }
 
 void TestCommands::switchQuery()
@@ -125,9 +157,11 @@ void TestCommands::switchQuery()
 
     Journal journal;
     journal.replies = {row.reply};
+    if (row.mixed)
+        journal.mixed = {row.reply};
     QCOMPARE((journal.commands.*row.query)(), row.shown.has_value());
     QStringList expected{row.command};
-    if (row.shown) // the reply is logged as it came
+    if (row.shown || row.mixed) // the reply is logged as it came
         expected << u"log get"_s + row.name + u"-->"_s + row.reply + u"\r\n"_s;
     QCOMPARE(journal.entries,
              expected << u"queried %1 %2"_s.arg(row.name, row.shown ? u"read"_s : u"unread"_s));
@@ -180,6 +214,60 @@ void TestCommands::writes_data()
     QTest::newRow("SW2 never read: nothing sent")
         << SettingWrite{.write = &PrinterCommands::setSW2, .result = WriteResult::NotRead};
 
+    // SW2 is written only once the link proved in step and SW2, read again, is still 37.
+    const QStringList sw2Write =
+        kSW2Checked + QStringList{kUnlock, u"W 1d 67 38 28 34 35 00 00"_s, kLock};
+    QTest::newRow("SW2 in step and unchanged: 45 written")
+        << SettingWrite{.write = &PrinterCommands::setSW2,
+                        .swRead = true,
+                        .replies = {u"37"_s},
+                        .journal = sw2Write};
+    // The printer answered a query twice: the proof gets another answer. Nothing is sent, and SW2,
+    // read since the last proof, is unread.
+    QTest::newRow("SW2 after an answer given twice: nothing sent, SW2 unread")
+        << SettingWrite{.write = &PrinterCommands::setSW2,
+                        .swRead = true,
+                        .proofs = {InStepProof::OutOfStep},
+                        .result = WriteResult::OutOfStep,
+                        .journal = {u"prove"_s, u"queried SW2 unread"_s}};
+    QTest::newRow("SW2 with the link gone before the proof: nothing sent")
+        << SettingWrite{.write = &PrinterCommands::setSW2,
+                        .swRead = true,
+                        .proofs = {InStepProof::NotSent},
+                        .result = WriteResult::Failed,
+                        .journal = {u"prove"_s}};
+    QTest::newRow("SW2 read again as 36: nothing sent")
+        << SettingWrite{.write = &PrinterCommands::setSW2,
+                        .swRead = true,
+                        .replies = {u"36"_s},
+                        .result = WriteResult::Changed,
+                        .journal = {u"prove"_s, u"R 1d 67 34 28 00"_s, u"log getSW2-->36\r\n"_s}};
+    const QString xoffInside = QString::fromLatin1("3\x13"
+                                                   "7");
+    QTest::newRow("SW2 read again with XOFF inside 37: logged, nothing sent")
+        << SettingWrite{.write = &PrinterCommands::setSW2,
+                        .swRead = true,
+                        .replies = {xoffInside},
+                        .mixed = {xoffInside},
+                        .result = WriteResult::Changed,
+                        .journal = {u"prove"_s, u"R 1d 67 34 28 00"_s,
+                                    u"log getSW2-->"_s + xoffInside + u"\r\n"_s}};
+    // The link ends once the bytes went out: what the printer holds is unknown.
+    QTest::newRow("SW2 link ended after the write: lock lost, unknown")
+        << SettingWrite{.write = &PrinterCommands::setSW2,
+                        .swRead = true,
+                        .replies = {u"37"_s},
+                        .undeliverable = 3,
+                        .result = WriteResult::Unknown,
+                        .journal = sw2Write};
+    QTest::newRow("SW2 printer stalled after the unlock: write lost, lock sent, unknown")
+        << SettingWrite{.write = &PrinterCommands::setSW2,
+                        .swRead = true,
+                        .replies = {u"37"_s},
+                        .undeliverable = 2,
+                        .result = WriteResult::Unknown,
+                        .journal = sw2Write};
+
     const QStringList cyrillicWrite = languageWrite("31 37 00 00", "CYRILLIC", "30 00 00");
     QStringList unlockLost = cyrillicWrite;
     unlockLost.last() = kPlainLock;
@@ -208,14 +296,14 @@ void TestCommands::writes_data()
     QTest::newRow("language: unlock lost, the rest still sent")
         << SettingWrite{.write = &PrinterCommands::setLanguage,
                         .codePage = 17,
-                        .undeliverable = 0,
-                        .result = WriteResult::Failed,
-                        .journal = unlockLost};
-    QTest::newRow("language: name lost, the lock still follows")
-        << SettingWrite{.write = &PrinterCommands::setLanguage,
-                        .codePage = 17,
                         .undeliverable = 2,
                         .result = WriteResult::Failed,
+                        .journal = unlockLost};
+    QTest::newRow("language: name lost, the lock still follows, unknown")
+        << SettingWrite{.write = &PrinterCommands::setLanguage,
+                        .codePage = 17,
+                        .undeliverable = 4,
+                        .result = WriteResult::Unknown,
                         .journal = cyrillicWrite};
 }
 
@@ -224,11 +312,25 @@ void TestCommands::writes()
     QFETCH(SettingWrite, row);
 
     Journal journal;
+    journal.model.languageInfo = {u"CP437"_s, u"ANK"_s, u"0"_s, u"0"_s};
+    if (row.swRead) {
+        journal.replies = {u"37"_s};
+        QVERIFY(journal.commands.getSW2());
+        journal.model.switchToWrite(SwitchByte::SW2) = 45;
+        journal.entries.clear();
+    }
     journal.model.codePageToWrite = row.codePage;
     journal.model.charsetToWrite = row.charset;
-    journal.undeliverable = row.undeliverable;
+    journal.replies = row.replies;
+    journal.mixed = row.mixed;
+    journal.proofs = row.proofs;
+    if (row.undeliverable >= 0)
+        journal.undeliverable = row.undeliverable + journal.sent;
     QCOMPARE((journal.commands.*row.write)(), row.result);
     QCOMPARE(journal.entries, row.journal);
+    // After a failed proof the byte read before it is no value of the printer's.
+    QCOMPARE(journal.model.switchByte(SwitchByte::SW2).has_value(),
+             row.swRead && row.result != WriteResult::OutOfStep);
 }
 
 QTEST_GUILESS_MAIN(TestCommands)

@@ -147,6 +147,7 @@ struct Exchange
     QString reply{};
     bool sent = true;
     bool closing = false; // sent as a closing command, which is kept when held up
+    bool whole = true;    // the reply came whole and alone: a value
 };
 
 } // namespace
@@ -193,6 +194,7 @@ struct InStep
     QStringList shown{};
 };
 Q_DECLARE_METATYPE(InStep)
+Q_DECLARE_METATYPE(InStepProof)
 
 class LinkTest : public QObject
 {
@@ -202,19 +204,35 @@ private Q_SLOTS:
     void replyFramer_data()
     {
         QTest::addColumn<QByteArray>("received");
+        QTest::addColumn<bool>("flowControlOnLink");
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<bool>("complete");
+        QTest::addColumn<bool>("mixed");
 
         const auto row = [](const char *name, const QByteArray &received, const QByteArray &reply,
-                            bool complete) {
-            QTest::newRow(name) << received << reply << complete;
+                            bool complete, bool mixed = false, bool flowControlOnLink = false) {
+            QTest::newRow(name) << received << flowControlOnLink << reply << complete << mixed;
         };
-        row("what follows the block is not taken", hex("5F 31 00 5F 32 00"), hex("5F 31 00"), true);
-        row("XOFF inside a block is its text", hex("5F 31 13 32 00"), hex("5F 31 13 32 00"), true);
-        row("status block cover open (30 00 00 00) dropped", hex("30 00 00 00 5F 37 00"),
-            hex("5F 37 00"), true);
-        row("status block inside an unframed reply dropped", hex("4B 56 18 00 0C 00 0D 0A"),
-            hex("4B 56 0D 0A"), false);
+        // Any byte that is not the answer's inside a reply makes it no value: which of its bytes
+        // answer the query is unknown.
+        row("second frame right after the block: mixed", hex("5F 31 00 5F 32 00"), hex("5F 31 00"),
+            true, true);
+        row("XOFF inside a framed number (_2 XOFF 33): mixed", hex("5F 32 13 33 33 00"),
+            hex("5F 32 13 33 33 00"), true, true);
+        row("XOFF inside a framed number on an XON/XOFF line: the line's, dropped",
+            hex("5F 32 13 33 33 00"), hex("5F 32 33 33 00"), true, false, true);
+        row("status block inside a framed number: ends at its NUL, mixed",
+            hex("5F 32 14 00 00 00 33 33 00"), hex("5F 32 14 00"), true, true);
+        row("second underscore inside a block: mixed", hex("5F 32 5F 33 33 00"),
+            hex("5F 32 5F 33 33 00"), true, true);
+        row("status block and XON right after a block: the printer's own",
+            hex("5F 37 00 14 00 00 00 11"), hex("5F 37 00"), true);
+        row("status block cover open (30 00 00 00) before the reply dropped",
+            hex("30 00 00 00 5F 37 00"), hex("5F 37 00"), true);
+        row("status block inside an unframed reply: mixed", hex("4B 56 18 00 0C 00 0D 0A"),
+            hex("4B 56 0D 0A"), false, true);
+        row("status block after an unframed reply: dropped", hex("4B 56 18 00 0C 00"), hex("4B 56"),
+            false);
         row("four printable bytes of that form are text", hex("54 48 41 49"), hex("54 48 41 49"),
             false);
         row("a digit that could open a status block is text", hex("30"), hex("30"), false);
@@ -229,17 +247,20 @@ private Q_SLOTS:
     void replyFramer()
     {
         QFETCH(QByteArray, received);
+        QFETCH(bool, flowControlOnLink);
         QFETCH(QByteArray, reply);
         QFETCH(bool, complete);
+        QFETCH(bool, mixed);
 
         // Byte by byte and in one piece alike.
-        ReplyFramer whole(1024), single(1024);
+        ReplyFramer whole(1024, flowControlOnLink), single(1024, flowControlOnLink);
         whole.feed(received);
         for (const char byte : received)
             single.feed(QByteArrayView(&byte, 1));
         for (const ReplyFramer *framer : {&whole, &single}) {
             QCOMPARE(framer->reply().toHex(' '), reply.toHex(' '));
             QCOMPARE(framer->isComplete(), complete);
+            QCOMPARE(framer->isMixed(), mixed);
         }
     }
 
@@ -289,8 +310,8 @@ private Q_SLOTS:
             QTest::newRow(name) << Transaction{.port = u"COM3"_s,
                                                .exchanges = {{kGetSW2, true, printer, reply}}};
         };
-        query("_ and NUL dropped wherever they stand, bytes above 127 kept",
-              {{0ms, hex("5F 41 5F 42 B0 FF 00")}}, u"AB\u00b0\u00ff"_s);
+        query("block framing dropped, bytes above 127 kept", {{0ms, hex("5F 41 42 B0 FF 00")}},
+              u"AB\u00b0\u00ff"_s);
         query("first byte at 1000 ms still counts", {{1000ms, hex("5F 37 00")}}, u"7"_s);
         query("first byte at 1001 ms comes too late", {{1001ms, hex("5F 37 00")}}, QString());
         query("block with a 55 ms pause inside is whole",
@@ -301,7 +322,8 @@ private Q_SLOTS:
               {{0ms, hex("14 00 00 00")}, {500ms, hex("14 00 00 00")}}, QString());
         query("unframed reply ends 50 ms after its last byte",
               {{0ms, "KV"}, {49ms, "\r\n"}, {100ms, "X"}}, u"KV\r\n"_s);
-        query("flood: 1 KiB at most", {{0ms, QByteArray(4096, 'A')}}, QString(1024, u'A'));
+        query("flood past the cap: cut at 1 KiB, no value", {{0ms, QByteArray(4096, 'A')}},
+              QString());
         QList<Arrival> endless;
         for (milliseconds at = 0ms; at <= 3000ms; at += 40ms)
             endless.append({at, "x"});
@@ -309,6 +331,22 @@ private Q_SLOTS:
         query("printer gone in the middle of a block: no reply", {{0ms, "_12"}, {20ms, {}}},
               QString());
 
+        // A reply with foreign bytes inside comes back as it came, for the log, but is no value.
+        const auto mixed = [](const char *name, const QString &port, const QList<Arrival> &printer,
+                              const QString &reply) {
+            QTest::newRow(name) << Transaction{
+                .port = port, .exchanges = {{kGetSW2, true, printer, reply, true, false, false}}};
+        };
+        mixed("TCP/IP: XOFF inside framed SW2 233: no value", u"TCP/IP"_s,
+              {{0ms, hex("5F 32 13 33 33 00")}},
+              u"2\u0013"
+              "33"_s);
+        mixed("COM3: status block inside framed SW2 233: no value", u"COM3"_s,
+              {{0ms, hex("5F 32 14 00 00 00 33 33 00")}}, u"2\u0014"_s);
+        mixed("TCP/IP: a second frame on the heels of the reply: no value", u"TCP/IP"_s,
+              {{0ms, hex("5F 32 33 33 00 5F 33 37 00")}}, u"233"_s);
+        query("COM3: XOFF after the reply is the printer's own", {{0ms, hex("5F 32 33 33 00 13")}},
+              u"233"_s);
         // A printer busy with a long print job answers late; the user lets it.
         QTest::newRow("COM3, replies may take 30 s: first byte at 29.9 s, the rest 1 s later")
             << Transaction{.port = u"COM3"_s,
@@ -336,13 +374,12 @@ private Q_SLOTS:
         // The printer device is read only inside a query: written, closed, opened for reading,
         // read (30 bytes at most), opened for writing again, which is told when it fails.
         QTest::newRow("LPT1: device cannot be opened for writing again after a query")
-            << Transaction{
-                   .port = u"LPT1"_s,
-                   .fault = Fault::LptCannotReopen,
-                   .exchanges = {{kGetSW2, true, {{0ms, QByteArray(40, 'x')}}, QString(30, u'x')}},
-                   .shown = {u"port: Error no  2: No such file or directory"_s},
-                   .journal = {u"close"_s, u"open read /dev/usb/lp0"_s, u"close"_s,
-                               u"open write /dev/usb/lp0"_s}};
+            << Transaction{.port = u"LPT1"_s,
+                           .fault = Fault::LptCannotReopen,
+                           .exchanges = {{kGetSW2, true, {{0ms, hex("5F 3337 00")}}, u"37"_s}},
+                           .shown = {u"port: Error no  2: No such file or directory"_s},
+                           .journal = {u"close"_s, u"open read /dev/usb/lp0"_s, u"close"_s,
+                                       u"open write /dev/usb/lp0"_s}};
         // Over TCP nothing is sent before the connection is up, and the user sees its state.
         QTest::newRow("TCP/IP: still connecting, nothing sent") << Transaction{
             .port = u"TCP/IP"_s,
@@ -418,6 +455,8 @@ private Q_SLOTS:
                                                : rig.link->SendCommand(exchange.command, reply);
             QCOMPARE(sent, exchange.sent);
             QCOMPARE(reply, exchange.reply);
+            if (exchange.sent && !exchange.reply.isEmpty())
+                QCOMPARE(rig.link->replyWasWhole(), exchange.whole);
             if (exchange.sent)
                 written += exchange.command;
         }
@@ -488,6 +527,51 @@ private Q_SLOTS:
         QCOMPARE(replies, expected);
         QCOMPARE(device->written.toHex(' '), wire.toHex(' '));
         QCOMPARE(rig.shown, row.shown);
+    }
+
+    void proof_data()
+    {
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<bool>("twice");
+        QTest::addColumn<InStepProof>("proof");
+
+        QTest::newRow("COM3: every query answered once: proved")
+            << u"COM3"_s << false << InStepProof::Proven;
+        // Every reply from the character set on is the previous query's answer; the maker's name
+        // asked last gets SW3's. (Over TCP and a pseudo-terminal: the command-line tests.)
+        QTest::newRow("COM3: code page answered twice: proof fails, the next reply its own")
+            << u"COM3"_s << true << InStepProof::OutOfStep;
+    }
+
+    void proof()
+    {
+        QFETCH(QString, port);
+        QFETCH(bool, twice);
+        QFETCH(InStepProof, proof);
+
+        ScriptedRig rig(port);
+        QVERIFY(rig.link->OpenPort(true));
+        ScriptControls *device = rig.device();
+        QByteArray wire;
+        QStringList replies, expected;
+        for (const auto &[query, answer] : kTestQueries)
+            device->answersTo.append({query, {{5ms, answer}}});
+        constexpr int kCodePage = 7;
+        if (twice)
+            device->answersTo[kCodePage].second.append({10ms, kTestQueries.at(kCodePage).second});
+        for (qsizetype i = 0; i < kTestQueries.size(); ++i) {
+            const qsizetype answered = twice && i > kCodePage ? i - 1 : i;
+            replies << replyTo(*rig.link, kTestQueries.at(i).first);
+            expected << cleanReply(kTestQueries.at(answered).second);
+            wire += kTestQueries.at(i).first;
+        }
+        QCOMPARE(replies, expected);
+        QCOMPARE(rig.link->proveInStep(), proof);
+        // The link drops what the printer still owes before the next command goes out.
+        QCOMPARE(replyTo(*rig.link, kGetSW2), u"37"_s);
+        QCOMPARE(device->written.toHex(' '),
+                 (wire + kTestQueries.at(0).first + kGetSW2).toHex(' '));
+        QCOMPARE(rig.shown, QStringList());
     }
 
     void nestedTransactionRefused()

@@ -81,6 +81,12 @@ bool takeDryRun(CliArguments &arguments, const QString &, QString *)
     return true;
 }
 
+bool takeMeanings(CliArguments &arguments, const QString &, QString *)
+{
+    arguments.meanings = true;
+    return true;
+}
+
 bool takeJobs(CliArguments &arguments, const QString &value, QString *error)
 {
     const std::optional<int> jobs = boundedNumber(value, 1, 256);
@@ -168,6 +174,10 @@ constexpr std::array kOptions{
                "read the printer, show what would change (in text also the bytes the writes "
                "would send, in hex) and send no write",
                takeDryRun},
+    OptionSpec{"meanings", kMeanings, nullptr,
+               "with --json: each change also carries \"before\" and \"after\", the setting "
+               "as info shows it, a switch byte with every switch and its meaning",
+               takeMeanings},
     OptionSpec{"jobs", kJobs, "N", "printers worked on at once, 1 to 256", takeJobs},
     OptionSpec{"tcp-port", kTcpPort, "PORT", "the TCP port tried on every address (default 9100)",
                takeTcpPort},
@@ -208,7 +218,7 @@ constexpr std::array kCommands{
                     "another maker are refused, and nothing is written then. Every changed byte, "
                     "and the language settings, are written as the window writes them (unlock, "
                     "write, lock), read back and compared.",
-                .options = kPort | kSerial | kDryRun | kJson,
+                .options = kPort | kSerial | kDryRun | kJson | kMeanings,
                 .minPorts = 1,
                 .maxPorts = 1,
                 .positional = "SETTING",

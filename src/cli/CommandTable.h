@@ -17,6 +17,7 @@ enum OptionSet : unsigned {
     kJobs = 1u << 4,
     kTcpPort = 1u << 5,
     kTimeout = 1u << 6,
+    kMeanings = 1u << 7,
 };
 
 struct OptionSpec

@@ -130,7 +130,7 @@ class Targets(FleetCase):
     """The integration targets under ansible/tests/integration/targets, one play each, against
     a KV-4100 (SW2 235), a ZEPHYR-550 and a silent printer."""
 
-    TARGET = None
+    TARGETS = ()
     FLEET = (("store", "kv", "127.0.0.11", (), {}),
              ("store", "zephyr", "127.0.0.12", ("--model", "ZEPHYR-550"), {}),
              ("store", "silent", "127.0.0.13", ("--silent",), {}))
@@ -139,20 +139,21 @@ class Targets(FleetCase):
         ports = {name + "_port": self.printers["store", name].port
                  for name in ("kv", "zephyr", "silent")}
         play = self.write("target.json", [{"hosts": "store", "gather_facts": False,
-                                           "vars": ports, "roles": [self.TARGET]}])
+                                           "vars": ports, "roles": list(self.TARGETS)}])
         self.environment["ANSIBLE_ROLES_PATH"] = os.path.join(self.source, "tests", "integration",
                                                               "targets")
         rc, output, recap = self.playbook(play)
         self.assertEqual((rc, recap["store"]["failed"]), (0, 0), output)
         # The settings target writes switch 4 and the code page once; nothing else is written.
-        writes = {"printer_settings": {("store", "kv"): 2}}.get(self.TARGET, {})
+        writes = {("store", "kv"): 2} if "printer_settings" in self.TARGETS else {}
         self.assertEqual(self.counts("unlock$"), {key: writes.get(key, 0) for key in self.printers})
 
 
 class RoleMixedFleet(FleetCase):
     """store_settings.yml (the role store_printers) over three stores of KV-4100s and
     ZEPHYR-550s: some already as wanted, one with its own settings, one silent, one whose
-    inventory names another model."""
+    inventory names another model; and a fourth store whose printers are inventory hosts of
+    their own, each naming the store computer that reaches it, for a recap line per printer."""
 
     FLEET = (("store1", "till", "127.0.0.21", (), {}),
              ("store1", "kitchen", "127.0.0.22", ("--sw2", "227", "--code-page", "17"), {}),
@@ -160,11 +161,28 @@ class RoleMixedFleet(FleetCase):
              ("store2", "bar", "127.0.0.32", (), {"model": "KV-4100", "settings": {"SW3": 1}}),
              ("store2", "office", "127.0.0.33", ("--silent",), {}),
              ("store3", "till", "127.0.0.41", ("--model", "ZEPHYR-550"), {"model": "ZEPHYR-550"}),
-             ("store3", "bar", "127.0.0.42", ("--model", "ZEPHYR-550"), {"model": "KV-4100"}))
+             ("store3", "bar", "127.0.0.42", ("--model", "ZEPHYR-550"), {"model": "KV-4100"}),
+             ("store4", "till", "127.0.0.46", (), {}),
+             ("store4", "kitchen", "127.0.0.47", ("--sw2", "227", "--code-page", "17"), {}))
     WANTED = {("store1", "till"): KV_WANTED, ("store1", "kitchen"): KV_WANTED,
               ("store2", "till"): ZEPHYR_WANTED, ("store2", "bar"): dict(KV_WANTED, SW3=1),
-              ("store3", "till"): ZEPHYR_WANTED}
+              ("store3", "till"): ZEPHYR_WANTED, ("store4", "till"): KV_WANTED,
+              ("store4", "kitchen"): KV_WANTED}
+    # (changed, failed) per host, in check mode and on the first run.
+    RECAP = {"store1": (1, 0), "store2": (1, 1), "store3": (1, 1), "store4": (0, 0),
+             "store4-till": (1, 0), "store4-kitchen": (0, 0)}
     SETTINGS = "printerswitch.norvanta.store_settings"
+
+    def setUp(self):
+        super().setUp()
+        with open(self.inventory) as file:
+            inventory = json.load(file)
+        hosts = inventory["all"]["hosts"]
+        for printer in hosts.pop("store4")["printers"]:
+            hosts["store4-" + printer["name"]] = {"store_printers_delegate": "store4",
+                                                  "store_printers_printers": [printer]}
+        hosts["store4"] = {}
+        self.write("stores.json", inventory)
 
     def test_role(self):
         before = self.backups()
@@ -174,8 +192,7 @@ class RoleMixedFleet(FleetCase):
         rc, output, recap = self.playbook(self.SETTINGS, "--check", "--diff")
         with self.subTest("check mode: what would change, with meanings; nothing written"):
             self.assertEqual((rc, {host: (counts["changed"], counts["failed"])
-                                   for host, counts in recap.items()}),
-                             (2, {"store1": (1, 0), "store2": (1, 1), "store3": (1, 1)}), output)
+                                   for host, counts in recap.items()}), (2, self.RECAP), output)
             self.assertIn("+  4: ON   Full cut paper", output)
             self.assertIn("-  4: OFF  Partial cut paper.", output)
             self.assertEqual(set(self.counts("unlock$").values()), {0}, "an unlock was sent")
@@ -183,53 +200,24 @@ class RoleMixedFleet(FleetCase):
         rc, output, recap = self.playbook(self.SETTINGS, "--diff")
         with self.subTest("first run: what differed written; the failed printers named"):
             self.assertEqual((rc, {host: (counts["changed"], counts["failed"])
-                                   for host, counts in recap.items()}),
-                             (2, {"store1": (1, 0), "store2": (1, 1), "store3": (1, 1)}), output)
+                                   for host, counts in recap.items()}), (2, self.RECAP), output)
             self.assertIn(self.printers["store2", "office"].port + ": ", output)
             self.assertRegex(output, r'refused: model \W+ZEPHYR-550\W+ is not the expected '
                                      r'\W+KV-4100\W+; nothing was written')
             self.assertIn("re-power", output)
             self.assertEqual({key: backup for key, backup in self.backups().items()
                               if key not in quiet}, healthy)
-            self.assertEqual(self.backups()["store3", "bar"], before["store3", "bar"])
             # SW2 (or SW1) and the language, each between unlock and lock; store1's kitchen and
             # the refused or silent printers untouched.
-            self.assertEqual(self.counts("unlock$"), {key: 0 if key in quiet or key == (
-                "store1", "kitchen") else 3 if key == ("store2", "bar") else 2
-                for key in self.printers})
+            untouched = quiet | {("store1", "kitchen"), ("store4", "kitchen")}
+            self.assertEqual(self.counts("unlock$"), {key: 0 if key in untouched else 3 if key == (
+                "store2", "bar") else 2 for key in self.printers})
         unlocks = self.counts("unlock$")
 
         rc, output, recap = self.playbook(self.SETTINGS)
         with self.subTest("second run: changed=0 on every store, no unlock sent"):
             self.assertEqual({counts["changed"] for counts in recap.values()}, {0}, output)
             self.assertEqual(self.counts("unlock$"), unlocks)
-
-
-class PrinterHosts(FleetCase):
-    """store_settings.yml over an inventory with one host per printer, each naming the store
-    computer that reaches it: a recap line per printer."""
-
-    FLEET = (("store1", "till", "127.0.0.26", (), {}),
-             ("store1", "bar", "127.0.0.27", ("--silent",), {}))
-
-    def test_printer_hosts(self):
-        hosts = {"store1-" + name: {"store_printers_delegate": "store1",
-                                    "store_printers_printers": [{"name": name,
-                                                                 "port": emulator.port}]}
-                 for (_, name), emulator in self.printers.items()}
-        self.inventory = self.write("printers.json", {
-            "printers": {"hosts": hosts},
-            "stores": {"hosts": {"store1": {}}},
-            "all": {"vars": {"ansible_connection": "local",
-                             "ansible_python_interpreter": "{{ ansible_playbook_python }}"}}})
-        before = self.printer_switch("backup", self.printers["store1", "till"])
-        rc, output, recap = self.playbook("printerswitch.norvanta.store_settings", "-e",
-                                          "stores=printers")
-        self.assertEqual((rc, {host: (counts["changed"], counts["failed"])
-                               for host, counts in recap.items()}),
-                         (2, {"store1-till": (1, 0), "store1-bar": (0, 1)}), output)
-        self.assertEqual(self.printer_switch("backup", self.printers["store1", "till"]),
-                         holding(before, KV_WANTED))
 
 
 class BackupRestore(FleetCase):
@@ -348,11 +336,11 @@ class Galaxy(FleetCase):
 
 
 SCENARIOS = {
-    "printer_settings": type("PrinterSettingsTarget", (Targets,), {"TARGET": "printer_settings"}),
-    "printer_info": type("PrinterInfoTarget", (Targets,), {"TARGET": "printer_info"}),
-    "printer_facts": type("PrinterFactsTarget", (Targets,), {"TARGET": "printer_facts"}),
+    "target_printer_settings": type("PrinterSettingsTarget", (Targets,),
+                                    {"TARGETS": ("printer_settings",)}),
+    "targets_printer_info_facts": type("PrinterReadTargets", (Targets,),
+                                       {"TARGETS": ("printer_info", "printer_facts")}),
     "role": RoleMixedFleet,
-    "printer_hosts": PrinterHosts,
     "backup_restore": BackupRestore,
     "report": FleetReport,
     "galaxy": Galaxy,

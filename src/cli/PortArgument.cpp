@@ -73,6 +73,13 @@ bool isPrinterDevice(const QString &path)
 
 } // namespace
 
+QString PortArgument::formsHelp()
+{
+    return QStringLiteral("tcp:HOST[:PORT] (port 9100 when left out), COMn (COM1 to COM16, as in "
+                          "the window's port list), a serial device path such as /dev/ttyUSB0, "
+                          "or LPT1");
+}
+
 PortArgument PortArgument::tcp(const QString &host, quint16 port)
 {
     PortArgument spec;

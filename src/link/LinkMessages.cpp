@@ -2,7 +2,6 @@
 
 #include "LptDevice.h"
 #include "OpenFailure.h"
-#include "SystemSerialPort.h"
 #include "TcpClient.h"
 
 #include <QRegularExpression>
@@ -124,36 +123,6 @@ QString notInStepReason()
 {
     return QStringLiteral("the printer's answers lag behind the questions; nothing more is sent "
                           "until the port is opened again");
-}
-
-QString noDevice()
-{
-    return QStringLiteral("no device");
-}
-
-QString noPrinterDevice(const QStringList &lookedFor)
-{
-    return noDevice() + QStringLiteral(" (looked for ") + lookedFor.join(QStringLiteral(" and ")) +
-           QLatin1Char(')');
-}
-
-QString serialPortDescription(const SystemSerialPort &port)
-{
-    QStringList known;
-    for (const QString &part : {port.manufacturer, port.product}) {
-        if (!part.isEmpty())
-            known.append(part);
-    }
-    if (!port.serialNumber.isEmpty())
-        known.append(QLatin1Char('(') + port.serialNumber + QLatin1Char(')'));
-    if (known.isEmpty())
-        return port.systemLocation;
-    return port.systemLocation + QStringLiteral(" \u2014 ") + known.join(QLatin1Char(' '));
-}
-
-QString emulatorPort(const QString &path)
-{
-    return QStringLiteral("printer emulator (") + path + QLatin1Char(')');
 }
 
 } // namespace LinkMessages

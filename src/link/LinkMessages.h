@@ -6,7 +6,6 @@
 
 struct OpenFailure;
 struct SystemError;
-struct SystemSerialPort;
 struct TcpError;
 
 // The texts with which the link tells the user what went wrong.
@@ -40,15 +39,5 @@ QString oneLine(const QString &message);
 QString comBusyReason();
 QString lanNotReadyReason(int stateCode);
 QString notInStepReason();
-
-// What stands behind an entry of the port list, as its tooltip and the device label show it.
-// An entry without a device.
-QString noDevice();
-// "LPT1" without a device, after looking for each of `lookedFor`.
-QString noPrinterDevice(const QStringList &lookedFor);
-// A serial port of the system: its path and what the system knows of the adapter.
-QString serialPortDescription(const SystemSerialPort &port);
-// The pseudo-terminal of a running printer emulator.
-QString emulatorPort(const QString &path);
 
 } // namespace LinkMessages

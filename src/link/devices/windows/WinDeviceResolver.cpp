@@ -1,6 +1,6 @@
 #include "WinDeviceResolver.h"
 
-#include "LinkMessages.h"
+#include "PortTexts.h"
 
 #include <QMap>
 
@@ -96,8 +96,8 @@ QStringList WinDeviceResolver::serialPortDescriptions(int count) const
             std::find_if(ports.cbegin(), ports.cend(), [&name](const SystemSerialPort &p) {
                 return p.portName.compare(name, Qt::CaseInsensitive) == 0;
             });
-        descriptions.append(port == ports.cend() ? LinkMessages::noDevice()
-                                                 : LinkMessages::serialPortDescription(*port));
+        descriptions.append(port == ports.cend() ? PortTexts::noDevice()
+                                                 : PortTexts::serialPortDescription(*port));
     }
     return descriptions;
 }
@@ -107,7 +107,7 @@ QString WinDeviceResolver::lptDescription() const
     wchar_t target[kMaxName] = {};
     if (::QueryDosDeviceW(L"LPT1", target, kMaxName) != 0)
         return lptDeviceName();
-    return LinkMessages::noPrinterDevice({lptDeviceName()});
+    return PortTexts::noPrinterDevice({lptDeviceName()});
 }
 
 QList<SystemSerialPort> WinDeviceResolver::systemSerialPorts()

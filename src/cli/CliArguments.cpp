@@ -109,6 +109,8 @@ CliArguments parseCommand(CliArguments result, const QStringList &arguments)
         return failed(result, QStringLiteral("--baud, --parity and --handshake set up a serial "
                                              "port; %1 is none")
                                   .arg(result.ports.first().text()));
+    if (result.meanings && !result.json)
+        return failed(result, QStringLiteral("--meanings goes with --json"));
     if (result.jobs == 0)
         result.jobs = command.defaultJobs;
     result.outcome = CliArguments::Outcome::Run;

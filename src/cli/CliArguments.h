@@ -29,6 +29,7 @@ struct CliArguments
     bool serialGiven = false;               // one of them was given
     bool json = false;                      // --json
     bool dryRun = false;                    // set --dry-run
+    bool meanings = false;                  // set --meanings
     QList<SettingRequest> settings;         // set SETTING...
     QString file;                           // restore FILE ("-": standard input)
     std::optional<AddressRange> range;      // scan RANGE

@@ -13,6 +13,7 @@
 #include "PrinterResult.h"
 #include "SwitchBits.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 
 #include <array>
@@ -29,6 +30,18 @@ const OptionSpec kDryRun{"dry-run", nullptr,
                          "read the printer, show what would change (in text also the bytes the "
                          "writes would send, in hex) and send no write",
                          takeDryRun, nullptr};
+
+bool takeMeanings(CliArguments &arguments, const QString &, QString *)
+{
+    arguments.meanings = true;
+    return true;
+}
+
+const OptionSpec kMeanings{"meanings", nullptr,
+                           "with --json: each change also carries \"before\" and \"after\", the "
+                           "setting as info shows it, a switch byte with every switch and its "
+                           "meaning",
+                           takeMeanings, nullptr};
 
 // SW2=37 and SW2=38, or SW2=37 and SW2.3=OFF, ask for one switch twice.
 bool overlaps(const SettingRequest &a, const SettingRequest &b)
@@ -61,6 +74,26 @@ bool takeSettings(CliArguments &arguments, const QStringList &values, QString *e
     return true;
 }
 
+// The list entry of a code page or character set number ("17 - 866 Cyrillic"); nothing for a
+// switch byte, and for a number that is not in the list, as "no entry".
+std::optional<QString> listEntry(const QString &setting, int value)
+{
+    const bool codePage = setting == QLatin1String("codepage");
+    if (!codePage && setting != QLatin1String("charset"))
+        return std::nullopt;
+    const int index =
+        codePage ? LanguageTables::findCodePage(value) : LanguageTables::findInterChars(value);
+    if (index < 0)
+        return QStringLiteral("no entry");
+    return codePage ? LanguageTables::codePageEntries().at(index)
+                    : LanguageTables::interCharsEntries().at(index);
+}
+
+SwitchByte switchOf(const SettingChange &change)
+{
+    return static_cast<SwitchByte>(change.setting.mid(2).toInt() - 1);
+}
+
 // What a plan changes: each switch byte with its changed switches and their new meanings, then
 // the code page and character set with their list entries.
 QStringList changeLines(const PrinterResult &result, const QString &model)
@@ -68,37 +101,66 @@ QStringList changeLines(const PrinterResult &result, const QString &model)
     QStringList lines;
     for (const SettingChange &change : result.changes) {
         const QString summary = ChangePlan::summary(change);
-        if (change.setting == QLatin1String("codepage")) {
-            const int entry = LanguageTables::findCodePage(change.to);
-            lines << QStringLiteral("%1 (%2)").arg(summary,
-                                                   LanguageTables::codePageEntries().at(entry));
-        } else if (change.setting == QLatin1String("charset")) {
-            const int entry = LanguageTables::findInterChars(change.to);
-            lines << QStringLiteral("%1 (%2)").arg(summary,
-                                                   LanguageTables::interCharsEntries().at(entry));
-        } else {
-            const std::array<bool, 8> from = SwitchBits::offStates(change.from.value_or(0));
-            const std::array<bool, 8> to = SwitchBits::offStates(change.to);
-            QList<int> changed;
-            for (std::size_t i = 0; i < from.size(); ++i) {
-                if (from[i] != to[i])
-                    changed << int(i + 1);
-            }
-            const auto sw = static_cast<SwitchByte>(change.setting.mid(2).toInt() - 1);
-            lines << summary << PrinterReport::switchLines(sw, model, change.to, changed);
+        if (const std::optional<QString> entry = listEntry(change.setting, change.to)) {
+            lines << QStringLiteral("%1 (%2)").arg(summary, *entry);
+            continue;
         }
+        const std::array<bool, 8> from = SwitchBits::offStates(change.from.value_or(0));
+        const std::array<bool, 8> to = SwitchBits::offStates(change.to);
+        QList<int> changed;
+        for (std::size_t i = 0; i < from.size(); ++i) {
+            if (from[i] != to[i])
+                changed << int(i + 1);
+        }
+        lines << summary << PrinterReport::switchLines(switchOf(change), model, change.to, changed);
     }
     return lines;
 }
 
+// A changed setting at `value` as info shows it: "SW2: 235" and its eight switches with their
+// meanings, or "codepage: 17 (17 - 866 Cyrillic)".
+QJsonArray settingLines(const SettingChange &change, const QString &model, std::optional<int> value)
+{
+    if (!value)
+        return {change.setting + QStringLiteral(": (no number)")};
+    const QString head = QStringLiteral("%1: %2").arg(change.setting).arg(*value);
+    if (const std::optional<QString> entry = listEntry(change.setting, *value))
+        return {QStringLiteral("%1 (%2)").arg(head, *entry)};
+    return QJsonArray::fromStringList(QStringList{head} +
+                                      PrinterReport::switchLines(switchOf(change), model, *value));
+}
+
+// The JSON line of a result; with --meanings each change also carries its setting as it was
+// ("before") and as it is to be ("after").
+QJsonObject jsonLine(const PrinterResult &result, const QString &model, bool meanings)
+{
+    QJsonObject line = result.json();
+    if (!meanings)
+        return line;
+    QJsonArray changes = line.value(QStringLiteral("changes")).toArray();
+    for (qsizetype i = 0; i < changes.size(); ++i) {
+        const SettingChange &change = result.changes.at(i);
+        QJsonObject entry = changes.at(i).toObject();
+        entry.insert(QStringLiteral("before"), settingLines(change, model, change.from));
+        entry.insert(QStringLiteral("after"), settingLines(change, model, change.to));
+        changes[i] = entry;
+    }
+    line.insert(QStringLiteral("changes"), changes);
+    return line;
+}
+
 // Tells what became of the printer: in text the changes with their meanings (and the commands of
 // a dry run), or one JSON line; failures and reminders on standard error.
-int report(PrinterSession &session, Console &console, const PrinterResult &result, bool json,
-           bool dryRun)
+int report(PrinterSession &session, Console &console, const PrinterResult &result,
+           const CliArguments &arguments)
 {
     using Kind = PrinterResult::Kind;
-    if (json)
-        console.out(QString::fromUtf8(QJsonDocument(result.json()).toJson(QJsonDocument::Compact)));
+    const bool json = arguments.json;
+    const bool dryRun = arguments.dryRun;
+    if (json) {
+        const QJsonObject line = jsonLine(result, session.record().modelName(), arguments.meanings);
+        console.out(QString::fromUtf8(QJsonDocument(line).toJson(QJsonDocument::Compact)));
+    }
     switch (result.kind) {
     case Kind::Unchanged:
         if (!json)
@@ -150,7 +212,7 @@ int run(CliContext &context, const CliArguments &arguments)
     } else {
         result = applySettings(session, arguments.settings, arguments.dryRun);
     }
-    const int status = report(session, context.console, result, arguments.json, arguments.dryRun);
+    const int status = report(session, context.console, result, arguments);
     if (const int signal = InterruptGuard::signal()) {
         context.console.err(stopLine(signal, {result}));
         return kExitSignal + signal;
@@ -159,10 +221,14 @@ int run(CliContext &context, const CliArguments &arguments)
 }
 
 // The options of set, in the order its help lists them.
-constexpr std::array<const OptionSpec *, 7> kOptions{
-    &CommandOptions::port,        &CommandOptions::baud, &CommandOptions::parity,
-    &CommandOptions::handshake,   &CommandOptions::json, &kDryRun,
-    &CommandOptions::replyTimeout};
+constexpr std::array<const OptionSpec *, 8> kOptions{&CommandOptions::port,
+                                                     &CommandOptions::baud,
+                                                     &CommandOptions::parity,
+                                                     &CommandOptions::handshake,
+                                                     &CommandOptions::json,
+                                                     &kMeanings,
+                                                     &kDryRun,
+                                                     &CommandOptions::replyTimeout};
 
 } // namespace
 

@@ -276,6 +276,35 @@ void TestCli::commands_data()
                       .out = u"{\"changes\":[],\"error\":null,\"port\":\"PORT\",\"result\":"
                              "\"unchanged\"}\n"_s,
                       .wire = kvQueries};
+    // Both sides of each change as info shows them, the switch byte with every switch's meaning.
+    QTest::newRow("--dry-run --json --meanings: each change before and after, as info shows it")
+        << CommandRow{.command = u"set SW2.4=ON codepage=17 --dry-run --json --meanings"_s,
+                      .json = QJsonDocument::fromJson(R"j({"error": null, "result": "ok",
+                          "changes": [{"setting": "SW2", "from": 235, "to": 227, "written": false,
+                            "before": ["SW2: 235",
+                                       "  1: OFF  Print Density = NORMAL",
+                                       "  2: OFF  Print Density = NORMAL",
+                                       "  3: ON   Cut Paper When cover closed.",
+                                       "  4: OFF  Partial cut paper.",
+                                       "  5: ON   Raster bitmap print mode = Line printing",
+                                       "  6: OFF  Parity check = NONE",
+                                       "  7: OFF  Handshaking = DTR/DSR",
+                                       "  8: OFF  <CR> Invalid"],
+                            "after": ["SW2: 227",
+                                      "  1: OFF  Print Density = NORMAL",
+                                      "  2: OFF  Print Density = NORMAL",
+                                      "  3: ON   Cut Paper When cover closed.",
+                                      "  4: ON   Full cut paper",
+                                      "  5: ON   Raster bitmap print mode = Line printing",
+                                      "  6: OFF  Parity check = NONE",
+                                      "  7: OFF  Handshaking = DTR/DSR",
+                                      "  8: OFF  <CR> Invalid"]},
+                           {"setting": "codepage", "from": 0, "to": 17, "written": false,
+                            "before": ["codepage: 0 (0  - 437 Standard)"],
+                            "after": ["codepage: 17 (17 - 866 Cyrillic)"]}]})j")
+                                  .object(),
+                      .err = u"dry run: nothing was written"_s,
+                      .wire = kvQueries};
     // The TCP link ends right after SW2's write, before its lock: the lock goes over a new
     // connection, which reads SW2 back as the printer holds it; SW3 is not sent.
     const QString droppedAfterWrite =
@@ -752,6 +781,7 @@ void TestCli::refusals_data()
         QByteArray(65 * 1024, ' ') + "{}");
     row("a switch of a byte also given whole", "set --port LPT1 SW3=1 SW3.2=ON",
         "SW3.2=ON: the same setting is already given as SW3=1");
+    row("meanings without JSON", "set --port LPT1 SW3=1 --meanings", "--meanings goes with --json");
     row("serial settings for a TCP port", "info --port tcp:127.0.0.1 --parity even",
         "--baud, --parity and --handshake set up a serial port; tcp:127.0.0.1:9100 is none");
     // CLOSED: a loopback TCP port nothing listens on.

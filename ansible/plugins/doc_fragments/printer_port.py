@@ -12,11 +12,14 @@ options:
   port:
     description:
       - The printer's port as printer-switch takes it, C(tcp:HOST[:PORT]) (port 9100 when left
-        out), C(COMn), a device path such as C(/dev/ttyUSB0), or C(LPT1).
+        out), C(COM1) to C(COM16), a device path such as C(/dev/ttyUSB0), or C(LPT1).
+      - Checked before printer-switch runs; a text of another form fails with result C(invalid).
     type: str
     required: true
   baud:
-    description: The serial baud rate (printer-switch's default is 115200).
+    description:
+      - The serial baud rate (printer-switch's default is 115200).
+      - Only with a serial port (C(COMn) or a serial device path), as C(parity) and C(handshake).
     type: int
     choices: [115200, 38400, 19200, 9600]
   parity:
@@ -27,4 +30,11 @@ options:
     description: The serial handshake, C(dtr) for DTR/DSR (the default) or C(xon) for XON/XOFF.
     type: str
     choices: [dtr, xon]
+  reply_timeout:
+    description:
+      - How long printer-switch waits for each reply of the printer, in milliseconds, passed as
+        its C(--reply-timeout); for a printer busy printing a long job.
+      - printer-switch's own bound applies when left out.
+    type: int
+    version_added: "1.2.0"
 """

@@ -17,12 +17,27 @@ description:
   - Needs the package C(printer-switch-utility) on the managed host.
 extends_documentation_fragment:
   - printerswitch.norvanta.printer_port
+attributes:
+  check_mode:
+    description: Can run in check mode and return changed status prediction without modifying target.
+    support: full
+  diff_mode:
+    description: Will return details on what has changed (or possibly needs changing in check_mode), when in diff mode.
+    support: N/A
+    details: Changes nothing.
+  platform:
+    description: Target OS/families that can be operated against.
+    support: N/A
+    platforms: posix
 author:
-  - Printer Software Switch Utility developers
+  - Printer Software Switch Utility developers (@printerswitch)
 notes:
-  - Supports check mode.
+  - A printer that cannot be read fails the host with printer-switch's reason and returns
+    C(result) and C(port).
+  - M(printerswitch.norvanta.printer_facts) reads all of a host's printers into its facts.
 seealso:
   - module: printerswitch.norvanta.printer_settings
+  - module: printerswitch.norvanta.printer_facts
 """
 
 EXAMPLES = r"""
@@ -45,12 +60,15 @@ EXAMPLES = r"""
 RETURN = r"""
 printer:
   description:
-    - The object of C(printer-switch info --json), as it printed it.
+    - The object of C(printer-switch info --json), as it printed it, with the C(port) as
+      printer-switch names it and C(error) null.
     - C(switches) holds each switch byte the model uses as C(value) and C(switches), a list of
       C(number) (1 to 8), C(on) and C(meaning); a byte that could not be read is null.
   returned: success
   type: dict
   sample:
+    port: "tcp:192.168.10.20:9100"
+    error: null
     maker: NORVANTA
     model: KV-4100
     firmware: "1.07.02"
@@ -71,6 +89,16 @@ backup:
   type: dict
   sample: {maker: NORVANTA, model: KV-4100, switches: {SW2: 235, SW3: 0}, codePage: 0,
            charset: 0}
+result:
+  description: C(ok), or on a failure C(failed) or C(invalid) (options printer-switch does not run with).
+  returned: always
+  type: str
+  sample: ok
+port:
+  description: The printer's port as printer-switch names it, or as given where it did not run.
+  returned: always
+  type: str
+  sample: "tcp:192.168.10.20:9100"
 """
 
 from ansible.module_utils.basic import AnsibleModule
@@ -78,18 +106,20 @@ from ansible_collections.printerswitch.norvanta.plugins.module_utils.printer_swi
     PORT_ARGUMENT_SPEC,
     PrinterSwitch,
     PrinterSwitchError,
+    fail,
 )
 
 
 def main():
     module = AnsibleModule(argument_spec=PORT_ARGUMENT_SPEC, supports_check_mode=True)
-    printer_switch = PrinterSwitch(module)
     try:
+        printer_switch = PrinterSwitch(module)
         printer = printer_switch.info()
         backup = printer_switch.backup()
     except PrinterSwitchError as error:
-        module.fail_json(msg=str(error))
-    module.exit_json(changed=False, printer=printer, backup=backup)
+        fail(module, error)
+    module.exit_json(changed=False, printer=printer, backup=backup, result="ok",
+                     port=printer.get("port") or module.params["port"])
 
 
 if __name__ == "__main__":

@@ -16,19 +16,24 @@ description:
     and lock, and reads them back; a printer that already holds them gets no write at all.
   - In check mode it runs C(printer-switch set --dry-run --json), which reads the printer and
     reports what would change, writing nothing.
-  - In diff mode it shows each changed setting before and after, the switch bytes with every
-    switch's state and meaning as C(printer-switch info --json) reports them. In check mode the
-    printer is not changed, so the switches' meanings after the change cannot be read back and
-    only the new values are shown.
+  - In diff mode it shows each changed setting before and after as printer-switch shows it, a
+    switch byte with every switch's state and meaning, a code page or character set with its
+    list entry; in check mode too, for the settings as they would be.
+  - The port and the serial options are checked before printer-switch runs. A failure carries
+    printer-switch's reason, every line of it, and returns C(result) and C(port).
   - Needs the package C(printer-switch-utility) on the managed host.
 options:
   settings:
     description:
       - The settings the printer is to hold, with printer-switch's names, in any number and
-        order.
+        order, each setting once (C(SW2) with C(SW2.4) names switch 4 twice and is refused).
       - C(SW1), C(SW2), C(SW3) take a whole switch byte, 0 to 255.
-      - C(SWn.k) (for example C("SW2.4")) takes one switch, C(true) for ON and C(false) for OFF.
-      - C(codepage) and C(charset) take a number of the window's lists.
+      - C(SWn.k) (for example C("SW2.4")) takes one switch (k from 1 to 8), C(true) for ON and
+        C(false) for OFF; Ansible's texts for them (C("yes"), C("no"), C("on"), C("off"),
+        C("true"), C("false")) are taken too, as they come from C(-e) or a survey.
+      - C(codepage) takes one of 0, 1, 2, 3, 4, 5, 17, 18, 19, 21, 22, 24, 25, 26, 27, 28, 29,
+        31, 33, 34, 36, 37, 250 (the window's code-page list).
+      - C(charset) takes one of 0 to 13 or 15 (the window's international character set list).
       - A backup document, the C(backup) of M(printerswitch.norvanta.printer_info) or the output
         of C(printer-switch backup), is taken as it is; the printer must then be of the
         backup's model.
@@ -44,16 +49,29 @@ options:
     type: str
 extends_documentation_fragment:
   - printerswitch.norvanta.printer_port
+attributes:
+  check_mode:
+    description: Can run in check mode and return changed status prediction without modifying target.
+    support: full
+  diff_mode:
+    description: Will return details on what has changed (or possibly needs changing in check_mode), when in diff mode.
+    support: full
+  platform:
+    description: Target OS/families that can be operated against.
+    support: N/A
+    platforms: posix
 author:
-  - Printer Software Switch Utility developers
+  - Printer Software Switch Utility developers (@printerswitch)
 notes:
-  - Supports check mode and diff mode.
-  - A printer that failed or refused fails the host with printer-switch's message;
-    C(failed_when) and C(ignore_errors) work as usual.
-  - After a write the printer wants to be switched off and on; the result carries that as a
-    warning.
+  - A printer that failed or refused fails the host with printer-switch's reason;
+    C(failed_when) and C(ignore_errors) work as usual. In a loop, a failed printer hides the
+    writes made to the others in the recap; one inventory host per printer (see the
+    collection's README), or the role C(printerswitch.norvanta.store_printers), shows them.
+  - After a write the printer wants to be switched off and on; the result says so in
+    C(power_cycle_required), and printer-switch's reminder comes as a warning.
 seealso:
   - module: printerswitch.norvanta.printer_info
+  - module: printerswitch.norvanta.printer_facts
 """
 
 EXAMPLES = r"""
@@ -85,16 +103,37 @@ RETURN = r"""
 changes:
   description:
     - One entry per setting that changed, or in check mode would change, with the value the
-      printer held and the value it holds now. Empty when the printer already held the settings.
-  returned: success
+      printer held (null where it was no number), the value it holds now and whether the write
+      reached the printer. Empty when the printer already held the settings.
+    - On a failure, what was written before it (C(written) true) and what was not.
+  returned: always
   type: list
   elements: dict
-  sample: [{setting: SW2, from: 235, to: 227}, {setting: codepage, from: 0, to: 17}]
+  sample: [{setting: SW2, from: 235, to: 227, written: true},
+           {setting: codepage, from: 0, to: 17, written: true}]
 result:
-  description: printer-switch's result for the printer, C(ok) or C(unchanged).
-  returned: success
+  description:
+    - printer-switch's result for the printer, C(ok) (written, or in check mode would be) or
+      C(unchanged) on success.
+    - On a failure C(failed) (silent, off, another maker, a write that did not stick),
+      C(refused) (nothing written - a setting the model does not have, a number not in the lists,
+      another model than C(expected_model)), C(interrupted), or C(invalid) (options printer-switch
+      does not run with, such as C(SW9) or C(baud) with a TCP port).
+  returned: always
   type: str
   sample: ok
+port:
+  description: The printer's port as printer-switch names it, or as given where it did not run.
+  returned: always
+  type: str
+  sample: "tcp:192.168.10.20:9100"
+power_cycle_required:
+  description:
+    - A write reached the printer, which wants to be switched off and on to take the new
+      settings; also after a failure that came after a write. False in check mode.
+  returned: always
+  type: bool
+  sample: true
 """
 
 from ansible.module_utils.basic import AnsibleModule
@@ -102,9 +141,20 @@ from ansible_collections.printerswitch.norvanta.plugins.module_utils.printer_swi
     PORT_ARGUMENT_SPEC,
     PrinterSwitch,
     PrinterSwitchError,
-    describe,
+    diff,
+    fail,
     setting_arguments,
 )
+
+
+def check_model(printer_switch, expected_model):
+    """Refuses, before anything is written, a printer of another model."""
+    info = printer_switch.info()
+    if info.get("model") != expected_model:
+        port = info.get("port") or printer_switch.port
+        raise PrinterSwitchError('%s: refused: model "%s" is not the expected "%s"; nothing was '
+                                 'written' % (port, info.get("model"), expected_model),
+                                 "refused", port)
 
 
 def main():
@@ -114,36 +164,27 @@ def main():
                            expected_model=dict(type="str")),
         supports_check_mode=True,
     )
-    printer_switch = PrinterSwitch(module)
-    port = module.params["port"]
     try:
+        printer_switch = PrinterSwitch(module)
         settings, backup_model = setting_arguments(module.params["settings"])
         expected_model = module.params["expected_model"] or backup_model
-        before = printer_switch.info() if expected_model or module._diff else None
-        if expected_model and before.get("model") != expected_model:
-            raise PrinterSwitchError('%s: refused: model "%s" is not the expected "%s"; nothing '
-                                     'was written' % (before.get("port") or port, before.get("model"),
-                                                      expected_model))
-        outcome = printer_switch.set(settings, dry_run=module.check_mode)
-        changed = outcome["result"] == "ok"
-        after = None
-        if module._diff and changed and not module.check_mode:
-            after = printer_switch.info()
+        if expected_model:
+            check_model(printer_switch, expected_model)
+        outcome = printer_switch.set(settings, dry_run=module.check_mode, meanings=module._diff)
     except PrinterSwitchError as error:
-        module.fail_json(msg=str(error))
+        fail(module, error)
 
-    if changed and not module.check_mode:
+    changed = outcome["result"] == "ok"
+    if outcome["power_cycle_required"]:
         # printer-switch's messages after a write: the reminder to switch the printer off and on.
         for message in outcome["messages"]:
             module.warn(message)
-    result = dict(changed=changed, changes=outcome["changes"], result=outcome["result"])
+    changes = [dict((key, change.get(key)) for key in ("setting", "from", "to", "written"))
+               for change in outcome["changes"]]
+    result = dict(changed=changed, changes=changes, result=outcome["result"], port=outcome["port"],
+                  power_cycle_required=outcome["power_cycle_required"])
     if module._diff:
-        planned = "".join("%s: %s\n" % (change["setting"], change["to"])
-                          for change in outcome["changes"])
-        result["diff"] = dict(before_header="%s before" % port, before=describe(before,
-                                                                             outcome["changes"]),
-                              after_header="%s after" % port,
-                              after=describe(after, outcome["changes"]) or planned)
+        result["diff"] = diff(outcome["port"], outcome["changes"])
     module.exit_json(**result)
 
 

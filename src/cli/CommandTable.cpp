@@ -2,6 +2,7 @@
 
 #include "CliArguments.h"
 #include "Commands.h"
+#include "PlatformDevices.h"
 
 #include <QRegularExpression>
 
@@ -29,7 +30,8 @@ bool fail(QString *error, const QString &text)
 
 bool takePort(CliArguments &arguments, const QString &value, QString *error)
 {
-    const std::optional<PortArgument> port = PortArgument::parse(value, error);
+    const std::optional<PortArgument> port =
+        PortArgument::parse(value, error, PlatformDevices::namesPrinterPorts());
     if (!port)
         return fail(error, QStringLiteral("--port %1").arg(*error));
     arguments.ports << *port;
@@ -154,7 +156,8 @@ constexpr std::array kOptions{
     OptionSpec{"port", kPort, "P",
                "the printer's port: tcp:HOST[:PORT] (port 9100 when left out), COMn (COM1 to "
                "COM16, as in the window's port list), a serial device path such as "
-               "/dev/ttyUSB0, or LPT1",
+               "/dev/ttyUSB0, or LPT1; on Windows also a USB printer's own port, USB001 and "
+               "on, as ports lists them",
                takePort},
     OptionSpec{"baud", kSerial, "RATE", "serial baud rate: 115200 (default), 38400, 19200 or 9600",
                takeBaud},
@@ -182,7 +185,9 @@ constexpr std::array kCommands{
                 .summary = "list the serial ports and the printer device",
                 .description = "One line per COM entry of the window's port list: its name, the "
                                "device it leads to (\"no device\" when there is none) and a "
-                               "description where the system has one; then LPT1.",
+                               "description where the system has one; then LPT1; then, on "
+                               "Windows, every USB printer: its port (USB001) and the device "
+                               "ID it gives of itself.",
                 .run = Commands::ports},
     CommandSpec{.name = "info",
                 .usage = "info --port P [--json]",

@@ -27,14 +27,23 @@ int Commands::ports(CliContext &context, const CliArguments &)
     entries.removeAll(QStringLiteral("TCP/IP"));
     entries.move(entries.indexOf(QStringLiteral("LPT1")), entries.size() - 1);
     const QStringList descriptions = describePorts(*resolver, entries);
+    const QList<PrinterPort> printerPorts = resolver->printerPorts();
     QList<QStringList> rows;
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const PortChoice choice = PortChoice::fromName(entries.at(i));
-        const QString device = choice.kind == PortKind::Serial
-                                   ? resolver->serialPortName(choice.comNumber)
-                                   : resolver->lptDeviceName();
+        QString device = choice.kind == PortKind::Serial
+                             ? resolver->serialPortName(choice.comNumber)
+                             : resolver->lptDeviceName();
+        // A printer port of the system is named as such: its device path is its own line's.
+        for (const PrinterPort &port : printerPorts) {
+            if (port.device == device)
+                device = port.name;
+        }
         rows << QStringList{entries.at(i), device, descriptionBeside(device, descriptions.at(i))};
     }
+    // Then the system's printer ports, each with what its printer says it is.
+    for (const PrinterPort &port : printerPorts)
+        rows << QStringList{port.name, port.deviceId, port.device};
     qsizetype deviceWidth = 0;
     for (QStringList &row : rows) {
         if (row[1].isEmpty())

@@ -1,7 +1,9 @@
 #include "LinkMessages.h"
 
+#include "DeviceResolver.h"
 #include "LptDevice.h"
 #include "OpenFailure.h"
+#include "PrinterDeviceId.h"
 #include "SystemSerialPort.h"
 #include "TcpClient.h"
 
@@ -92,6 +94,14 @@ QString openFailureReason(const QString &portName, const OpenFailure &failure,
                     ? QStringLiteral("Another program holds it.")
                     : QStringLiteral("It is held by ") +
                           failure.holders.join(QStringLiteral(", ")) + QLatin1Char('.'));
+    case OpenFailure::Cause::SwitchedOff:
+        return systemSays + QLatin1Char('.') + kCr +
+               QStringLiteral("The printer is switched off or its USB cable is out: switch it on, "
+                              "plug it in and try again.");
+    case OpenFailure::Cause::NoUsbPrinter:
+        return QStringLiteral("No USB printer found, and no parallel port either (") + systemSays +
+               QStringLiteral(").") + kCr +
+               QStringLiteral("Check that the printer is switched on and its USB cable in.");
     case OpenFailure::Cause::NoDevice:
     case OpenFailure::Cause::Other:
         break;
@@ -154,6 +164,38 @@ QString serialPortDescription(const SystemSerialPort &port)
 QString emulatorPort(const QString &path)
 {
     return QStringLiteral("printer emulator (") + path + QLatin1Char(')');
+}
+
+QString usbPrinterDescription(const PrinterPort &port, int others)
+{
+    QString text = port.name + QStringLiteral(" \u2014 ") +
+                   (port.makerAndModel.isEmpty() ? port.deviceId : port.makerAndModel);
+    if (others == 1)
+        text += QStringLiteral(" (1 other USB printer)");
+    else if (others > 1)
+        text += QStringLiteral(" (%1 other USB printers)").arg(others);
+    return text;
+}
+
+QString noUsbPrinter(const QString &parallel, bool parallelPresent)
+{
+    if (parallelPresent)
+        return parallel + QStringLiteral(" (no USB printer found)");
+    return noDevice() + QStringLiteral(" (no USB printer found, and no ") + parallel +
+           QLatin1Char(')');
+}
+
+QString deviceIdText(const PrinterDeviceId &id)
+{
+    if (id.text.isEmpty())
+        return id.truncated ? QStringLiteral("device ID cut short")
+                            : QStringLiteral("no device ID");
+    return id.truncated ? id.text + QStringLiteral(" (cut short)") : id.text;
+}
+
+QString deviceIdUnknown(const SystemError &error)
+{
+    return QStringLiteral("device ID unknown: ") + error.text;
 }
 
 } // namespace LinkMessages

@@ -5,6 +5,8 @@
 #include <chrono>
 
 struct OpenFailure;
+struct PrinterDeviceId;
+struct PrinterPort;
 struct SystemError;
 struct SystemSerialPort;
 struct TcpError;
@@ -50,5 +52,13 @@ QString noPrinterDevice(const QStringList &lookedFor);
 QString serialPortDescription(const SystemSerialPort &port);
 // The pseudo-terminal of a running printer emulator.
 QString emulatorPort(const QString &path);
+// "LPT1" as a USB printer: its port, maker and model, and how many other USB printers there are.
+QString usbPrinterDescription(const PrinterPort &port, int others);
+// "LPT1" when no USB printer is found: the parallel port `parallel`, which may be missing too.
+QString noUsbPrinter(const QString &parallel, bool parallelPresent);
+// A printer's device ID as the user reads it; what was lost where it came cut short.
+QString deviceIdText(const PrinterDeviceId &id);
+// A printer that could not be asked for its device ID, with the system's reason.
+QString deviceIdUnknown(const SystemError &error);
 
 } // namespace LinkMessages

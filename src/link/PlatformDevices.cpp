@@ -16,10 +16,12 @@ namespace PlatformDevices {
 using SystemSerialDevice = WinSerialDevice;
 using SystemLptDevice = WinLptDevice;
 using SystemResolver = WinDeviceResolver;
+constexpr bool kNamesPrinterPorts = true;
 #else
 using SystemSerialDevice = QtSerialDevice;
 using SystemLptDevice = FdLptDevice;
 using SystemResolver = SystemDeviceResolver;
+constexpr bool kNamesPrinterPorts = false;
 #endif
 
 std::unique_ptr<SerialDevice> serialDevice()
@@ -35,6 +37,11 @@ std::unique_ptr<LptDevice> lptDevice()
 std::unique_ptr<DeviceResolver> deviceResolver()
 {
     return std::make_unique<SystemResolver>();
+}
+
+bool namesPrinterPorts()
+{
+    return kNamesPrinterPorts;
 }
 
 } // namespace PlatformDevices

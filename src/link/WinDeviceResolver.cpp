@@ -4,7 +4,6 @@
 #include "SetupApiUsbPrinters.h"
 
 #include <QMap>
-#include <QSet>
 
 #include <algorithm>
 #include <utility>
@@ -22,10 +21,6 @@ namespace {
 constexpr int kMaxComNumber = 256;
 // Registry names and values are short; these bound them.
 constexpr DWORD kMaxName = 256;
-// The maker whose printers "LPT1" prefers among the USB printers.
-constexpr auto kPreferredMaker = "NORVANTA";
-// Windows numbers its USB printer ports up to USB999.
-constexpr int kMaxUsbPort = 999;
 
 QString devicePath(const QString &name)
 {
@@ -75,23 +70,6 @@ QMap<QString, QString> friendlyNames()
     return names;
 }
 
-// Names the printers Windows keeps no port name for with the first numbers free, in the
-// system's order, so that each has one and keeps it while the others stay.
-void nameUnnamed(QList<UsbPrinterInterface> &printers)
-{
-    QSet<QString> taken;
-    for (const UsbPrinterInterface &printer : std::as_const(printers))
-        taken.insert(printer.portName.toUpper());
-    int number = 0;
-    for (UsbPrinterInterface &printer : printers) {
-        while (printer.portName.isEmpty() && ++number <= kMaxUsbPort) {
-            const QString name = QStringLiteral("USB%1").arg(number, 3, 10, QLatin1Char('0'));
-            if (!taken.contains(name))
-                printer.portName = name;
-        }
-    }
-}
-
 } // namespace
 
 WinDeviceResolver::WinDeviceResolver(PortLister listPorts,
@@ -108,8 +86,8 @@ QString WinDeviceResolver::serialPortName(int number) const
 
 QString WinDeviceResolver::lptDeviceName() const
 {
-    const QList<UsbPrinter> printers = usbPrinters();
-    const UsbPrinter *chosen = chosenPrinter(printers);
+    const QList<UsbPrinterList::Printer> printers = m_usbPrinters.printers();
+    const UsbPrinterList::Printer *chosen = UsbPrinterList::chosen(printers);
     return chosen != nullptr ? chosen->port.device : parallelPort();
 }
 
@@ -136,9 +114,9 @@ QStringList WinDeviceResolver::serialPortDescriptions(int count) const
 
 QString WinDeviceResolver::lptDescription() const
 {
-    const QList<UsbPrinter> printers = usbPrinters();
-    if (const UsbPrinter *chosen = chosenPrinter(printers))
-        return LinkMessages::usbPrinterDescription(chosen->port, int(printers.size()) - 1);
+    const QString usb = UsbPrinterList::description(m_usbPrinters.printers());
+    if (!usb.isEmpty())
+        return usb;
     wchar_t target[kMaxName] = {};
     return LinkMessages::noUsbPrinter(parallelPort(),
                                       ::QueryDosDeviceW(L"LPT1", target, kMaxName) != 0);
@@ -147,56 +125,10 @@ QString WinDeviceResolver::lptDescription() const
 QList<PrinterPort> WinDeviceResolver::printerPorts() const
 {
     QList<PrinterPort> ports;
-    const QList<UsbPrinter> printers = usbPrinters();
-    for (const UsbPrinter &printer : printers)
+    const QList<UsbPrinterList::Printer> printers = m_usbPrinters.printers();
+    for (const UsbPrinterList::Printer &printer : printers)
         ports.append(printer.port);
     return ports;
-}
-
-QList<WinDeviceResolver::UsbPrinter> WinDeviceResolver::usbPrinters() const
-{
-    QList<UsbPrinterInterface> found = m_usbPrinters->interfaces();
-    nameUnnamed(found);
-    QList<UsbPrinter> printers;
-    QSet<QString> present;
-    for (const UsbPrinterInterface &printer : std::as_const(found)) {
-        present.insert(printer.path);
-        UsbPrinter usb{{printer.portName.toUpper(), printer.path, QString(), QString()}, {}};
-        usb.id = deviceId(printer.path, &usb.port.deviceId);
-        usb.port.makerAndModel = usb.id.makerAndModel();
-        if (usb.port.deviceId.isEmpty())
-            usb.port.deviceId = LinkMessages::deviceIdText(usb.id);
-        printers.append(usb);
-    }
-    // A device unplugged takes its ID along: plugged in again, it may be another printer.
-    m_ids.removeIf([&present](const auto &entry) { return !present.contains(entry.key()); });
-    return printers;
-}
-
-const WinDeviceResolver::UsbPrinter *
-WinDeviceResolver::chosenPrinter(const QList<UsbPrinter> &printers)
-{
-    if (printers.isEmpty())
-        return nullptr;
-    const auto preferred = std::find_if(printers.cbegin(), printers.cend(), [](const auto &p) {
-        return p.id.isMadeBy(QLatin1String(kPreferredMaker));
-    });
-    return preferred != printers.cend() ? &*preferred : &printers.first();
-}
-
-PrinterDeviceId WinDeviceResolver::deviceId(const QString &path, QString *problem) const
-{
-    if (const auto known = m_ids.constFind(path); known != m_ids.cend())
-        return *known;
-    SystemError error;
-    const QByteArray reply = m_usbPrinters->deviceIdReply(path, &error);
-    if (error.number != 0) {
-        *problem = LinkMessages::deviceIdUnknown(error);
-        return {};
-    }
-    const PrinterDeviceId id = PrinterDeviceId::fromReply(reply);
-    m_ids.insert(path, id);
-    return id;
 }
 
 QList<SystemSerialPort> WinDeviceResolver::systemSerialPorts()

@@ -1,21 +1,19 @@
 #pragma once
 
 #include "DeviceResolver.h"
-#include "PrinterDeviceId.h"
 #include "SystemSerialPort.h"
-#include "UsbPrinterSource.h"
+#include "UsbPrinterList.h"
 
-#include <QHash>
 #include <QList>
 
 #include <functional>
 #include <memory>
 
 // The device names of Windows: "COMn" is the port Windows itself calls COMn ("\\.\COMn", so that
-// COM10 and above open too). "LPT1" is the printer device, as on Linux: the first USB printer
-// whose device ID names NORVANTA as its maker, else the first USB printer, else the parallel port
-// "\\.\LPT1". Each USB printer is also a printer port of its own, named as Windows names it
-// ("USB001"). What stands behind each COM port comes from the ports Windows reports.
+// COM10 and above open too). "LPT1" is the printer device, as on Linux: the USB printer the list
+// of USB printers chooses, else the parallel port "\\.\LPT1". Each USB printer is also a
+// printer port of its own, named as Windows names it ("USB001"). What stands behind each COM port
+// comes from the ports Windows reports.
 class WinDeviceResolver : public DeviceResolver
 {
 public:
@@ -39,22 +37,6 @@ public:
     static QList<SystemSerialPort> systemSerialPorts();
 
 private:
-    struct UsbPrinter
-    {
-        PrinterPort port;
-        PrinterDeviceId id;
-    };
-    // The USB printers present now, each named and with its device ID.
-    QList<UsbPrinter> usbPrinters() const;
-    // The printer "LPT1" opens among `printers`; nothing when there is none.
-    static const UsbPrinter *chosenPrinter(const QList<UsbPrinter> &printers);
-    // The device's ID, asked once while it stays plugged in; nothing, with `problem`, when it did
-    // not give one.
-    PrinterDeviceId deviceId(const QString &path, QString *problem) const;
-
     PortLister m_listPorts;
-    std::shared_ptr<const UsbPrinterSource> m_usbPrinters;
-    // The IDs given so far, by device path. A path names one device for as long as it is
-    // plugged in, so its ID stays, and a device the link holds open need not be asked again.
-    mutable QHash<QString, PrinterDeviceId> m_ids;
+    UsbPrinterList m_usbPrinters;
 };

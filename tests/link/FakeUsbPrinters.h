@@ -7,8 +7,6 @@
 
 #include <utility>
 
-#include <windows.h>
-
 // A USB printer as the fake system reports it: its interface, and its ID reply or why none came.
 struct ReportedPrinter
 {
@@ -42,11 +40,12 @@ public:
                 return printer.idReply;
             }
         }
-        *error = {ERROR_FILE_NOT_FOUND,
-                  QStringLiteral("The system cannot find the file specified")};
+        *error = {kFileNotFound, QStringLiteral("The system cannot find the file specified")};
         return {};
     }
 
 private:
+    static constexpr int kFileNotFound = 2; // ERROR_FILE_NOT_FOUND
+
     QList<ReportedPrinter> m_printers;
 };

@@ -22,26 +22,35 @@ constexpr DWORD kIdBoundMs = 2000;
 constexpr DWORD kCancelBoundMs = 1000;
 constexpr DWORD kMaxName = 64;
 
-// The printer port the driver numbers the device with: "Base Name" ("USB") and "Port Number"
-// (1) in the interface's own registry key make "USB001", the name the printer ports list shows.
+// A text value of an open registry key; empty when there is none.
+QString textValue(HKEY key, const wchar_t *name)
+{
+    wchar_t value[kMaxName] = {};
+    DWORD size = sizeof value - sizeof(wchar_t);
+    if (::RegGetValueW(key, nullptr, name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
+        return {};
+    return QString::fromWCharArray(value);
+}
+
+// The printer port the driver numbers the device with, as the printer ports list shows it: kept
+// whole ("Port Name") by some drivers, as "Base Name" ("USB") and "Port Number" (1) in the
+// interface's own registry key by usbprint.sys, which make "USB001".
 QString portName(HDEVINFO devices, SP_DEVICE_INTERFACE_DATA &entry)
 {
     const HKEY key = ::SetupDiOpenDeviceInterfaceRegKey(devices, &entry, 0, KEY_READ);
     if (key == INVALID_HANDLE_VALUE)
         return {};
+    QString name = textValue(key, L"Port Name");
     DWORD number = 0;
     DWORD size = sizeof number;
-    const bool numbered = ::RegGetValueW(key, nullptr, L"Port Number", RRF_RT_REG_DWORD, nullptr,
-                                         &number, &size) == ERROR_SUCCESS;
-    wchar_t base[kMaxName] = {};
-    size = sizeof base - sizeof(wchar_t);
-    const bool based = ::RegGetValueW(key, nullptr, L"Base Name", RRF_RT_REG_SZ, nullptr, base,
-                                      &size) == ERROR_SUCCESS;
+    if (name.isEmpty() && ::RegGetValueW(key, nullptr, L"Port Number", RRF_RT_REG_DWORD, nullptr,
+                                         &number, &size) == ERROR_SUCCESS) {
+        const QString base = textValue(key, L"Base Name");
+        name = (base.isEmpty() ? QStringLiteral("USB") : base) +
+               QStringLiteral("%1").arg(number, 3, 10, QLatin1Char('0'));
+    }
     ::RegCloseKey(key);
-    if (!numbered)
-        return {};
-    const QString prefix = based ? QString::fromWCharArray(base) : QStringLiteral("USB");
-    return prefix + QStringLiteral("%1").arg(number, 3, 10, QLatin1Char('0'));
+    return name;
 }
 
 QString interfacePath(HDEVINFO devices, SP_DEVICE_INTERFACE_DATA &entry)

@@ -161,8 +161,9 @@ QString CliArguments::helpText(const CommandSpec *command)
         text << QString()
              << wrapped(QStringLiteral("--port P is tcp:HOST[:PORT] (port 9100 when left out), "
                                        "COMn (COM1 to COM16), a serial device path such as "
-                                       "/dev/ttyUSB0, or LPT1; a serial port also takes --baud, "
-                                       "--parity and --handshake."),
+                                       "/dev/ttyUSB0, or LPT1 (on Windows also a USB printer's "
+                                       "own port, USB001 and on); a serial port also takes "
+                                       "--baud, --parity and --handshake."),
                         0);
         text << QString() << QStringLiteral("Options of every command:")
              << QStringLiteral("  --help                show the help of the command")

@@ -10,7 +10,7 @@
 #include "EmulatorThread.h"
 #include "MainWindow.h"
 #include "Prompter.h"
-#include "SystemEventPump.h"
+#include "QtEventPump.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -78,7 +78,7 @@ Result run(const QString &model, bool overTcp, const Faults &faults)
 
     QuietPrompter prompter;
     NoShell shell;
-    SystemEventPump pump;
+    QtEventPump pump;
     PrinterLink::Devices devices = PrinterLink::systemDevices();
     devices.resolver = std::make_unique<PtyResolver>(pty);
     MainWindow window(prompter, shell, pump, std::move(devices));

@@ -6,8 +6,8 @@
 #include "LinkReporter.h"
 #include "LinkStatusView.h"
 #include "PrinterLink.h"
+#include "QtEventPump.h"
 #include "QtTcpClient.h"
-#include "SystemEventPump.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -145,7 +145,7 @@ double percentile(std::vector<double> sorted, double fraction)
 void run(const char *name, bool tcp, Responder &responder)
 {
     BenchView view;
-    SystemEventPump pump;
+    QtEventPump pump;
     PrinterLink::Devices devices;
     auto client = std::make_unique<QtTcpClient>();
     const QtTcpClient *tcpClient = client.get();

@@ -1,6 +1,8 @@
 ; The Windows installer of the printer switch utility: a per-machine install under Program Files,
 ; Start-menu entries for the utility and its help, and an uninstaller that removes what was
-; installed. "setup.exe /S" installs silently, "uninstall.exe /S" removes silently.
+; installed. The install folder goes on the system PATH, so that printer-switch runs by its name
+; from any new Command Prompt, and comes off it again at removal. "setup.exe /S" installs
+; silently, "uninstall.exe /S" removes silently.
 ; scripts/windows defines VERSION, OUTFILE and FILES (an include with the install and removal
 ; lines of every file).
 Unicode true
@@ -8,6 +10,13 @@ Target amd64-unicode
 
 !define NAME "Printer Switch Utility"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\PrinterSwitchUtility"
+!define ENVIRONMENT_KEY "SYSTEM\CurrentControlSet\Control\Session Manager\Environment"
+
+!include "LogicLib.nsh"
+!include "WinMessages.nsh"
+!include "WordFunc.nsh"
+; The longest PATH that the installer reads and writes whole; NSIS's strings end there.
+!define /math PATH_LIMIT ${NSIS_MAX_STRLEN} - 1
 
 Name "${NAME} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -24,10 +33,33 @@ UninstPage instfiles
 
 !include "${FILES}"
 
+; Adds (+) or removes (-) the install folder among the system PATH's entries, leaving the others
+; as they are, and tells the running programs that the environment changed. A PATH that NSIS
+; cannot hold whole (PATH_LIMIT characters or more) is left untouched: written back cut short it
+; would lose the entries at its end.
+!macro EditSystemPath SIGN
+  ClearErrors
+  ReadRegStr $0 HKLM "${ENVIRONMENT_KEY}" "Path"
+  StrLen $1 $0
+  ${If} ${Errors}
+  ${OrIf} $1 >= ${PATH_LIMIT}
+    DetailPrint "The system PATH is too long to change: printer-switch.exe runs from $INSTDIR"
+  ${Else}
+    ${WordAdd} "$0" ";" "${SIGN}$INSTDIR" $2
+    StrLen $1 $2
+    ${If} $2 != $0
+    ${AndIf} $1 < ${PATH_LIMIT}
+      WriteRegExpandStr HKLM "${ENVIRONMENT_KEY}" "Path" "$2"
+      SendMessage ${HWND_BROADCAST} ${WM_SETTINGCHANGE} 0 "STR:Environment" /TIMEOUT=5000
+    ${EndIf}
+  ${EndIf}
+!macroend
+
 Section "Install"
   SetShellVarContext all
   !insertmacro InstallFiles
   WriteUninstaller "$INSTDIR\uninstall.exe"
+  !insertmacro EditSystemPath "+"
 
   CreateDirectory "$SMPROGRAMS\${NAME}"
   CreateShortcut "$SMPROGRAMS\${NAME}\${NAME}.lnk" "$INSTDIR\printer-switch-utility.exe"
@@ -47,6 +79,7 @@ SectionEnd
 
 Section "Uninstall"
   SetShellVarContext all
+  !insertmacro EditSystemPath "-"
   Delete "$SMPROGRAMS\${NAME}\${NAME}.lnk"
   Delete "$SMPROGRAMS\${NAME}\${NAME} Help.lnk"
   RMDir "$SMPROGRAMS\${NAME}"

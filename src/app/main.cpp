@@ -2,7 +2,7 @@
 #include "MessageBoxPrompter.h"
 #include "PrinterLink.h"
 #include "QtDesktopShell.h"
-#include "SystemEventPump.h"
+#include "QtEventPump.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -152,7 +152,7 @@ int main(int argc, char *argv[])
 
     MessageBoxPrompter prompter;
     QtDesktopShell shell;
-    SystemEventPump pump;
+    QtEventPump pump;
     MainWindow window(prompter, shell, pump, PrinterLink::systemDevices());
     window.show();
     return QApplication::exec();

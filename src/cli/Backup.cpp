@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonParseError>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -23,6 +24,33 @@ std::optional<int> wholeNumber(const QJsonValue &value, int low, int high)
     if (!value.isDouble() || number != std::floor(number) || number < low || number > high)
         return std::nullopt;
     return int(number);
+}
+
+// The first member of `object` that is not one of `known`; empty for none.
+QString unknownMember(const QJsonObject &object, const QStringList &known)
+{
+    const QStringList keys = object.keys();
+    const auto unknown = std::find_if(
+        keys.cbegin(), keys.cend(), [&known](const QString &key) { return !known.contains(key); });
+    return unknown == keys.cend() ? QString() : *unknown;
+}
+
+// Why a backup holds a member it does not know, which would go unapplied while the run says ok;
+// empty when it holds none.
+QString unknownMembers(const QJsonObject &backup)
+{
+    if (const QString key = unknownMember(backup, {kMaker, kModel, kSwitches, kCodePage, kCharset});
+        !key.isEmpty())
+        return QStringLiteral("\"%1\" is no member of a backup: it holds \"maker\", \"model\", "
+                              "\"switches\", \"codePage\" and \"charset\"")
+            .arg(key);
+    const QString key = unknownMember(
+        backup.value(kSwitches).toObject(),
+        {switchName(SwitchByte::SW1), switchName(SwitchByte::SW2), switchName(SwitchByte::SW3)});
+    return key.isEmpty() ? QString()
+                         : QStringLiteral("\"%1\" is no switch byte: \"switches\" holds SW1, SW2 "
+                                          "and SW3 only")
+                               .arg(key);
 }
 
 } // namespace
@@ -70,6 +98,10 @@ std::optional<Backup> Backup::parse(const QByteArray &json, QString *error)
                                 "\"switches\"");
         return std::nullopt;
     }
+    if (const QString problem = unknownMembers(object); !problem.isEmpty()) {
+        *error = problem;
+        return std::nullopt;
+    }
     Backup backup{object.value(kMaker).toString(), object.value(kModel).toString(), {}};
     const QJsonObject switches = object.value(kSwitches).toObject();
     for (const SwitchByte sw : {SwitchByte::SW1, SwitchByte::SW2, SwitchByte::SW3}) {
@@ -82,17 +114,14 @@ std::optional<Backup> Backup::parse(const QByteArray &json, QString *error)
         }
         backup.settings << SettingRequest::switchByte(sw, *value);
     }
-    if (switches.size() != backup.settings.size()) {
-        *error = QStringLiteral("\"switches\" holds SW1, SW2 and SW3 only");
-        return std::nullopt;
-    }
     for (const auto &[key, make] : {std::pair{kCodePage, &SettingRequest::codePage},
                                     std::pair{kCharset, &SettingRequest::charset}}) {
         if (!object.contains(key))
             continue;
         const std::optional<int> number = wholeNumber(object.value(key), 0, 999);
         if (!number) {
-            *error = QStringLiteral("\"%1\" is a number").arg(key);
+            *error = QStringLiteral("\"%1\" is %2")
+                         .arg(key, SettingRequest::allowedValues(make(0).kind));
             return std::nullopt;
         }
         backup.settings << make(*number);

@@ -1,13 +1,19 @@
 #include "Backup.h"
 #include "CliArguments.h"
 #include "CliContext.h"
+#include "CommandOptions.h"
+#include "CommandTable.h"
 #include "Commands.h"
 #include "Console.h"
 #include "ExitStatus.h"
 
 #include <QJsonDocument>
 
-int Commands::backup(CliContext &context, const CliArguments &arguments)
+#include <array>
+
+namespace {
+
+int run(CliContext &context, const CliArguments &arguments)
 {
     PrinterSession session(arguments.ports.first(), CliContext::sessionOptions(arguments),
                            context.console, context.resolvers);
@@ -25,3 +31,21 @@ int Commands::backup(CliContext &context, const CliArguments &arguments)
     context.console.out(QString::fromUtf8(QJsonDocument(*backup).toJson()).trimmed());
     return kExitOk;
 }
+
+// The options of backup, in the order its help lists them.
+constexpr std::array<const OptionSpec *, 5> kOptions{
+    &CommandOptions::port, &CommandOptions::baud, &CommandOptions::parity,
+    &CommandOptions::handshake, &CommandOptions::replyTimeout};
+
+} // namespace
+
+const CommandSpec Commands::backup{
+    .name = "backup",
+    .usage = "backup --port P [--reply-timeout MS]",
+    .summary = "print a printer's settings as JSON",
+    .description = "Prints {\"maker\": ..., \"model\": ..., \"switches\": {\"SW2\": "
+                   "37, ...}, \"codePage\": 17, \"charset\": 12} for restore.",
+    .options = kOptions,
+    .minPorts = 1,
+    .maxPorts = 1,
+    .run = run};

@@ -2,6 +2,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QList>
 #include <QSet>
 
@@ -35,20 +37,43 @@ std::optional<QByteArray> read(const QString &path, QString *error)
         *error = QStringLiteral("%1: a backup is at most %2 KiB").arg(name).arg(kMaxBytes / 1024);
         return std::nullopt;
     }
-    if (const QString key = duplicateKey(text); !key.isEmpty()) {
-        *error = QStringLiteral("%1: \"%2\" is given twice").arg(name, key);
+    if (const QString problem = textProblem(text); !problem.isEmpty()) {
+        *error = QStringLiteral("%1: %2").arg(name, problem);
         return std::nullopt;
     }
     return text;
 }
 
-QString duplicateKey(const QByteArray &json)
+namespace {
+
+// A string's text with its escapes decoded ("SW\u0032" is "SW2"); the text as it stands when it
+// is no JSON string, which the parse that follows reports.
+QString decoded(const QByteArray &string)
 {
-    // A string followed by a colon is a member name of the innermost open object.
-    QList<QSet<QByteArray>> objects;
+    const QJsonDocument document = QJsonDocument::fromJson("[\"" + string + "\"]");
+    const QJsonValue value = document.array().at(0);
+    return value.isString() ? value.toString() : QString::fromUtf8(string);
+}
+
+// An open object or array of the text and what it has met so far.
+struct Container
+{
+    bool isObject = false;
+    QSet<QString> names;    // an object's member names
+    QString member;         // the member whose value is being read
+    bool nextIsName = true; // an object's next string is a member name
+};
+
+} // namespace
+
+QString textProblem(const QByteArray &json)
+{
+    QList<Container> open;
     QByteArray string;
     bool inString = false;
-    bool lastWasString = false;
+    bool control = false;       // the string holds a raw control character
+    bool stringIsName = false;  // the string is a member name
+    bool lastWasString = false; // a member name is complete once a colon follows
     for (qsizetype i = 0; i < json.size(); ++i) {
         const char c = json.at(i);
         if (inString) {
@@ -58,7 +83,11 @@ QString duplicateKey(const QByteArray &json)
             } else if (c == '"') {
                 inString = false;
                 lastWasString = true;
+                if (control)
+                    return QStringLiteral("\"%1\" holds a control character")
+                        .arg(stringIsName || open.isEmpty() ? decoded(string) : open.last().member);
             } else {
+                control = control || quint8(c) < 0x20;
                 string += c;
             }
             continue;
@@ -67,15 +96,24 @@ QString duplicateKey(const QByteArray &json)
             continue;
         if (c == '"') {
             inString = true;
+            control = false;
+            stringIsName = !open.isEmpty() && open.last().isObject && open.last().nextIsName;
             string.clear();
-        } else if (c == '{') {
-            objects.append(QSet<QByteArray>());
-        } else if (c == '}' && !objects.isEmpty()) {
-            objects.removeLast();
-        } else if (c == ':' && lastWasString && !objects.isEmpty()) {
-            if (objects.last().contains(string))
-                return QString::fromUtf8(string);
-            objects.last().insert(string);
+        } else if (c == '{' || c == '[') {
+            open.append(Container());
+            open.last().isObject = c == '{';
+        } else if ((c == '}' || c == ']') && !open.isEmpty()) {
+            open.removeLast();
+        } else if (c == ',' && !open.isEmpty()) {
+            open.last().nextIsName = true;
+        } else if (c == ':' && lastWasString && !open.isEmpty() && open.last().isObject) {
+            Container &object = open.last();
+            const QString name = decoded(string);
+            if (object.names.contains(name))
+                return QStringLiteral("\"%1\" is given twice").arg(name);
+            object.names.insert(name);
+            object.member = name;
+            object.nextIsName = false;
         }
         lastWasString = false;
     }

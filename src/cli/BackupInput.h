@@ -6,9 +6,9 @@
 #include <optional>
 
 // The text of a backup for restore: a regular file or "-" for standard input, at most
-// kMaxBytes, and no object in it that names a member twice (a backup edited by hand must not
-// keep one of two values silently). Devices, pipes by name and directories are refused without
-// being read, so that nothing blocks or grows without bound.
+// kMaxBytes, no object in it that names a member twice (a backup edited by hand must not keep one
+// of two values silently) and no raw control character in its strings. Devices, pipes by name and
+// directories are refused without being read, so that nothing blocks or grows without bound.
 namespace BackupInput {
 
 constexpr qint64 kMaxBytes = 64 * 1024;
@@ -16,7 +16,9 @@ constexpr qint64 kMaxBytes = 64 * 1024;
 // Nothing, and `error` says why, when the backup cannot be taken from `path`.
 std::optional<QByteArray> read(const QString &path, QString *error);
 
-// The first member name that an object of the JSON text `json` holds twice; empty for none.
-QString duplicateKey(const QByteArray &json);
+// Why the JSON text `json` is no backup, as far as its parse does not tell: an object that holds
+// a member name twice (names compared as their escapes decode: "SW\u0032" is "SW2"), or a
+// string with a raw control character in it, named by its member. Empty for neither.
+QString textProblem(const QByteArray &json);
 
 } // namespace BackupInput

@@ -1,6 +1,7 @@
 #include "ChangePlan.h"
 
 #include "PrinterModels.h"
+#include "PrinterReport.h"
 #include "SettingsModel.h"
 #include "SwitchBits.h"
 
@@ -13,7 +14,8 @@ QString switchRefusal(const SettingsModel &printer, SwitchByte sw)
 {
     const QString model = printer.modelName();
     if (!PrinterModels::switchBytes(model).contains(sw))
-        return QStringLiteral("model \"%1\" has no %2").arg(model, switchName(sw));
+        return QStringLiteral("model \"%1\" has no %2")
+            .arg(PrinterReport::shownText(model), switchName(sw));
     if (!PrinterModels::isInUse(model, sw, printer.isSwitchOn(SwitchByte::SW2, 0)))
         return QStringLiteral("%1 is not in use on this %2 while switch 1 of SW2 is OFF")
             .arg(switchName(sw), model);

@@ -4,6 +4,7 @@
 
 #include <QCommandLineParser>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -32,10 +33,12 @@ QString optionHelp(const OptionSpec &option)
     const QString name =
         QStringLiteral("  --") + QLatin1String(option.name) +
         (option.valueName ? QLatin1Char(' ') + QLatin1String(option.valueName) : QString());
+    const QString help = QLatin1String(option.help) +
+                         (option.moreHelp ? QLatin1Char(' ') + option.moreHelp() : QString());
     const int column = 24;
     if (name.size() < column - 1)
-        return wrapped(QLatin1String(option.help), column, column - int(name.size())).prepend(name);
-    return name + u'\n' + wrapped(QLatin1String(option.help), column);
+        return wrapped(help, column, column - int(name.size())).prepend(name);
+    return name + u'\n' + wrapped(help, column);
 }
 
 CliArguments failed(CliArguments result, const QString &error)
@@ -52,12 +55,13 @@ CliArguments parseCommand(CliArguments result, const QStringList &arguments)
     const QString name = QLatin1String(command.name);
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    for (const OptionSpec &option : optionTable()) {
-        parser.addOption(
-            option.valueName
-                ? QCommandLineOption(QLatin1String(option.name), QLatin1String(option.help),
-                                     QLatin1String(option.valueName))
-                : QCommandLineOption(QLatin1String(option.name), QLatin1String(option.help)));
+    // Every command's options are known, so that one of another command is named as such.
+    const QList<const OptionSpec *> options = everyOption();
+    for (const OptionSpec *option : options) {
+        parser.addOption(option->valueName
+                             ? QCommandLineOption(QLatin1String(option->name), QString(),
+                                                  QLatin1String(option->valueName))
+                             : QCommandLineOption(QLatin1String(option->name)));
     }
     if (!parser.parse(QStringList{QStringLiteral("printer-switch")} + arguments)) {
         const QStringList unknown = parser.unknownOptionNames();
@@ -69,16 +73,17 @@ CliArguments parseCommand(CliArguments result, const QStringList &arguments)
     }
 
     QString error;
-    for (const OptionSpec &option : optionTable()) {
-        const QString optionName = QLatin1String(option.name);
+    for (const OptionSpec *option : options) {
+        const QString optionName = QLatin1String(option->name);
         if (!parser.isSet(optionName))
             continue;
-        if ((command.options & option.set) == 0)
+        if (std::find(command.options.begin(), command.options.end(), option) ==
+            command.options.end())
             return failed(result, QStringLiteral("--%1 is no option of %2").arg(optionName, name));
         const QStringList values =
-            option.valueName ? parser.values(optionName) : QStringList{QString()};
+            option->valueName ? parser.values(optionName) : QStringList{QString()};
         for (const QString &value : values) {
-            if (!option.take(result, value, &error))
+            if (!option->take(result, value, &error))
                 return failed(result, error);
         }
     }
@@ -147,23 +152,21 @@ QString CliArguments::helpText(const CommandSpec *command)
                                        "tables of the Printer Software Switch Utility."),
                         0)
              << QString() << QStringLiteral("Commands:");
-        for (const CommandSpec &spec : commandTable())
+        for (const CommandSpec *spec : commandTable())
             text << QStringLiteral("  %1%2")
-                        .arg(QLatin1String(spec.name), -12)
-                        .arg(QLatin1String(spec.summary));
+                        .arg(QLatin1String(spec->name), -12)
+                        .arg(QLatin1String(spec->summary));
         text << QString() << QStringLiteral("Arguments of the commands:");
-        for (const CommandSpec &spec : commandTable()) {
-            const QString arguments = QLatin1String(spec.usage).mid(qsizetype(strlen(spec.name)));
+        for (const CommandSpec *spec : commandTable()) {
+            const QString arguments = QLatin1String(spec->usage).mid(qsizetype(strlen(spec->name)));
             text << QStringLiteral("  %1%2")
-                        .arg(QLatin1String(spec.name), -12)
+                        .arg(QLatin1String(spec->name), -12)
                         .arg(arguments.isEmpty() ? QStringLiteral("(none)") : arguments.trimmed());
         }
         text << QString()
-             << wrapped(QStringLiteral("--port P is tcp:HOST[:PORT] (port 9100 when left out), "
-                                       "COMn (COM1 to COM16), a serial device path such as "
-                                       "/dev/ttyUSB0, or LPT1 (on Windows also a USB printer's "
-                                       "own port, USB001 and on); a serial port also takes "
-                                       "--baud, --parity and --handshake."),
+             << wrapped(QStringLiteral("--port P is %1; a serial port also takes --baud, --parity "
+                                       "and --handshake.")
+                            .arg(PortArgument::formsHelp()),
                         0);
         text << QString() << QStringLiteral("Options of every command:")
              << QStringLiteral("  --help                show the help of the command")
@@ -173,10 +176,8 @@ QString CliArguments::helpText(const CommandSpec *command)
         text << QStringLiteral("Usage: printer-switch %1").arg(QLatin1String(command->usage))
              << QString() << wrapped(QLatin1String(command->description), 0) << QString()
              << QStringLiteral("Options:");
-        for (const OptionSpec &option : optionTable()) {
-            if (command->options & option.set)
-                text << optionHelp(option);
-        }
+        for (const OptionSpec *option : command->options)
+            text << optionHelp(*option);
         text << QStringLiteral("  --help                show this help")
              << QStringLiteral("  --version             show the version");
     }

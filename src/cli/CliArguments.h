@@ -2,6 +2,7 @@
 
 #include "AddressRange.h"
 #include "PortArgument.h"
+#include "ReplyReader.h"
 #include "SerialSettings.h"
 #include "SettingRequest.h"
 
@@ -34,6 +35,8 @@ struct CliArguments
     int jobs = 0;                           // restore, scan
     quint16 tcpPort = 9100;                 // scan --tcp-port
     std::chrono::milliseconds timeout{300}; // scan --timeout
+    // --reply-timeout: how long a printer may take to begin an answer.
+    std::chrono::milliseconds replyTimeout{kWindowReplyTimeout};
 
     // `arguments` without the program's name.
     static CliArguments parse(const QStringList &arguments);

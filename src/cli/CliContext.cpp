@@ -9,6 +9,7 @@ PrinterSession::Options CliContext::sessionOptions(const CliArguments &arguments
 {
     PrinterSession::Options options;
     options.serial = arguments.serial;
+    options.replyTimeout = arguments.replyTimeout;
     return options;
 }
 

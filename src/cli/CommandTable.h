@@ -8,36 +8,29 @@
 struct CliArguments;
 struct CliContext;
 
-// The options of printer-switch's commands, as bits of CommandSpec::options.
-enum OptionSet : unsigned {
-    kPort = 1u << 0,
-    kSerial = 1u << 1, // --baud, --parity, --handshake
-    kJson = 1u << 2,
-    kDryRun = 1u << 3,
-    kJobs = 1u << 4,
-    kTcpPort = 1u << 5,
-    kTimeout = 1u << 6,
-};
-
+// An option of printer-switch's commands. The options several commands take are in
+// CommandOptions; each command declares its own beside it.
 struct OptionSpec
 {
     const char *name;
-    unsigned set;
     const char *valueName; // nullptr: a flag
     const char *help;
     // Takes the option's value into the arguments; false, with `error` set, when it is no value
     // of the option.
     bool (*take)(CliArguments &arguments, const QString &value, QString *error);
+    // The rest of the help, where it is a text kept elsewhere; nullptr for none.
+    QString (*moreHelp)();
 };
 
-// One command: its name, help, options, arguments and the function that runs it.
+// One command: its name, help, options, arguments and the function that runs it. Each command
+// declares its own in its file (Commands.h).
 struct CommandSpec
 {
     const char *name;
     const char *usage;
     const char *summary;
     const char *description;
-    unsigned options = 0;
+    std::span<const OptionSpec *const> options{}; // in the order the help lists them
     int minPorts = 0;
     int maxPorts = 0;                 // -1: any number
     const char *positional = nullptr; // the name of the arguments after the command
@@ -51,6 +44,8 @@ struct CommandSpec
     int (*run)(CliContext &context, const CliArguments &arguments) = nullptr;
 };
 
-std::span<const OptionSpec> optionTable();
-std::span<const CommandSpec> commandTable();
+// The commands, in the order the help lists them.
+std::span<const CommandSpec *const> commandTable();
 const CommandSpec *findCommand(const QString &name);
+// Every option of every command, once each.
+QList<const OptionSpec *> everyOption();

@@ -1,17 +1,17 @@
 #pragma once
 
-struct CliArguments;
-struct CliContext;
+struct CommandSpec;
 
-// The commands of printer-switch, each in a file of its own; each returns its exit status.
+// The commands of printer-switch, each with its options, help and run function in a file of its
+// own (ports in PortsCommand.cpp, ...); CommandTable lists them.
 namespace Commands {
 
-int ports(CliContext &context, const CliArguments &arguments);
-int info(CliContext &context, const CliArguments &arguments);
-int set(CliContext &context, const CliArguments &arguments);
-int backup(CliContext &context, const CliArguments &arguments);
-int restore(CliContext &context, const CliArguments &arguments);
-int scan(CliContext &context, const CliArguments &arguments);
-int selftest(CliContext &context, const CliArguments &arguments);
+extern const CommandSpec ports;
+extern const CommandSpec info;
+extern const CommandSpec set;
+extern const CommandSpec backup;
+extern const CommandSpec restore;
+extern const CommandSpec scan;
+extern const CommandSpec selftest;
 
 } // namespace Commands

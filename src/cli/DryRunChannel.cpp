@@ -16,9 +16,22 @@ QList<QByteArray> DryRunChannel::takeHeld()
     return std::exchange(m_held, {});
 }
 
+int DryRunChannel::queriesSent() const
+{
+    return m_queriesSent;
+}
+
 bool DryRunChannel::SendCommand(const QByteArray &command, QString &reply)
 {
-    if (!m_holding || reply == QLatin1String("R"))
+    const bool query = reply == QLatin1String("R");
+    if (query) {
+        const bool sent = m_link.SendCommand(command, reply);
+        m_queryRefused = m_queryRefused || !sent;
+        if (!m_queryRefused)
+            ++m_queriesSent;
+        return sent;
+    }
+    if (!m_holding)
         return m_link.SendCommand(command, reply);
     m_held.append(command);
     reply.clear();

@@ -17,6 +17,10 @@ public:
     // The commands held back since the last call.
     QList<QByteArray> takeHeld();
 
+    // The queries that went out before the first one that did not (the link refused it: it is
+    // closed, or gave up on a printer whose answers fell behind).
+    int queriesSent() const;
+
     bool SendCommand(const QByteArray &command, QString &reply) override;
     bool SendClosingCommand(const QByteArray &command) override;
 
@@ -24,4 +28,6 @@ private:
     CommandChannel &m_link;
     bool m_holding = false;
     QList<QByteArray> m_held;
+    int m_queriesSent = 0;
+    bool m_queryRefused = false;
 };

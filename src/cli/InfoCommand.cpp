@@ -1,24 +1,33 @@
 #include "CliArguments.h"
 #include "CliContext.h"
+#include "CommandOptions.h"
+#include "CommandTable.h"
 #include "Commands.h"
 #include "Console.h"
+#include "DryRunChannel.h"
 #include "ExitStatus.h"
 #include "PrinterReport.h"
 
 #include <QJsonDocument>
 
-int Commands::info(CliContext &context, const CliArguments &arguments)
+#include <algorithm>
+#include <array>
+
+namespace {
+
+int run(CliContext &context, const CliArguments &arguments)
 {
     const PortArgument &port = arguments.ports.first();
     PrinterSession session(port, CliContext::sessionOptions(arguments), context.console,
                            context.resolvers);
     const TestStop stop = session.communicationTest();
     QString error = stop == TestStop::None ? QString() : session.stopReason(stop);
-    // A value the printer did not answer is no value: the run fails and names it.
+    // A value the printer did not answer is no value: the run fails and names it, and those the
+    // link did not ask for, with the link's reason.
     if (error.isEmpty()) {
-        const QStringList missing = PrinterReport::missingValues(session.record());
-        if (!missing.isEmpty())
-            error = QStringLiteral("no reply for %1").arg(missing.join(QStringLiteral(", ")));
+        // The maker's name went first.
+        const int valuesAsked = std::max(session.channel().queriesSent() - 1, 0);
+        error = PrinterReport::missingReport(session.record(), valuesAsked, session.linkProblem());
     }
     if (!error.isEmpty())
         session.tell(error);
@@ -38,3 +47,24 @@ int Commands::info(CliContext &context, const CliArguments &arguments)
         context.console.out(line);
     return error.isEmpty() ? kExitOk : kExitFailure;
 }
+
+// The options of info, in the order its help lists them.
+constexpr std::array<const OptionSpec *, 6> kOptions{
+    &CommandOptions::port,      &CommandOptions::baud, &CommandOptions::parity,
+    &CommandOptions::handshake, &CommandOptions::json, &CommandOptions::replyTimeout};
+
+} // namespace
+
+const CommandSpec Commands::info{
+    .name = "info",
+    .usage = "info --port P [--reply-timeout MS] [--json]",
+    .summary = "show what a printer is and holds",
+    .description = "Runs the communication test's queries in the window's order (maker first; "
+                   "a printer of another maker stops it) and prints the printer information, "
+                   "the language information and the switch bytes of the model with the "
+                   "meaning of every switch. With --json one object, always with \"port\" and "
+                   "\"error\" (null, or why the printer could not be read to the end).",
+    .options = kOptions,
+    .minPorts = 1,
+    .maxPorts = 1,
+    .run = run};

@@ -74,6 +74,14 @@ bool isPrinterDevice(const QString &path)
 
 } // namespace
 
+QString PortArgument::formsHelp()
+{
+    return QStringLiteral("tcp:HOST[:PORT] (port 9100 when left out), COMn (COM1 to COM16, as in "
+                          "the window's port list), a serial device path such as /dev/ttyUSB0, "
+                          "or LPT1 (on Windows also a USB printer's own port, USB001 and on, as "
+                          "ports lists them)");
+}
+
 PortArgument PortArgument::tcp(const QString &host, quint16 port)
 {
     PortArgument spec;

@@ -27,6 +27,8 @@ struct PortArgument
     static std::optional<PortArgument> parse(const QString &text, QString *error,
                                              bool printerPortNames = false);
     static PortArgument tcp(const QString &host, quint16 port);
+    // The forms a port is given in, as the help names them.
+    static QString formsHelp();
 
     // The port written out in full, as results name it: "tcp:10.1.2.3:9100", "COM3", "LPT1",
     // "USB002".

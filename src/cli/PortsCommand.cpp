@@ -1,4 +1,5 @@
 #include "CliContext.h"
+#include "CommandTable.h"
 #include "Commands.h"
 #include "Console.h"
 #include "DeviceResolver.h"
@@ -17,9 +18,7 @@ QString descriptionBeside(const QString &device, const QString &description)
 // "COM16" and two blanks.
 constexpr qsizetype kPortNameWidth = 7;
 
-} // namespace
-
-int Commands::ports(CliContext &context, const CliArguments &)
+int run(CliContext &context, const CliArguments &)
 {
     const std::unique_ptr<DeviceResolver> resolver = context.resolvers();
     // The window's entries but "TCP/IP", as the window describes them.
@@ -58,3 +57,15 @@ int Commands::ports(CliContext &context, const CliArguments &)
     }
     return kExitOk;
 }
+
+} // namespace
+
+const CommandSpec Commands::ports{
+    .name = "ports",
+    .usage = "ports",
+    .summary = "list the serial ports and the printer device",
+    .description = "One line per COM entry of the window's port list: its name, the "
+                   "device it leads to (\"no device\" when there is none) and a "
+                   "description where the system has one; then LPT1; then, on Windows, every USB "
+                   "printer: its port (USB001) and the device ID it gives of itself.",
+    .run = run};

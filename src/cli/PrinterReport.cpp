@@ -41,7 +41,7 @@ QString row(const char *caption, const QString &value)
 
 QString shown(const std::optional<QString> &reply)
 {
-    return reply ? *reply : QStringLiteral("(no reply)");
+    return reply ? shownText(*reply) : QStringLiteral("(no reply)");
 }
 
 // A reported code page or character set with its list entry, where it has one.
@@ -50,7 +50,35 @@ QString withEntry(const std::optional<QString> &reply, const QStringList &entrie
     return index >= 0 ? entries.at(index) : shown(reply);
 }
 
+// The values `info` shows, in the order the communication test asks for them, by their captions,
+// each with whether the printer gave it.
+QList<std::pair<QString, bool>> shownValues(const SettingsModel &printer)
+{
+    QList<std::pair<QString, bool>> values;
+    const auto caption = [](const char *text) { return QString::fromLatin1(text).chopped(1); };
+    for (std::size_t i = 0; i < kPrinterCaptions.size(); ++i)
+        values.append({caption(kPrinterCaptions[i]), printer.printerInfo[i].has_value()});
+    const std::array<bool, 4> language{
+        printer.languageInfo[0].has_value(), printer.languageInfo[1].has_value(),
+        printer.codePage().has_value(), printer.charset().has_value()};
+    for (std::size_t i = 0; i < language.size(); ++i)
+        values.append({caption(kLanguageCaptions[i]), language[i]});
+    for (const SwitchByte sw : shownSwitches(printer))
+        values.append({switchName(sw), printer.switchByte(sw).has_value()});
+    return values;
+}
+
 } // namespace
+
+QString shownText(const QString &text)
+{
+    QString shown = text;
+    for (QChar &c : shown) {
+        if (c.category() == QChar::Other_Control)
+            c = u'?';
+    }
+    return shown;
+}
 
 QList<SwitchByte> shownSwitches(const SettingsModel &printer)
 {
@@ -108,31 +136,27 @@ QJsonObject info(const QString &maker, const SettingsModel &printer)
     };
 }
 
-QStringList missingValues(const SettingsModel &printer)
+QString missingReport(const SettingsModel &printer, int valuesAsked, const QString &whyNotAsked)
 {
-    QStringList missing;
-    const auto caption = [](const char *text) { return QString::fromLatin1(text).chopped(1); };
-    for (std::size_t i = 0; i < kPrinterCaptions.size(); ++i) {
-        if (!printer.printerInfo[i])
-            missing << caption(kPrinterCaptions[i]);
+    QStringList unanswered;
+    QStringList notAsked;
+    const QList<std::pair<QString, bool>> values = shownValues(printer);
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        if (!values.at(i).second)
+            (i < valuesAsked ? unanswered : notAsked) << values.at(i).first;
     }
-    const std::array<bool, 4> language{
-        printer.languageInfo[0].has_value(), printer.languageInfo[1].has_value(),
-        printer.codePage().has_value(), printer.charset().has_value()};
-    for (std::size_t i = 0; i < language.size(); ++i) {
-        if (!language[i])
-            missing << caption(kLanguageCaptions[i]);
-    }
-    for (const SwitchByte sw : shownSwitches(printer)) {
-        if (!printer.switchByte(sw))
-            missing << switchName(sw);
-    }
-    return missing;
+    QStringList parts;
+    if (!unanswered.isEmpty())
+        parts << QStringLiteral("no reply for %1").arg(unanswered.join(QStringLiteral(", ")));
+    if (!notAsked.isEmpty())
+        parts << QStringLiteral("not asked for %1").arg(notAsked.join(QStringLiteral(", "))) +
+                     (whyNotAsked.isEmpty() ? QString() : QStringLiteral(": ") + whyNotAsked);
+    return parts.join(QStringLiteral("; "));
 }
 
 QStringList infoLines(const QString &maker, const SettingsModel &printer)
 {
-    QStringList lines{row("Maker:", maker.isEmpty() ? QStringLiteral("(no reply)") : maker)};
+    QStringList lines{row("Maker:", shown(maker.isEmpty() ? std::nullopt : std::optional(maker)))};
     for (int i = 0; i < 4; ++i)
         lines << row(kPrinterCaptions[std::size_t(i)], shown(printer.printerInfo[std::size_t(i)]));
     for (int i = 0; i < 2; ++i)

@@ -11,6 +11,11 @@ struct SettingsModel;
 // What printer-switch prints about a printer whose communication test has run, as far as it got.
 namespace PrinterReport {
 
+// A text the printer gave (or a backup file holds), as a human-readable line shows it: every
+// control character, CR and LF included, becomes "?", so that no text of the printer's can end a
+// line and forge the next one. JSON carries the text itself, escaped.
+QString shownText(const QString &text);
+
 // The switch bytes the window reads for the printer's model, in its order: SW2 and SW3 on a
 // KV-4100, SW2 and (while switch 1 of SW2 is ON) SW1 on a ZEPHYR-550, none on other models.
 QList<SwitchByte> shownSwitches(const SettingsModel &printer);
@@ -24,9 +29,12 @@ std::optional<QString> switchMeaning(SwitchByte sw, const QString &model, int va
 // no reply came, numbers null where the reply was no number, a switch byte null where it could
 // not be read.
 QJsonObject info(const QString &maker, const SettingsModel &printer);
-// The values `info` shows that the printer did not give, by their captions ("Font ROM", "Code
-// Page", "SW3"...); a code page or character set that is no number counts as not given.
-QStringList missingValues(const SettingsModel &printer);
+// Why `info` fails when the communication test went through: the values it shows that the
+// printer did not give, by their captions ("Font ROM", "Code Page", "SW3"...; a code page or
+// character set that is no number counts as not given). Of the values, in the order the test
+// asks for them, the first `valuesAsked` went out and got no reply; the rest were not asked
+// for, `whyNotAsked`. Empty when every value came.
+QString missingReport(const SettingsModel &printer, int valuesAsked, const QString &whyNotAsked);
 // `info`: the same as lines of text.
 QStringList infoLines(const QString &maker, const SettingsModel &printer);
 // The eight switches of a byte, one line each, "  3: OFF  <meaning>"; only those in `numbers`

@@ -6,7 +6,8 @@
 #include "PortChoice.h"
 #include "PrinterCommands.h"
 #include "PrinterLink.h"
-#include "SystemEventPump.h"
+#include "PrinterReport.h"
+#include "QtEventPump.h"
 
 namespace {
 
@@ -72,13 +73,14 @@ PrinterSession::PrinterSession(const PortArgument &port, const Options &options,
     : m_port(port)
     , m_options(options)
     , m_console(console)
-    , m_pump(std::make_unique<SystemEventPump>())
+    , m_pump(std::make_unique<QtEventPump>())
 {
     PrinterLink::Devices devices = PrinterLink::systemDevices();
     const PortChoice choice = portChoice(port, *resolvers());
     devices.resolver = std::make_unique<PathResolver>(resolvers(), port);
     m_link = std::make_unique<PrinterLink>(*this, *this, *m_pump, std::move(devices));
-    m_link->setSettings({choice, options.serial, port.host, TcpPort(port.tcpPort)});
+    m_link->setSettings(
+        {choice, options.serial, port.host, TcpPort(port.tcpPort), options.replyTimeout});
     m_channel = std::make_unique<DryRunChannel>(*m_link);
     m_commands = std::make_unique<PrinterCommands>(*m_channel, m_record, *this);
 }
@@ -122,6 +124,11 @@ QString PrinterSession::stopReason(TestStop stop) const
     return stopCause(stop);
 }
 
+QString PrinterSession::linkProblem() const
+{
+    return m_problem;
+}
+
 QString PrinterSession::stopCause(TestStop stop) const
 {
     switch (stop) {
@@ -134,7 +141,8 @@ QString PrinterSession::stopCause(TestStop stop) const
                                             : QStringLiteral("the port could not be opened");
     case TestStop::MakerInfo:
         return maker().isEmpty() ? QStringLiteral("no answer")
-                                 : QStringLiteral("maker \"%1\" is not NORVANTA").arg(maker());
+                                 : QStringLiteral("maker \"%1\" is not NORVANTA")
+                                       .arg(PrinterReport::shownText(maker()));
     case TestStop::PrinterInfo1:
         return QStringLiteral("no model name");
     case TestStop::PrinterInfo2:

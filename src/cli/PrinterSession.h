@@ -5,6 +5,7 @@
 #include "LinkStatusView.h"
 #include "PortArgument.h"
 #include "PrinterSurvey.h"
+#include "ReplyReader.h"
 #include "SerialSettings.h"
 #include "SettingsModel.h"
 
@@ -19,7 +20,7 @@ class DryRunChannel;
 class DeviceResolver;
 class PrinterCommands;
 class PrinterLink;
-class SystemEventPump;
+class QtEventPump;
 
 // The system's device names; tests give their own.
 using ResolverFactory = std::function<std::unique_ptr<DeviceResolver>()>;
@@ -36,6 +37,8 @@ public:
         SerialSettings serial;
         // How long a TCP printer may take to accept the connection.
         std::chrono::milliseconds connectTimeout{3000};
+        // How long the printer may take to begin an answer.
+        std::chrono::milliseconds replyTimeout{kWindowReplyTimeout};
         // The link's and the printer's messages are not shown (a scan tries silent addresses).
         bool quiet = false;
     };
@@ -53,6 +56,8 @@ public:
     TestStop communicationTest();
     // Why a communication test stopped at `stop`, in a few words for a result line.
     QString stopReason(TestStop stop) const;
+    // What the link reported while the printer was identified, in one line; empty for nothing.
+    QString linkProblem() const;
 
     const PortArgument &port() const;
     PrinterCommands &commands();
@@ -82,7 +87,7 @@ private:
     Options m_options;
     Console &m_console;
     SettingsModel m_record;
-    std::unique_ptr<SystemEventPump> m_pump;
+    std::unique_ptr<QtEventPump> m_pump;
     std::unique_ptr<PrinterLink> m_link;
     std::unique_ptr<DryRunChannel> m_channel;
     std::unique_ptr<PrinterCommands> m_commands;

@@ -2,18 +2,29 @@
 #include "BackupInput.h"
 #include "CliArguments.h"
 #include "CliContext.h"
+#include "CommandOptions.h"
+#include "CommandTable.h"
 #include "Commands.h"
 #include "Console.h"
 #include "ExitStatus.h"
 #include "FleetRunner.h"
 #include "InterruptGuard.h"
 #include "PrinterCommands.h"
+#include "PrinterReport.h"
 #include "PrinterResult.h"
 
 #include <QHash>
 #include <QJsonDocument>
 
+#include <array>
+
 namespace {
+
+bool takeFile(CliArguments &arguments, const QStringList &values, QString *)
+{
+    arguments.file = values.at(0);
+    return true;
+}
 
 // Printers on one port, one after another; the ports side by side.
 QList<QList<int>> lanesByPort(const QList<PortArgument> &ports)
@@ -46,9 +57,15 @@ QString summary(const QList<PrinterResult> &results)
     return counts.join(QStringLiteral(", "));
 }
 
-} // namespace
+// Why a printer is refused: `what` it holds ("maker", "model") is not the backup's.
+QString differs(const char *what, const QString &printer, const QString &backup)
+{
+    return QStringLiteral("%1 \"%2\" is not the backup's \"%3\"")
+        .arg(QLatin1String(what), PrinterReport::shownText(printer),
+             PrinterReport::shownText(backup));
+}
 
-int Commands::restore(CliContext &context, const CliArguments &arguments)
+int run(CliContext &context, const CliArguments &arguments)
 {
     using Kind = PrinterResult::Kind;
     QString error;
@@ -63,7 +80,9 @@ int Commands::restore(CliContext &context, const CliArguments &arguments)
     const auto job = [&](int i) {
         PrinterResult &result = results[i];
         const PortArgument &port = arguments.ports.at(i);
-        if (InterruptGuard::interrupted()) {
+        // No printer is started after a stop signal, nor once a result line could not be
+        // written: its result would be lost.
+        if (InterruptGuard::interrupted() || !context.console.outputError().isEmpty()) {
             result = PrinterResult::failed(port.text(), Kind::Interrupted,
                                            QStringLiteral("stopped before it was started"));
             return;
@@ -76,12 +95,10 @@ int Commands::restore(CliContext &context, const CliArguments &arguments)
             result = PrinterResult::failed(port.text(), Kind::Failed, session.stopReason(stop));
         else if (session.maker() != backup->maker)
             result = PrinterResult::failed(port.text(), Kind::Refused,
-                                           QStringLiteral("maker \"%1\" is not the backup's \"%2\"")
-                                               .arg(session.maker(), backup->maker));
+                                           differs("maker", session.maker(), backup->maker));
         else if (model != backup->model)
             result = PrinterResult::failed(port.text(), Kind::Refused,
-                                           QStringLiteral("model \"%1\" is not the backup's \"%2\"")
-                                               .arg(model, backup->model));
+                                           differs("model", model, backup->model));
         else
             result = applySettings(session, backup->settings, false);
     };
@@ -92,7 +109,7 @@ int Commands::restore(CliContext &context, const CliArguments &arguments)
                 ? QString::fromUtf8(QJsonDocument(result.json()).toJson(QJsonDocument::Compact))
                 : result.line());
     };
-    runFleet(lanesByPort(arguments.ports), arguments.jobs, job, done);
+    runFleet(lanesByPort(arguments.ports), arguments.jobs, FleetStart::AfterReports, job, done);
 
     if (arguments.json)
         context.console.err(summary(results));
@@ -110,3 +127,33 @@ int Commands::restore(CliContext &context, const CliArguments &arguments)
     });
     return allWent ? kExitOk : kExitFailure;
 }
+
+// The options of restore, in the order its help lists them.
+constexpr std::array<const OptionSpec *, 7> kOptions{
+    &CommandOptions::port,        &CommandOptions::baud, &CommandOptions::parity,
+    &CommandOptions::handshake,   &CommandOptions::json, &CommandOptions::jobs,
+    &CommandOptions::replyTimeout};
+
+} // namespace
+
+const CommandSpec Commands::restore{
+    .name = "restore",
+    .usage = "restore FILE|- --port P [--port P2 ...] [--jobs N] [--reply-timeout MS] "
+             "[--json]",
+    .summary = "apply a backup to printers",
+    .description = "Applies the backup in FILE (a regular file of at most 64 KiB; - for "
+                   "standard input) to every printer given, each as set would, up to N at once "
+                   "(default 8; printers on TCP side by side, on one serial port one at a "
+                   "time). A printer whose maker or model differs from the backup's is "
+                   "refused. One result line per printer (with --json one JSON object per "
+                   "line, and the summary on standard error), then N ok, N unchanged, N "
+                   "failed, and the refused and interrupted ones where there are any.",
+    .options = kOptions,
+    .minPorts = 1,
+    .maxPorts = -1,
+    .positional = "FILE",
+    .minPositional = 1,
+    .maxPositional = 1,
+    .defaultJobs = 8,
+    .takePositionals = takeFile,
+    .run = run};

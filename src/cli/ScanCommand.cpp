@@ -1,24 +1,59 @@
 #include "CliArguments.h"
 #include "CliContext.h"
+#include "CommandOptions.h"
+#include "CommandTable.h"
 #include "Commands.h"
 #include "Console.h"
 #include "ExitStatus.h"
 #include "FleetRunner.h"
 #include "PrinterCommands.h"
+#include "PrinterReport.h"
 #include "PrinterResult.h"
 
 #include <QJsonDocument>
 
+#include <array>
+
 namespace {
+
+bool takeTcpPort(CliArguments &arguments, const QString &value, QString *error)
+{
+    const std::optional<int> port = CommandOptions::boundedNumber(value, 1, 65535);
+    if (!port)
+        return CommandOptions::fail(error,
+                                    QStringLiteral("--tcp-port is a number from 1 to 65535"));
+    arguments.tcpPort = quint16(*port);
+    return true;
+}
+
+bool takeTimeout(CliArguments &arguments, const QString &value, QString *error)
+{
+    const std::optional<int> timeout = CommandOptions::boundedNumber(value, 1, 60000);
+    if (!timeout)
+        return CommandOptions::fail(
+            error, QStringLiteral("--timeout is a number of milliseconds from 1 to 60000"));
+    arguments.timeout = std::chrono::milliseconds(*timeout);
+    return true;
+}
+
+const OptionSpec kTcpPort{"tcp-port", "PORT", "the TCP port tried on every address (default 9100)",
+                          takeTcpPort, nullptr};
+const OptionSpec kTimeout{"timeout", "MS",
+                          "how long a connection may take, 1 to 60000 milliseconds (default 300)",
+                          takeTimeout, nullptr};
+
+bool takeRange(CliArguments &arguments, const QStringList &values, QString *error)
+{
+    arguments.range = AddressRange::parse(values.at(0), error);
+    return arguments.range.has_value();
+}
 
 QString plural(qsizetype count, const char *one, const char *many)
 {
     return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
 }
 
-} // namespace
-
-int Commands::scan(CliContext &context, const CliArguments &arguments)
+int run(CliContext &context, const CliArguments &arguments)
 {
     const AddressRange &range = *arguments.range;
     QList<QList<int>> lanes;
@@ -53,12 +88,13 @@ int Commands::scan(CliContext &context, const CliArguments &arguments)
         ++printers;
         const QJsonObject json = result->json();
         context.console.out(
-            arguments.json ? QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Compact))
-                           : QStringLiteral("%1 %2 %3")
-                                 .arg(result->port, json[u"maker"].toString(),
-                                      json[u"model"].toString(QStringLiteral("?"))));
+            arguments.json
+                ? QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Compact))
+                : QStringLiteral("%1 %2 %3")
+                      .arg(result->port, PrinterReport::shownText(json[u"maker"].toString()),
+                           PrinterReport::shownText(json[u"model"].toString(QStringLiteral("?")))));
     };
-    runFleet(lanes, arguments.jobs, job, done);
+    runFleet(lanes, arguments.jobs, FleetStart::AtOnce, job, done);
     const QString summary = QStringLiteral("%1 found in %2")
                                 .arg(plural(printers, "printer", "printers"),
                                      plural(range.count(), "address", "addresses"));
@@ -68,3 +104,26 @@ int Commands::scan(CliContext &context, const CliArguments &arguments)
         context.console.out(summary);
     return kExitOk;
 }
+
+// The options of scan, in the order its help lists them.
+constexpr std::array<const OptionSpec *, 4> kOptions{&CommandOptions::json, &CommandOptions::jobs,
+                                                     &kTcpPort, &kTimeout};
+
+} // namespace
+
+const CommandSpec Commands::scan{
+    .name = "scan",
+    .usage = "scan RANGE [--tcp-port PORT] [--jobs N] [--timeout MS] [--json]",
+    .summary = "find printers on a network range",
+    .description = "RANGE is A.B.C.D/NN or A.B.C.D-A.B.C.E, at most 4096 addresses. Every "
+                   "address is tried on the TCP port and asked for its maker; one line per "
+                   "address where a printer answers (its port, maker and model), then a "
+                   "summary. Up to N addresses at once (default 256, so that a range where "
+                   "closed ports refuse at once takes about as long as a port scanner).",
+    .options = kOptions,
+    .positional = "RANGE",
+    .minPositional = 1,
+    .maxPositional = 1,
+    .defaultJobs = 256,
+    .takePositionals = takeRange,
+    .run = run};

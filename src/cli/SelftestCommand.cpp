@@ -1,11 +1,17 @@
 #include "CliArguments.h"
 #include "CliContext.h"
+#include "CommandOptions.h"
+#include "CommandTable.h"
 #include "Commands.h"
 #include "Console.h"
 #include "ExitStatus.h"
 #include "PrinterCommands.h"
 
-int Commands::selftest(CliContext &context, const CliArguments &arguments)
+#include <array>
+
+namespace {
+
+int run(CliContext &context, const CliArguments &arguments)
 {
     PrinterSession session(arguments.ports.first(), CliContext::sessionOptions(arguments),
                            context.console, context.resolvers);
@@ -18,3 +24,20 @@ int Commands::selftest(CliContext &context, const CliArguments &arguments)
     context.console.out(QStringLiteral("self test started"));
     return kExitOk;
 }
+
+// The options of selftest, in the order its help lists them.
+constexpr std::array<const OptionSpec *, 5> kOptions{
+    &CommandOptions::port, &CommandOptions::baud, &CommandOptions::parity,
+    &CommandOptions::handshake, &CommandOptions::replyTimeout};
+
+} // namespace
+
+const CommandSpec Commands::selftest{
+    .name = "selftest",
+    .usage = "selftest --port P [--reply-timeout MS]",
+    .summary = "print the self-test page",
+    .description = "Runs the communication test, then sends the self-test command.",
+    .options = kOptions,
+    .minPorts = 1,
+    .maxPorts = 1,
+    .run = run};

@@ -1,5 +1,7 @@
 #include "CliArguments.h"
 #include "CliContext.h"
+#include "CommandOptions.h"
+#include "CommandTable.h"
 #include "Commands.h"
 #include "Console.h"
 #include "ExitStatus.h"
@@ -12,7 +14,51 @@
 
 #include <QJsonDocument>
 
+#include <array>
+
 namespace {
+
+bool takeDryRun(CliArguments &arguments, const QString &, QString *)
+{
+    arguments.dryRun = true;
+    return true;
+}
+
+const OptionSpec kDryRun{"dry-run", nullptr,
+                         "read the printer, show what would change (in text also the bytes the "
+                         "writes would send, in hex) and send no write",
+                         takeDryRun, nullptr};
+
+// SW2=37 and SW2=38, or SW2=37 and SW2.3=OFF, ask for one switch twice.
+bool overlaps(const SettingRequest &a, const SettingRequest &b)
+{
+    using Kind = SettingRequest::Kind;
+    const bool aSwitch = a.kind == Kind::SwitchByte || a.kind == Kind::Switch;
+    const bool bSwitch = b.kind == Kind::SwitchByte || b.kind == Kind::Switch;
+    if (aSwitch != bSwitch)
+        return false;
+    if (!aSwitch)
+        return a.kind == b.kind;
+    return a.sw == b.sw &&
+           (a.kind == Kind::SwitchByte || b.kind == Kind::SwitchByte || a.number == b.number);
+}
+
+bool takeSettings(CliArguments &arguments, const QStringList &values, QString *error)
+{
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        const std::optional<SettingRequest> setting = SettingRequest::parse(values.at(i), error);
+        if (!setting)
+            return false;
+        for (qsizetype before = 0; before < i; ++before) {
+            if (overlaps(arguments.settings.at(before), *setting))
+                return CommandOptions::fail(
+                    error, QStringLiteral("%1: the same setting is already given as %2")
+                               .arg(values.at(i), values.at(before)));
+        }
+        arguments.settings << *setting;
+    }
+    return true;
+}
 
 // What a plan changes: each switch byte with its changed switches and their new meanings, then
 // the code page and character set with their list entries.
@@ -86,9 +132,7 @@ int report(PrinterSession &session, Console &console, const PrinterResult &resul
     return kExitOk;
 }
 
-} // namespace
-
-int Commands::set(CliContext &context, const CliArguments &arguments)
+int run(CliContext &context, const CliArguments &arguments)
 {
     const PortArgument &port = arguments.ports.first();
     const InterruptGuard guard;
@@ -111,3 +155,31 @@ int Commands::set(CliContext &context, const CliArguments &arguments)
     }
     return status;
 }
+
+// The options of set, in the order its help lists them.
+constexpr std::array<const OptionSpec *, 7> kOptions{
+    &CommandOptions::port,        &CommandOptions::baud, &CommandOptions::parity,
+    &CommandOptions::handshake,   &CommandOptions::json, &kDryRun,
+    &CommandOptions::replyTimeout};
+
+} // namespace
+
+const CommandSpec Commands::set{
+    .name = "set",
+    .usage = "set --port P [--dry-run] [--reply-timeout MS] [--json] SETTING...",
+    .summary = "change switches and language",
+    .description = "SETTING is SW1=N, SW2=N, SW3=N (0 to 255), SWn.k=ON|OFF (switch k of byte "
+                   "n), codepage=N or charset=N (numbers from the window's lists), each setting "
+                   "once. The printer is read first; a switch byte its model does not have or "
+                   "that could not be read, a number that is not in the lists and a printer of "
+                   "another maker are refused, and nothing is written then. Every changed byte, "
+                   "and the language settings, are written as the window writes them (unlock, "
+                   "write, lock), read back and compared.",
+    .options = kOptions,
+    .minPorts = 1,
+    .maxPorts = 1,
+    .positional = "SETTING",
+    .minPositional = 1,
+    .maxPositional = -1,
+    .takePositionals = takeSettings,
+    .run = run};

@@ -16,7 +16,43 @@ std::optional<int> plainNumber(const QString &text, int maxDigits)
     return text.toInt();
 }
 
+// "0 to 5, 17 to 19, 21, 22 or 250": the numbers in their order, a run of three or more as a
+// range.
+QString spokenList(const QList<int> &numbers)
+{
+    QStringList parts;
+    for (qsizetype first = 0; first < numbers.size();) {
+        qsizetype last = first;
+        while (last + 1 < numbers.size() && numbers.at(last + 1) == numbers.at(last) + 1)
+            ++last;
+        if (last - first < 2)
+            last = first;
+        parts << (last == first
+                      ? QString::number(numbers.at(first))
+                      : QStringLiteral("%1 to %2").arg(numbers.at(first)).arg(numbers.at(last)));
+        first = last + 1;
+    }
+    const QString lastPart = parts.isEmpty() ? QString() : parts.takeLast();
+    return parts.isEmpty() ? lastPart
+                           : parts.join(QStringLiteral(", ")) + QStringLiteral(" or ") + lastPart;
+}
+
 } // namespace
+
+QString SettingRequest::allowedValues(Kind kind)
+{
+    switch (kind) {
+    case Kind::SwitchByte:
+        break;
+    case Kind::Switch:
+        return QStringLiteral("ON or OFF");
+    case Kind::CodePage:
+        return spokenList(LanguageTables::codePageNumbers());
+    case Kind::Charset:
+        return spokenList(LanguageTables::interCharsNumbers());
+    }
+    return QStringLiteral("0 to 255");
+}
 
 SettingRequest SettingRequest::switchByte(SwitchByte sw, int value)
 {
@@ -45,7 +81,8 @@ std::optional<SettingRequest> SettingRequest::parse(const QString &text, QString
         if (match.hasCaptured(2)) {
             const QString state = value.toUpper();
             if (state != QLatin1String("ON") && state != QLatin1String("OFF")) {
-                *error = QStringLiteral("%1: a switch is ON or OFF").arg(text);
+                *error =
+                    QStringLiteral("%1: a switch is %2").arg(text, allowedValues(Kind::Switch));
                 return std::nullopt;
             }
             return SettingRequest{Kind::Switch, sw, match.captured(2).toInt(),
@@ -53,7 +90,8 @@ std::optional<SettingRequest> SettingRequest::parse(const QString &text, QString
         }
         const std::optional<int> byte = plainNumber(value, kMaxNumberDigits);
         if (!byte || *byte > 255) {
-            *error = QStringLiteral("%1: a switch byte is a number from 0 to 255").arg(text);
+            *error = QStringLiteral("%1: a switch byte is a number from %2")
+                         .arg(text, allowedValues(Kind::SwitchByte));
             return std::nullopt;
         }
         return switchByte(sw, *byte);
@@ -68,7 +106,9 @@ std::optional<SettingRequest> SettingRequest::parse(const QString &text, QString
     }
     const std::optional<int> number = plainNumber(value, kMaxNumberDigits);
     if (!number) {
-        *error = QStringLiteral("%1: %2 is a number").arg(text, name.toLower());
+        *error = QStringLiteral("%1: %2 is %3")
+                     .arg(text, name.toLower(),
+                          allowedValues(isCodePage ? Kind::CodePage : Kind::Charset));
         return std::nullopt;
     }
     return isCodePage ? codePage(*number) : charset(*number);
@@ -80,12 +120,13 @@ QString listRefusal(const QList<SettingRequest> &requests)
         const QString number = QString::number(request.value);
         if (request.kind == SettingRequest::Kind::CodePage &&
             LanguageTables::findCodePage(request.value) < 0)
-            return QStringLiteral("code page %1 is not in the list of code pages").arg(number);
+            return QStringLiteral("code page %1 is not in the list of code pages (%2)")
+                .arg(number, SettingRequest::allowedValues(request.kind));
         if (request.kind == SettingRequest::Kind::Charset &&
             LanguageTables::findInterChars(request.value) < 0)
             return QStringLiteral("character set %1 is not in the list of international "
-                                  "character sets")
-                .arg(number);
+                                  "character sets (%2)")
+                .arg(number, SettingRequest::allowedValues(request.kind));
     }
     return {};
 }

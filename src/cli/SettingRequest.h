@@ -23,6 +23,10 @@ struct SettingRequest
     // page or character set is in the lists is not judged here (see listRefusal).
     static std::optional<SettingRequest> parse(const QString &text, QString *error);
 
+    // The values a setting of `kind` takes, as messages name them: "0 to 255", the numbers of the
+    // window's code page or character set list ("0 to 13 or 15").
+    static QString allowedValues(Kind kind);
+
     static SettingRequest switchByte(SwitchByte sw, int value);
     static SettingRequest codePage(int number);
     static SettingRequest charset(int number);

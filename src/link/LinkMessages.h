@@ -5,10 +5,7 @@
 #include <chrono>
 
 struct OpenFailure;
-struct PrinterDeviceId;
-struct PrinterPort;
 struct SystemError;
-struct SystemSerialPort;
 struct TcpError;
 
 // The texts with which the link tells the user what went wrong.
@@ -42,23 +39,5 @@ QString oneLine(const QString &message);
 QString comBusyReason();
 QString lanNotReadyReason(int stateCode);
 QString notInStepReason();
-
-// What stands behind an entry of the port list, as its tooltip and the device label show it.
-// An entry without a device.
-QString noDevice();
-// "LPT1" without a device, after looking for each of `lookedFor`.
-QString noPrinterDevice(const QStringList &lookedFor);
-// A serial port of the system: its path and what the system knows of the adapter.
-QString serialPortDescription(const SystemSerialPort &port);
-// The pseudo-terminal of a running printer emulator.
-QString emulatorPort(const QString &path);
-// "LPT1" as a USB printer: its port, maker and model, and how many other USB printers there are.
-QString usbPrinterDescription(const PrinterPort &port, int others);
-// "LPT1" when no USB printer is found: the parallel port `parallel`, which may be missing too.
-QString noUsbPrinter(const QString &parallel, bool parallelPresent);
-// A printer's device ID as the user reads it; what was lost where it came cut short.
-QString deviceIdText(const PrinterDeviceId &id);
-// A printer that could not be asked for its device ID, with the system's reason.
-QString deviceIdUnknown(const SystemError &error);
 
 } // namespace LinkMessages

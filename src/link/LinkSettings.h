@@ -1,11 +1,13 @@
 #pragma once
 
 #include "PortChoice.h"
+#include "ReplyReader.h"
 #include "SerialSettings.h"
 
 #include <QString>
 #include <QtGlobal>
 
+#include <chrono>
 #include <optional>
 
 // A TCP port number.
@@ -25,4 +27,7 @@ struct LinkSettings
     // None when what was given is no port number: the next connection keeps the port of the one
     // before.
     std::optional<TcpPort> tcpPort{};
+    // How long the printer may take to begin a reply: the window's timing, or longer for a
+    // printer that finishes a long print job before it answers.
+    std::chrono::milliseconds replyTimeout{kWindowReplyTimeout};
 };

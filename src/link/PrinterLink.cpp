@@ -132,6 +132,8 @@ void PrinterLink::setSettings(const LinkSettings &settings)
         d->unanswered.clear();
     }
     d->chosen = settings;
+    for (ReplyReader *reader : {&d->serial.reader(), &d->lpt.reader(), &d->tcp.reader()})
+        reader->setReplyTimeout(settings.replyTimeout);
     switch (settings.port.kind) {
     case PortKind::Serial:
         d->transport = &d->serial;

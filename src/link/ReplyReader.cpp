@@ -26,6 +26,12 @@ ReplyReader::ReplyReader(ByteChannel &channel, EventPump &pump, ReplyLimits limi
     , m_limits(limits)
 {}
 
+void ReplyReader::setReplyTimeout(milliseconds firstByte)
+{
+    m_limits.total += firstByte - m_limits.firstByte;
+    m_limits.firstByte = firstByte;
+}
+
 void ReplyReader::prepare()
 {
     dropStaleInput();

@@ -9,12 +9,15 @@
 class ByteChannel;
 class EventPump;
 
+// How long the window lets a printer take to begin its reply.
+constexpr std::chrono::milliseconds kWindowReplyTimeout{1000};
+
 // The bounds of one reply: how long to wait for its first byte, for the whole of it, and for
 // the next byte of a reply without block framing, and how many bytes to take at most.
 struct ReplyLimits
 {
-    std::chrono::milliseconds firstByte{1000};
-    std::chrono::milliseconds total{2000};
+    std::chrono::milliseconds firstByte{kWindowReplyTimeout};
+    std::chrono::milliseconds total{kWindowReplyTimeout + std::chrono::milliseconds(1000)};
     std::chrono::milliseconds quiet{50};
     qint64 maxBytes = 1024;
 };
@@ -26,6 +29,10 @@ class ReplyReader
 {
 public:
     ReplyReader(ByteChannel &channel, EventPump &pump, ReplyLimits limits = {});
+
+    // How long the printer may take to begin a reply; the rest of it keeps the time it had
+    // beyond the first byte.
+    void setReplyTimeout(std::chrono::milliseconds firstByte);
 
     // Before a command goes out: drops the bytes that wait on the line.
     void prepare();

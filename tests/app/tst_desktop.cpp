@@ -189,7 +189,7 @@ private Q_SLOTS:
         qunsetenv("BROWSER");
         RecordingPrompter prompter;
         QtDesktopShell shell;
-        SystemEventPump pump;
+        QtEventPump pump;
         MainWindow window(prompter, shell, pump,
                           testDevices(std::make_unique<FixedDeviceResolver>()));
         window.show();

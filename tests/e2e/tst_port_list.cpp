@@ -3,10 +3,9 @@
 // and used for a communication test with the serial options of the window. The system's serial
 // ports come from a prepared list; the emulator announces its port in a temporary runtime folder,
 // as the program does.
+// Windows has no pseudo-terminals: there the emulator is no COM port, and only the descriptions
+// of the ports are tested.
 
-#include "EmulatorThread.h"
-#include "LinkPanel.h"
-#include "SystemDeviceResolver.h"
 #include "TestWindow.h"
 
 #include <QAbstractItemView>
@@ -24,12 +23,19 @@
 #include <QTest>
 #include <QToolTip>
 
+#ifndef Q_OS_WIN
+#include "EmulatorThread.h"
+#include "LinkPanel.h"
+#include "LinuxDeviceResolver.h"
+
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
+#ifndef Q_OS_WIN
 namespace {
 
 const QString kUsbAdapter = u"/dev/ttyUSB0 \u2014 FTDI FT232R USB UART (A10K3XYZ)"_s;
@@ -37,7 +43,7 @@ const QString kUsbAdapter = u"/dev/ttyUSB0 \u2014 FTDI FT232R USB UART (A10K3XYZ
 // The system reports an on-board port and a USB adapter, whatever this machine has.
 std::unique_ptr<DeviceResolver> preparedSystem()
 {
-    return std::make_unique<SystemDeviceResolver>([] {
+    return std::make_unique<LinuxDeviceResolver>([] {
         return QList<SystemSerialPort>{
             {u"ttyUSB0"_s, u"/dev/ttyUSB0"_s, u"FTDI"_s, u"FT232R USB UART"_s, u"A10K3XYZ"_s},
             {u"ttyS0"_s, u"/dev/ttyS0"_s, {}, {}, {}}};
@@ -45,6 +51,7 @@ std::unique_ptr<DeviceResolver> preparedSystem()
 }
 
 } // namespace
+#endif
 
 // A port picked with the keyboard, and what the label beside the list then shows.
 struct LabelRow
@@ -67,7 +74,12 @@ private Q_SLOTS:
         QVERIFY(m_runtime.isValid());
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
     }
-    void cleanup() { QDir(EmulatorPorts::announcementFolder()).removeRecursively(); }
+#ifndef Q_OS_WIN
+    void cleanup()
+    {
+        QDir(EmulatorPorts::announcementFolder()).removeRecursively();
+    }
+#endif
 
     void deviceLabel_data()
     {
@@ -101,6 +113,7 @@ private Q_SLOTS:
         QCOMPARE(readOut->text(QAccessible::Description), u"Serial device"_s);
     }
 
+#ifndef Q_OS_WIN
     // The emulator's pseudo-terminal comes after the system's ports; the user opens the list,
     // reads what the entries are, picks the emulator and passes the communication test with the
     // baud rate, parity and handshake chosen in the window.
@@ -197,6 +210,7 @@ private Q_SLOTS:
                               u"Communication test error!!\r\n"
                               "Please check the port setting of your printer."_s}));
     }
+#endif
 
 private:
     QTemporaryDir m_runtime;

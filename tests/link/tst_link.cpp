@@ -6,12 +6,12 @@
 #include "LinkStatusView.h"
 #include "PrinterLink.h"
 #include "PrinterPeer.h"
+#include "QtEventPump.h"
 #include "QtSerialDevice.h"
 #include "QtTcpClient.h"
 #include "ReplyFramer.h"
 #include "ReplyReader.h"
 #include "ScriptedDevices.h"
-#include "SystemEventPump.h"
 #include "TestDevices.h"
 
 #include <QSignalSpy>
@@ -133,7 +133,7 @@ struct PeerRig : Window
                });
     }
     PrinterPeer printer;
-    SystemEventPump pump;
+    QtEventPump pump;
     ByteChannel *device = nullptr;
     std::unique_ptr<PrinterLink> link;
 };
@@ -164,6 +164,7 @@ struct Transaction
     std::optional<milliseconds> holdsOutputUntil{}; // the printer holds what it is sent up
     // What reached the printer in the end, when not every command that was sent in time.
     std::optional<QByteArray> reached{};
+    milliseconds replyTimeout = kWindowReplyTimeout; // as the user set it
 };
 Q_DECLARE_METATYPE(Transaction)
 
@@ -308,6 +309,21 @@ private Q_SLOTS:
         query("printer gone in the middle of a block: no reply", {{0ms, "_12"}, {20ms, {}}},
               QString());
 
+        // A printer busy with a long print job answers late; the user lets it.
+        QTest::newRow("COM3, replies may take 30 s: first byte at 29.9 s, the rest 1 s later")
+            << Transaction{.port = u"COM3"_s,
+                           .exchanges = {{kGetSW2,
+                                          true,
+                                          {{29900ms, "_2"}, {30900ms, hex("3500")}},
+                                          u"25"_s}},
+                           .replyTimeout = 30000ms};
+        QTest::newRow("LPT1, replies may take 3 s: first byte at 2.9 s counts")
+            << Transaction{.port = u"LPT1"_s,
+                           .exchanges = {{kGetSW2, true, {{2900ms, hex("5F 37 00")}}, u"7"_s}},
+                           .journal = {u"close"_s, u"open read /dev/usb/lp0"_s, u"close"_s,
+                                       u"open write /dev/usb/lp0"_s},
+                           .replyTimeout = 3000ms};
+
         const QByteArray block = hex("5F 4F4B 00");
         // An answer to a command that wants none is nobody's reply: it is not taken for the next
         // one.
@@ -380,6 +396,8 @@ private Q_SLOTS:
         QFETCH(Transaction, row);
 
         ScriptedRig rig(row.port);
+        rig.chosen.replyTimeout = row.replyTimeout;
+        rig.link->setSettings(rig.chosen);
         rig.tcp->connects = row.fault != Fault::TcpConnecting;
         QVERIFY(rig.link->OpenPort(true));
         rig.serial->journal.clear();

@@ -4,9 +4,9 @@
 
 #include "LinkReporter.h"
 #include "LinkStatusView.h"
+#include "LinuxDeviceResolver.h"
 #include "PrinterLink.h"
-#include "SystemDeviceResolver.h"
-#include "SystemEventPump.h"
+#include "QtEventPump.h"
 #include "TestDevices.h"
 
 #include <QDir>
@@ -145,7 +145,7 @@ private Q_SLOTS:
     void numbering()
     {
         QFETCH(OrderRow, row);
-        const SystemDeviceResolver resolver([&row] { return row.reported; });
+        const LinuxDeviceResolver resolver([&row] { return row.reported; });
         QCOMPARE(resolver.serialPortDescriptions(6), row.described);
         // Each COM port opens the device its description names.
         for (int number = 1; number <= 6; ++number) {
@@ -228,7 +228,7 @@ private Q_SLOTS:
         while (described.size() < 4)
             described.append(u"no device"_s);
 
-        const SystemDeviceResolver resolver([] { return QList{port(u"ttyS0"_s)}; });
+        const LinuxDeviceResolver resolver([] { return QList{port(u"ttyS0"_s)}; });
         QCOMPARE(resolver.serialPortDescriptions(4), described);
         for (int number = 2; number <= 4; ++number)
             QCOMPARE(resolver.serialPortName(number), filled(row.listed.value(number - 2)));
@@ -344,7 +344,7 @@ private Q_SLOTS:
             QVERIFY(holder.waitForStarted());
         }
         Window window;
-        SystemEventPump pump;
+        QtEventPump pump;
         PrinterLink link(window, window, pump, testDevices(std::move(resolver)));
         link.setSettings({PortChoice::fromName(row.port)});
 

@@ -2,9 +2,9 @@
 
 #include "MainWindow.h"
 #include "PrinterDisplay.h"
+#include "QtEventPump.h"
 #include "RecordingPrompter.h"
 #include "RecordingShell.h"
-#include "SystemEventPump.h"
 #include "TestDevices.h"
 
 #include <QString>
@@ -32,7 +32,7 @@ struct TestWindow
 
     RecordingPrompter prompter;
     RecordingShell shell;
-    SystemEventPump pump;
+    QtEventPump pump;
     MainWindow window;
 };
 

@@ -1,6 +1,6 @@
 #include "UsbPrinterList.h"
 
-#include "LinkMessages.h"
+#include "PortTexts.h"
 
 #include <QSet>
 
@@ -49,7 +49,7 @@ QList<UsbPrinterList::Printer> UsbPrinterList::printers() const
         usb.id = deviceId(printer.path, &usb.port.deviceId);
         usb.port.makerAndModel = usb.id.makerAndModel();
         if (usb.port.deviceId.isEmpty())
-            usb.port.deviceId = LinkMessages::deviceIdText(usb.id);
+            usb.port.deviceId = PortTexts::deviceIdText(usb.id.text, usb.id.truncated);
         printers.append(usb);
     }
     // A device unplugged takes its ID along: plugged in again, it may be another printer.
@@ -71,7 +71,7 @@ QString UsbPrinterList::description(const QList<Printer> &printers)
 {
     const Printer *printer = chosen(printers);
     return printer != nullptr
-               ? LinkMessages::usbPrinterDescription(printer->port, int(printers.size()) - 1)
+               ? PortTexts::usbPrinterDescription(printer->port, int(printers.size()) - 1)
                : QString();
 }
 
@@ -82,7 +82,7 @@ PrinterDeviceId UsbPrinterList::deviceId(const QString &path, QString *problem) 
     SystemError error;
     const QByteArray reply = m_source->deviceIdReply(path, &error);
     if (error.number != 0) {
-        *problem = LinkMessages::deviceIdUnknown(error);
+        *problem = PortTexts::deviceIdUnknown(error.text);
         return {};
     }
     const PrinterDeviceId id = PrinterDeviceId::fromReply(reply);

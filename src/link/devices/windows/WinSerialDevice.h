@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ReceiveGate.h"
 #include "SerialDevice.h"
 #include "WinDeviceHandle.h"
 
@@ -42,5 +43,5 @@ private:
 
     WinDeviceHandle m_handle;
     OpenFailure m_openFailure;
-    bool m_receiving = false;
+    ReceiveGate m_gate;
 };

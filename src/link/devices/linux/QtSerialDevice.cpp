@@ -7,17 +7,10 @@
 #include <cerrno>
 #include <sys/ioctl.h>
 
-namespace {
-
-// The most received bytes kept at once.
-constexpr qint64 kReadBufferSize = 64 * 1024;
-
-} // namespace
-
 QtSerialDevice::QtSerialDevice(QObject *parent)
     : QObject(parent)
 {
-    m_port.setReadBufferSize(kReadBufferSize);
+    m_port.setReadBufferSize(ReceiveGate::kBufferSize);
     connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialDevice::onError);
     connect(&m_port, &QSerialPort::readyRead, this, &QtSerialDevice::onReadyRead);
 }
@@ -173,13 +166,12 @@ void QtSerialDevice::discardOutput()
 
 void QtSerialDevice::setReceiving(bool receiving)
 {
-    m_receiving = receiving;
+    m_gate.setReceiving(receiving);
 }
 
 void QtSerialDevice::onReadyRead()
 {
-    if (!m_receiving)
-        m_port.readAll();
+    m_gate.pass([this] { m_port.readAll(); });
 }
 
 qint64 QtSerialDevice::bytesAvailable() const

@@ -1,7 +1,7 @@
 #include "DeviceResolver.h"
 
-#include "LinkMessages.h"
 #include "PortChoice.h"
+#include "PortTexts.h"
 
 #include <algorithm>
 
@@ -10,7 +10,7 @@ QStringList DeviceResolver::serialPortDescriptions(int count) const
     QStringList descriptions;
     for (int number = 1; number <= count; ++number) {
         const QString device = serialPortName(number);
-        descriptions.append(device.isEmpty() ? LinkMessages::noDevice() : device);
+        descriptions.append(device.isEmpty() ? PortTexts::noDevice() : device);
     }
     return descriptions;
 }
@@ -18,7 +18,7 @@ QStringList DeviceResolver::serialPortDescriptions(int count) const
 QString DeviceResolver::lptDescription() const
 {
     const QString device = lptDeviceName();
-    return device.isEmpty() ? LinkMessages::noDevice() : device;
+    return device.isEmpty() ? PortTexts::noDevice() : device;
 }
 
 QStringList describePorts(const DeviceResolver &resolver, const QStringList &portNames)
@@ -34,7 +34,7 @@ QStringList describePorts(const DeviceResolver &resolver, const QStringList &por
         case PortKind::Serial:
             descriptions.append(port.comNumber >= 1 && port.comNumber <= serial.size()
                                     ? serial.at(port.comNumber - 1)
-                                    : LinkMessages::noDevice());
+                                    : PortTexts::noDevice());
             break;
         case PortKind::PrinterDevice:
             descriptions.append(resolver.lptDescription());

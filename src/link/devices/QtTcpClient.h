@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ReceiveGate.h"
 #include "TcpClient.h"
 
 #include <QObject>
@@ -39,5 +40,5 @@ private:
     std::optional<TcpError> m_error;
     // An error ended the last connection or connection attempt.
     bool m_failed = false;
-    bool m_receiving = false;
+    ReceiveGate m_gate;
 };

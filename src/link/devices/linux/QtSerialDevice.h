@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ReceiveGate.h"
 #include "SerialDevice.h"
 
 #include <QObject>
@@ -46,6 +47,6 @@ private:
     // Set by a read or resource error: the device has gone away. QSerialPort would repeat the
     // error for as long as the port stays open, so the port is closed at the next chance.
     bool m_broken = false;
-    bool m_receiving = false;
+    ReceiveGate m_gate;
     OpenFailure m_openFailure;
 };

@@ -13,14 +13,14 @@
 // on-board ports (ttyS) first, then USB adapters (ttyUSB), then USB modems (ttyACM), then any
 // others, each kind in number order; after them the pseudo-terminals of the printer emulators that
 // are running. "LPT1" is the first printer device that exists, USB before parallel.
-class SystemDeviceResolver : public DeviceResolver
+class LinuxDeviceResolver : public DeviceResolver
 {
 public:
     // The system's serial ports, in any order.
     using PortLister = std::function<QList<SystemSerialPort>()>;
 
-    explicit SystemDeviceResolver(PortLister listPorts = systemSerialPorts,
-                                  EmulatorPorts emulators = EmulatorPorts());
+    explicit LinuxDeviceResolver(PortLister listPorts = systemSerialPorts,
+                                 EmulatorPorts emulators = EmulatorPorts());
 
     QString serialPortName(int number) const override;
     QString lptDeviceName() const override;

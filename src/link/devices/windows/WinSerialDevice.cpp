@@ -93,7 +93,7 @@ OpenFailure WinSerialDevice::openFailure() const
 
 bool WinSerialDevice::close()
 {
-    m_receiving = false;
+    m_gate.setReceiving(false);
     return m_handle.close();
 }
 
@@ -163,7 +163,7 @@ void WinSerialDevice::discardOutput()
 void WinSerialDevice::setReceiving(bool receiving)
 {
     // What arrived before is dropped either way: while the port is not receiving, nothing is kept.
-    m_receiving = receiving;
+    m_gate.setReceiving(receiving);
     purge(PURGE_RXCLEAR);
 }
 
@@ -171,12 +171,12 @@ qint64 WinSerialDevice::bytesAvailable() const
 {
     qint64 received = 0;
     qint64 unsent = 0;
-    return m_receiving && driverQueues(&received, &unsent) ? received : 0;
+    return m_gate.receiving() && driverQueues(&received, &unsent) ? received : 0;
 }
 
 QByteArray WinSerialDevice::read(qint64 maxBytes)
 {
-    if (!m_receiving) {
+    if (!m_gate.receiving()) {
         discardInput();
         return {};
     }
@@ -200,7 +200,7 @@ bool WinSerialDevice::waitForReadyRead(std::chrono::milliseconds timeout)
                 m_handle.fail(::GetLastError());
             return false;
         }
-        if (received > 0 && m_receiving)
+        if (received > 0 && m_gate.receiving())
             return true;
         if (deadline.hasExpired())
             return false;

@@ -1,6 +1,6 @@
-#include "SystemDeviceResolver.h"
+#include "LinuxDeviceResolver.h"
 
-#include "LinkMessages.h"
+#include "PortTexts.h"
 
 #include <QFileInfo>
 #include <QSerialPortInfo>
@@ -31,18 +31,18 @@ auto sortKey(const QString &portName)
 
 } // namespace
 
-SystemDeviceResolver::SystemDeviceResolver(PortLister listPorts, EmulatorPorts emulators)
+LinuxDeviceResolver::LinuxDeviceResolver(PortLister listPorts, EmulatorPorts emulators)
     : m_listPorts(std::move(listPorts))
     , m_emulators(std::move(emulators))
 {}
 
-QString SystemDeviceResolver::serialPortName(int number) const
+QString LinuxDeviceResolver::serialPortName(int number) const
 {
     const QList<NumberedPort> ports = serialPorts();
     return number >= 1 && number <= ports.size() ? ports.at(number - 1).device : QString();
 }
 
-QString SystemDeviceResolver::lptDeviceName() const
+QString LinuxDeviceResolver::lptDeviceName() const
 {
     for (const char *path : kLptDevices) {
         if (QFileInfo::exists(QLatin1String(path)))
@@ -51,18 +51,18 @@ QString SystemDeviceResolver::lptDeviceName() const
     return {};
 }
 
-QStringList SystemDeviceResolver::serialPortDescriptions(int count) const
+QStringList LinuxDeviceResolver::serialPortDescriptions(int count) const
 {
     const QList<NumberedPort> ports = serialPorts();
     QStringList descriptions;
     for (int number = 1; number <= count; ++number) {
         descriptions.append(number <= ports.size() ? ports.at(number - 1).description
-                                                   : LinkMessages::noDevice());
+                                                   : PortTexts::noDevice());
     }
     return descriptions;
 }
 
-QString SystemDeviceResolver::lptDescription() const
+QString LinuxDeviceResolver::lptDescription() const
 {
     const QString device = lptDeviceName();
     if (!device.isEmpty())
@@ -70,10 +70,10 @@ QString SystemDeviceResolver::lptDescription() const
     QStringList lookedFor;
     for (const char *path : kLptDevices)
         lookedFor.append(QLatin1String(path));
-    return LinkMessages::noPrinterDevice(lookedFor);
+    return PortTexts::noPrinterDevice(lookedFor);
 }
 
-QList<SystemSerialPort> SystemDeviceResolver::systemSerialPorts()
+QList<SystemSerialPort> LinuxDeviceResolver::systemSerialPorts()
 {
     QList<SystemSerialPort> ports;
     const QList<QSerialPortInfo> available = QSerialPortInfo::availablePorts();
@@ -84,7 +84,7 @@ QList<SystemSerialPort> SystemDeviceResolver::systemSerialPorts()
     return ports;
 }
 
-QList<SystemDeviceResolver::NumberedPort> SystemDeviceResolver::serialPorts() const
+QList<LinuxDeviceResolver::NumberedPort> LinuxDeviceResolver::serialPorts() const
 {
     QList<SystemSerialPort> system = m_listPorts ? m_listPorts() : QList<SystemSerialPort>();
     std::stable_sort(system.begin(), system.end(),
@@ -93,14 +93,14 @@ QList<SystemDeviceResolver::NumberedPort> SystemDeviceResolver::serialPorts() co
                      });
     QList<NumberedPort> ports;
     for (const SystemSerialPort &port : std::as_const(system))
-        ports.append({port.systemLocation, LinkMessages::serialPortDescription(port)});
+        ports.append({port.systemLocation, PortTexts::serialPortDescription(port)});
     const QStringList emulators = m_emulators.livePorts();
     for (const QString &path : emulators) {
         const bool listed =
             std::any_of(ports.cbegin(), ports.cend(),
                         [&path](const NumberedPort &p) { return p.device == path; });
         if (!listed)
-            ports.append({path, LinkMessages::emulatorPort(path)});
+            ports.append({path, PortTexts::emulatorPort(path)});
     }
     return ports;
 }

@@ -6,9 +6,9 @@
 
 #include <memory>
 
-// The devices of the platform the program runs on: QSerialPort, printer-device file descriptors
-// and the Linux device names on Linux; the Win32 communications API and the COMn and LPT1 names
-// of Windows on Windows.
+// The devices of the platform the program is built for: its serial ports, its printer device and
+// the names of its ports. Each platform folder (linux/, windows/) has its own factory, and CMake
+// builds the one of the platform.
 namespace PlatformDevices {
 
 std::unique_ptr<SerialDevice> serialDevice();

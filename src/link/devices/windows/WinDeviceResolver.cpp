@@ -1,6 +1,6 @@
 #include "WinDeviceResolver.h"
 
-#include "LinkMessages.h"
+#include "PortTexts.h"
 #include "SetupApiUsbPrinters.h"
 
 #include <QMap>
@@ -106,8 +106,8 @@ QStringList WinDeviceResolver::serialPortDescriptions(int count) const
             std::find_if(ports.cbegin(), ports.cend(), [&name](const SystemSerialPort &p) {
                 return p.portName.compare(name, Qt::CaseInsensitive) == 0;
             });
-        descriptions.append(port == ports.cend() ? LinkMessages::noDevice()
-                                                 : LinkMessages::serialPortDescription(*port));
+        descriptions.append(port == ports.cend() ? PortTexts::noDevice()
+                                                 : PortTexts::serialPortDescription(*port));
     }
     return descriptions;
 }
@@ -118,8 +118,8 @@ QString WinDeviceResolver::lptDescription() const
     if (!usb.isEmpty())
         return usb;
     wchar_t target[kMaxName] = {};
-    return LinkMessages::noUsbPrinter(parallelPort(),
-                                      ::QueryDosDeviceW(L"LPT1", target, kMaxName) != 0);
+    return PortTexts::noUsbPrinter(parallelPort(),
+                                   ::QueryDosDeviceW(L"LPT1", target, kMaxName) != 0);
 }
 
 QList<PrinterPort> WinDeviceResolver::printerPorts() const

@@ -1,4 +1,4 @@
-#include "SystemEventPump.h"
+#include "QtEventPump.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -60,24 +60,24 @@ private:
 
 } // namespace
 
-SystemEventPump::SystemEventPump()
+QtEventPump::QtEventPump()
 {
     m_clock.start();
 }
 
-void SystemEventPump::sleep(std::chrono::milliseconds duration)
+void QtEventPump::sleep(std::chrono::milliseconds duration)
 {
     if (duration.count() > 0)
         QThread::msleep(static_cast<unsigned long>(duration.count()));
 }
 
-void SystemEventPump::processEvents()
+void QtEventPump::processEvents()
 {
     const InputDropper dropper;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-std::chrono::milliseconds SystemEventPump::now() const
+std::chrono::milliseconds QtEventPump::now() const
 {
     return std::chrono::milliseconds(m_clock.elapsed());
 }

@@ -8,10 +8,10 @@
 // meanwhile (clicks, keys, wheel, touch) is dropped, not kept for later: a button the user
 // pressed while it was disabled for an exchange never acts on that press. Everything else, a
 // close request from the window manager included, is delivered.
-class SystemEventPump : public EventPump
+class QtEventPump : public EventPump
 {
 public:
-    SystemEventPump();
+    QtEventPump();
 
     void sleep(std::chrono::milliseconds duration) override;
     void processEvents() override;

@@ -2,17 +2,10 @@
 
 #include <utility>
 
-namespace {
-
-// The most received bytes kept at once; beyond it the socket stops reading.
-constexpr qint64 kReadBufferSize = 64 * 1024;
-
-} // namespace
-
 QtTcpClient::QtTcpClient(QObject *parent)
     : QObject(parent)
 {
-    m_socket.setReadBufferSize(kReadBufferSize);
+    m_socket.setReadBufferSize(ReceiveGate::kBufferSize);
     connect(&m_socket, &QAbstractSocket::errorOccurred, this, &QtTcpClient::onError);
     connect(&m_socket, &QIODevice::readyRead, this, &QtTcpClient::onReadyRead);
     // Commands are a few bytes each and wait for their answer: send them at once.
@@ -101,13 +94,12 @@ void QtTcpClient::discardOutput()
 
 void QtTcpClient::setReceiving(bool receiving)
 {
-    m_receiving = receiving;
+    m_gate.setReceiving(receiving);
 }
 
 void QtTcpClient::onReadyRead()
 {
-    if (!m_receiving)
-        m_socket.skip(m_socket.bytesAvailable());
+    m_gate.pass([this] { m_socket.skip(m_socket.bytesAvailable()); });
 }
 
 qint64 QtTcpClient::bytesAvailable() const

@@ -1,6 +1,7 @@
 #include "CommandOptions.h"
 
 #include "CliArguments.h"
+#include "PlatformDevices.h"
 
 #include <QRegularExpression>
 
@@ -16,7 +17,8 @@ constexpr int kMaxReplyTimeoutMs = 30000;
 
 bool takePort(CliArguments &arguments, const QString &value, QString *error)
 {
-    const std::optional<PortArgument> port = PortArgument::parse(value, error);
+    const std::optional<PortArgument> port =
+        PortArgument::parse(value, error, PlatformDevices::namesPrinterPorts());
     if (!port)
         return fail(error, QStringLiteral("--port %1").arg(*error));
     arguments.ports << *port;

@@ -1,6 +1,7 @@
 #include "PortArgument.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -77,7 +78,8 @@ QString PortArgument::formsHelp()
 {
     return QStringLiteral("tcp:HOST[:PORT] (port 9100 when left out), COMn (COM1 to COM16, as in "
                           "the window's port list), a serial device path such as /dev/ttyUSB0, "
-                          "or LPT1");
+                          "or LPT1 (on Windows also a USB printer's own port, USB001 and on, as "
+                          "ports lists them)");
 }
 
 PortArgument PortArgument::tcp(const QString &host, quint16 port)
@@ -89,13 +91,21 @@ PortArgument PortArgument::tcp(const QString &host, quint16 port)
     return spec;
 }
 
-std::optional<PortArgument> PortArgument::parse(const QString &text, QString *error)
+std::optional<PortArgument> PortArgument::parse(const QString &text, QString *error,
+                                                bool printerPortNames)
 {
     if (text.startsWith(QLatin1String("tcp:"), Qt::CaseInsensitive))
         return tcpSpec(text.mid(4), error);
     PortArgument spec;
     if (text.compare(QLatin1String("LPT1"), Qt::CaseInsensitive) == 0) {
         spec.kind = PortKind::PrinterDevice;
+        return spec;
+    }
+    static const QRegularExpression usbPort(QStringLiteral("^USB[0-9]{3}$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    if (printerPortNames && usbPort.match(text).hasMatch()) {
+        spec.kind = PortKind::PrinterDevice;
+        spec.printerPort = text.toUpper();
         return spec;
     }
     if (text.startsWith(QLatin1Char('/'))) {
@@ -128,6 +138,8 @@ QString PortArgument::text() const
         return QStringLiteral("tcp:%1:%2").arg(shownHost).arg(tcpPort);
     }
     case PortKind::PrinterDevice:
+        if (!printerPort.isEmpty())
+            return printerPort;
         return devicePath.isEmpty() ? QStringLiteral("LPT1") : devicePath;
     case PortKind::Serial:
         break;

@@ -26,14 +26,23 @@ int run(CliContext &context, const CliArguments &)
     entries.removeAll(QStringLiteral("TCP/IP"));
     entries.move(entries.indexOf(QStringLiteral("LPT1")), entries.size() - 1);
     const QStringList descriptions = describePorts(*resolver, entries);
+    const QList<PrinterPort> printerPorts = resolver->printerPorts();
     QList<QStringList> rows;
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const PortChoice choice = PortChoice::fromName(entries.at(i));
-        const QString device = choice.kind == PortKind::Serial
-                                   ? resolver->serialPortName(choice.comNumber)
-                                   : resolver->lptDeviceName();
+        QString device = choice.kind == PortKind::Serial
+                             ? resolver->serialPortName(choice.comNumber)
+                             : resolver->lptDeviceName();
+        // A printer port of the system is named as such: its device path is its own line's.
+        for (const PrinterPort &port : printerPorts) {
+            if (port.device == device)
+                device = port.name;
+        }
         rows << QStringList{entries.at(i), device, descriptionBeside(device, descriptions.at(i))};
     }
+    // Then the system's printer ports, each with what its printer says it is.
+    for (const PrinterPort &port : printerPorts)
+        rows << QStringList{port.name, port.deviceId, port.device};
     qsizetype deviceWidth = 0;
     for (QStringList &row : rows) {
         if (row[1].isEmpty())
@@ -57,5 +66,6 @@ const CommandSpec Commands::ports{
     .summary = "list the serial ports and the printer device",
     .description = "One line per COM entry of the window's port list: its name, the "
                    "device it leads to (\"no device\" when there is none) and a "
-                   "description where the system has one; then LPT1.",
+                   "description where the system has one; then LPT1; then, on Windows, every USB "
+                   "printer: its port (USB001) and the device ID it gives of itself.",
     .run = run};

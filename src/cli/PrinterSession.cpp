@@ -28,10 +28,16 @@ public:
     }
     QString lptDeviceName() const override
     {
+        if (m_port.kind == PortKind::PrinterDevice && !m_port.printerPort.isEmpty()) {
+            const QList<PrinterPort> ports = m_system->printerPorts();
+            const PrinterPort *port = findPrinterPort(ports, m_port.printerPort);
+            return port != nullptr ? port->device : QString();
+        }
         if (m_port.kind == PortKind::PrinterDevice && !m_port.devicePath.isEmpty())
             return m_port.devicePath;
         return m_system->lptDeviceName();
     }
+    QList<PrinterPort> printerPorts() const override { return m_system->printerPorts(); }
 
 private:
     std::unique_ptr<DeviceResolver> m_system;

@@ -1,5 +1,6 @@
 #include "LinkMessages.h"
 
+#include "DeviceResolver.h"
 #include "LptDevice.h"
 #include "OpenFailure.h"
 #include "TcpClient.h"
@@ -91,6 +92,14 @@ QString openFailureReason(const QString &portName, const OpenFailure &failure,
                     ? QStringLiteral("Another program holds it.")
                     : QStringLiteral("It is held by ") +
                           failure.holders.join(QStringLiteral(", ")) + QLatin1Char('.'));
+    case OpenFailure::Cause::SwitchedOff:
+        return systemSays + QLatin1Char('.') + kCr +
+               QStringLiteral("The printer is switched off or its USB cable is out: switch it on, "
+                              "plug it in and try again.");
+    case OpenFailure::Cause::NoUsbPrinter:
+        return QStringLiteral("No USB printer found, and no parallel port either (") + systemSays +
+               QStringLiteral(").") + kCr +
+               QStringLiteral("Check that the printer is switched on and its USB cable in.");
     case OpenFailure::Cause::NoDevice:
     case OpenFailure::Cause::Other:
         break;

@@ -38,9 +38,14 @@ void LptTransport::OpenLpt(bool open, LptDevice::Access access)
     QString reason;
     if (done && open) {
         done = m_device.open(m_resolver.lptDeviceName(), access);
-        if (!done)
-            reason = LinkMessages::openFailureReason(QStringLiteral("LPT1"), m_device.openFailure(),
+        if (!done) {
+            // A printer port of the system is named as the user knows it ("USB001").
+            OpenFailure failure = m_device.openFailure();
+            if (!failure.device.isEmpty())
+                failure.device = printerDeviceName(m_resolver, failure.device);
+            reason = LinkMessages::openFailureReason(QStringLiteral("LPT1"), failure,
                                                      QStringLiteral("lp"));
+        }
     }
     if (!done)
         m_reporter.report(

@@ -739,6 +739,8 @@ void TestCli::refusals_data()
     row("two ports for info", "info --port COM1 --port=COM2", "info takes one --port");
     row("COM17 is not in the list", "backup --port COM17",
         "--port \"COM17\" is not in the port list (COM1 to COM16)");
+    row("a USB printer's own port, which only Windows names", "info --port USB002",
+        "--port \"USB002\" names no port: give tcp:HOST[:PORT], COMn, a device path or LPT1");
     row("TCP port out of range", "info --port tcp:127.0.0.1:70000",
         "--port \"70000\" is no TCP port (1 to 65535)");
     row("an option of another command", "info --port LPT1 --dry-run",

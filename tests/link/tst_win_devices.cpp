@@ -1,7 +1,8 @@
 // The Windows devices of the link: the system's errors as the user reads them, the COM ports'
-// names and descriptions, and the overlapped reads and writes of a printer port, over a named
-// pipe that plays the printer.
+// names and descriptions, the USB printers as SetupAPI and their device IDs report them, and the
+// overlapped reads and writes of a printer device, over a named pipe that plays the printer.
 
+#include "FakeUsbPrinters.h"
 #include "LinkMessages.h"
 #include "WinDeviceResolver.h"
 #include "WinErrors.h"
@@ -21,6 +22,17 @@ Q_DECLARE_METATYPE(OpenFailure::Class)
 Q_DECLARE_METATYPE(OpenFailure::Cause)
 
 namespace {
+
+// A device interface path as Windows makes them, for the printer with serial number `serial`.
+QString usbPath(const QString &serial)
+{
+    return u"\\\\?\\usb#vid_0dd4&pid_0195#%1#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}"_s.arg(serial);
+}
+
+ReportedPrinter usbPrinter(const QString &serial, const QString &port, const QByteArray &idReply)
+{
+    return {{usbPath(serial), port}, idReply, {}};
+}
 
 constexpr milliseconds kReplyBound{2000};
 constexpr milliseconds kSilence{50};
@@ -57,6 +69,9 @@ public:
         return m_received;
     }
 
+    // The printer is switched off: its end of the connection goes.
+    void hangUp() { ::DisconnectNamedPipe(m_pipe); }
+
     bool send(const QByteArray &bytes)
     {
         DWORD count = 0;
@@ -84,6 +99,10 @@ private Q_SLOTS:
     void portDescriptions();
     void serialOpenRefused_data();
     void serialOpenRefused();
+    void usbPrinters_data();
+    void usbPrinters();
+    void printerOpenRefused_data();
+    void printerOpenRefused();
     void printerPort_data();
     void printerPort();
 };
@@ -202,21 +221,97 @@ void WinDevicesTest::serialOpenRefused()
     QVERIFY(!failure.systemText.isEmpty());
 }
 
+void WinDevicesTest::usbPrinters_data()
+{
+    QTest::addColumn<QList<ReportedPrinter>>("printers");
+    QTest::addColumn<QString>("lptDevice");
+    QTest::addColumn<QString>("description"); // beside the port list, for LPT1
+    QTest::addColumn<QStringList>("ports");   // each printer port and its device ID
+
+    const QByteArray kv4100 = QByteArray::fromHex("0027") + "MFG:NORVANTA;MDL:KV-4100;CMD:ESC/POS;";
+    const QByteArray label = QByteArray::fromHex("001f") + "MFG:ACME;MDL:Label 2;CMD:ZPL;";
+
+    QTest::newRow("no USB printer: LPT1 is the parallel port, and none was found")
+        << QList<ReportedPrinter>() << u"\\\\.\\LPT1"_s
+        << u"no device (no USB printer found, and no \\\\.\\LPT1)"_s << QStringList();
+    QTest::newRow("two printers, the second a NORVANTA: LPT1 is the second, the other counted")
+        << QList{usbPrinter(u"B1"_s, u"USB001"_s, label), usbPrinter(u"B2"_s, u"USB002"_s, kv4100)}
+        << usbPath(u"B2"_s) << u"USB002 \u2014 NORVANTA KV-4100 (1 other USB printer)"_s
+        << QStringList{u"USB001 MFG:ACME;MDL:Label 2;CMD:ZPL;"_s,
+                       u"USB002 MFG:NORVANTA;MDL:KV-4100;CMD:ESC/POS;"_s};
+}
+
+void WinDevicesTest::usbPrinters()
+{
+    QFETCH(QList<ReportedPrinter>, printers);
+    QFETCH(QString, lptDevice);
+    QFETCH(QString, description);
+    QFETCH(QStringList, ports);
+
+    const WinDeviceResolver resolver([] { return QList<SystemSerialPort>(); },
+                                     std::make_shared<FakeUsbPrinters>(printers));
+    QCOMPARE(resolver.lptDeviceName(), lptDevice);
+    QCOMPARE(resolver.lptDescription(), description);
+    QStringList listed;
+    for (const PrinterPort &port : resolver.printerPorts())
+        listed.append(port.name + u' ' + port.deviceId);
+    QCOMPARE(listed, ports);
+}
+
+void WinDevicesTest::printerOpenRefused_data()
+{
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<OpenFailure::Cause>("cause");
+    QTest::addColumn<QString>("advice"); // the last line of the reason the user reads
+
+    QTest::newRow("no USB printer found and no parallel port: the user is told both")
+        << u"\\\\.\\LPT1"_s << OpenFailure::Cause::NoUsbPrinter
+        << u"Check that the printer is switched on and its USB cable in."_s;
+    QTest::newRow("a USB printer found but gone when opened: it is switched off")
+        << u"\\\\.\\pipe\\psu-switched-off"_s << OpenFailure::Cause::SwitchedOff
+        << u"The printer is switched off or its USB cable is out: switch it on, plug it in and "
+           "try again."_s;
+}
+
+void WinDevicesTest::printerOpenRefused()
+{
+    QFETCH(QString, device);
+    QFETCH(OpenFailure::Cause, cause);
+    QFETCH(QString, advice);
+
+    WinLptDevice printer;
+    QVERIFY(!printer.open(device, LptDevice::Access::Write));
+    const OpenFailure failure = printer.openFailure();
+    QCOMPARE(failure.cause, cause);
+    QCOMPARE(failure.device, device);
+    // Windows' reason, then what the user can do.
+    const QStringList reason =
+        LinkMessages::openFailureReason(u"LPT1"_s, failure, u"lp"_s).split(u'\r');
+    QCOMPARE(reason.size(), 2);
+    QVERIFY2(reason.first().contains(device + u": "_s + failure.systemText),
+             qPrintable(reason.first()));
+    QCOMPARE(reason.last(), advice);
+}
+
 void WinDevicesTest::printerPort_data()
 {
     QTest::addColumn<QByteArray>("command");
     QTest::addColumn<QByteArray>("reply"); // empty: the printer stays silent
+    QTest::addColumn<bool>("switchedOff"); // the printer goes while its reply is awaited
 
     QTest::newRow("a query and its reply")
-        << QByteArray("\x1d\x49\x43", 3) << QByteArray("_NORVANTA\0", 10);
-    QTest::newRow("a write the printer does not answer")
-        << QByteArray("\x1d\x28\x45", 3) << QByteArray();
+        << QByteArray::fromHex("1d4943") << QByteArray::fromHex("5f4e4f5256414e544100") << false;
+    QTest::newRow("a write the printer does not answer: the wait ends at its bound")
+        << QByteArray::fromHex("1d2845") << QByteArray() << false;
+    QTest::newRow("the printer switched off mid-transaction: the device closes with the reason")
+        << QByteArray::fromHex("1d4943") << QByteArray() << true;
 }
 
 void WinDevicesTest::printerPort()
 {
     QFETCH(QByteArray, command);
     QFETCH(QByteArray, reply);
+    QFETCH(bool, switchedOff);
 
     // The port is opened for writing, then again for reading, as the link does for a query.
     PipePrinter commandEnd(u"commands"_s);
@@ -234,10 +329,20 @@ void WinDevicesTest::printerPort()
     QVERIFY(device.open(replyEnd.path(), LptDevice::Access::Read));
     if (!reply.isEmpty())
         QVERIFY(replyEnd.send(reply));
+    if (switchedOff)
+        replyEnd.hangUp();
     QByteArray read;
     while (read.size() < reply.size() && device.waitForReadyRead(kReplyBound))
         read += device.read(reply.size() - read.size());
     QCOMPARE(read, reply);
+    if (switchedOff) {
+        // The wait ends without a reply, the device is closed, and Windows says why.
+        QVERIFY(!device.waitForReadyRead(kReplyBound));
+        QVERIFY(!device.isOpen());
+        QVERIFY(device.lastError().number != 0 && !device.lastError().text.isEmpty());
+        QVERIFY(!device.write(command));
+        return;
+    }
     // A silent printer: the wait ends at its bound, and the port stays usable.
     QVERIFY(!device.waitForReadyRead(kSilence));
     QVERIFY(device.isOpen());

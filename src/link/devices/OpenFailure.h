@@ -9,8 +9,10 @@
 struct OpenFailure
 {
     enum class Class { None, CallerBug, SystemFailure, NotSupported };
-    // What the user can do about it depends on the cause.
-    enum class Cause { Other, NoDevice, PermissionDenied, Busy };
+    // What the user can do about it depends on the cause. A USB printer that was found but does
+    // not open is switched off or unplugged; where no USB printer is found, the parallel port is
+    // tried and may be missing too.
+    enum class Cause { Other, NoDevice, PermissionDenied, Busy, SwitchedOff, NoUsbPrinter };
 
     Class errorClass = Class::None;
     Cause cause = Cause::Other;

@@ -14,5 +14,8 @@ namespace PlatformDevices {
 std::unique_ptr<SerialDevice> serialDevice();
 std::unique_ptr<LptDevice> lptDevice();
 std::unique_ptr<DeviceResolver> deviceResolver();
+// The system names its USB printers as printer ports of their own ("USB001"), which a user may
+// give instead of "LPT1": true on Windows.
+bool namesPrinterPorts();
 
 } // namespace PlatformDevices

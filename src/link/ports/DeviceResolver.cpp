@@ -46,3 +46,23 @@ QStringList describePorts(const DeviceResolver &resolver, const QStringList &por
     }
     return descriptions;
 }
+
+const PrinterPort *findPrinterPort(const QList<PrinterPort> &ports, const QString &name)
+{
+    const auto port = std::find_if(ports.cbegin(), ports.cend(), [&name](const PrinterPort &p) {
+        return p.name.compare(name, Qt::CaseInsensitive) == 0;
+    });
+    return port == ports.cend() ? nullptr : &*port;
+}
+
+QString printerDeviceName(const DeviceResolver &resolver, const QString &device)
+{
+    const QList<PrinterPort> ports = resolver.printerPorts();
+    const auto port = std::find_if(ports.cbegin(), ports.cend(),
+                                   [&device](const PrinterPort &p) { return p.device == device; });
+    if (port == ports.cend())
+        return device;
+    return port->makerAndModel.isEmpty()
+               ? port->name
+               : port->name + QStringLiteral(" (") + port->makerAndModel + QLatin1Char(')');
+}

@@ -1,5 +1,6 @@
 #include "PortTexts.h"
 
+#include "DeviceResolver.h"
 #include "SystemSerialPort.h"
 
 namespace PortTexts {
@@ -32,6 +33,37 @@ QString serialPortDescription(const SystemSerialPort &port)
 QString emulatorPort(const QString &path)
 {
     return QStringLiteral("printer emulator (") + path + QLatin1Char(')');
+}
+
+QString usbPrinterDescription(const PrinterPort &port, int others)
+{
+    QString text = port.name + QStringLiteral(" \u2014 ") +
+                   (port.makerAndModel.isEmpty() ? port.deviceId : port.makerAndModel);
+    if (others == 1)
+        text += QStringLiteral(" (1 other USB printer)");
+    else if (others > 1)
+        text += QStringLiteral(" (%1 other USB printers)").arg(others);
+    return text;
+}
+
+QString noUsbPrinter(const QString &parallel, bool parallelPresent)
+{
+    if (parallelPresent)
+        return parallel + QStringLiteral(" (no USB printer found)");
+    return noDevice() + QStringLiteral(" (no USB printer found, and no ") + parallel +
+           QLatin1Char(')');
+}
+
+QString deviceIdText(const QString &text, bool truncated)
+{
+    if (text.isEmpty())
+        return truncated ? QStringLiteral("device ID cut short") : QStringLiteral("no device ID");
+    return truncated ? text + QStringLiteral(" (cut short)") : text;
+}
+
+QString deviceIdUnknown(const QString &systemText)
+{
+    return QStringLiteral("device ID unknown: ") + systemText;
 }
 
 } // namespace PortTexts

@@ -22,4 +22,10 @@ std::unique_ptr<DeviceResolver> deviceResolver()
     return std::make_unique<LinuxDeviceResolver>();
 }
 
+bool namesPrinterPorts()
+{
+    // Linux names no printer ports beside LPT1.
+    return false;
+}
+
 } // namespace PlatformDevices

@@ -22,4 +22,10 @@ std::unique_ptr<DeviceResolver> deviceResolver()
     return std::make_unique<WinDeviceResolver>();
 }
 
+bool namesPrinterPorts()
+{
+    // Windows names each USB printer as a printer port of its own: USB001, USB002 ...
+    return true;
+}
+
 } // namespace PlatformDevices

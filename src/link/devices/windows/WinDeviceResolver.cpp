@@ -1,6 +1,7 @@
 #include "WinDeviceResolver.h"
 
 #include "PortTexts.h"
+#include "SetupApiUsbPrinters.h"
 
 #include <QMap>
 
@@ -71,8 +72,10 @@ QMap<QString, QString> friendlyNames()
 
 } // namespace
 
-WinDeviceResolver::WinDeviceResolver(PortLister listPorts)
+WinDeviceResolver::WinDeviceResolver(PortLister listPorts,
+                                     std::shared_ptr<const UsbPrinterSource> usbPrinters)
     : m_listPorts(std::move(listPorts))
+    , m_usbPrinters(usbPrinters ? std::move(usbPrinters) : std::make_shared<SetupApiUsbPrinters>())
 {}
 
 QString WinDeviceResolver::serialPortName(int number) const
@@ -82,6 +85,13 @@ QString WinDeviceResolver::serialPortName(int number) const
 }
 
 QString WinDeviceResolver::lptDeviceName() const
+{
+    const QList<UsbPrinterList::Printer> printers = m_usbPrinters.printers();
+    const UsbPrinterList::Printer *chosen = UsbPrinterList::chosen(printers);
+    return chosen != nullptr ? chosen->port.device : parallelPort();
+}
+
+QString WinDeviceResolver::parallelPort()
 {
     return devicePath(QStringLiteral("LPT1"));
 }
@@ -104,10 +114,21 @@ QStringList WinDeviceResolver::serialPortDescriptions(int count) const
 
 QString WinDeviceResolver::lptDescription() const
 {
+    const QString usb = UsbPrinterList::description(m_usbPrinters.printers());
+    if (!usb.isEmpty())
+        return usb;
     wchar_t target[kMaxName] = {};
-    if (::QueryDosDeviceW(L"LPT1", target, kMaxName) != 0)
-        return lptDeviceName();
-    return PortTexts::noPrinterDevice({lptDeviceName()});
+    return PortTexts::noUsbPrinter(parallelPort(),
+                                   ::QueryDosDeviceW(L"LPT1", target, kMaxName) != 0);
+}
+
+QList<PrinterPort> WinDeviceResolver::printerPorts() const
+{
+    QList<PrinterPort> ports;
+    const QList<UsbPrinterList::Printer> printers = m_usbPrinters.printers();
+    for (const UsbPrinterList::Printer &printer : printers)
+        ports.append(printer.port);
+    return ports;
 }
 
 QList<SystemSerialPort> WinDeviceResolver::systemSerialPorts()

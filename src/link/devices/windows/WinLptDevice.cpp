@@ -1,12 +1,19 @@
 #include "WinLptDevice.h"
 
+#include "WinDeviceResolver.h"
 #include "WinErrors.h"
+
+#include <algorithm>
 
 #include <windows.h>
 
 namespace {
 
+using std::chrono::milliseconds;
+
 constexpr qint64 kReadChunk = 4096;
+// The pause between two reads that found nothing.
+constexpr milliseconds kPollPause{5};
 // Bounds one discard against a device that never stops sending.
 constexpr int kDiscardChunks = 16;
 
@@ -19,6 +26,13 @@ bool WinLptDevice::open(const QString &path, Access access)
     if (!m_handle.open(path, access == Access::Read ? GENERIC_READ : GENERIC_WRITE)) {
         m_openFailure =
             WinErrors::openFailure(path, static_cast<DWORD>(m_handle.lastError().number));
+        // The parallel port is opened only when no USB printer was found; a USB printer that
+        // was found and is missing now has been switched off or unplugged.
+        if (m_openFailure.cause == OpenFailure::Cause::NoDevice)
+            m_openFailure.cause =
+                path.compare(WinDeviceResolver::parallelPort(), Qt::CaseInsensitive) == 0
+                    ? OpenFailure::Cause::NoUsbPrinter
+                    : OpenFailure::Cause::SwitchedOff;
         return false;
     }
     return true;
@@ -86,8 +100,18 @@ QByteArray WinLptDevice::read(qint64 maxBytes)
 
 bool WinLptDevice::waitForReadyRead(std::chrono::milliseconds timeout)
 {
-    if (m_received.isEmpty())
-        m_received = m_handle.read(kReadChunk, timeout);
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + timeout;
+    const auto left = [&deadline] {
+        return std::max(std::chrono::duration_cast<milliseconds>(deadline - Clock::now()),
+                        milliseconds::zero());
+    };
+    while (m_received.isEmpty() && m_handle.isOpen()) {
+        m_received = m_handle.read(kReadChunk, left());
+        if (!m_received.isEmpty() || left() == milliseconds::zero())
+            break;
+        ::Sleep(static_cast<DWORD>(std::min(left(), kPollPause).count()));
+    }
     return !m_received.isEmpty();
 }
 

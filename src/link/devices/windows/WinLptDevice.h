@@ -3,9 +3,11 @@
 #include "LptDevice.h"
 #include "WinDeviceHandle.h"
 
-// A printer port of Windows ("\\.\LPT1"). Its driver tells nobody how many bytes wait to be read,
-// so a wait for the printer's reply is a read with a bound, and what it brings is kept for the
-// next read.
+// A printer device of Windows: a USB printer-class device (its interface path) or the parallel
+// port ("\\.\LPT1"). Their drivers tell nobody how many bytes wait to be read, so a wait for the
+// printer's reply is a read with a bound, and what it brings is kept for the next read. The USB
+// driver ends a read at once, with nothing, while the printer has not answered yet: the wait then
+// asks again, after short pauses, until its bound.
 class WinLptDevice : public LptDevice
 {
 public:

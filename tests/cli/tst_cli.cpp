@@ -281,6 +281,7 @@ void TestCli::commands_data()
         << CommandRow{.command = u"set SW2.4=ON codepage=17 --dry-run --json --meanings"_s,
                       .json = QJsonDocument::fromJson(R"j({"error": null, "result": "ok",
                           "changes": [{"setting": "SW2", "from": 235, "to": 227, "written": false,
+                            "state": "not written",
                             "before": ["SW2: 235",
                                        "  1: OFF  Print Density = NORMAL",
                                        "  2: OFF  Print Density = NORMAL",
@@ -300,11 +301,12 @@ void TestCli::commands_data()
                                       "  7: OFF  Handshaking = DTR/DSR",
                                       "  8: OFF  <CR> Invalid"]},
                            {"setting": "codepage", "from": 0, "to": 17, "written": false,
+                            "state": "not written",
                             "before": ["codepage: 0 (0  - 437 Standard)"],
                             "after": ["codepage: 17 (17 - 866 Cyrillic)"]}]})j")
                                   .object(),
                       .err = u"dry run: nothing was written"_s,
-                      .wire = kvQueries};
+                      .wire = kvQueries + kMaker + kSW2 + kMaker + kCodePageAndCharset};
     // The TCP link ends right after SW2's write, before its lock: the lock goes over a new
     // connection, which reads SW2 back as the printer holds it; SW3 is not sent.
     const QString droppedAfterWrite =

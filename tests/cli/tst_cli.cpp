@@ -541,12 +541,6 @@ void TestCli::commands()
 
 void TestCli::initTestCase()
 {
-#ifdef Q_OS_WIN
-    // A console of the test's own for its Ctrl-C: the one it may have been started with is shared
-    // with the programs that started it.
-    ::FreeConsole();
-    QVERIFY(::AllocConsole());
-#endif
     // The backup of the restore tests, as `backup` writes it: what the printer holds.
     Rig source(kChangedKv);
     const Run backup = run({u"backup"_s, u"--port"_s, source.tcp});

@@ -95,7 +95,7 @@ void WinUsbPrinterTest::communicationTest_data()
     QTest::newRow("USB001 reaches the first printer, in any case")
         << u"usb001"_s << 0 << u"ZEPHYR-550"_s << QString();
     QTest::newRow("USB003, unplugged: no device behind the port")
-        << u"USB003"_s << 1 << QString() << u"USB003: No device behind LPT1.\n"_s;
+        << u"USB003"_s << 1 << QString() << u"USB003: No device behind LPT1."_s;
 }
 
 void WinUsbPrinterTest::communicationTest()

@@ -100,6 +100,11 @@ bool TcpTransport::exchange(const QByteArray &command, bool replyWanted, WhenHel
     m_status.refresh();
     if (sent && replyWanted)
         received = m_reader.collect();
+    // A printer may end the connection right after a whole answer; the answer stands, and the
+    // next exchange finds the connection gone. Whether the close is noticed before the answer
+    // has been read or after depends on the system's socket layer.
+    if (sent && replyWanted && m_reader.isWhole() && !received.isEmpty())
+        return sent;
     if (const std::optional<TcpError> error = m_client.takeError())
         m_reporter.report(
             {LinkProblem::Source::Socket, LinkMessages::tcpError(*error), error->description});

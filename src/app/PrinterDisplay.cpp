@@ -66,6 +66,8 @@ PrinterDisplay::PrinterDisplay(QWidget &window, Ui::MainWindow &ui, SettingsMode
             m_model.switchToWrite(sw) = p->value();
             setDataChanged(true);
         });
+        // The pages start with every switch OFF; the model holds what they show from the start.
+        m_model.switchToWrite(sw) = panel->value();
         m_switchPanels[panelIndex(sw)] = std::move(panel);
     }
     m_languagePanel = std::make_unique<LanguagePanel>(*ui.comboCodePage, *ui.comboCodePageName,
@@ -127,11 +129,6 @@ void PrinterDisplay::ShowCodePage()
 void PrinterDisplay::ShowInterChars()
 {
     m_languagePanel->ShowInterChars();
-}
-
-bool PrinterDisplay::isSwitchOn(SwitchByte sw, int index) const
-{
-    return switchPanel(sw).isOn(index);
 }
 
 SwitchPanel &PrinterDisplay::switchPanel(SwitchByte sw) const

@@ -46,8 +46,6 @@ public:
     void ShowCodePage();
     void ShowInterChars();
 
-    // True when the ON button of switch `index` (0 to 7) of `sw` is selected.
-    bool isSwitchOn(SwitchByte sw, int index) const;
     SwitchPanel &switchPanel(SwitchByte sw) const;
     LanguagePanel &languagePanel() const;
     LogHistory &log() const;

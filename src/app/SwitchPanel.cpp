@@ -115,11 +115,6 @@ SwitchPairs SwitchPanel::pairs() const
     return states;
 }
 
-bool SwitchPanel::isOn(int index) const
-{
-    return isPairIndex(index) && m_on[index]->isChecked();
-}
-
 QRadioButton *SwitchPanel::onButton(int index) const
 {
     return isPairIndex(index) ? m_on[index] : nullptr;

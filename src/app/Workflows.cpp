@@ -269,9 +269,10 @@ void Workflows::showTabView(int tab)
 
     m_view.setLanguageFrameVisible(tab == 0 || tab == kLanguagePage);
 
+    // The switch pages show the bytes the user chose, so the SW2 shown decides about SW1.
     const QString model = m_model.modelName();
     if (const auto sw = PrinterModels::switchOfPage(model, tab);
-        sw && PrinterModels::isInUse(model, *sw, m_view.isSwitchOn(SwitchByte::SW2, 0)))
+        sw && PrinterModels::isInUse(model, *sw, m_model.switchToWrite(SwitchByte::SW2)))
         m_view.setSwitchFrameVisible(*sw, true);
 
     const bool settingsPage = tab >= kSwitchPage1 && tab <= kLanguagePage;

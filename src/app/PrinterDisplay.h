@@ -39,6 +39,7 @@ public:
     void infoFilled(InfoGroup group, int index) override;
 
     // Sets the eight option pairs of a switch byte and refreshes their meanings.
+    void ShowSwitchValue(SwitchByte sw, int value);
     void ShowSW1Value(int value);
     void ShowSW2Value(int value);
     void ShowSW3Value(int value);

@@ -176,7 +176,7 @@ void Workflows::ReadTab(int tab)
     // A read that fails leaves the page showing what it showed before, which is not what the
     // printer holds: the user is told.
     if (const auto sw = PrinterModels::switchOfPage(m_model.modelName(), tab);
-        sw && !getSwitch(m_commands, *sw))
+        sw && !m_commands.getSwitch(*sw))
         m_prompter.inform(switchReadFailed(), appTitle());
 }
 
@@ -197,7 +197,7 @@ bool Workflows::WriteTab(int tab)
     WriteResult result = WriteResult::Written;
     if (isSwitchPage(tab)) {
         if (const auto sw = PrinterModels::switchOfPage(m_model.modelName(), tab))
-            result = setSwitch(m_commands, *sw);
+            result = m_commands.setSwitch(*sw);
     } else if (tab == kLanguagePage) {
         result = m_commands.setLanguage();
     } else {

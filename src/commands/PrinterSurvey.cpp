@@ -59,7 +59,7 @@ void PrinterSurvey::readModelSwitches()
     // A byte is judged once the bytes before it are read, so that SW2 decides about SW1.
     for (const SwitchByte sw : PrinterModels::switchBytes(m_model.modelName())) {
         if (PrinterModels::isInUse(m_model, sw))
-            getSwitch(m_commands, sw);
+            m_commands.getSwitch(sw);
     }
 }
 

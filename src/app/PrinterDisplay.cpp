@@ -66,6 +66,8 @@ PrinterDisplay::PrinterDisplay(QWidget &window, Ui::MainWindow &ui, SettingsMode
             m_model.switchToWrite(sw) = p->value();
             setDataChanged(true);
         });
+        // The pages start with every switch OFF; the model holds what they show from the start.
+        m_model.switchToWrite(sw) = panel->value();
         m_switchPanels[panelIndex(sw)] = std::move(panel);
     }
     m_languagePanel = std::make_unique<LanguagePanel>(*ui.comboCodePage, *ui.comboCodePageName,
@@ -89,10 +91,8 @@ void PrinterDisplay::showMessage(const QString &text)
 
 void PrinterDisplay::switchQueried(SwitchByte sw, bool read)
 {
-    static constexpr std::array show{&PrinterDisplay::ShowSW1Value, &PrinterDisplay::ShowSW2Value,
-                                     &PrinterDisplay::ShowSW3Value};
     if (const std::optional<quint8> value = m_model.switchByte(sw); read && value)
-        (this->*show[panelIndex(sw)])(*value);
+        ShowSwitchValue(sw, *value);
     // A byte just read counts as unchanged, whatever was changed on its page before.
     setDataChanged(false);
 }
@@ -104,19 +104,24 @@ void PrinterDisplay::infoFilled(InfoGroup group, int index)
         labels[std::size_t(index)]->setText(m_model.info(group, index).value_or(QString()));
 }
 
+void PrinterDisplay::ShowSwitchValue(SwitchByte sw, int value)
+{
+    switchPanel(sw).ShowValue(value);
+}
+
 void PrinterDisplay::ShowSW1Value(int value)
 {
-    switchPanel(SwitchByte::SW1).ShowValue(value);
+    ShowSwitchValue(SwitchByte::SW1, value);
 }
 
 void PrinterDisplay::ShowSW2Value(int value)
 {
-    switchPanel(SwitchByte::SW2).ShowValue(value);
+    ShowSwitchValue(SwitchByte::SW2, value);
 }
 
 void PrinterDisplay::ShowSW3Value(int value)
 {
-    switchPanel(SwitchByte::SW3).ShowValue(value);
+    ShowSwitchValue(SwitchByte::SW3, value);
 }
 
 void PrinterDisplay::ShowCodePage()
@@ -127,11 +132,6 @@ void PrinterDisplay::ShowCodePage()
 void PrinterDisplay::ShowInterChars()
 {
     m_languagePanel->ShowInterChars();
-}
-
-bool PrinterDisplay::isSwitchOn(SwitchByte sw, int index) const
-{
-    return switchPanel(sw).isOn(index);
 }
 
 SwitchPanel &PrinterDisplay::switchPanel(SwitchByte sw) const

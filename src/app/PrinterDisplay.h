@@ -39,6 +39,7 @@ public:
     void infoFilled(InfoGroup group, int index) override;
 
     // Sets the eight option pairs of a switch byte and refreshes their meanings.
+    void ShowSwitchValue(SwitchByte sw, int value);
     void ShowSW1Value(int value);
     void ShowSW2Value(int value);
     void ShowSW3Value(int value);
@@ -46,8 +47,6 @@ public:
     void ShowCodePage();
     void ShowInterChars();
 
-    // True when the ON button of switch `index` (0 to 7) of `sw` is selected.
-    bool isSwitchOn(SwitchByte sw, int index) const;
     SwitchPanel &switchPanel(SwitchByte sw) const;
     LanguagePanel &languagePanel() const;
     LogHistory &log() const;

@@ -48,7 +48,7 @@ SwitchPanel::SwitchPanel(SwitchByte sw, const Buttons &on, const Buttons &off,
         }
         // Screen readers name each button by its byte and switch; the caption alone ("1: ON")
         // is the same on every page.
-        const QString pair = QStringLiteral("SW%1 switch %2 ").arg(int(sw) + 1).arg(i + 1);
+        const QString pair = QStringLiteral("%1 switch %2 ").arg(switchName(sw)).arg(i + 1);
         m_on[i]->setAccessibleName(pair + QStringLiteral("ON"));
         m_off[i]->setAccessibleName(pair + QStringLiteral("OFF"));
     }
@@ -113,11 +113,6 @@ SwitchPairs SwitchPanel::pairs() const
             states[i] = PairState::None;
     }
     return states;
-}
-
-bool SwitchPanel::isOn(int index) const
-{
-    return isPairIndex(index) && m_on[index]->isChecked();
 }
 
 QRadioButton *SwitchPanel::onButton(int index) const

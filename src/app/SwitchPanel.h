@@ -43,8 +43,6 @@ public:
     // is refreshed.
     void selectedByUser(int index);
 
-    // True when the ON button of the pair is selected.
-    bool isOn(int index) const;
     QRadioButton *onButton(int index) const;
     QRadioButton *offButton(int index) const;
 

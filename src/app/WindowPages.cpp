@@ -53,11 +53,6 @@ void WindowPages::setSwitchFrameVisible(SwitchByte sw, bool visible)
     frames[static_cast<int>(sw)]->setVisible(visible);
 }
 
-bool WindowPages::isSwitchOn(SwitchByte sw, int index) const
-{
-    return m_display.isSwitchOn(sw, index);
-}
-
 void WindowPages::disablePortChoice()
 {
     m_ui.lblPORT->setEnabled(false);

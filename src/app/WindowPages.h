@@ -27,7 +27,6 @@ public:
     void setTabsVisible(bool visible) override;
     void setLanguageFrameVisible(bool visible) override;
     void setSwitchFrameVisible(SwitchByte sw, bool visible) override;
-    bool isSwitchOn(SwitchByte sw, int index) const override;
     void disablePortChoice() override;
     bool isSerialFrameVisible() const override;
     bool isTcpFrameVisible() const override;

@@ -24,8 +24,6 @@ public:
 
     virtual void setLanguageFrameVisible(bool visible) = 0;
     virtual void setSwitchFrameVisible(SwitchByte sw, bool visible) = 0;
-    // True when the ON button of switch `index` (0 to 7) of `sw` is selected.
-    virtual bool isSwitchOn(SwitchByte sw, int index) const = 0;
 
     // Freezes the port choice: the port label and the port list are disabled.
     virtual void disablePortChoice() = 0;

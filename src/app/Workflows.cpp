@@ -63,6 +63,12 @@ QString changeConfirmTitle()
     return QStringLiteral("Switch Change confirm");
 }
 
+// The caption of the switch page that shows `sw`: "Software_switch 2".
+QString switchPageCaption(SwitchByte sw)
+{
+    return QStringLiteral("Software_switch %1").arg(switchNumber(sw));
+}
+
 constexpr int kSwitchPage1 = 1;
 constexpr int kSwitchPage2 = 2;
 constexpr int kLanguagePage = 3;
@@ -140,13 +146,10 @@ void Workflows::unlockWindow()
     m_view.disablePortChoice();
     m_view.setButtonEnabled(WindowButton::SelfTest, true);
 
-    const QString model = m_model.modelName();
-    if (model == kModelKV4100) {
-        m_view.setTabCaption(kSwitchPage1, QStringLiteral("Software_switch 2"));
-        m_view.setTabCaption(kSwitchPage2, QStringLiteral("Software_switch 3"));
-    } else if (model == kModelZephyr550) {
-        m_view.setTabCaption(kSwitchPage1, QStringLiteral("Software_switch 1"));
-        m_view.setTabCaption(kSwitchPage2, QStringLiteral("Software_switch 2"));
+    // The switch pages are named after the bytes they show; another model keeps the captions.
+    for (const int page : {kSwitchPage1, kSwitchPage2}) {
+        if (const auto sw = PrinterModels::switchOfPage(m_model.modelName(), page))
+            m_view.setTabCaption(page, switchPageCaption(*sw));
     }
 
     // The open port and its settings stay as they are for the rest of the run.
@@ -173,7 +176,7 @@ void Workflows::ReadTab(int tab)
     // A read that fails leaves the page showing what it showed before, which is not what the
     // printer holds: the user is told.
     if (const auto sw = PrinterModels::switchOfPage(m_model.modelName(), tab);
-        sw && !getSwitch(m_commands, *sw))
+        sw && !m_commands.getSwitch(*sw))
         m_prompter.inform(switchReadFailed(), appTitle());
 }
 
@@ -194,7 +197,7 @@ bool Workflows::WriteTab(int tab)
     WriteResult result = WriteResult::Written;
     if (isSwitchPage(tab)) {
         if (const auto sw = PrinterModels::switchOfPage(m_model.modelName(), tab))
-            result = setSwitch(m_commands, *sw);
+            result = m_commands.setSwitch(*sw);
     } else if (tab == kLanguagePage) {
         result = m_commands.setLanguage();
     } else {
@@ -232,12 +235,11 @@ bool Workflows::writeCutsLink(int tab) const
     // A new network setting takes effect after the power cycle, so the connection is gone.
     if (m_link.portKind() == PortKind::Tcp)
         return true;
-    // A ZEPHYR-550 keeps its serial baud rate in SW1 (page 1): a new rate cuts the link.
-    if (tab != kSwitchPage1 || m_link.portKind() != PortKind::Serial ||
-        m_model.modelName() != kModelZephyr550)
+    // SW1, page 1 of a ZEPHYR-550, holds the serial baud rate: a new rate cuts the link.
+    if (m_link.portKind() != PortKind::Serial ||
+        PrinterModels::switchOfPage(m_model.modelName(), tab) != SwitchByte::SW1)
         return false;
-    const int newRate =
-        SwitchMeanings::sw1BaudRate(m_model.switchesToWrite[std::size_t(SwitchByte::SW1)]);
+    const int newRate = SwitchMeanings::sw1BaudRate(m_model.switchToWrite(SwitchByte::SW1));
     return newRate != int(m_link.serialSettings().baudRate);
 }
 
@@ -269,9 +271,10 @@ void Workflows::showTabView(int tab)
 
     m_view.setLanguageFrameVisible(tab == 0 || tab == kLanguagePage);
 
+    // The switch pages show the bytes the user chose, so the SW2 shown decides about SW1.
     const QString model = m_model.modelName();
     if (const auto sw = PrinterModels::switchOfPage(model, tab);
-        sw && PrinterModels::isInUse(model, *sw, m_view.isSwitchOn(SwitchByte::SW2, 0)))
+        sw && PrinterModels::isInUse(model, *sw, m_model.switchToWrite(SwitchByte::SW2)))
         m_view.setSwitchFrameVisible(*sw, true);
 
     const bool settingsPage = tab >= kSwitchPage1 && tab <= kLanguagePage;

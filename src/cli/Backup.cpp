@@ -1,6 +1,6 @@
 #include "Backup.h"
 
-#include "PrinterReport.h"
+#include "PrinterModels.h"
 #include "SettingsModel.h"
 
 #include <QJsonDocument>
@@ -59,7 +59,7 @@ std::optional<QJsonObject> Backup::of(const QString &maker, const SettingsModel 
                                       QString *error)
 {
     QJsonObject switches;
-    for (const SwitchByte sw : PrinterReport::shownSwitches(printer)) {
+    for (const SwitchByte sw : PrinterModels::switchesInUse(printer)) {
         const std::optional<int> value = printer.switchByte(sw);
         if (!value) {
             *error = QStringLiteral("%1 could not be read").arg(switchName(sw));

@@ -16,7 +16,7 @@ QString switchRefusal(const SettingsModel &printer, SwitchByte sw)
     if (!PrinterModels::switchBytes(model).contains(sw))
         return QStringLiteral("model \"%1\" has no %2")
             .arg(PrinterReport::shownText(model), switchName(sw));
-    if (!PrinterModels::isInUse(model, sw, printer.isSwitchOn(SwitchByte::SW2, 0)))
+    if (!PrinterModels::isInUse(printer, sw))
         return QStringLiteral("%1 is not in use on this %2 while switch 1 of SW2 is OFF")
             .arg(switchName(sw), model);
     if (!printer.switchByte(sw))

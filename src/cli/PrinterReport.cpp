@@ -63,7 +63,7 @@ QList<std::pair<QString, bool>> shownValues(const SettingsModel &printer)
         printer.codePage().has_value(), printer.charset().has_value()};
     for (std::size_t i = 0; i < language.size(); ++i)
         values.append({caption(kLanguageCaptions[i]), language[i]});
-    for (const SwitchByte sw : shownSwitches(printer))
+    for (const SwitchByte sw : PrinterModels::switchesInUse(printer))
         values.append({switchName(sw), printer.switchByte(sw).has_value()});
     return values;
 }
@@ -80,17 +80,6 @@ QString shownText(const QString &text)
     return shown;
 }
 
-QList<SwitchByte> shownSwitches(const SettingsModel &printer)
-{
-    QList<SwitchByte> bytes;
-    const QString model = printer.modelName();
-    for (const SwitchByte sw : PrinterModels::switchBytes(model)) {
-        if (PrinterModels::isInUse(model, sw, printer.isSwitchOn(SwitchByte::SW2, 0)))
-            bytes << sw;
-    }
-    return bytes;
-}
-
 std::optional<QString> switchMeaning(SwitchByte sw, const QString &model, int value, int number)
 {
     const std::optional<MeaningUpdate> meaning =
@@ -102,7 +91,7 @@ QJsonObject info(const QString &maker, const SettingsModel &printer)
 {
     const QString model = printer.modelName();
     QJsonObject switches;
-    for (const SwitchByte sw : shownSwitches(printer)) {
+    for (const SwitchByte sw : PrinterModels::switchesInUse(printer)) {
         const std::optional<int> value = printer.switchByte(sw);
         if (!value) {
             switches.insert(switchName(sw), QJsonValue::Null);
@@ -172,7 +161,7 @@ QStringList infoLines(const QString &maker, const SettingsModel &printer)
                  withEntry(printer.languageInfo[std::size_t(kCharsetRow)],
                            LanguageTables::interCharsEntries(),
                            charset ? LanguageTables::findInterChars(*charset) : -1));
-    for (const SwitchByte sw : shownSwitches(printer)) {
+    for (const SwitchByte sw : PrinterModels::switchesInUse(printer)) {
         const std::optional<int> value = printer.switchByte(sw);
         if (!value) {
             lines << switchName(sw) + QStringLiteral(": (no reply)");

@@ -16,10 +16,6 @@ namespace PrinterReport {
 // line and forge the next one. JSON carries the text itself, escaped.
 QString shownText(const QString &text);
 
-// The switch bytes the window reads for the printer's model, in its order: SW2 and SW3 on a
-// KV-4100, SW2 and (while switch 1 of SW2 is ON) SW1 on a ZEPHYR-550, none on other models.
-QList<SwitchByte> shownSwitches(const SettingsModel &printer);
-
 // The meaning of switch `number` (1 to 8) of a byte: the text the window shows beside it, or
 // nothing where the window shows none.
 std::optional<QString> switchMeaning(SwitchByte sw, const QString &model, int value, int number);

@@ -55,7 +55,7 @@ void sendWrites(const ChangePlan &plan, CommandSet &commands, SettingsModel &rec
     };
     for (const SwitchChange &change : plan.switches) {
         record.switchToWrite(change.sw) = quint8(change.to);
-        if (!sent(setSwitch(commands, change.sw), switchName(change.sw)))
+        if (!sent(commands.setSwitch(change.sw), switchName(change.sw)))
             return;
     }
     if (plan.language) {
@@ -139,7 +139,7 @@ State SettingsWriter::readBackStep(const ChangePlan &plan, qsizetype step, QStri
 State SettingsWriter::readBackSwitch(const SwitchChange &change, QString &why)
 {
     SettingsModel &record = m_session.record();
-    getSwitch(m_session.commands(), change.sw);
+    m_session.commands().getSwitch(change.sw);
     const std::optional<quint8> read = record.switchByte(change.sw);
     m_unanswered = !read;
     why = read == change.to ? QString() : readBackFailure(switchName(change.sw), read, change.to);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SettingsModel.h"
 #include "SwitchTypes.h"
 
 #include "CommandChannel.h"
@@ -28,28 +29,30 @@ public:
     virtual ~CommandSet() = default;
 
     virtual bool getMakerInfo() = 0;
-    virtual bool getPrinterInfo1() = 0;
-    virtual bool getPrinterInfo2() = 0;
-    virtual bool getPrinterInfo3() = 0;
-    virtual bool getPrinterInfo4() = 0;
-    virtual bool getLanguageInfo1() = 0;
-    virtual bool getLanguageInfo2() = 0;
-    virtual bool getLanguageInfo3() = 0;
-    virtual bool getLanguageInfo4() = 0;
-    virtual bool getSW1() = 0;
-    virtual bool getSW2() = 0;
-    virtual bool getSW3() = 0;
+    // Row `index` (0 to 3) of the printer or of the language information.
+    virtual bool getInfo(InfoGroup group, int index) = 0;
+    virtual bool getSwitch(SwitchByte sw) = 0;
 
     // Asks the question of known answer; when another answer comes, the values read since the
     // last proof become unread (the front end tells the user).
     virtual InStepProof proveInStep() = 0;
 
-    virtual WriteResult setSW1() = 0;
-    virtual WriteResult setSW2() = 0;
-    virtual WriteResult setSW3() = 0;
+    virtual WriteResult setSwitch(SwitchByte sw) = 0;
     virtual WriteResult setLanguage() = 0;
-};
 
-// The query and the write of switch byte `sw`: getSW1 / setSW1 and so on.
-bool getSwitch(CommandSet &commands, SwitchByte sw);
-WriteResult setSwitch(CommandSet &commands, SwitchByte sw);
+    // The queries and writes by their own names.
+    bool getPrinterInfo1() { return getInfo(InfoGroup::Printer, 0); }
+    bool getPrinterInfo2() { return getInfo(InfoGroup::Printer, 1); }
+    bool getPrinterInfo3() { return getInfo(InfoGroup::Printer, 2); }
+    bool getPrinterInfo4() { return getInfo(InfoGroup::Printer, 3); }
+    bool getLanguageInfo1() { return getInfo(InfoGroup::Language, 0); }
+    bool getLanguageInfo2() { return getInfo(InfoGroup::Language, 1); }
+    bool getLanguageInfo3() { return getInfo(InfoGroup::Language, 2); }
+    bool getLanguageInfo4() { return getInfo(InfoGroup::Language, 3); }
+    bool getSW1() { return getSwitch(SwitchByte::SW1); }
+    bool getSW2() { return getSwitch(SwitchByte::SW2); }
+    bool getSW3() { return getSwitch(SwitchByte::SW3); }
+    WriteResult setSW1() { return setSwitch(SwitchByte::SW1); }
+    WriteResult setSW2() { return setSwitch(SwitchByte::SW2); }
+    WriteResult setSW3() { return setSwitch(SwitchByte::SW3); }
+};

@@ -114,7 +114,7 @@ bool PrinterCommands::getSwitch(SwitchByte sw)
     return value.has_value();
 }
 
-bool PrinterCommands::getInfo(int row)
+bool PrinterCommands::getInfoRow(int row)
 {
     const InfoQuery &info = kInfoQueries[std::size_t(row)];
     const QString reply = query(info.command(info.number));
@@ -198,61 +198,6 @@ WriteResult PrinterCommands::provedLanguageUnchanged()
     return WriteResult::Written;
 }
 
-bool PrinterCommands::getSW1()
-{
-    return getSwitch(SwitchByte::SW1);
-}
-
-bool PrinterCommands::getSW2()
-{
-    return getSwitch(SwitchByte::SW2);
-}
-
-bool PrinterCommands::getSW3()
-{
-    return getSwitch(SwitchByte::SW3);
-}
-
-bool PrinterCommands::getLanguageInfo1()
-{
-    return getInfo(0);
-}
-
-bool PrinterCommands::getLanguageInfo2()
-{
-    return getInfo(1);
-}
-
-bool PrinterCommands::getLanguageInfo3()
-{
-    return getInfo(2);
-}
-
-bool PrinterCommands::getLanguageInfo4()
-{
-    return getInfo(3);
-}
-
-bool PrinterCommands::getPrinterInfo1()
-{
-    return getInfo(kFirstPrinterInfoRow);
-}
-
-bool PrinterCommands::getPrinterInfo2()
-{
-    return getInfo(kFirstPrinterInfoRow + 1);
-}
-
-bool PrinterCommands::getPrinterInfo3()
-{
-    return getInfo(kFirstPrinterInfoRow + 2);
-}
-
-bool PrinterCommands::getPrinterInfo4()
-{
-    return getInfo(kFirstPrinterInfoRow + 3);
-}
-
 bool PrinterCommands::getMakerInfo()
 {
     const QString reply = query(CommandBytes::printerId(CommandBytes::kMakerId));
@@ -280,26 +225,17 @@ WriteResult PrinterCommands::setSwitch(SwitchByte sw)
         return WriteResult::NotRead;
     if (const WriteResult checked = provedUnchanged(sw); checked != WriteResult::Written)
         return checked;
-    static constexpr std::array digits{&PrinterCommands::GetSW1Digits,
-                                       &PrinterCommands::GetSW2Digits,
-                                       &PrinterCommands::GetSW3Digits};
-    return writeUnlocked(
-        {CommandBytes::switchWrite(sw, (this->*digits[static_cast<std::size_t>(sw)])())});
+    return writeUnlocked({CommandBytes::switchWrite(sw, switchDigits(sw))});
 }
 
-WriteResult PrinterCommands::setSW1()
+std::array<quint8, 3> PrinterCommands::switchDigits(SwitchByte sw) const
 {
-    return setSwitch(SwitchByte::SW1);
+    return SwitchBits::digitCodes(m_model.switchesToWrite[static_cast<std::size_t>(sw)]);
 }
 
-WriteResult PrinterCommands::setSW2()
+bool PrinterCommands::getInfo(InfoGroup group, int index)
 {
-    return setSwitch(SwitchByte::SW2);
-}
-
-WriteResult PrinterCommands::setSW3()
-{
-    return setSwitch(SwitchByte::SW3);
+    return getInfoRow(group == InfoGroup::Language ? index : kFirstPrinterInfoRow + index);
 }
 
 WriteResult PrinterCommands::setLanguage()
@@ -319,21 +255,6 @@ WriteResult PrinterCommands::setLanguage()
         {CommandBytes::codePageWrite(LanguageTables::codePageDigits(*codePage)),
          CommandBytes::codePageNameWrite(*name),
          CommandBytes::interCharsWrite(LanguageTables::interCharsDigits(*charset))});
-}
-
-std::array<quint8, 3> PrinterCommands::GetSW1Digits() const
-{
-    return SwitchBits::digitCodes(m_model.switchesToWrite[0]);
-}
-
-std::array<quint8, 3> PrinterCommands::GetSW2Digits() const
-{
-    return SwitchBits::digitCodes(m_model.switchesToWrite[1]);
-}
-
-std::array<quint8, 3> PrinterCommands::GetSW3Digits() const
-{
-    return SwitchBits::digitCodes(m_model.switchesToWrite[2]);
 }
 
 QString PrinterCommands::greeting()

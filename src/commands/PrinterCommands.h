@@ -23,17 +23,8 @@ public:
     PrinterCommands(CommandChannel &channel, SettingsModel &model, CommandReport &report);
 
     bool getMakerInfo() override;
-    bool getPrinterInfo1() override;
-    bool getPrinterInfo2() override;
-    bool getPrinterInfo3() override;
-    bool getPrinterInfo4() override;
-    bool getLanguageInfo1() override;
-    bool getLanguageInfo2() override;
-    bool getLanguageInfo3() override;
-    bool getLanguageInfo4() override;
-    bool getSW1() override;
-    bool getSW2() override;
-    bool getSW3() override;
+    bool getInfo(InfoGroup group, int index) override;
+    bool getSwitch(SwitchByte sw) override;
     InStepProof proveInStep() override;
 
     // Each write first proves the link in step and reads the settings it starts from again; it
@@ -41,16 +32,15 @@ public:
     // sends unlock, its settings and lock, in that order and all of them, even after a command
     // that could not be sent; the lock after an unlock the printer took leaves however late the
     // printer takes it, so that the printer is never left unlocked when the link lasts.
-    WriteResult setSW1() override;
-    WriteResult setSW2() override;
-    WriteResult setSW3() override;
+    WriteResult setSwitch(SwitchByte sw) override;
     // Refused when the model holds no code page of the list, or no character set, to write.
     WriteResult setLanguage() override;
 
     // The digit codes of the switch byte the model holds to write: 37 gives '3', '7', 0.
-    std::array<quint8, 3> GetSW1Digits() const;
-    std::array<quint8, 3> GetSW2Digits() const;
-    std::array<quint8, 3> GetSW3Digits() const;
+    std::array<quint8, 3> switchDigits(SwitchByte sw) const;
+    std::array<quint8, 3> GetSW1Digits() const { return switchDigits(SwitchByte::SW1); }
+    std::array<quint8, 3> GetSW2Digits() const { return switchDigits(SwitchByte::SW2); }
+    std::array<quint8, 3> GetSW3Digits() const { return switchDigits(SwitchByte::SW3); }
 
     // Sends the lock command alone, to a printer that may have been left unlocked by a link that
     // ended between an unlock and its lock.
@@ -84,9 +74,7 @@ private:
     WriteResult proved();
     bool write(const QByteArray &command);
     WriteResult writeUnlocked(std::initializer_list<QByteArray> settings);
-    bool getInfo(int row);
-    bool getSwitch(SwitchByte sw);
-    WriteResult setSwitch(SwitchByte sw);
+    bool getInfoRow(int row);
 
     CommandChannel &m_channel;
     SettingsModel &m_model;

@@ -56,11 +56,10 @@ TestStop PrinterSurvey::readLanguage()
 
 void PrinterSurvey::readModelSwitches()
 {
-    const QString model = m_model.modelName();
-    // A byte is read once the bytes before it are shown, so that SW2 decides about SW1.
-    for (const SwitchByte sw : PrinterModels::switchBytes(model)) {
-        if (PrinterModels::isInUse(model, sw, m_model.isSwitchOn(SwitchByte::SW2, 0)))
-            getSwitch(m_commands, sw);
+    // A byte is judged once the bytes before it are read, so that SW2 decides about SW1.
+    for (const SwitchByte sw : PrinterModels::switchBytes(m_model.modelName())) {
+        if (PrinterModels::isInUse(m_model, sw))
+            m_commands.getSwitch(sw);
     }
 }
 

@@ -1,5 +1,8 @@
 #include "PrinterModels.h"
 
+#include "SettingsModel.h"
+#include "SwitchBits.h"
+
 #include <array>
 
 namespace PrinterModels {
@@ -11,13 +14,19 @@ struct ModelSwitches
     QLatin1String model;
     std::array<SwitchByte, 2> readOrder;
     std::array<SwitchByte, 2> pages; // shown on switch pages 1 and 2
+    // The byte in use only while switch 1 of SW2 is ON.
+    std::optional<SwitchByte> followsSw2;
 };
 
 constexpr std::array kModels{
-    ModelSwitches{
-        kModelKV4100, {SwitchByte::SW2, SwitchByte::SW3}, {SwitchByte::SW2, SwitchByte::SW3}},
-    ModelSwitches{
-        kModelZephyr550, {SwitchByte::SW2, SwitchByte::SW1}, {SwitchByte::SW1, SwitchByte::SW2}},
+    ModelSwitches{kModelKV4100,
+                  {SwitchByte::SW2, SwitchByte::SW3},
+                  {SwitchByte::SW2, SwitchByte::SW3},
+                  std::nullopt},
+    ModelSwitches{kModelZephyr550,
+                  {SwitchByte::SW2, SwitchByte::SW1},
+                  {SwitchByte::SW1, SwitchByte::SW2},
+                  SwitchByte::SW1},
 };
 
 const ModelSwitches *find(const QString &model)
@@ -39,11 +48,23 @@ QList<SwitchByte> switchBytes(const QString &model)
     return {known->readOrder.cbegin(), known->readOrder.cend()};
 }
 
-bool isInUse(const QString &model, SwitchByte sw, bool sw2Switch1On)
+bool isInUse(const QString &model, SwitchByte sw, std::optional<quint8> sw2)
 {
     if (!switchBytes(model).contains(sw))
         return false;
-    return model != kModelZephyr550 || sw != SwitchByte::SW1 || sw2Switch1On;
+    return find(model)->followsSw2 != sw || (sw2 && !SwitchBits::isOff(*sw2, 0));
+}
+
+bool isInUse(const SettingsModel &printer, SwitchByte sw)
+{
+    return isInUse(printer.modelName(), sw, printer.switchByte(SwitchByte::SW2));
+}
+
+QList<SwitchByte> switchesInUse(const SettingsModel &printer)
+{
+    QList<SwitchByte> inUse = switchBytes(printer.modelName());
+    inUse.removeIf([&printer](SwitchByte sw) { return !isInUse(printer, sw); });
+    return inUse;
 }
 
 std::optional<SwitchByte> switchOfPage(const QString &model, int page)

@@ -1,7 +1,6 @@
 #include "SettingsModel.h"
 
 #include "LanguageTables.h"
-#include "SwitchBits.h"
 
 namespace {
 
@@ -36,15 +35,14 @@ std::optional<quint8> &SettingsModel::switchByte(SwitchByte sw)
     return switches[slot(sw)];
 }
 
-quint8 &SettingsModel::switchToWrite(SwitchByte sw)
+quint8 SettingsModel::switchToWrite(SwitchByte sw) const
 {
     return switchesToWrite[slot(sw)];
 }
 
-bool SettingsModel::isSwitchOn(SwitchByte sw, int index) const
+quint8 &SettingsModel::switchToWrite(SwitchByte sw)
 {
-    const std::optional<quint8> value = switchByte(sw);
-    return value && index >= 0 && index < 8 && !SwitchBits::isOff(*value, index);
+    return switchesToWrite[slot(sw)];
 }
 
 std::optional<int> SettingsModel::codePage() const

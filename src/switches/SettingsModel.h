@@ -37,9 +37,8 @@ struct SettingsModel
     std::optional<QString> &info(InfoGroup group, int index);
     std::optional<quint8> switchByte(SwitchByte sw) const;
     std::optional<quint8> &switchByte(SwitchByte sw);
+    quint8 switchToWrite(SwitchByte sw) const;
     quint8 &switchToWrite(SwitchByte sw);
-    // Whether switch `index` (0 to 7) of `sw` was ON as last read; false when unread.
-    bool isSwitchOn(SwitchByte sw, int index) const;
     // The code page and character set the printer reported, as LanguageTables::reportedNumber
     // reads the reply; the reply text itself, empty without one.
     std::optional<int> codePage() const;

@@ -8,10 +8,16 @@
 // The three software switch bytes of the printer.
 enum class SwitchByte { SW1, SW2, SW3 };
 
+// 1, 2, 3.
+inline int switchNumber(SwitchByte sw)
+{
+    return static_cast<int>(sw) + 1;
+}
+
 // "SW1", "SW2", "SW3".
 inline QString switchName(SwitchByte sw)
 {
-    return QStringLiteral("SW%1").arg(static_cast<int>(sw) + 1);
+    return QStringLiteral("SW%1").arg(switchNumber(sw));
 }
 
 // The state of one ON/OFF option pair.

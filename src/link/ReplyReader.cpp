@@ -96,6 +96,7 @@ QByteArray ReplyReader::dropUntilAnswer()
     QByteArray seen;
     for (int pass = 0;; ++pass) {
         m_pump.processEvents();
+        const bool open = m_channel.isOpen();
         seen += m_channel.read(m_limits.maxBytes);
         if (!answer.isEmpty() && seen.contains(answer)) {
             m_inStep = true;
@@ -104,7 +105,7 @@ QByteArray ReplyReader::dropUntilAnswer()
         // Only the bytes that may start the answer are kept.
         seen = seen.right(std::max<qsizetype>(answer.size() - 1, 0));
         const milliseconds left = m_awaitedWithin - (m_pump.now() - start);
-        if (left <= milliseconds::zero() || !m_channel.isOpen())
+        if (left <= milliseconds::zero() || !open)
             return {};
         m_channel.waitForReadyRead(
             std::min(left, pass < kSpinPasses ? milliseconds::zero() : kSlice));
@@ -120,6 +121,9 @@ QByteArray ReplyReader::collect()
     milliseconds lastByteAt = start;
     for (int pass = 0;; ++pass) {
         m_pump.processEvents();
+        // Whether the channel was open before this read: a printer may close it right after its
+        // answer, and the answer is read whole before the close ends the wait.
+        const bool open = m_channel.isOpen();
         const qsizetype before = framer.size();
         framer.feed(m_channel.read(m_limits.maxBytes));
         if (framer.size() != before)
@@ -132,7 +136,7 @@ QByteArray ReplyReader::collect()
                 m_inStep = false;
             return framer.reply();
         }
-        if (!m_channel.isOpen())
+        if (!open)
             return framer.reply();
         const milliseconds now = m_pump.now();
         const milliseconds untilFirstByte = m_limits.firstByte - (now - start);

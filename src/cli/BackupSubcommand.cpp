@@ -1,0 +1,51 @@
+#include "Backup.h"
+#include "CliArguments.h"
+#include "CliContext.h"
+#include "Console.h"
+#include "ExitStatus.h"
+#include "SharedOptions.h"
+#include "SubcommandTable.h"
+#include "Subcommands.h"
+
+#include <QJsonDocument>
+
+#include <array>
+
+namespace {
+
+int run(CliContext &context, const CliArguments &arguments)
+{
+    PrinterSession session(arguments.ports.first(), CliContext::sessionOptions(arguments),
+                           context.console, context.resolvers);
+    const TestStop stop = session.communicationTest();
+    if (stop != TestStop::None) {
+        session.tell(session.stopReason(stop));
+        return kExitFailure;
+    }
+    QString error;
+    const std::optional<QJsonObject> backup = Backup::of(session.maker(), session.record(), &error);
+    if (!backup) {
+        session.tell(error + QStringLiteral("; no backup made"));
+        return kExitFailure;
+    }
+    context.console.out(QString::fromUtf8(QJsonDocument(*backup).toJson()).trimmed());
+    return kExitOk;
+}
+
+// The options of backup, in the order its help lists them.
+constexpr std::array<const OptionSpec *, 5> kOptions{
+    &SharedOptions::port, &SharedOptions::baud, &SharedOptions::parity, &SharedOptions::handshake,
+    &SharedOptions::replyTimeout};
+
+} // namespace
+
+const SubcommandSpec Subcommands::backup{
+    .name = "backup",
+    .usage = "backup --port P [--reply-timeout MS]",
+    .summary = "print a printer's settings as JSON",
+    .description = "Prints {\"maker\": ..., \"model\": ..., \"switches\": {\"SW2\": "
+                   "37, ...}, \"codePage\": 17, \"charset\": 12} for restore.",
+    .options = kOptions,
+    .minPorts = 1,
+    .maxPorts = 1,
+    .run = run};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "SubcommandTable.h"
+
+#include <QString>
+
+#include <optional>
+
+// The options that several commands of printer-switch share, and what each command needs to take
+// options of its own.
+namespace SharedOptions {
+
+extern const OptionSpec port;
+extern const OptionSpec baud;
+extern const OptionSpec parity;
+extern const OptionSpec handshake;
+extern const OptionSpec json;
+extern const OptionSpec jobs;
+extern const OptionSpec replyTimeout;
+
+// `text` as a whole number from `low` to `high`; nothing for any other text.
+std::optional<int> boundedNumber(const QString &text, int low, int high);
+// Sets `error` to `text` and returns false.
+bool fail(QString *error, const QString &text);
+
+} // namespace SharedOptions

@@ -2,10 +2,10 @@
 
 #include "CliArguments.h"
 #include "CliContext.h"
-#include "CommandTable.h"
 #include "Console.h"
 #include "ExitStatus.h"
 #include "PlatformDevices.h"
+#include "SubcommandTable.h"
 
 CliApplication::CliApplication(Console &console, ResolverFactory resolvers)
     : m_console(console)

@@ -1,6 +1,6 @@
 #include "CliArguments.h"
 
-#include "CommandTable.h"
+#include "SubcommandTable.h"
 
 #include <QCommandLineParser>
 
@@ -51,7 +51,7 @@ CliArguments failed(CliArguments result, const QString &error)
 // The options and arguments after the command, checked against the command's entry in the table.
 CliArguments parseCommand(CliArguments result, const QStringList &arguments)
 {
-    const CommandSpec &command = *result.command;
+    const SubcommandSpec &command = *result.command;
     const QString name = QLatin1String(command.name);
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -126,7 +126,7 @@ CliArguments CliArguments::parse(const QStringList &arguments)
     // The command comes first.
     const bool commandFirst = !arguments.isEmpty() && !arguments.first().startsWith(u'-');
     if (commandFirst)
-        result.command = findCommand(arguments.first());
+        result.command = findSubcommand(arguments.first());
     if (arguments.contains(QLatin1String("--help")) || arguments.contains(QLatin1String("-h"))) {
         result.outcome = Outcome::Help;
         return result;
@@ -143,7 +143,7 @@ CliArguments CliArguments::parse(const QStringList &arguments)
     return parseCommand(result, arguments.mid(1));
 }
 
-QString CliArguments::helpText(const CommandSpec *command)
+QString CliArguments::helpText(const SubcommandSpec *command)
 {
     QStringList text;
     if (!command) {
@@ -154,12 +154,12 @@ QString CliArguments::helpText(const CommandSpec *command)
                                        "tables of the Printer Software Switch Utility."),
                         0)
              << QString() << QStringLiteral("Commands:");
-        for (const CommandSpec *spec : commandTable())
+        for (const SubcommandSpec *spec : subcommandTable())
             text << QStringLiteral("  %1%2")
                         .arg(QLatin1String(spec->name), -12)
                         .arg(QLatin1String(spec->summary));
         text << QString() << QStringLiteral("Arguments of the commands:");
-        for (const CommandSpec *spec : commandTable()) {
+        for (const SubcommandSpec *spec : subcommandTable()) {
             const QString arguments = QLatin1String(spec->usage).mid(qsizetype(strlen(spec->name)));
             text << QStringLiteral("  %1%2")
                         .arg(QLatin1String(spec->name), -12)

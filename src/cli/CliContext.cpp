@@ -1,9 +1,9 @@
 #include "CliContext.h"
 
 #include "CliArguments.h"
-#include "CommandTable.h"
 #include "Console.h"
 #include "ExitStatus.h"
+#include "SubcommandTable.h"
 
 PrinterSession::Options CliContext::sessionOptions(const CliArguments &arguments)
 {

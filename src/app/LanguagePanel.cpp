@@ -25,12 +25,12 @@ bool select(QComboBox &list, std::optional<int> number)
 } // namespace
 
 LanguagePanel::LanguagePanel(QComboBox &comboCodePage, QComboBox &comboCodePageName,
-                             QComboBox &comboInterChars, SettingsModel &model, QObject *parent)
+                             QComboBox &comboInterChars, SettingsModel &settings, QObject *parent)
     : QObject(parent)
     , m_comboCodePage(comboCodePage)
     , m_comboCodePageName(comboCodePageName)
     , m_comboInterChars(comboInterChars)
-    , m_model(model)
+    , m_settings(settings)
 {
     const QList<int> codePages = LanguageTables::codePageNumbers();
     fill(m_comboCodePage, LanguageTables::codePageEntries(), codePages);
@@ -40,19 +40,19 @@ LanguagePanel::LanguagePanel(QComboBox &comboCodePage, QComboBox &comboCodePageN
     // The code page shows nothing until the printer has reported one or the user chooses.
     m_comboCodePage.setCurrentIndex(-1);
     m_comboCodePageName.setCurrentIndex(-1);
-    // The character set list shows its first entry, the one the model starts with.
+    // The character set list shows its first entry, the one the settings start with.
     m_comboInterChars.setCurrentIndex(0);
 }
 
 void LanguagePanel::ShowCodePage()
 {
-    if (select(m_comboCodePage, m_model.codePage()))
+    if (select(m_comboCodePage, m_settings.codePage()))
         codePageChosen();
 }
 
 void LanguagePanel::ShowInterChars()
 {
-    if (select(m_comboInterChars, m_model.charset()))
+    if (select(m_comboInterChars, m_settings.charset()))
         interCharsChosen();
 }
 
@@ -62,15 +62,15 @@ void LanguagePanel::codePageChosen()
     const int charset = LanguageTables::interCharsResetNumber(codePage);
     m_comboCodePageName.setCurrentIndex(m_comboCodePage.currentIndex());
     select(m_comboInterChars, charset);
-    m_model.codePageToWrite = codePage;
-    m_model.charsetToWrite = charset;
+    m_settings.codePageToWrite = codePage;
+    m_settings.charsetToWrite = charset;
     // The reply as the printer sent it, blanks and all, against the number chosen.
-    Q_EMIT changeAssessed(m_model.codePageText() != QString::number(codePage));
+    Q_EMIT changeAssessed(m_settings.codePageText() != QString::number(codePage));
 }
 
 void LanguagePanel::interCharsChosen()
 {
     const int charset = m_comboInterChars.currentData().toInt();
-    m_model.charsetToWrite = charset;
-    Q_EMIT changeAssessed(m_model.charsetText() != QString::number(charset));
+    m_settings.charsetToWrite = charset;
+    Q_EMIT changeAssessed(m_settings.charsetText() != QString::number(charset));
 }

@@ -15,7 +15,7 @@ class LanguagePanel : public QObject
 public:
     // Fills the three lists.
     LanguagePanel(QComboBox &comboCodePage, QComboBox &comboCodePageName,
-                  QComboBox &comboInterChars, SettingsModel &model, QObject *parent = nullptr);
+                  QComboBox &comboInterChars, SettingsModel &settings, QObject *parent = nullptr);
 
     // Selects the entry of the reported code page (character set) and handles it as a choice;
     // a number without an entry changes nothing.
@@ -35,5 +35,5 @@ private:
     QComboBox &m_comboCodePage;
     QComboBox &m_comboCodePageName;
     QComboBox &m_comboInterChars;
-    SettingsModel &m_model;
+    SettingsModel &m_settings;
 };

@@ -68,7 +68,7 @@ MainWindow::MainWindow(Prompter &prompter, DesktopShell &shell, EventPump &pump,
     icon.addFile(QStringLiteral(":/images/icon-32.png"), QSize(32, 32));
     setWindowIcon(icon);
 
-    m_display = new PrinterDisplay(*this, *m_ui, m_model, prompter);
+    m_display = new PrinterDisplay(*this, *m_ui, m_settings, prompter);
     m_linkPanel = new LinkPanel(*this, *m_ui, *m_colours, prompter);
     m_pages = std::make_unique<WindowPages>(*this, *m_ui, *m_display, [this] { cmdEXIT_Click(); });
 
@@ -76,8 +76,8 @@ MainWindow::MainWindow(Prompter &prompter, DesktopShell &shell, EventPump &pump,
     m_ui->Combo1->setCurrentIndex(m_ui->Combo1->findText(QStringLiteral("COM1")));
 
     m_link = std::make_unique<PrinterLink>(*m_linkPanel, *m_linkPanel, pump, std::move(devices));
-    m_commands = std::make_unique<PrinterCommands>(*m_link, m_model, *m_display);
-    m_workflow = std::make_unique<Workflows>(*m_pages, *m_link, *m_commands, prompter, m_model);
+    m_commands = std::make_unique<PrinterCommands>(*m_link, m_settings, *m_display);
+    m_workflow = std::make_unique<Workflows>(*m_pages, *m_link, *m_commands, prompter, m_settings);
 
     connectControls();
     Form_Load();

@@ -71,7 +71,7 @@ private:
     std::unique_ptr<Ui::MainWindow> m_ui;
     Prompter &m_prompter;
     DesktopShell &m_shell;
-    SettingsModel m_model;
+    SettingsModel m_settings;
     std::unique_ptr<ReadableColours> m_colours;
     // Children of the window, which tests find by their object names.
     PrinterDisplay *m_display = nullptr;

@@ -36,17 +36,17 @@ std::size_t panelIndex(SwitchByte sw)
 
 } // namespace
 
-PrinterDisplay::PrinterDisplay(QWidget &window, Ui::MainWindow &ui, SettingsModel &model,
+PrinterDisplay::PrinterDisplay(QWidget &window, Ui::MainWindow &ui, SettingsModel &settings,
                                Prompter &prompter)
     : QObject(&window)
-    , m_model(model)
+    , m_settings(settings)
     , m_prompter(prompter)
 {
     setObjectName(QStringLiteral("printerDisplay"));
     m_lblKV_INFO = controlArray<QLabel, kInfoRows>(window, QStringLiteral("lblKV_INFO"));
     m_lblLANG_INFO = controlArray<QLabel, kInfoRows>(window, QStringLiteral("lblLANG_INFO"));
 
-    const auto modelName = [this] { return m_model.modelName(); };
+    const auto modelName = [this] { return m_settings.modelName(); };
     for (const SwitchByte sw : {SwitchByte::SW1, SwitchByte::SW2, SwitchByte::SW3}) {
         const QString name = switchName(sw);
         const auto on = controlArray<QRadioButton, 8>(window, QStringLiteral("opt%1ON").arg(name));
@@ -63,15 +63,15 @@ PrinterDisplay::PrinterDisplay(QWidget &window, Ui::MainWindow &ui, SettingsMode
         auto panel = std::make_unique<SwitchPanel>(sw, on, off, labels, modelName);
         // The user's choice is the value the next write of this byte sends.
         connect(panel.get(), &SwitchPanel::changedByUser, this, [this, sw, p = panel.get()] {
-            m_model.switchToWrite(sw) = p->value();
+            m_settings.switchToWrite(sw) = p->value();
             setDataChanged(true);
         });
-        // The pages start with every switch OFF; the model holds what they show from the start.
-        m_model.switchToWrite(sw) = panel->value();
+        // The pages start with every switch OFF; the settings hold what they show from the start.
+        m_settings.switchToWrite(sw) = panel->value();
         m_switchPanels[panelIndex(sw)] = std::move(panel);
     }
     m_languagePanel = std::make_unique<LanguagePanel>(*ui.comboCodePage, *ui.comboCodePageName,
-                                                      *ui.comboInterChars, model);
+                                                      *ui.comboInterChars, settings);
     connect(m_languagePanel.get(), &LanguagePanel::changeAssessed, this,
             &PrinterDisplay::setDataChanged);
     m_log = std::make_unique<LogHistory>(*ui.txtLOG);
@@ -91,7 +91,7 @@ void PrinterDisplay::showMessage(const QString &text)
 
 void PrinterDisplay::switchQueried(SwitchByte sw, bool read)
 {
-    if (const std::optional<quint8> value = m_model.switchByte(sw); read && value)
+    if (const std::optional<quint8> value = m_settings.switchByte(sw); read && value)
         ShowSwitchValue(sw, *value);
     // A byte just read counts as unchanged, whatever was changed on its page before.
     setDataChanged(false);
@@ -101,7 +101,7 @@ void PrinterDisplay::infoFilled(InfoGroup group, int index)
 {
     const auto &labels = group == InfoGroup::Printer ? m_lblKV_INFO : m_lblLANG_INFO;
     if (index >= 0 && index < kInfoRows)
-        labels[std::size_t(index)]->setText(m_model.info(group, index).value_or(QString()));
+        labels[std::size_t(index)]->setText(m_settings.info(group, index).value_or(QString()));
 }
 
 void PrinterDisplay::ShowSwitchValue(SwitchByte sw, int value)
@@ -149,9 +149,9 @@ LogHistory &PrinterDisplay::log() const
     return *m_log;
 }
 
-SettingsModel &PrinterDisplay::model() const
+SettingsModel &PrinterDisplay::settings() const
 {
-    return m_model;
+    return m_settings;
 }
 
 bool PrinterDisplay::dataChanged() const

@@ -29,7 +29,8 @@ class PrinterDisplay : public QObject, public CommandReport
 
 public:
     // A child of `window`, found by its object name "printerDisplay".
-    PrinterDisplay(QWidget &window, Ui::MainWindow &ui, SettingsModel &model, Prompter &prompter);
+    PrinterDisplay(QWidget &window, Ui::MainWindow &ui, SettingsModel &settings,
+                   Prompter &prompter);
     ~PrinterDisplay() override;
 
     // CommandReport
@@ -50,13 +51,13 @@ public:
     SwitchPanel &switchPanel(SwitchByte sw) const;
     LanguagePanel &languagePanel() const;
     LogHistory &log() const;
-    SettingsModel &model() const;
+    SettingsModel &settings() const;
 
     bool dataChanged() const;
     void setDataChanged(bool changed);
 
 private:
-    SettingsModel &m_model;
+    SettingsModel &m_settings;
     Prompter &m_prompter;
     std::array<QLabel *, 4> m_lblKV_INFO{};
     std::array<QLabel *, 4> m_lblLANG_INFO{};

@@ -35,7 +35,7 @@ SwitchPanel::SwitchPanel(SwitchByte sw, const Buttons &on, const Buttons &off,
     , m_on(on)
     , m_off(off)
     , m_labels(std::move(labels))
-    , m_model(std::move(model))
+    , m_modelName(std::move(model))
 {
     // A button selected by other means than a click (the accessibility action "toggle") counts
     // as the user's choice too; values the program shows do not.
@@ -78,7 +78,7 @@ void SwitchPanel::ShowMeaning(int index)
         return;
     emphasise(m_off[index]);
     emphasise(m_on[index]);
-    const QString model = m_model();
+    const QString model = m_modelName();
     const SwitchPairs states = pairs();
     const std::optional<MeaningUpdate> update = SwitchMeanings::meaning(m_sw, model, index, states);
     if (!update || update->labelIndex < 0 || update->labelIndex >= m_labels.size())

@@ -59,5 +59,5 @@ private:
     Buttons m_on;
     Buttons m_off;
     QList<QLabel *> m_labels;
-    ModelSource m_model;
+    ModelSource m_modelName;
 };

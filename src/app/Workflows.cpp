@@ -82,12 +82,12 @@ bool isSwitchPage(int tab)
 } // namespace
 
 Workflows::Workflows(WorkflowView &view, LinkControl &link, CommandSet &commands,
-                     Prompter &prompter, const SettingsModel &model)
+                     Prompter &prompter, const SettingsModel &settings)
     : m_view(view)
     , m_link(link)
     , m_commands(commands)
     , m_prompter(prompter)
-    , m_model(model)
+    , m_settings(settings)
 {}
 
 void Workflows::communicationTest()
@@ -101,7 +101,7 @@ void Workflows::communicationTest()
     if (identifyPrinter()) {
         readModelSwitches();
         // The values read are the printer's own only when its answers are still in step.
-        if (const TestStop stop = PrinterSurvey(m_commands, m_model).proveValues();
+        if (const TestStop stop = PrinterSurvey(m_commands, m_settings).proveValues();
             stop != TestStop::None)
             m_prompter.inform(PrinterSurvey::message(stop), appTitle());
         unlockWindow();
@@ -111,13 +111,13 @@ void Workflows::communicationTest()
 
 bool Workflows::identifyPrinter()
 {
-    const TestStop stop = PrinterSurvey(m_commands, m_model).identifyPrinter();
+    const TestStop stop = PrinterSurvey(m_commands, m_settings).identifyPrinter();
     return shownLanguage(stop);
 }
 
 bool Workflows::readLanguage()
 {
-    return shownLanguage(PrinterSurvey(m_commands, m_model).readLanguage());
+    return shownLanguage(PrinterSurvey(m_commands, m_settings).readLanguage());
 }
 
 bool Workflows::shownLanguage(TestStop stop)
@@ -136,7 +136,7 @@ bool Workflows::shownLanguage(TestStop stop)
 
 void Workflows::readModelSwitches()
 {
-    PrinterSurvey(m_commands, m_model).readModelSwitches();
+    PrinterSurvey(m_commands, m_settings).readModelSwitches();
 }
 
 void Workflows::unlockWindow()
@@ -148,7 +148,7 @@ void Workflows::unlockWindow()
 
     // The switch pages are named after the bytes they show; another model keeps the captions.
     for (const int page : {kSwitchPage1, kSwitchPage2}) {
-        if (const auto sw = PrinterModels::switchOfPage(m_model.modelName(), page))
+        if (const auto sw = PrinterModels::switchOfPage(m_settings.modelName(), page))
             m_view.setTabCaption(page, switchPageCaption(*sw));
     }
 
@@ -175,7 +175,7 @@ void Workflows::ReadTab(int tab)
     }
     // A read that fails leaves the page showing what it showed before, which is not what the
     // printer holds: the user is told.
-    if (const auto sw = PrinterModels::switchOfPage(m_model.modelName(), tab);
+    if (const auto sw = PrinterModels::switchOfPage(m_settings.modelName(), tab);
         sw && !m_commands.getSwitch(*sw))
         m_prompter.inform(switchReadFailed(), appTitle());
 }
@@ -196,7 +196,7 @@ bool Workflows::WriteTab(int tab)
     m_view.setDataChanged(false);
     WriteResult result = WriteResult::Written;
     if (isSwitchPage(tab)) {
-        if (const auto sw = PrinterModels::switchOfPage(m_model.modelName(), tab))
+        if (const auto sw = PrinterModels::switchOfPage(m_settings.modelName(), tab))
             result = m_commands.setSwitch(*sw);
     } else if (tab == kLanguagePage) {
         result = m_commands.setLanguage();
@@ -237,9 +237,9 @@ bool Workflows::writeCutsLink(int tab) const
         return true;
     // SW1, page 1 of a ZEPHYR-550, holds the serial baud rate: a new rate cuts the link.
     if (m_link.portKind() != PortKind::Serial ||
-        PrinterModels::switchOfPage(m_model.modelName(), tab) != SwitchByte::SW1)
+        PrinterModels::switchOfPage(m_settings.modelName(), tab) != SwitchByte::SW1)
         return false;
-    const int newRate = SwitchMeanings::sw1BaudRate(m_model.switchToWrite(SwitchByte::SW1));
+    const int newRate = SwitchMeanings::sw1BaudRate(m_settings.switchToWrite(SwitchByte::SW1));
     return newRate != int(m_link.serialSettings().baudRate);
 }
 
@@ -272,9 +272,9 @@ void Workflows::showTabView(int tab)
     m_view.setLanguageFrameVisible(tab == 0 || tab == kLanguagePage);
 
     // The switch pages show the bytes the user chose, so the SW2 shown decides about SW1.
-    const QString model = m_model.modelName();
+    const QString model = m_settings.modelName();
     if (const auto sw = PrinterModels::switchOfPage(model, tab);
-        sw && PrinterModels::isInUse(model, *sw, m_model.switchToWrite(SwitchByte::SW2)))
+        sw && PrinterModels::isInUse(model, *sw, m_settings.switchToWrite(SwitchByte::SW2)))
         m_view.setSwitchFrameVisible(*sw, true);
 
     const bool settingsPage = tab >= kSwitchPage1 && tab <= kLanguagePage;

@@ -14,7 +14,7 @@ class Workflows
 {
 public:
     Workflows(WorkflowView &view, LinkControl &link, CommandSet &commands, Prompter &prompter,
-              const SettingsModel &model);
+              const SettingsModel &settings);
 
     // Opens the port, identifies the printer, reads everything its model has and opens up the
     // window.
@@ -50,7 +50,7 @@ private:
     LinkControl &m_link;
     CommandSet &m_commands;
     Prompter &m_prompter;
-    const SettingsModel &m_model;
+    const SettingsModel &m_settings;
     // True only while the tab control is being moved back to the page that was left.
     bool bRevertingTab = false;
 };

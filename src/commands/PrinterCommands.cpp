@@ -21,7 +21,7 @@ const QString kLanguageFieldMissing =
                    "writing.\r\nNothing was written to the printer.");
 
 // An information query: its command family (GS g "4" n or GS I n) and number, the tag of its
-// log line and the row of the model that takes the reply.
+// log line and the row of the settings that takes the reply.
 struct InfoQuery
 {
     QByteArray (*command)(quint8);
@@ -55,10 +55,10 @@ constexpr int kCharsetRow = 3;
 
 } // namespace
 
-PrinterCommands::PrinterCommands(CommandChannel &channel, SettingsModel &model,
+PrinterCommands::PrinterCommands(CommandChannel &channel, SettingsModel &settings,
                                  CommandReport &report)
     : m_channel(channel)
-    , m_model(model)
+    , m_settings(settings)
     , m_report(report)
 {}
 
@@ -103,11 +103,11 @@ std::optional<int> PrinterCommands::switchReply(SwitchByte sw, const QString &re
 bool PrinterCommands::getSwitch(SwitchByte sw)
 {
     const std::optional<int> value = switchReply(sw, query(CommandBytes::switchQuery(sw)));
-    std::optional<quint8> &held = m_model.switchByte(sw);
+    std::optional<quint8> &held = m_settings.switchByte(sw);
     held.reset();
     if (value) {
         held = quint8(*value);
-        m_model.switchToWrite(sw) = quint8(*value);
+        m_settings.switchToWrite(sw) = quint8(*value);
         m_switchesSinceProof[static_cast<std::size_t>(sw)] = true;
     }
     m_report.switchQueried(sw, value.has_value());
@@ -124,7 +124,7 @@ bool PrinterCommands::getInfoRow(int row)
     // Logged as it came, but a reply with foreign bytes inside is no value.
     if (!m_channel.replyWasWhole())
         return false;
-    m_model.info(info.group, info.row) = reply;
+    m_settings.info(info.group, info.row) = reply;
     m_infoSinceProof[std::size_t(info.group)][std::size_t(info.row)] = true;
     m_report.infoFilled(info.group, info.row);
     return true;
@@ -143,14 +143,14 @@ InStepProof PrinterCommands::proveInStep()
     for (const SwitchByte sw : {SwitchByte::SW1, SwitchByte::SW2, SwitchByte::SW3}) {
         if (!switchesRead[static_cast<std::size_t>(sw)])
             continue;
-        m_model.switchByte(sw).reset();
+        m_settings.switchByte(sw).reset();
         m_report.switchQueried(sw, false);
     }
     for (const InfoGroup group : {InfoGroup::Printer, InfoGroup::Language}) {
         for (int row = 0; row < int(infoRead[0].size()); ++row) {
             if (!infoRead[std::size_t(group)][std::size_t(row)])
                 continue;
-            m_model.info(group, row).reset();
+            m_settings.info(group, row).reset();
             m_report.infoFilled(group, row);
         }
     }
@@ -176,7 +176,7 @@ WriteResult PrinterCommands::provedUnchanged(SwitchByte sw)
     if (proof != WriteResult::Written)
         return proof;
     const std::optional<int> now = switchReply(sw, query(CommandBytes::switchQuery(sw)));
-    const std::optional<quint8> read = m_model.switchByte(sw);
+    const std::optional<quint8> read = m_settings.switchByte(sw);
     return now && read && *now == *read ? WriteResult::Written : WriteResult::Changed;
 }
 
@@ -185,14 +185,14 @@ WriteResult PrinterCommands::provedLanguageUnchanged()
     const WriteResult proof = proved();
     if (proof != WriteResult::Written)
         return proof;
-    // The code page and character set as the model was read with them: both are written.
+    // The code page and character set as the settings were read with them: both are written.
     for (const int row : {kCodePageRow, kCharsetRow}) {
         const InfoQuery &info = kInfoQueries[std::size_t(row)];
         const QString reply = query(info.command(info.number));
         if (!reply.isEmpty())
             m_report.AppendLog(QLatin1String(info.tag) + reply + kLineEnd);
         if (reply.isEmpty() || !m_channel.replyWasWhole() ||
-            m_model.info(InfoGroup::Language, row) != reply)
+            m_settings.info(InfoGroup::Language, row) != reply)
             return WriteResult::Changed;
     }
     return WriteResult::Written;
@@ -202,7 +202,7 @@ bool PrinterCommands::getMakerInfo()
 {
     const QString reply = query(CommandBytes::printerId(CommandBytes::kMakerId));
     m_report.AppendLog(kMakerTag + reply + kLineEnd);
-    m_model.makerName = reply;
+    m_settings.makerName = reply;
     if (reply != kMaker || !m_channel.replyWasWhole())
         return false;
     m_report.showMessage(greeting());
@@ -221,7 +221,7 @@ void PrinterCommands::startSelfTest()
 
 WriteResult PrinterCommands::setSwitch(SwitchByte sw)
 {
-    if (!m_model.switchByte(sw))
+    if (!m_settings.switchByte(sw))
         return WriteResult::NotRead;
     if (const WriteResult checked = provedUnchanged(sw); checked != WriteResult::Written)
         return checked;
@@ -230,7 +230,7 @@ WriteResult PrinterCommands::setSwitch(SwitchByte sw)
 
 std::array<quint8, 3> PrinterCommands::switchDigits(SwitchByte sw) const
 {
-    return SwitchBits::digitCodes(m_model.switchesToWrite[static_cast<std::size_t>(sw)]);
+    return SwitchBits::digitCodes(m_settings.switchesToWrite[static_cast<std::size_t>(sw)]);
 }
 
 bool PrinterCommands::getInfo(InfoGroup group, int index)
@@ -242,8 +242,8 @@ WriteResult PrinterCommands::setLanguage()
 {
     // All three fields are taken before anything is sent, so that the printer never gets a
     // command with a missing value.
-    const std::optional<int> codePage = m_model.codePageToWrite;
-    const std::optional<int> charset = m_model.charsetToWrite;
+    const std::optional<int> codePage = m_settings.codePageToWrite;
+    const std::optional<int> charset = m_settings.charsetToWrite;
     const auto name = codePage ? LanguageTables::codePageNameCodes(*codePage) : std::nullopt;
     if (!name || !charset) {
         m_report.showMessage(kLanguageFieldMissing);

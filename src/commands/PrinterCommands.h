@@ -20,7 +20,7 @@ struct SettingsModel;
 class PrinterCommands : public CommandSet
 {
 public:
-    PrinterCommands(CommandChannel &channel, SettingsModel &model, CommandReport &report);
+    PrinterCommands(CommandChannel &channel, SettingsModel &settings, CommandReport &report);
 
     bool getMakerInfo() override;
     bool getInfo(InfoGroup group, int index) override;
@@ -28,15 +28,15 @@ public:
     InStepProof proveInStep() override;
 
     // Each write first proves the link in step and reads the settings it starts from again; it
-    // sends nothing when the proof fails or they are not what the model was read with. Then it
+    // sends nothing when the proof fails or they are not what the settings were read with. Then it
     // sends unlock, its settings and lock, in that order and all of them, even after a command
     // that could not be sent; the lock after an unlock the printer took leaves however late the
     // printer takes it, so that the printer is never left unlocked when the link lasts.
     WriteResult setSwitch(SwitchByte sw) override;
-    // Refused when the model holds no code page of the list, or no character set, to write.
+    // Refused when the settings hold no code page of the list, or no character set, to write.
     WriteResult setLanguage() override;
 
-    // The digit codes of the switch byte the model holds to write: 37 gives '3', '7', 0.
+    // The digit codes of the switch byte the settings hold to write: 37 gives '3', '7', 0.
     std::array<quint8, 3> switchDigits(SwitchByte sw) const;
     std::array<quint8, 3> GetSW1Digits() const { return switchDigits(SwitchByte::SW1); }
     std::array<quint8, 3> GetSW2Digits() const { return switchDigits(SwitchByte::SW2); }
@@ -67,8 +67,8 @@ private:
     // The reply's switch byte: a whole reply of digits from 0 to 255. Logged when it is one, and
     // when the reply came with foreign bytes inside, as it came.
     std::optional<int> switchReply(SwitchByte sw, const QString &reply);
-    // Proves the link in step, then reads `sw` again: Written when it still holds what the model
-    // was read with.
+    // Proves the link in step, then reads `sw` again: Written when it still holds what the settings
+    // were read with.
     WriteResult provedUnchanged(SwitchByte sw);
     WriteResult provedLanguageUnchanged();
     WriteResult proved();
@@ -77,9 +77,9 @@ private:
     bool getInfoRow(int row);
 
     CommandChannel &m_channel;
-    SettingsModel &m_model;
+    SettingsModel &m_settings;
     CommandReport &m_report;
-    // The values the model took since the link was last proved in step.
+    // The values the settings took since the link was last proved in step.
     std::array<bool, 3> m_switchesSinceProof{};
     std::array<std::array<bool, 4>, 2> m_infoSinceProof{};
 };

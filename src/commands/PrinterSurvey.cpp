@@ -27,9 +27,9 @@ constexpr std::array kPrinterInfoSteps{
 
 } // namespace
 
-PrinterSurvey::PrinterSurvey(CommandSet &commands, const SettingsModel &model)
+PrinterSurvey::PrinterSurvey(CommandSet &commands, const SettingsModel &settings)
     : m_commands(commands)
-    , m_model(model)
+    , m_settings(settings)
 {}
 
 TestStop PrinterSurvey::identifyPrinter()
@@ -57,8 +57,8 @@ TestStop PrinterSurvey::readLanguage()
 void PrinterSurvey::readModelSwitches()
 {
     // A byte is judged once the bytes before it are read, so that SW2 decides about SW1.
-    for (const SwitchByte sw : PrinterModels::switchBytes(m_model.modelName())) {
-        if (PrinterModels::isInUse(m_model, sw))
+    for (const SwitchByte sw : PrinterModels::switchBytes(m_settings.modelName())) {
+        if (PrinterModels::isInUse(m_settings, sw))
             m_commands.getSwitch(sw);
     }
 }

@@ -26,7 +26,7 @@ enum class TestStop {
 class PrinterSurvey
 {
 public:
-    PrinterSurvey(CommandSet &commands, const SettingsModel &model);
+    PrinterSurvey(CommandSet &commands, const SettingsModel &settings);
 
     // Maker, printer information 1 to 4 and the language information, in that order; the query
     // that stopped the test, or TestStop::None.
@@ -50,5 +50,5 @@ public:
 
 private:
     CommandSet &m_commands;
-    const SettingsModel &m_model;
+    const SettingsModel &m_settings;
 };

@@ -457,7 +457,7 @@ private Q_SLOTS:
         QFETCH(int, sw2);
         TestWindow t;
         PrinterDisplay &view = displayOf(t.window);
-        view.model().printerInfo[0] = u"KV-4100"_s;
+        view.settings().printerInfo[0] = u"KV-4100"_s;
         view.ShowSW2Value(0x24);
         view.ShowSW3Value(0x00);
         const auto heard = [&t] {

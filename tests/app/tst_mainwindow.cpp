@@ -252,7 +252,8 @@ private Q_SLOTS:
         QCOMPARE(view.dataChanged(), clickable);
         // The value the user chose is the one the next write of the byte sends.
         if (clickable)
-            QCOMPARE(view.model().switchesToWrite[std::size_t(sw)], view.switchPanel(sw).value());
+            QCOMPARE(view.settings().switchesToWrite[std::size_t(sw)],
+                     view.switchPanel(sw).value());
         QCOMPARE(savedAndClipped(t.window), QStringList());
         // The selected button of a pair with a meaning stands out; of SW3 only switch 1 has one
         // and only it can be changed.
@@ -297,20 +298,20 @@ private Q_SLOTS:
         auto *codePage = t.control<QComboBox>(u"comboCodePage"_s);
         auto *charset = t.control<QComboBox>(u"comboInterChars"_s);
         // Code page 1 and character set 15 were reported before.
-        view.model().languageInfo[2] = u"1"_s;
-        view.model().languageInfo[3] = u"15"_s;
+        view.settings().languageInfo[2] = u"1"_s;
+        view.settings().languageInfo[3] = u"15"_s;
         view.ShowCodePage();
         view.ShowInterChars();
         view.setDataChanged(true);
-        view.model().languageInfo[std::size_t(info)] = reported;
+        view.settings().languageInfo[std::size_t(info)] = reported;
         info == 2 ? view.ShowCodePage() : view.ShowInterChars();
         QCOMPARE(codePage->currentText() + u'|' + charset->currentText(), shown);
         QCOMPARE(t.control<QComboBox>(u"comboCodePageName"_s)->currentIndex(),
                  codePage->currentIndex());
         QCOMPARE(view.dataChanged(), changed);
         // What the lists show is what the next language write sends.
-        QCOMPARE(view.model().codePageToWrite, codePage->currentData().toInt());
-        QCOMPARE(view.model().charsetToWrite, charset->currentData().toInt());
+        QCOMPARE(view.settings().codePageToWrite, codePage->currentData().toInt());
+        QCOMPARE(view.settings().charsetToWrite, charset->currentData().toInt());
     }
 
     void logAppend_data()

@@ -95,7 +95,9 @@ bool TcpTransport::exchange(const QByteArray &command, bool replyWanted, WhenHel
     }
     const Receiving receiving(m_client);
     m_reader.prepare();
-    const bool sent = writeCommand(m_client, m_pump, command, whenHeld);
+    // A printer may answer and close the connection the moment the command has come: the
+    // command was sent when all of it has left, whether or not the connection is still up.
+    const bool sent = writeCommand(m_client, m_pump, command, whenHeld) || m_client.allWritten();
     m_pump.sleep(kSendPause);
     m_status.refresh();
     if (sent && replyWanted)

@@ -224,8 +224,10 @@ public:
         journal << QStringLiteral("connect %1:%2").arg(host).arg(port);
         setOpen(connects);
         stateCode = connects ? Connected : Connecting;
+        dropped = false;
     }
     std::optional<TcpError> takeError() override { return std::exchange(error, std::nullopt); }
+    bool allWritten() const override { return !writeFails && !dropped && bytesToWrite() == 0; }
     bool write(const QByteArray &bytes) override
     {
         if (errorOnWrite)
@@ -237,6 +239,7 @@ public:
         Scripted::discardOutput();
         setOpen(false);
         stateCode = Failed;
+        dropped = true;
     }
 
     bool connects = true;
@@ -244,6 +247,7 @@ public:
     std::optional<TcpError> error;
     // An error the client raises once a command is being sent.
     std::optional<TcpError> errorOnWrite;
+    bool dropped = false; // output dropped since the connection was asked for
 };
 
 // A printer device. It is open for reading inside a query only, so it keeps whatever arrives while

@@ -8,6 +8,7 @@ QtTcpClient::QtTcpClient(QObject *parent)
     m_socket.setReadBufferSize(ReceiveGate::kBufferSize);
     connect(&m_socket, &QAbstractSocket::errorOccurred, this, &QtTcpClient::onError);
     connect(&m_socket, &QIODevice::readyRead, this, &QtTcpClient::onReadyRead);
+    connect(&m_socket, &QIODevice::bytesWritten, this, [this](qint64 bytes) { m_left += bytes; });
     // Commands are a few bytes each and wait for their answer: send them at once.
     connect(&m_socket, &QAbstractSocket::connected, this,
             [this] { m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1); });
@@ -49,12 +50,14 @@ void QtTcpClient::close()
 {
     m_socket.abort();
     m_failed = false;
+    forgetWrites();
 }
 
 void QtTcpClient::connectToHost(const QString &host, quint16 port)
 {
     m_failed = false;
     m_error.reset();
+    forgetWrites();
     m_socket.connectToHost(host, port);
 }
 
@@ -68,9 +71,26 @@ bool QtTcpClient::isOpen() const
     return m_socket.state() == QAbstractSocket::ConnectedState;
 }
 
+bool QtTcpClient::allWritten() const
+{
+    return !m_lost && m_left == m_handed;
+}
+
+void QtTcpClient::forgetWrites()
+{
+    m_handed = 0;
+    m_left = 0;
+    m_lost = false;
+}
+
 bool QtTcpClient::write(const QByteArray &bytes)
 {
-    return isOpen() && m_socket.write(bytes) == bytes.size();
+    const bool taken = isOpen() && m_socket.write(bytes) == bytes.size();
+    if (taken)
+        m_handed += bytes.size();
+    else
+        m_lost = true;
+    return taken;
 }
 
 qint64 QtTcpClient::bytesToWrite() const
@@ -90,6 +110,7 @@ void QtTcpClient::discardOutput()
     // reaches the printer later.
     m_socket.abort();
     m_failed = true;
+    m_lost = true;
 }
 
 void QtTcpClient::setReceiving(bool receiving)

@@ -20,6 +20,7 @@ public:
     void close() override;
     void connectToHost(const QString &host, quint16 port) override;
     std::optional<TcpError> takeError() override;
+    bool allWritten() const override;
 
     bool isOpen() const override;
     bool write(const QByteArray &bytes) override;
@@ -35,10 +36,16 @@ public:
 private:
     void onError(QAbstractSocket::SocketError error);
     void onReadyRead();
+    void forgetWrites();
 
     QTcpSocket m_socket;
     std::optional<TcpError> m_error;
     // An error ended the last connection or connection attempt.
     bool m_failed = false;
+    // The bytes of this connection handed to the socket and those that have left it, and whether
+    // a write was refused or dropped.
+    qint64 m_handed = 0;
+    qint64 m_left = 0;
+    bool m_lost = false;
     ReceiveGate m_gate;
 };

@@ -39,4 +39,8 @@ public:
     // The last error raised since the previous call, if any; waits that merely time out are
     // not errors.
     virtual std::optional<TcpError> takeError() = 0;
+    // True when every byte written since the connection was asked for has left for the printer,
+    // also when the printer has closed the connection since: a printer may answer a command and
+    // close the connection the moment the command has come.
+    virtual bool allWritten() const = 0;
 };

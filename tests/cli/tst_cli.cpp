@@ -445,29 +445,28 @@ SW1: 105
         "error": "the printer's answers are out of step with the questions, so what it answered after its maker's name is unread"})")
                                 .object();
     for (const Via via : kPseudoTerminals ? QList{Via::Tcp, Via::DevicePath} : QList{Via::Tcp}) {
-        const char *link = via == Via::Tcp ? "TCP" : "a pseudo-terminal";
-        QTest::addRow("info --json over %s, the code page answered twice: unread, exit 1", link)
-            << CommandRow{.faults = {.twice = {u"code-page"_s}},
-                          .via = via,
-                          .command = u"info --json"_s,
-                          .exit = 1,
-                          .json = outOfStep,
-                          .err = outOfStep[u"error"_s].toString(),
-                          .wire = kvQueries};
-        QTest::addRow("set SW2.3=OFF over %s, the code page answered twice: nothing written", link)
-            << CommandRow{.faults = {.twice = {u"code-page"_s}},
-                          .via = via,
-                          .command = u"set SW2.3=OFF"_s,
-                          .exit = 1,
-                          .err = outOfStep[u"error"_s].toString() + u"; nothing was written"_s,
-                          .wire = kvQueries};
-        QTest::addRow("set SW2.3=OFF over %s, XOFF inside SW2's reply: nothing written", link)
-            << CommandRow{.faults = {.xoffInside = {u"sw2"_s}},
-                          .via = via,
-                          .command = u"set SW2.3=OFF"_s,
-                          .exit = 1,
-                          .err = u"refused: SW2 could not be read; nothing was written"_s,
-                          .wire = kvQueries};
+        // Refused with exit 1 after the communication test, over TCP or a pseudo-terminal.
+        const auto refused = [via, &kvQueries](const char *what, const Faults &faults,
+                                               const QString &command, const QString &err,
+                                               const QJsonObject &json = {}) {
+            QTest::addRow(what, via == Via::Tcp ? "TCP" : "a pseudo-terminal")
+                << CommandRow{.faults = faults,
+                              .via = via,
+                              .command = command,
+                              .exit = 1,
+                              .json = json,
+                              .err = err,
+                              .wire = kvQueries};
+        };
+        const QString outOfStepError = outOfStep[u"error"_s].toString();
+        refused("info --json over %s, the code page answered twice: unread, exit 1",
+                {.twice = {u"code-page"_s}}, u"info --json"_s, outOfStepError, outOfStep);
+        refused("set SW2.3=OFF over %s, the code page answered twice: nothing written",
+                {.twice = {u"code-page"_s}}, u"set SW2.3=OFF"_s,
+                outOfStepError + u"; nothing was written"_s);
+        refused("set SW2.3=OFF over %s, XOFF inside SW2's reply: nothing written",
+                {.xoffInside = {u"sw2"_s}}, u"set SW2.3=OFF"_s,
+                u"refused: SW2 could not be read; nothing was written"_s);
     }
     // A pseudo-terminal that hangs up right after SW2's write: the lock is lost and nothing
     // reads back, so what the printer holds is unknown, and it may be left unlocked.

@@ -214,97 +214,86 @@ void TestCommands::writes_data()
     QTest::newRow("SW2 never read: nothing sent")
         << SettingWrite{.write = &PrinterCommands::setSW2, .result = WriteResult::NotRead};
 
+    // A write of SW2 read as 37, now to be 45.
+    const auto sw2 = [](const char *name, SettingWrite row) {
+        row.write = &PrinterCommands::setSW2;
+        row.swRead = true;
+        QTest::newRow(name) << row;
+    };
     // SW2 is written only once the link proved in step and SW2, read again, is still 37.
     const QStringList sw2Write =
         kSW2Checked + QStringList{kUnlock, u"W 1d 67 38 28 34 35 00 00"_s, kLock};
-    QTest::newRow("SW2 in step and unchanged: 45 written")
-        << SettingWrite{.write = &PrinterCommands::setSW2,
-                        .swRead = true,
-                        .replies = {u"37"_s},
-                        .journal = sw2Write};
+    sw2("SW2 in step and unchanged: 45 written",
+        SettingWrite{.replies = {u"37"_s}, .journal = sw2Write});
     // The printer answered a query twice: the proof gets another answer. Nothing is sent, and SW2,
     // read since the last proof, is unread.
-    QTest::newRow("SW2 after an answer given twice: nothing sent, SW2 unread")
-        << SettingWrite{.write = &PrinterCommands::setSW2,
-                        .swRead = true,
-                        .proofs = {InStepProof::OutOfStep},
-                        .result = WriteResult::OutOfStep,
-                        .journal = {u"prove"_s, u"queried SW2 unread"_s}};
-    QTest::newRow("SW2 with the link gone before the proof: nothing sent")
-        << SettingWrite{.write = &PrinterCommands::setSW2,
-                        .swRead = true,
-                        .proofs = {InStepProof::NotSent},
-                        .result = WriteResult::Failed,
-                        .journal = {u"prove"_s}};
-    QTest::newRow("SW2 read again as 36: nothing sent")
-        << SettingWrite{.write = &PrinterCommands::setSW2,
-                        .swRead = true,
-                        .replies = {u"36"_s},
-                        .result = WriteResult::Changed,
-                        .journal = {u"prove"_s, u"R 1d 67 34 28 00"_s, u"log getSW2-->36\r\n"_s}};
+    sw2("SW2 after an answer given twice: nothing sent, SW2 unread",
+        SettingWrite{.proofs = {InStepProof::OutOfStep},
+                     .result = WriteResult::OutOfStep,
+                     .journal = {u"prove"_s, u"queried SW2 unread"_s}});
+    sw2("SW2 with the link gone before the proof: nothing sent",
+        SettingWrite{.proofs = {InStepProof::NotSent},
+                     .result = WriteResult::Failed,
+                     .journal = {u"prove"_s}});
+    sw2("SW2 read again as 36: nothing sent",
+        SettingWrite{.replies = {u"36"_s},
+                     .result = WriteResult::Changed,
+                     .journal = {u"prove"_s, u"R 1d 67 34 28 00"_s, u"log getSW2-->36\r\n"_s}});
     const QString xoffInside = QString::fromLatin1("3\x13"
                                                    "7");
-    QTest::newRow("SW2 read again with XOFF inside 37: logged, nothing sent")
-        << SettingWrite{.write = &PrinterCommands::setSW2,
-                        .swRead = true,
-                        .replies = {xoffInside},
-                        .mixed = {xoffInside},
-                        .result = WriteResult::Changed,
-                        .journal = {u"prove"_s, u"R 1d 67 34 28 00"_s,
-                                    u"log getSW2-->"_s + xoffInside + u"\r\n"_s}};
+    sw2("SW2 read again with XOFF inside 37: logged, nothing sent",
+        SettingWrite{.replies = {xoffInside},
+                     .mixed = {xoffInside},
+                     .result = WriteResult::Changed,
+                     .journal = {u"prove"_s, u"R 1d 67 34 28 00"_s,
+                                 u"log getSW2-->"_s + xoffInside + u"\r\n"_s}});
     // The link ends once the bytes went out: what the printer holds is unknown.
-    QTest::newRow("SW2 link ended after the write: lock lost, unknown")
-        << SettingWrite{.write = &PrinterCommands::setSW2,
-                        .swRead = true,
-                        .replies = {u"37"_s},
-                        .undeliverable = 3,
-                        .result = WriteResult::Unknown,
-                        .journal = sw2Write};
-    QTest::newRow("SW2 printer stalled after the unlock: write lost, lock sent, unknown")
-        << SettingWrite{.write = &PrinterCommands::setSW2,
-                        .swRead = true,
-                        .replies = {u"37"_s},
-                        .undeliverable = 2,
-                        .result = WriteResult::Unknown,
-                        .journal = sw2Write};
+    sw2("SW2 link ended after the write: lock lost, unknown",
+        SettingWrite{.replies = {u"37"_s},
+                     .undeliverable = 3,
+                     .result = WriteResult::Unknown,
+                     .journal = sw2Write});
+    sw2("SW2 printer stalled after the unlock: write lost, lock sent, unknown",
+        SettingWrite{.replies = {u"37"_s},
+                     .undeliverable = 2,
+                     .result = WriteResult::Unknown,
+                     .journal = sw2Write});
 
+    const auto language = [](const char *name, SettingWrite row) {
+        row.write = &PrinterCommands::setLanguage;
+        QTest::newRow(name) << row;
+    };
     const QStringList cyrillicWrite = languageWrite("31 37 00 00", "CYRILLIC", "30 00 00");
     QStringList unlockLost = cyrillicWrite;
     unlockLost.last() = kPlainLock;
     // A name of exactly 20 characters fills its field; the number goes as digit characters.
-    QTest::newRow("language: code page 2, name of 20 characters") << SettingWrite{
-        .write = &PrinterCommands::setLanguage,
-        .codePage = 2,
-        .journal = languageWrite("32 00 00 00", "MULTILINGUAL(LATINI)", "30 00 00")};
+    language(
+        "language: code page 2, name of 20 characters",
+        SettingWrite{.codePage = 2,
+                     .journal = languageWrite("32 00 00 00", "MULTILINGUAL(LATINI)", "30 00 00")});
     // The name after a three-digit number is the whole name.
-    QTest::newRow("language: 250-LITHUANIA sends LITHUANIA")
-        << SettingWrite{.write = &PrinterCommands::setLanguage,
-                        .codePage = 250,
-                        .charset = 12,
-                        .journal = languageWrite("32 35 30 00", "LITHUANIA", "31 32 00")};
+    language("language: 250-LITHUANIA sends LITHUANIA",
+             SettingWrite{.codePage = 250,
+                          .charset = 12,
+                          .journal = languageWrite("32 35 30 00", "LITHUANIA", "31 32 00")});
     // No code page chosen, or one without an entry: nothing is sent, and the user is told.
     const QStringList refusal{u"message: Please select a code page and an international character "
                               "set before writing.\r\nNothing was written to the printer."_s};
-    QTest::newRow("language: no code page, nothing sent") << SettingWrite{
-        .write = &PrinterCommands::setLanguage, .result = WriteResult::Refused, .journal = refusal};
-    QTest::newRow("language: code page 6 has no entry, nothing sent")
-        << SettingWrite{.write = &PrinterCommands::setLanguage,
-                        .codePage = 6,
-                        .result = WriteResult::Refused,
-                        .journal = refusal};
+    language("language: no code page, nothing sent",
+             SettingWrite{.result = WriteResult::Refused, .journal = refusal});
+    language("language: code page 6 has no entry, nothing sent",
+             SettingWrite{.codePage = 6, .result = WriteResult::Refused, .journal = refusal});
     // A command not sent fails the write; the ones after it, the lock above all, are sent.
-    QTest::newRow("language: unlock lost, the rest still sent")
-        << SettingWrite{.write = &PrinterCommands::setLanguage,
-                        .codePage = 17,
-                        .undeliverable = 2,
-                        .result = WriteResult::Failed,
-                        .journal = unlockLost};
-    QTest::newRow("language: name lost, the lock still follows, unknown")
-        << SettingWrite{.write = &PrinterCommands::setLanguage,
-                        .codePage = 17,
-                        .undeliverable = 4,
-                        .result = WriteResult::Unknown,
-                        .journal = cyrillicWrite};
+    language("language: unlock lost, the rest still sent",
+             SettingWrite{.codePage = 17,
+                          .undeliverable = 2,
+                          .result = WriteResult::Failed,
+                          .journal = unlockLost});
+    language("language: name lost, the lock still follows, unknown",
+             SettingWrite{.codePage = 17,
+                          .undeliverable = 4,
+                          .result = WriteResult::Unknown,
+                          .journal = cyrillicWrite});
 }
 
 void TestCommands::writes()

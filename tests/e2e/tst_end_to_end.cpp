@@ -307,16 +307,13 @@ void TestEndToEnd::communicationTest_data()
                        .pages = {0, 0}});
     addPortRow("another maker over TCP: one query",
                Session{.printer = otherMaker, .wire = kMakerQuery, .messages = {kWrongMaker}});
-    // Printers that are slow, answer in pieces or send more than the answers.
+    // Printers that are slow, answer in pieces or send flow control between the answers. (Status
+    // blocks between the answers and pauses inside them: the link's rows.)
     addPortRow("slow printer over COM: passes",
                Session{.port = Port::Com, .faults = {.replyDelayMs = 150}});
     addPortRow("replies in pieces over TCP: passes", Session{.faults = {.splitReplies = true}});
-    addPortRow("status blocks between replies over TCP: every value right",
-               Session{.faults = {.statusBlocks = true}});
     addPortRow("XOFF and XON between replies over COM without software handshake",
                Session{.port = Port::Com, .faults = {.replyDelayMs = 20, .flowBytes = true}});
-    addPortRow("a 55 ms pause inside every reply over COM: whole replies",
-               Session{.port = Port::Com, .faults = {.blockPauseMs = 55}});
 }
 
 void TestEndToEnd::failedCommunication_data()

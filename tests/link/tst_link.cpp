@@ -221,8 +221,8 @@ private Q_SLOTS:
             hex("5F 32 13 33 33 00"), true, true);
         row("XOFF inside a framed number on an XON/XOFF line: the line's, dropped",
             hex("5F 32 13 33 33 00"), hex("5F 32 33 33 00"), true, false, true);
-        row("status block inside a framed number: ends at its NUL, mixed",
-            hex("5F 32 14 00 00 00 33 33 00"), hex("5F 32 14 00"), true, true);
+        row("status block opened inside a framed text: ends at its NUL, mixed", hex("5F 4B 14 00"),
+            hex("5F 4B 14 00"), true, true);
         row("second underscore inside a block: mixed", hex("5F 32 5F 33 33 00"),
             hex("5F 32 5F 33 33 00"), true, true);
         row("status block and XON right after a block: the printer's own",
@@ -341,8 +341,6 @@ private Q_SLOTS:
               {{0ms, hex("5F 32 13 33 33 00")}},
               u"2\u0013"
               "33"_s);
-        mixed("COM3: status block inside framed SW2 233: no value", u"COM3"_s,
-              {{0ms, hex("5F 32 14 00 00 00 33 33 00")}}, u"2\u0014"_s);
         mixed("TCP/IP: a second frame on the heels of the reply: no value", u"TCP/IP"_s,
               {{0ms, hex("5F 32 33 33 00 5F 33 37 00")}}, u"233"_s);
         query("COM3: XOFF after the reply is the printer's own", {{0ms, hex("5F 32 33 33 00 13")}},

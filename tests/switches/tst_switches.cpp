@@ -125,10 +125,9 @@ void TestSwitches::languageLists()
     QCOMPARE(LanguageTables::interCharsNumbers(), numbersOf(LanguageTables::interCharsEntries()));
     for (const QList<int> &numbers : {codePages, LanguageTables::interCharsNumbers()})
         QVERIFY(std::ranges::adjacent_find(numbers, std::greater_equal<>()) == numbers.end());
-    QCOMPARE(LanguageTables::findCodePage(6), -1);
+    // A character set without an entry is none. (A code page without one, and the character set a
+    // code page brings with it: printer-switch's and the window's rows.)
     QCOMPARE(LanguageTables::findInterChars(14), -1);
-    QCOMPARE(LanguageTables::interCharsResetNumber(1), 8);
-    QCOMPARE(LanguageTables::interCharsResetNumber(17), 0);
 }
 
 // A number as the printer writes it: the language lists' entry it stands for (-1: none), and the

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -48,10 +49,11 @@ QStringList savedAndClipped(QWidget &window)
     for (const QWidget *a : all) {
         QSize needed;
         if (auto *wrapping = qobject_cast<const WrappingPushButton *>(a))
-            needed = a->fontMetrics()
-                         .boundingRect(a->rect().adjusted(4, 4, -4, -4),
-                                       Qt::AlignCenter | Qt::TextWordWrap, wrapping->text())
-                         .size();
+            needed = QFontMetrics(wrapping->captionFont())
+                         .boundingRect(wrapping->captionRect(), Qt::AlignCenter | Qt::TextWordWrap,
+                                       wrapping->text())
+                         .size() +
+                     wrapping->size() - wrapping->captionRect().size();
         else if (auto *push = qobject_cast<const QPushButton *>(a))
             needed = a->fontMetrics().size(Qt::TextSingleLine, push->text()) + QSize(8, 4);
         else if (qobject_cast<const QLabel *>(a) || qobject_cast<const QRadioButton *>(a))
@@ -344,6 +346,32 @@ private Q_SLOTS:
         QCOMPARE(box.toPlainText(), old.mid(row.keptFrom) + u"getSW2-->37\n"_s);
         QVERIFY(!box.textCursor().hasSelection());
         QVERIFY(box.textCursor().atEnd());
+    }
+
+    // A caption with a word wider than its button is drawn smaller, down to where it fits; one
+    // that fits keeps the button's font.
+    void captionFits_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<bool>("smaller");
+        QTest::newRow("the window's 119 pixels: the button's own font") << 119 << false;
+        QTest::newRow("80 pixels: \"Communication\" drawn smaller") << 80 << true;
+    }
+
+    void captionFits()
+    {
+        QFETCH(int, width);
+        QFETCH(bool, smaller);
+        WrappingPushButton button(u"Communication Test"_s);
+        QFont font = button.font();
+        font.setPointSize(10);
+        button.setFont(font);
+        button.resize(width, 49);
+        const QFont caption = button.captionFont();
+        QCOMPARE(caption.pointSizeF() < 10, smaller);
+        const QRect needed = QFontMetrics(caption).boundingRect(
+            button.captionRect(), Qt::AlignCenter | Qt::TextWordWrap, button.text());
+        QVERIFY(needed.width() <= button.captionRect().width());
     }
 };
 

@@ -9,7 +9,6 @@
 
 #include <QJsonDocument>
 
-#include <array>
 
 namespace {
 
@@ -32,11 +31,6 @@ int run(CliContext &context, const CliArguments &arguments)
     return kExitOk;
 }
 
-// The options of backup, in the order its help lists them.
-constexpr std::array<const OptionSpec *, 5> kOptions{
-    &SharedOptions::port, &SharedOptions::baud, &SharedOptions::parity, &SharedOptions::handshake,
-    &SharedOptions::replyTimeout};
-
 } // namespace
 
 const SubcommandSpec Subcommands::backup{
@@ -45,7 +39,7 @@ const SubcommandSpec Subcommands::backup{
     .summary = "print a printer's settings as JSON",
     .description = "Prints {\"maker\": ..., \"model\": ..., \"switches\": {\"SW2\": "
                    "37, ...}, \"codePage\": 17, \"charset\": 12} for restore.",
-    .options = kOptions,
+    .options = SharedOptions::onePrinter,
     .minPorts = 1,
     .maxPorts = 1,
     .run = run};

@@ -7,7 +7,6 @@
 #include "SubcommandTable.h"
 #include "Subcommands.h"
 
-#include <array>
 
 namespace {
 
@@ -25,11 +24,6 @@ int run(CliContext &context, const CliArguments &arguments)
     return kExitOk;
 }
 
-// The options of selftest, in the order its help lists them.
-constexpr std::array<const OptionSpec *, 5> kOptions{
-    &SharedOptions::port, &SharedOptions::baud, &SharedOptions::parity, &SharedOptions::handshake,
-    &SharedOptions::replyTimeout};
-
 } // namespace
 
 const SubcommandSpec Subcommands::selftest{
@@ -37,7 +31,7 @@ const SubcommandSpec Subcommands::selftest{
     .usage = "selftest --port P [--reply-timeout MS]",
     .summary = "print the self-test page",
     .description = "Runs the communication test, then sends the self-test command.",
-    .options = kOptions,
+    .options = SharedOptions::onePrinter,
     .minPorts = 1,
     .maxPorts = 1,
     .run = run};

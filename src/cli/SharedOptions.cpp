@@ -106,6 +106,9 @@ const OptionSpec replyTimeout{
     "1000, as the window waits); longer lets a printer busy with a long print job answer",
     takeReplyTimeout, nullptr};
 
+const std::array<const OptionSpec *, 5> onePrinter{&port, &baud, &parity, &handshake,
+                                                   &replyTimeout};
+
 std::optional<int> boundedNumber(const QString &text, int low, int high)
 {
     static const QRegularExpression digits(QStringLiteral("^[0-9]{1,9}$"));
